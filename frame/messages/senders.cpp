@@ -1,0 +1,51 @@
+#include "frame/messages/senders.h"
+
+#include "frame/spawn/bot_spawn.h"
+
+#include <string>
+
+namespace quorvel {
+namespace {
+
+// Records go to the host at once; before the handshake has given a callback
+// they are dropped.
+void handToHost(BotSpawn& spawn, BotEvent& record) {
+    if (spawn.handle == 0 || spawn.hostCallback == nullptr) {
+        return;
+    }
+    record.handle = spawn.handle;
+    spawn.hostCallback(record);
+}
+
+void say(BotSpawn& spawn, ChatType type, Word sound, Word target, std::string_view text) {
+    std::string line(text);
+    BotEvent record{};
+    record.code = Say;
+    record.value[0] = type;
+    record.value[1] = sound;
+    record.value[2] = target;
+    record.value[3] = reinterpret_cast<Word>(line.c_str());
+    handToHost(spawn, record);
+}
+
+} // namespace
+
+void sendPrivate(BotSpawn& spawn, const PlayerRecord& player, std::string_view text) {
+    say(spawn, Private, 0, player.ident, text);
+}
+
+void sendPublic(BotSpawn& spawn, std::string_view text) { say(spawn, Public, 0, 0, text); }
+
+void sendPublicSound(BotSpawn& spawn, Word sound, std::string_view text) {
+    say(spawn, Public, sound, 0, text);
+}
+
+void sendConsole(BotSpawn& spawn, std::string_view text) {
+    std::string line(text);
+    BotEvent record{};
+    record.code = Echo;
+    record.value[0] = reinterpret_cast<Word>(line.c_str());
+    handToHost(spawn, record);
+}
+
+} // namespace quorvel

@@ -1,0 +1,63 @@
+// The module's only window on the operating system: the working directory,
+// INI values, the millisecond tick count, the environment, and whole-file
+// reads and crash-safe replacements. Everything above this layer is
+// portable; the two implementations are platform_posix.cpp and
+// platform_windows.cpp.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvel::platform {
+
+// The process's current working directory, without a trailing separator.
+std::string currentDirectory();
+
+// `directory` joined with `file` by the platform's separator.
+std::string joinPath(std::string_view directory, std::string_view file);
+
+// One value of an INI file, read the way the Windows profile reader does it,
+// cut to `maxLength` characters; `fallback` when the file, section or key is
+// missing.
+std::string readIniValue(const std::string& path, std::string_view section, std::string_view key,
+                         std::string_view fallback, std::size_t maxLength);
+
+// Milliseconds since some fixed moment, wrapping at 2^32.
+std::uint32_t tickCount();
+
+// An environment variable, or nothing when it is not set.
+std::optional<std::string> environmentValue(const char* name);
+
+// The outcome of a file operation: ok, or the reason in words.
+struct FileResult {
+    bool ok = true;
+    std::string error;
+    explicit operator bool() const { return ok; }
+};
+
+// The whole file in bytes, or nothing when it cannot be opened.
+std::optional<std::string> readWholeFile(const std::string& path);
+
+// Replaces `path` with `bytes` so that a crash or a full disk leaves either
+// the old file or the new one, never a mix: the bytes go to a temporary file
+// beside it, which is flushed to disk and then renamed over `path`. On any
+// failure the temporary file is removed and `path` is left as it was.
+FileResult replaceFile(const std::string& path, std::string_view bytes);
+
+// Renames `from` to `to`, replacing `to` when it exists.
+FileResult renameFile(const std::string& from, const std::string& to);
+
+// The name of the temporary file replaceFile writes beside `path`.
+std::string temporaryNameFor(const std::string& path);
+
+// The line end of a text file written on this platform.
+std::string_view textLineEnd();
+
+// Test aid: the next replaceFile calls fail after writing `bytesBeforeFailure`
+// bytes (as a full disk would), `failures` times. Zero failures switches the
+// fault off.
+void injectWriteFault(std::size_t bytesBeforeFailure, int failures);
+
+} // namespace quorvel::platform

@@ -1,0 +1,164 @@
+#include "frame/platform/platform.h"
+
+#include "frame/platform/ini_reader.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quorvel::platform {
+namespace {
+
+std::size_t faultAfterBytes = 0;
+int faultsLeft = 0;
+
+std::string describeErrno(const char* what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+// Writes everything, or fails with the reason; the injected fault stops the
+// write part-way the way a full disk does.
+bool writeAll(int fd, std::string_view bytes, const std::string& path, std::string& error) {
+    std::size_t limit = bytes.size();
+    bool faulty = faultsLeft > 0;
+    if (faulty) {
+        --faultsLeft;
+        limit = std::min(limit, faultAfterBytes);
+    }
+    std::size_t done = 0;
+    while (done < limit) {
+        ssize_t n = ::write(fd, bytes.data() + done, limit - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = describeErrno("cannot write", path);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (faulty) {
+        errno = ENOSPC;
+        error = describeErrno("cannot write", path);
+        return false;
+    }
+    return true;
+}
+
+void syncDirectoryOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::string currentDirectory() {
+    std::string buffer(256, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return ".";
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
+std::string joinPath(std::string_view directory, std::string_view file) {
+    std::string path(directory);
+    path += '/';
+    path += file;
+    return path;
+}
+
+std::string readIniValue(const std::string& path, std::string_view section, std::string_view key,
+                         std::string_view fallback, std::size_t maxLength) {
+    std::optional<std::string> content = readWholeFile(path);
+    return iniValueOrDefault(content ? *content : std::string_view{}, section, key, fallback,
+                             maxLength);
+}
+
+std::uint32_t tickCount() {
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::optional<std::string> environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        content.append(buffer, n);
+    }
+    std::fclose(file);
+    return content;
+}
+
+std::string temporaryNameFor(const std::string& path) { return path + ".saving"; }
+
+FileResult replaceFile(const std::string& path, std::string_view bytes) {
+    const std::string temporary = temporaryNameFor(path);
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return {false, describeErrno("cannot create", temporary)};
+    }
+    std::string error;
+    bool written = writeAll(fd, bytes, temporary, error);
+    if (written && ::fsync(fd) != 0) {
+        error = describeErrno("cannot flush", temporary);
+        written = false;
+    }
+    if (::close(fd) != 0 && written) {
+        error = describeErrno("cannot close", temporary);
+        written = false;
+    }
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return {false, error};
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = describeErrno("cannot rename over", path);
+        ::unlink(temporary.c_str());
+        return {false, error};
+    }
+    syncDirectoryOf(path);
+    return {};
+}
+
+FileResult renameFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return {false, describeErrno("cannot rename", from)};
+    }
+    return {};
+}
+
+std::string_view textLineEnd() { return "\n"; }
+
+void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
+    faultAfterBytes = bytesBeforeFailure;
+    faultsLeft = failures;
+}
+
+} // namespace quorvel::platform

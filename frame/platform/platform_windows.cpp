@@ -1,0 +1,143 @@
+#include "frame/platform/platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quorvel::platform {
+namespace {
+
+std::size_t faultAfterBytes = 0;
+int faultsLeft = 0;
+
+std::string describeLastError(const char* what, const std::string& path) {
+    DWORD code = GetLastError();
+    char message[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                   message, sizeof message, nullptr);
+    std::string text = std::string(what) + " " + path + ": " + message;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+} // namespace
+
+std::string currentDirectory() {
+    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    std::string buffer(needed, '\0');
+    DWORD length = GetCurrentDirectoryA(needed, buffer.data());
+    buffer.resize(length);
+    return buffer;
+}
+
+std::string joinPath(std::string_view directory, std::string_view file) {
+    std::string path(directory);
+    path += '\\';
+    path += file;
+    return path;
+}
+
+std::string readIniValue(const std::string& path, std::string_view section, std::string_view key,
+                         std::string_view fallback, std::size_t maxLength) {
+    std::string buffer(maxLength + 1, '\0');
+    std::string sectionText(section), keyText(key), fallbackText(fallback);
+    DWORD length =
+        GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), fallbackText.c_str(),
+                                 buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+    buffer.resize(length);
+    return buffer;
+}
+
+std::uint32_t tickCount() { return GetTickCount(); }
+
+std::optional<std::string> environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(value);
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        content.append(buffer, n);
+    }
+    std::fclose(file);
+    return content;
+}
+
+std::string temporaryNameFor(const std::string& path) { return path + ".saving"; }
+
+FileResult replaceFile(const std::string& path, std::string_view bytes) {
+    const std::string temporary = temporaryNameFor(path);
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {false, describeLastError("cannot create", temporary)};
+    }
+    std::size_t limit = bytes.size();
+    bool faulty = faultsLeft > 0;
+    if (faulty) {
+        --faultsLeft;
+        limit = std::min(limit, faultAfterBytes);
+    }
+    std::string error;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < limit) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(limit - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
+            error = describeLastError("cannot write", temporary);
+            ok = false;
+        }
+        done += written;
+    }
+    if (ok && faulty) {
+        SetLastError(ERROR_DISK_FULL);
+        error = describeLastError("cannot write", temporary);
+        ok = false;
+    }
+    if (ok && !FlushFileBuffers(file)) {
+        error = describeLastError("cannot flush", temporary);
+        ok = false;
+    }
+    CloseHandle(file);
+    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = describeLastError("cannot replace", path);
+        ok = false;
+    }
+    if (!ok) {
+        DeleteFileA(temporary.c_str());
+        return {false, error};
+    }
+    return {};
+}
+
+FileResult renameFile(const std::string& from, const std::string& to) {
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return {false, describeLastError("cannot rename", from)};
+    }
+    return {};
+}
+
+std::string_view textLineEnd() { return "\r\n"; }
+
+void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
+    faultAfterBytes = bytesBeforeFailure;
+    faultsLeft = failures;
+}
+
+} // namespace quorvel::platform

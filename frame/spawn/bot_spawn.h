@@ -1,0 +1,55 @@
+// Everything the module knows about one bot of the host: the link to the
+// host, the player tags, the frame's timers and one state record per
+// service.
+#pragma once
+
+#include <quorvel/host_abi.h>
+
+#include "flaggame/flag_watch.h"
+#include "frame/settings/plugin_settings.h"
+#include "frame/spawn/player_tags.h"
+#include "frame/spawn/spawn_random.h"
+#include "gold/gold_ledger.h"
+#include "gold/inventory_book.h"
+#include "rabbit/rabbit_game.h"
+#include "shipcheck/ship_checker.h"
+#include "warps/auto_warper.h"
+#include "zombies/zombie_game.h"
+
+#include <cstdint>
+
+namespace quorvel {
+
+struct BotSpawn {
+    explicit BotSpawn(Word botHandle);
+
+    // The host link.
+    bool stopped = false; // a refused handshake: every later event is ignored
+    Word handle = 0;
+    HostCallback hostCallback = nullptr;
+    const HostList* players = nullptr;
+    const HostList* flags = nullptr;
+    const PlayerRecord* me = nullptr; // the bot's own player while in an arena
+
+    PlayerTags playerTags;
+    SpawnRandom random;
+
+    // Autosave of gold.dat and inv.dat, in ticks of one second.
+    std::int32_t autosaveCountdown = 0;
+    std::int32_t autosaveInterval = 0;
+
+    // The store and every gold feature.
+    bool storeOn = false;
+
+    FlagWatch flagWatch;
+    RabbitGame rabbitGame;
+    ZombieGame zombieGame;
+    ShipChecker shipChecker;
+    AutoWarper autoWarper;
+    GoldLedger gold;
+    InventoryBook inventory;
+    bool inventoryLoaded = false;
+    PluginSettings settings;
+};
+
+} // namespace quorvel

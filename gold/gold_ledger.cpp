@@ -1,0 +1,63 @@
+#include "gold/gold_ledger.h"
+
+#include "frame/text/text_rules.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quorvel {
+
+std::string_view storableName(std::string_view name) {
+    return name.substr(0, sizeof(GoldAccount::name) - 1);
+}
+
+GoldAccount* GoldLedger::find(std::string_view name) {
+    auto found = firstByFoldedName_.find(foldedCopy(storableName(name)));
+    return found == firstByFoldedName_.end() ? nullptr : &accounts_[found->second];
+}
+
+const GoldAccount* GoldLedger::find(std::string_view name) const {
+    auto found = firstByFoldedName_.find(foldedCopy(storableName(name)));
+    return found == firstByFoldedName_.end() ? nullptr : &accounts_[found->second];
+}
+
+std::uint32_t GoldLedger::balance(std::string_view name) const {
+    const GoldAccount* account = find(name);
+    return account == nullptr ? 0 : account->amount;
+}
+
+GoldAccount& GoldLedger::findOrCreate(std::string_view name) {
+    if (GoldAccount* account = find(name)) {
+        return *account;
+    }
+    GoldAccount created;
+    std::string_view stored = storableName(name);
+    std::memcpy(created.name, stored.data(), stored.size());
+    append(created);
+    return accounts_.back();
+}
+
+void GoldLedger::credit(std::string_view name, std::uint32_t amount) {
+    findOrCreate(name).amount += amount;
+}
+
+void GoldLedger::debit(std::string_view name, std::uint32_t amount) {
+    findOrCreate(name).amount -= amount;
+}
+
+void GoldLedger::clear() {
+    accounts_.clear();
+    firstByFoldedName_.clear();
+}
+
+void GoldLedger::append(const GoldAccount& account) {
+    GoldAccount copy = account;
+    copy.name[sizeof copy.name - 1] = '\0';
+    accounts_.push_back(copy);
+    // The first account of a name keeps the index; later duplicates are
+    // stored and saved but never found.
+    firstByFoldedName_.try_emplace(foldedCopy(fieldText(copy.name, sizeof copy.name)),
+                                   accounts_.size() - 1);
+}
+
+} // namespace quorvel

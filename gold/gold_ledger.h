@@ -1,0 +1,49 @@
+// Gold balances by player name, kept in gold.dat.
+//
+// Accounts stay in the order they were created or loaded: that order is the
+// file's, and a lookup takes the first account whose name matches ignoring
+// the case of A to Z. An index by folded name keeps lookups constant-time
+// however many accounts a zone has collected over the years.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvel {
+
+struct GoldAccount {
+    std::uint32_t amount = 0;
+    char name[20] = {}; // NUL-terminated, at most 19 characters
+};
+
+class GoldLedger {
+public:
+    // The first account whose name matches, or null.
+    GoldAccount* find(std::string_view name);
+    const GoldAccount* find(std::string_view name) const;
+    // 0 for a name without an account; never creates one.
+    std::uint32_t balance(std::string_view name) const;
+    // Create the account when there is none, then add or subtract modulo 2^32.
+    void credit(std::string_view name, std::uint32_t amount);
+    void debit(std::string_view name, std::uint32_t amount);
+    void clear();
+    // Appends an account as it stands (a loaded record); duplicates are kept.
+    void append(const GoldAccount& account);
+
+    const std::vector<GoldAccount>& accounts() const { return accounts_; }
+    std::size_t size() const { return accounts_.size(); }
+
+private:
+    GoldAccount& findOrCreate(std::string_view name);
+
+    std::vector<GoldAccount> accounts_;
+    std::unordered_map<std::string, std::size_t> firstByFoldedName_;
+};
+
+// A name as the 20-byte field stores it: the first 19 characters.
+std::string_view storableName(std::string_view name);
+
+} // namespace quorvel

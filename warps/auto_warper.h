@@ -1,0 +1,43 @@
+// Automatic warping: team places from WarpTeam.ini, the insert rectangle,
+// and areas from WarpArea.ini.
+#pragma once
+
+#include <quorvel/host_abi.h>
+
+#include <cstdint>
+#include <string_view>
+
+namespace quorvel {
+
+struct BotSpawn;
+
+struct WarpRectangle {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+struct AutoWarper {
+    bool teamWarpOn = true;
+    bool areaWarpOn = true;
+    bool insertWarpOn = true;
+    WarpRectangle insertArea; // left 0: no rectangle
+};
+
+// Sends the player to its freq's place.
+void warpTeam(BotSpawn& spawn, const PlayerRecord& player);
+// Sends the player out of every area of WarpArea.ini it is inside.
+void warpArea(BotSpawn& spawn, const PlayerRecord& player);
+// A player inside the insert rectangle is team-warped.
+void checkInsertWarp(BotSpawn& spawn, const PlayerRecord& player);
+
+void commandTwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandTwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandAwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandAwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandIwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandIwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandAlloff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+
+} // namespace quorvel
