@@ -3,6 +3,8 @@
 #include "frame/text/text_rules.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace quorvel {
@@ -58,6 +60,17 @@ void GoldLedger::append(const GoldAccount& account) {
     // stored and saved but never found.
     firstByFoldedName_.try_emplace(foldedCopy(fieldText(copy.name, sizeof copy.name)),
                                    accounts_.size() - 1);
+}
+
+void applyAward(GoldLedger& ledger, std::string_view name, std::int32_t amount) {
+    const std::uint32_t held = ledger.balance(name);
+    if (amount >= 0) {
+        const auto gain = static_cast<std::uint32_t>(amount);
+        ledger.credit(name, std::min(gain, UINT32_MAX - held));
+    } else {
+        const std::uint32_t loss = 0u - static_cast<std::uint32_t>(amount);
+        ledger.debit(name, std::min(loss, held));
+    }
 }
 
 } // namespace quorvel

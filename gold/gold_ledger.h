@@ -43,6 +43,11 @@ private:
     std::unordered_map<std::string, std::size_t> firstByFoldedName_;
 };
 
+// An award or penalty from the settings applied to an account: a positive
+// amount adds gold but never past 4294967295, a negative one (an operator may
+// configure one) takes gold but never below 0. Awards never wrap a balance.
+void applyAward(GoldLedger& ledger, std::string_view name, std::int32_t amount);
+
 // A name as the 20-byte field stores it: the first 19 characters.
 std::string_view storableName(std::string_view name);
 
