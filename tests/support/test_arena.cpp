@@ -54,6 +54,17 @@ TestArena::TestArena(std::optional<std::uint32_t> seed) {
         throw std::runtime_error("cannot make a working directory");
     }
     directory_ = pattern;
+    start(seed);
+}
+
+TestArena::TestArena(const std::string& directory, std::optional<std::uint32_t> seed) {
+    previousDirectory_ = std::filesystem::current_path().string();
+    directory_ = directory;
+    ownsDirectory_ = false;
+    start(seed);
+}
+
+void TestArena::start(std::optional<std::uint32_t> seed) {
     std::filesystem::current_path(directory_);
     if (const char* old = std::getenv("QUORVEL_RANDOM_SEED")) {
         previousSeed_ = old;
@@ -75,7 +86,9 @@ TestArena::~TestArena() {
     }
     std::error_code ignored;
     std::filesystem::current_path(previousDirectory_, ignored);
-    std::filesystem::remove_all(directory_, ignored);
+    if (ownsDirectory_) {
+        std::filesystem::remove_all(directory_, ignored);
+    }
 }
 
 void TestArena::writeFile(const std::string& name, std::string_view bytes) {

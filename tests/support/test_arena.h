@@ -47,6 +47,9 @@ public:
     // `seed` sets QUORVEL_RANDOM_SEED for the spawn; files are seeded into
     // the fresh working directory before anything else happens.
     explicit TestArena(std::optional<std::uint32_t> seed = 7);
+    // Works in `directory` (which must exist) and leaves it in place, so a
+    // second arena can start again where a first one stopped.
+    TestArena(const std::string& directory, std::optional<std::uint32_t> seed);
     ~TestArena();
     TestArena(const TestArena&) = delete;
     TestArena& operator=(const TestArena&) = delete;
@@ -97,11 +100,13 @@ public:
     const std::vector<Sent>& pending() const { return sent_; }
 
 private:
+    void start(std::optional<std::uint32_t> seed);
     static void QUORVEL_CALL receive(BotEvent& record);
     void rebuildLists();
 
     std::string previousDirectory_;
     std::string directory_;
+    bool ownsDirectory_ = true;
     std::optional<std::string> previousSeed_;
     std::unique_ptr<BotSpawn> spawn_;
     std::list<PlayerRecord> records_;        // stable addresses
