@@ -28,7 +28,10 @@ if(WIN32)
     set_target_properties(quorvel PROPERTIES OUTPUT_NAME Quorvel PREFIX "")
     target_sources(quorvel PRIVATE ${CMAKE_SOURCE_DIR}/frame/entry/quorvel.def)
     if(MINGW)
-        target_link_options(quorvel PRIVATE -static-libgcc -static-libstdc++ -Wl,--kill-at)
+        # No MinGW runtime DLL beside the module: the C++ runtime and the
+        # threads library are linked in.
+        target_link_options(quorvel PRIVATE -static -static-libgcc -static-libstdc++
+                            -Wl,--kill-at -Wl,--enable-stdcall-fixup)
     endif()
 else()
     set_target_properties(quorvel PROPERTIES OUTPUT_NAME quorvel)

@@ -12,15 +12,16 @@ std::string decimal(std::int32_t value) {
     bool negative = value < 0;
     std::uint32_t magnitude = negative ? 0u - static_cast<std::uint32_t>(value)
                                        : static_cast<std::uint32_t>(value);
-    std::string digits;
+    char digits[12];
+    char* first = digits + sizeof digits;
     while (magnitude != 0) {
-        digits.insert(digits.begin(), static_cast<char>('0' + magnitude % 10));
+        *--first = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     }
     if (negative) {
-        digits.insert(digits.begin(), '-');
+        *--first = '-';
     }
-    return digits;
+    return std::string(first, digits + sizeof digits);
 }
 
 std::string decimal(std::uint32_t value) { return decimal(static_cast<std::int32_t>(value)); }
