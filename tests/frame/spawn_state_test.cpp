@@ -54,6 +54,16 @@ TEST(PlayerTags, OneValuePerPlayerAndKey) {
     EXPECT_EQ(tags.get(&b, 8), 0);
 }
 
+std::vector<Sent> consoleLines(TestArena& arena) {
+    std::vector<Sent> lines;
+    for (Sent& sent : arena.take()) {
+        if (sent.code == Echo) {
+            lines.push_back(std::move(sent));
+        }
+    }
+    return lines;
+}
+
 TEST(Tick, CountdownsRunFromCreationAndAutosaveFollowsItsInterval) {
     TestArena arena;
     arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=3\n");
@@ -61,12 +71,12 @@ TEST(Tick, CountdownsRunFromCreationAndAutosaveFollowsItsInterval) {
     arena.take();
     EXPECT_EQ(arena.spawn().autosaveCountdown, 3);
     arena.tick(2);
-    EXPECT_TRUE(arena.take().empty());
+    EXPECT_TRUE(consoleLines(arena).empty());
     arena.tick();
-    EXPECT_EQ(arena.take(), std::vector<Sent>{console("AutoSave...")});
+    EXPECT_EQ(consoleLines(arena), std::vector<Sent>{console("AutoSave...")});
     EXPECT_EQ(arena.spawn().autosaveCountdown, 3);
     arena.tick(3);
-    EXPECT_EQ(arena.take(), std::vector<Sent>{console("AutoSave...")});
+    EXPECT_EQ(consoleLines(arena), std::vector<Sent>{console("AutoSave...")});
     // Rabbit countdowns keep counting below 0 with no rabbit.
     EXPECT_EQ(arena.spawn().rabbitGame.rabbitCountdown, -6);
     EXPECT_EQ(arena.spawn().rabbitGame.safetyCountdown, -6);
@@ -87,7 +97,7 @@ TEST(Tick, AutosaveIsOffWithIntervalZeroOrStoreOff) {
     storeOff.handshake();
     storeOff.take();
     storeOff.tick(2);
-    EXPECT_TRUE(storeOff.take().empty());
+    EXPECT_TRUE(consoleLines(storeOff).empty());
     // Not reloaded while the store is off.
     EXPECT_EQ(storeOff.spawn().autosaveCountdown, 0);
 }

@@ -46,6 +46,8 @@ std::string describe(const Sent& sent) {
     return out.str();
 }
 
+void PrintTo(const Sent& sent, std::ostream* out) { *out << describe(sent); }
+
 TestArena::TestArena(std::optional<std::uint32_t> seed) {
     previousDirectory_ = std::filesystem::current_path().string();
     std::string pattern =

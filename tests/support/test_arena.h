@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@ Sent console(std::string text);
 Sent publicLine(std::string text, Word sound = 0);
 Sent privateLine(const PlayerRecord& player, std::string text);
 std::string describe(const Sent& sent); // for failure messages
+// GoogleTest prints records with this.
+void PrintTo(const Sent& sent, std::ostream* out);
 
 struct PlayerSetup {
     std::string name;
