@@ -5,6 +5,7 @@
 #include <quorvel/host_abi.h>
 
 #include <cstdint>
+#include <string>
 
 namespace quorvel {
 
@@ -25,7 +26,14 @@ struct ZombieGame {
     std::int32_t startCountdown = 0;
     bool countdownArmed = false;
     std::int32_t playingCount = 0;
+    // The only human the sanctuary test last saw in this round. The record
+    // is dropped when that player leaves; the name is kept so the zombies
+    // can still gloat over the player once the record is gone.
     const PlayerRecord* lastHuman = nullptr;
+    std::string lastHumanName;
+    // The human a zombie killed last in this round, for when no single last
+    // human was seen before the humans ran out.
+    std::string lastTurnedName;
 };
 
 } // namespace quorvel

@@ -135,8 +135,9 @@ void TestArena::removePlayer(const PlayerRecord& player) {
 void TestArena::setPosition(PlayerRecord& player, std::int32_t tileX, std::int32_t tileY) {
     player.tileX = tileX;
     player.tileY = tileY;
-    player.pixelX = tileX * 16;
-    player.pixelY = tileY * 16;
+    // Pixels wrap on 32 bits for tiles far off the map, as a host's would.
+    player.pixelX = static_cast<std::int32_t>(static_cast<std::uint32_t>(tileX) * 16u);
+    player.pixelY = static_cast<std::int32_t>(static_cast<std::uint32_t>(tileY) * 16u);
 }
 
 void TestArena::addFlag(std::uint16_t tileX, std::uint16_t tileY) {

@@ -1,0 +1,126 @@
+#include "zombies/ghoulset_file.h"
+
+#include "frame/messages/senders.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "zombies/zombies.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view saveFailedText = "Ghoulset.ini could not be saved: ";
+
+// The highest corner that still lies on the 1024-tile map.
+constexpr std::int32_t mapEdge = 1024;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// One number: white space, an optional sign, then at least one digit. A
+// number too large for 32 bits is held at the nearest end of the range
+// rather than wrapped.
+std::optional<std::int32_t> nextNumber(std::string_view text, std::size_t& at) {
+    while (at < text.size() && isBlank(text[at])) {
+        ++at;
+    }
+    std::size_t pos = at;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    if (pos >= text.size() || text[pos] < '0' || text[pos] > '9') {
+        return std::nullopt;
+    }
+    constexpr std::int64_t cap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t magnitude = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        if (magnitude <= cap) {
+            magnitude = magnitude * 10 + (text[pos] - '0');
+        }
+        ++pos;
+    }
+    at = pos;
+    std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+        value = std::numeric_limits<std::int32_t>::max();
+    }
+    if (value < std::numeric_limits<std::int32_t>::min()) {
+        value = std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+void deriveSanctuary(ZombieGame& game) {
+    game.sanctuaryOn = game.sanctuaryMaxX != 0 && game.sanctuaryMaxY != 0 &&
+                       game.sanctuaryMaxX <= mapEdge && game.sanctuaryMaxY <= mapEdge;
+}
+
+} // namespace
+
+std::string ghoulsetText(const ZombieGame& game) {
+    const std::string_view lineEnd = platform::textLineEnd();
+    std::string text;
+    text += decimal(game.humanTeam) + " " + decimal(game.humanShip);
+    text += lineEnd;
+    text += decimal(game.zombieTeam) + " " + decimal(game.zombieShip);
+    text += lineEnd;
+    text += decimal(game.sanctuaryMinX) + " " + decimal(game.sanctuaryMinY) + " " +
+            decimal(game.sanctuaryMaxX) + " " + decimal(game.sanctuaryMaxY);
+    return text;
+}
+
+void readGhoulsetText(ZombieGame& game, std::string_view text) {
+    const std::array<std::int32_t*, 8> fields = {
+        &game.humanTeam,     &game.humanShip,     &game.zombieTeam,    &game.zombieShip,
+        &game.sanctuaryMinX, &game.sanctuaryMinY, &game.sanctuaryMaxX, &game.sanctuaryMaxY,
+    };
+    std::size_t at = 0;
+    for (std::int32_t* field : fields) {
+        std::optional<std::int32_t> value = nextNumber(text, at);
+        if (!value) {
+            break; // a short or damaged file keeps the rest as it was
+        }
+        *field = *value;
+    }
+    deriveSanctuary(game);
+}
+
+void applyMissingGhoulset(ZombieGame& game) {
+    game.humanTeam = 0;
+    game.humanShip = 1;
+    game.zombieTeam = 1;
+    game.zombieShip = 3;
+    game.sanctuaryMinX = 0;
+    game.sanctuaryMinY = 0;
+    game.sanctuaryMaxX = 0;
+    game.sanctuaryMaxY = 0;
+    deriveSanctuary(game);
+}
+
+platform::FileResult saveZombieSettings(const ZombieGame& game) {
+    return platform::replaceFile(ghoulsetFileName, ghoulsetText(game));
+}
+
+void loadZombieSettings(BotSpawn& spawn) {
+    if (std::optional<std::string> text = platform::readWholeFile(ghoulsetFileName)) {
+        readGhoulsetText(spawn.zombieGame, *text);
+    } else {
+        applyMissingGhoulset(spawn.zombieGame);
+    }
+}
+
+void saveZombieSettingsAtExit(BotSpawn& spawn) {
+    platform::FileResult saved = saveZombieSettings(spawn.zombieGame);
+    if (!saved) {
+        sendConsole(spawn, std::string(saveFailedText) + saved.error);
+    }
+}
+
+} // namespace quorvel
