@@ -1,0 +1,484 @@
+#include "lib/session.h"
+
+#include "lib/gold_file.h"
+#include "lib/text.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace quorvel::host {
+
+namespace {
+
+// The module calls back through a plain function; this is the session whose
+// `talk` call is running.
+Session* activeSession = nullptr;
+
+// More events than this for one action means the module and the zone keep
+// answering each other.
+constexpr std::size_t settleLimit = 100000;
+
+std::string versionText(Word version) {
+    return std::to_string(version >> 16) + "." + std::to_string(version & 0xffff) + " (" +
+           std::to_string(version) + ")";
+}
+
+std::string eventName(Word code) {
+    switch (code) {
+    case PlayerShipChanged:
+        return "PlayerShipChanged";
+    case PlayerTeamChanged:
+        return "PlayerTeamChanged";
+    case PlayerSpectating:
+        return "PlayerSpectating";
+    case PlayerMoved:
+        return "PlayerMoved";
+    default:
+        return "event " + std::to_string(code);
+    }
+}
+
+void setEnvironment(const std::string& name, const std::string& value, bool remove) {
+#if defined(_WIN32)
+    _putenv_s(name.c_str(), remove ? "" : value.c_str());
+#else
+    if (remove) {
+        unsetenv(name.c_str());
+    } else {
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+#endif
+}
+
+} // namespace
+
+Session::Session(TalkFunction talk, std::ostream* transcript, std::filesystem::path workDir)
+    : talk_(talk), out_(transcript), workDir_(std::move(workDir)) {}
+
+Session::~Session() {
+    if (activeSession == this) {
+        activeSession = nullptr;
+    }
+}
+
+void Session::say(const std::string& text) {
+    if (out_ == nullptr) {
+        return;
+    }
+    if (!lazyHeader_.empty()) {
+        *out_ << "  " << lazyHeader_ << '\n';
+        lazyHeader_.clear();
+    }
+    *out_ << "  " << text << '\n';
+}
+
+void QUORVEL_CALL Session::callback(BotEvent& event) {
+    if (activeSession != nullptr) {
+        activeSession->receive(event);
+    }
+}
+
+void Session::receive(const BotEvent& event) {
+    Received r;
+    r.handle = event.handle;
+    r.code = event.code;
+    r.tick = ticks_;
+    if (event.code == Echo) {
+        const auto* text = reinterpret_cast<const char*>(event.value[0]);
+        r.text = text != nullptr ? text : "";
+    } else if (event.code == Say) {
+        r.chatType = event.value[0];
+        r.sound = event.value[1];
+        r.target = event.value[2];
+        const auto* text = reinterpret_cast<const char*>(event.value[3]);
+        r.text = text != nullptr ? text : "";
+        if (r.chatType == Private && r.target <= 65535) {
+            if (PlayerSlot* p = arena_.findIdent(static_cast<std::uint16_t>(r.target))) {
+                r.targetName = p->name();
+            }
+        }
+    }
+    std::string line = "<- " + describeReceived(r);
+    if (!inTalk_) {
+        line += "   (sent outside a call of talk)";
+    }
+    if (r.handle != handle_) {
+        line += "   (for handle " + std::to_string(r.handle) + ")";
+    }
+    say(line);
+    pending_.push_back(r);
+    lastRecords_.push_back(r);
+    toCarryOut_.push_back(std::move(r));
+}
+
+void Session::callTalk(BotEvent& event) {
+    Session* previous = activeSession;
+    activeSession = this;
+    inTalk_ = true;
+    try {
+        talk_(event);
+    } catch (...) {
+        // The action is abandoned with whatever the zone still had to do.
+        inTalk_ = false;
+        activeSession = previous;
+        reports_.clear();
+        toCarryOut_.clear();
+        lazyHeader_.clear();
+        throw ScriptError("the module let an exception out of talk (event " +
+                          std::to_string(event.code) + ")");
+    }
+    inTalk_ = false;
+    activeSession = previous;
+}
+
+void Session::deliver(BotEvent e, const std::string& description) {
+    say("-> " + description);
+    callTalk(e);
+    settle();
+}
+
+// The zone carries out every line the module has sent so far, then the host
+// passes on the next event that came back; lines the module sends in answer
+// join the end of the queue, as they would reach a real zone after the
+// reports already on their way.
+void Session::settle() {
+    std::size_t rounds = 0;
+    while (!toCarryOut_.empty() || !reports_.empty()) {
+        while (!toCarryOut_.empty()) {
+            Received line = std::move(toCarryOut_.front());
+            toCarryOut_.pop_front();
+            ZoneOutcome outcome = carryOut(line, arena_);
+            for (const std::string& note : outcome.notes) {
+                say("   zone: " + note);
+            }
+            for (ZoneReport& report : outcome.reports) {
+                reports_.push_back(std::move(report));
+            }
+        }
+        if (reports_.empty()) {
+            break;
+        }
+        if (++rounds > settleLimit) {
+            reports_.clear();
+            toCarryOut_.clear();
+            lazyHeader_.clear();
+            throw ScriptError("the module and the zone keep answering each other (more than " +
+                              std::to_string(settleLimit) + " events for one action)");
+        }
+        ZoneReport report = std::move(reports_.front());
+        reports_.pop_front();
+        BotEvent e = event(report.code);
+        if (report.code == ChatMessage) {
+            e.value[0] = ArenaMessage;
+            e.value[3] = reinterpret_cast<Word>(report.text.c_str());
+            say("-> ChatMessage arena " + quoteText(report.text));
+        } else {
+            e.value[0] = reinterpret_cast<Word>(&report.player->record);
+            say("-> " + eventName(report.code) + " " + describePlayer(*report.player));
+        }
+        callTalk(e);
+    }
+}
+
+BotEvent Session::event(Word code) const {
+    BotEvent e{};
+    e.handle = handle_;
+    e.code = code;
+    return e;
+}
+
+PlayerSlot& Session::player(const std::string& name) {
+    PlayerSlot* p = arena_.find(name);
+    if (p == nullptr) {
+        throw ScriptError("no player named " + quoteText(name) + " is in the arena");
+    }
+    return *p;
+}
+
+std::filesystem::path Session::fileIn(const std::string& name) const {
+    std::filesystem::path path(name);
+    if (name.empty() || path.has_parent_path() || path.is_absolute() || name == "." ||
+        name == "..") {
+        throw ScriptError("a file name of the working directory is a bare name, not " +
+                          quoteText(name));
+    }
+    return workDir_ / path;
+}
+
+std::optional<std::string> Session::run(const Action& a) {
+    lastRecords_.clear();
+    switch (a.kind) {
+    case ActionKind::Handshake: {
+        BotEvent e = event(Handshake);
+        e.value[0] = static_cast<Word>(a.numbers.at(0));
+        e.value[1] = reinterpret_cast<Word>(&Session::callback);
+        e.value[2] = reinterpret_cast<Word>(arena_.playerList());
+        e.value[3] = reinterpret_cast<Word>(arena_.flagList());
+        deliver(e, "Handshake version " + versionText(e.value[0]));
+        break;
+    }
+    case ActionKind::Terminate:
+        deliver(event(Terminate), "Terminate");
+        break;
+    case ActionKind::Handle:
+        handle_ = static_cast<Word>(a.numbers.at(0));
+        say("   events now go to bot handle " + std::to_string(handle_));
+        break;
+    case ActionKind::Raw: {
+        BotEvent e = event(static_cast<Word>(a.numbers.at(0)));
+        std::string values;
+        for (std::size_t i = 1; i < a.numbers.size(); ++i) {
+            e.value[i - 1] = static_cast<Word>(a.numbers[i]);
+            values += " " + std::to_string(a.numbers[i]);
+        }
+        deliver(e, "event " + std::to_string(e.code) + values);
+        break;
+    }
+    case ActionKind::PrizeRefresh:
+        deliver(event(PrizeRefresh), "event 29 (prize refresh)");
+        break;
+    case ActionKind::Join: {
+        if (bot_ != nullptr) {
+            throw ScriptError("the bot is already in the arena");
+        }
+        bot_ = &arena_.add(a.name.empty() ? "Quorvel" : a.name, a.fields, true);
+        BotEvent e = event(ArenaJoined);
+        e.value[1] = reinterpret_cast<Word>(&bot_->record);
+        deliver(e, "ArenaJoined " + describePlayer(*bot_));
+        break;
+    }
+    case ActionKind::Part: {
+        if (bot_ == nullptr) {
+            throw ScriptError("the bot is not in the arena");
+        }
+        deliver(event(ArenaLeft), "ArenaLeft");
+        arena_.remove(bot_);
+        bot_ = nullptr;
+        break;
+    }
+    case ActionKind::Enter: {
+        PlayerSlot& p = arena_.add(a.name, a.fields, false);
+        BotEvent e = event(PlayerEntering);
+        e.value[0] = reinterpret_cast<Word>(&p.record);
+        deliver(e, "PlayerEntering " + describePlayer(p));
+        break;
+    }
+    case ActionKind::Leave:
+        leave(player(a.name));
+        break;
+    case ActionKind::Set: {
+        PlayerSlot& p = player(a.name);
+        applyFields(p, a.fields);
+        say("   set " + describePlayer(p));
+        break;
+    }
+    case ActionKind::Move: {
+        PlayerSlot& p = player(a.name);
+        applyFields(p, a.fields);
+        BotEvent e = event(PlayerMoved);
+        e.value[0] = reinterpret_cast<Word>(&p.record);
+        deliver(e, "PlayerMoved " + describePlayer(p));
+        break;
+    }
+    case ActionKind::Ship: {
+        PlayerSlot& p = player(a.name);
+        std::uint8_t ship = *a.fields.ship;
+        if (ship == 8) {
+            Action spectate = a;
+            spectate.kind = ActionKind::Spectate;
+            return run(spectate);
+        }
+        if (p.record.ship == 8 && arena_.locked) {
+            say("   zone: the arena is locked: " + quoteText(p.name()) +
+                " stays in spectator mode");
+            break;
+        }
+        if (p.record.ship == ship) {
+            say("   zone: " + quoteText(p.name()) + " is already in ship " + shipText(ship));
+            break;
+        }
+        p.record.ship = ship;
+        BotEvent e = event(PlayerShipChanged);
+        e.value[0] = reinterpret_cast<Word>(&p.record);
+        deliver(e, "PlayerShipChanged " + describePlayer(p));
+        break;
+    }
+    case ActionKind::Freq: {
+        PlayerSlot& p = player(a.name);
+        if (p.record.team == *a.fields.freq) {
+            say("   zone: " + quoteText(p.name()) + " is already on freq " +
+                std::to_string(p.record.team));
+            break;
+        }
+        p.record.team = *a.fields.freq;
+        BotEvent e = event(PlayerTeamChanged);
+        e.value[0] = reinterpret_cast<Word>(&p.record);
+        deliver(e, "PlayerTeamChanged " + describePlayer(p));
+        break;
+    }
+    case ActionKind::Spectate: {
+        PlayerSlot& p = player(a.name);
+        if (p.record.ship == 8) {
+            say("   zone: " + quoteText(p.name()) + " is already in spectator mode");
+            break;
+        }
+        p.record.ship = 8;
+        BotEvent e = event(PlayerSpectating);
+        e.value[0] = reinterpret_cast<Word>(&p.record);
+        deliver(e, "PlayerSpectating " + describePlayer(p));
+        break;
+    }
+    case ActionKind::Kill: {
+        PlayerSlot& killer = player(a.name);
+        PlayerSlot& killed = player(a.other);
+        ++killer.record.wins;
+        ++killed.record.losses;
+        BotEvent e = event(PlayerKilled);
+        e.value[0] = reinterpret_cast<Word>(&killed.record);
+        e.value[1] = reinterpret_cast<Word>(&killer.record);
+        deliver(e, "PlayerKilled " + quoteText(killed.name()) + " by " + quoteText(killer.name()));
+        break;
+    }
+    case ActionKind::Type:
+        typeLine(player(a.name), a.text);
+        break;
+    case ActionKind::Chat: {
+        BotEvent e = event(ChatMessage);
+        e.value[0] = static_cast<Word>(a.numbers.at(0));
+        e.value[3] = reinterpret_cast<Word>(a.text.c_str());
+        deliver(e, "ChatMessage type " + std::to_string(e.value[0]) + " " + quoteText(a.text));
+        break;
+    }
+    case ActionKind::Tick:
+        runTicks(a.numbers.at(0));
+        break;
+    case ActionKind::FlagWin: {
+        BotEvent e = event(FlagGameWon);
+        e.value[0] = static_cast<Word>(a.numbers.at(0));
+        deliver(e, "FlagGameWon by freq " + std::to_string(e.value[0]));
+        break;
+    }
+    case ActionKind::Goal: {
+        BotEvent e = event(GoalScored);
+        e.value[0] = static_cast<Word>(a.numbers.at(0));
+        deliver(e, "GoalScored by freq " + std::to_string(e.value[0]));
+        break;
+    }
+    case ActionKind::Flag:
+        arena_.addFlag(static_cast<std::uint16_t>(a.numbers.at(0)),
+                       static_cast<std::uint16_t>(a.numbers.at(1)));
+        say("   flag on the map at tile " + std::to_string(a.numbers[0]) + " " +
+            std::to_string(a.numbers[1]));
+        break;
+    case ActionKind::ClearFlags:
+        arena_.clearFlags();
+        say("   no flags on the map");
+        break;
+    case ActionKind::Jackpot:
+        arena_.jackpot = static_cast<std::int32_t>(a.numbers.at(0));
+        say("   zone: the jackpot is " + std::to_string(arena_.jackpot));
+        break;
+    case ActionKind::WriteFile: {
+        std::filesystem::path path = fileIn(a.name);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << a.text;
+        if (!out) {
+            throw ScriptError("cannot write " + path.string());
+        }
+        say("   wrote " + a.name + " (" + std::to_string(a.text.size()) + " bytes)");
+        break;
+    }
+    case ActionKind::RemoveFile: {
+        std::error_code ec;
+        std::filesystem::remove(fileIn(a.name), ec);
+        say("   removed " + a.name);
+        break;
+    }
+    case ActionKind::SetGold:
+        setGold(fileIn("gold.dat"), a.name, static_cast<std::uint32_t>(a.numbers.at(0)));
+        say("   gold.dat: " + quoteText(a.name) + " has " +
+            std::to_string(static_cast<std::uint32_t>(a.numbers[0])));
+        break;
+    case ActionKind::Environment:
+        setEnvironment(a.name, a.text, a.absent);
+        say("   environment: " + a.name + (a.absent ? " removed" : "=" + quoteText(a.text)));
+        break;
+    case ActionKind::Note:
+        say("== " + a.text);
+        break;
+    case ActionKind::Show:
+        show(a.name);
+        break;
+    case ActionKind::Help:
+        if (out_ != nullptr) {
+            for (const std::string& line : actionSummaries()) {
+                *out_ << line << '\n';
+            }
+        }
+        break;
+    case ActionKind::Quit:
+        quit_ = true;
+        break;
+    case ActionKind::ExpectLine:
+        return recording_ ? std::nullopt : checkLine(a.line);
+    case ActionKind::ExpectNothingMore:
+        return recording_ ? std::nullopt : checkNothingMore();
+    case ActionKind::Skip: {
+        std::int64_t n = a.numbers.at(0);
+        while (!pending_.empty() && n != 0) {
+            pending_.pop_front();
+            --n;
+        }
+        break;
+    }
+    case ActionKind::ExpectState:
+        return checkState(a);
+    }
+    return std::nullopt;
+}
+
+void Session::leave(PlayerSlot& p) {
+    if (&p == bot_) {
+        throw ScriptError("the bot leaves the arena with part");
+    }
+    // Off the list first, so that nothing the module does for the leaving
+    // player can pick it again; the record lives until the event is over.
+    std::unique_ptr<PlayerSlot> owned = arena_.remove(&p);
+    BotEvent e = event(PlayerLeaving);
+    e.value[0] = reinterpret_cast<Word>(&owned->record);
+    deliver(e, "PlayerLeaving " + describePlayer(*owned));
+}
+
+void Session::typeLine(PlayerSlot& p, const std::string& text) {
+    // "!buy use guns": the name is the word after "!", folded to lower case;
+    // the final text is what follows, without the blanks before it.
+    std::string body = text.substr(1);
+    std::size_t blank = body.find(' ');
+    std::string name = lowerAscii(body.substr(0, blank));
+    std::string final;
+    if (blank != std::string::npos) {
+        std::size_t start = body.find_first_not_of(' ', blank);
+        final = start == std::string::npos ? "" : body.substr(start);
+    }
+    ChatCommand command{name.c_str(), final.c_str()};
+    Word code = name == "help" ? HelpRequested : CommandTyped;
+    BotEvent e = event(code);
+    e.value[0] = reinterpret_cast<Word>(&p.record);
+    e.value[1] = reinterpret_cast<Word>(&command);
+    deliver(e, std::string(code == HelpRequested ? "HelpRequested " : "CommandTyped ") +
+                   quoteText(p.name()) + " name " + quoteText(name) + " final " + quoteText(final));
+}
+
+void Session::runTicks(std::int64_t count) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        ++ticks_;
+        lazyHeader_ = "-> Tick #" + std::to_string(ticks_);
+        BotEvent e = event(Tick);
+        callTalk(e);
+        settle();
+    }
+    lazyHeader_.clear();
+}
+
+} // namespace quorvel::host

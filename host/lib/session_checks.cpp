@@ -1,0 +1,185 @@
+// The session's checks: the lines the module sent and the state of the
+// arena and of the working directory; and the arena shown on request.
+#include "lib/gold_file.h"
+#include "lib/session.h"
+#include "lib/text.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace quorvel::host {
+
+namespace {
+
+std::string readWholeFile(const std::filesystem::path& path, bool& found) {
+    std::ifstream in(path, std::ios::binary);
+    found = static_cast<bool>(in);
+    return found ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
+                 : std::string();
+}
+
+std::string listText(const std::vector<std::int64_t>& numbers) {
+    std::string text;
+    for (std::int64_t n : numbers) {
+        text += (text.empty() ? "" : " ") + std::to_string(n);
+    }
+    return text.empty() ? "(none)" : text;
+}
+
+} // namespace
+
+void Session::show(const std::string& name) {
+    if (!name.empty()) {
+        PlayerSlot& p = player(name);
+        say("   " + describePlayer(p) + " points " + std::to_string(p.record.flagPoints) +
+            ", wins " + std::to_string(p.record.wins) + ", losses " +
+            std::to_string(p.record.losses) + ", bounty " + std::to_string(p.bounty));
+        return;
+    }
+    say("   arena: " + std::to_string(arena_.players().size()) + " players, " +
+        std::to_string(arena_.flagCount()) + " flags, " + (arena_.locked ? "locked" : "unlocked") +
+        ", timer " + std::to_string(arena_.timerMinutes) + ", jackpot " +
+        std::to_string(arena_.jackpot) + ", ticks " + std::to_string(ticks_) + ", " +
+        std::to_string(pending_.size()) + " unchecked lines");
+    for (auto& p : arena_.players()) {
+        say("   " + describePlayer(*p));
+    }
+}
+
+std::optional<std::string> Session::checkLine(const LineExpectation& want) {
+    if (pending_.empty()) {
+        return "expected: " + describeExpected(want) + "\n  received: nothing (no line is left)";
+    }
+    Received got = pending_.front();
+    pending_.pop_front();
+    if (matches(want, got)) {
+        return std::nullopt;
+    }
+    return "expected: " + describeExpected(want) + "\n  received: " + describeReceived(got);
+}
+
+std::optional<std::string> Session::checkNothingMore() {
+    if (pending_.empty()) {
+        return std::nullopt;
+    }
+    std::string report = "expected: nothing more\n  received: " + std::to_string(pending_.size()) +
+                         " unchecked line" + (pending_.size() == 1 ? "" : "s");
+    std::size_t shown = 0;
+    for (const Received& r : pending_) {
+        if (++shown > 10) {
+            report += "\n    ...";
+            break;
+        }
+        report += "\n    " + describeReceived(r);
+    }
+    pending_.clear();
+    return report;
+}
+
+std::optional<std::string> Session::checkState(const Action& a) {
+    std::string what;
+    std::string want;
+    std::string got;
+    auto numberAt = [&](std::size_t i) { return std::to_string(a.numbers.at(i)); };
+    switch (a.state) {
+    case StateKind::Ship: {
+        PlayerSlot& p = player(a.name);
+        what = "ship of " + quoteText(p.name());
+        want = shipText(static_cast<std::uint8_t>(a.numbers.at(0)));
+        got = shipText(p.record.ship);
+        break;
+    }
+    case StateKind::Freq: {
+        PlayerSlot& p = player(a.name);
+        what = "freq of " + quoteText(p.name());
+        want = numberAt(0);
+        got = std::to_string(p.record.team);
+        break;
+    }
+    case StateKind::Position: {
+        PlayerSlot& p = player(a.name);
+        what = "tile of " + quoteText(p.name());
+        want = numberAt(0) + " " + numberAt(1);
+        got = std::to_string(p.record.tileX) + " " + std::to_string(p.record.tileY);
+        break;
+    }
+    case StateKind::Antiwarp: {
+        PlayerSlot& p = player(a.name);
+        what = "anti-warp of " + quoteText(p.name());
+        want = a.numbers.at(0) != 0 ? "on" : "off";
+        got = p.record.antiwarpOn != 0 ? "on" : "off";
+        break;
+    }
+    case StateKind::Bounty: {
+        PlayerSlot& p = player(a.name);
+        what = "bounty of " + quoteText(p.name());
+        want = numberAt(0);
+        got = std::to_string(p.bounty);
+        break;
+    }
+    case StateKind::Points: {
+        PlayerSlot& p = player(a.name);
+        what = "points of " + quoteText(p.name());
+        want = numberAt(0);
+        got = std::to_string(p.record.flagPoints);
+        break;
+    }
+    case StateKind::Prizes: {
+        PlayerSlot& p = player(a.name);
+        what = "prizes of " + quoteText(p.name());
+        want = listText(a.numbers);
+        got = listText(std::vector<std::int64_t>(p.prizes.begin(), p.prizes.end()));
+        break;
+    }
+    case StateKind::Gold: {
+        what = "gold of " + quoteText(a.name) + " in gold.dat";
+        want = a.absent ? "none" : numberAt(0);
+        try {
+            auto amount = goldOf(readGoldFile(fileIn("gold.dat")), a.name);
+            got = amount ? std::to_string(*amount) : "none";
+        } catch (const ScriptError& e) {
+            got = std::string("unknown: ") + e.what();
+        }
+        break;
+    }
+    case StateKind::Lock:
+        what = "arena lock";
+        want = a.numbers.at(0) != 0 ? "on" : "off";
+        got = arena_.locked ? "on" : "off";
+        break;
+    case StateKind::Timer:
+        what = "game timer";
+        want = numberAt(0);
+        got = std::to_string(arena_.timerMinutes);
+        break;
+    case StateKind::Objects:
+        what = "objects switched on";
+        want = listText(a.numbers);
+        got = listText(std::vector<std::int64_t>(arena_.objectsOn.begin(), arena_.objectsOn.end()));
+        break;
+    case StateKind::File: {
+        bool found = false;
+        std::string contents = readWholeFile(fileIn(a.name), found);
+        what = "file " + a.name;
+        want = a.absent ? "missing" : quoteText(a.text);
+        got = found ? quoteText(contents) : "missing";
+        break;
+    }
+    case StateKind::Players:
+        what = "players in the arena";
+        want = numberAt(0);
+        got = std::to_string(arena_.players().size());
+        break;
+    case StateKind::Jackpot:
+        what = "jackpot";
+        want = numberAt(0);
+        got = std::to_string(arena_.jackpot);
+        break;
+    }
+    if (want == got) {
+        return std::nullopt;
+    }
+    return "expected: " + what + " " + want + "\n  found:    " + what + " " + got;
+}
+
+} // namespace quorvel::host

@@ -1,0 +1,218 @@
+// quorvel-host: loads the module, plays the zone around it, and runs
+// scenario files or typed sessions. The logic lives in lib/; this file reads
+// the command line and wires the pieces together.
+#include "lib/module_loader.h"
+#include "lib/runner.h"
+#include "lib/script.h"
+#include "lib/session.h"
+#include "lib/workdir.h"
+#include "line_input.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace quorvel::host;
+
+namespace {
+
+#if defined(_WIN32)
+constexpr const char* moduleFileName = "Quorvel.dll";
+#elif defined(__APPLE__)
+constexpr const char* moduleFileName = "libquorvel.dylib";
+#else
+constexpr const char* moduleFileName = "libquorvel.so";
+#endif
+
+fs::path executableFolder(const char* argv0) {
+#if defined(_WIN32)
+    char buffer[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (length != 0 && length < MAX_PATH) {
+        return fs::path(std::string(buffer, length)).parent_path();
+    }
+#else
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        return self.parent_path();
+    }
+#endif
+    return fs::absolute(argv0).parent_path();
+}
+
+struct Options {
+    std::string module;
+    std::string scenario;
+    std::string dir;
+    std::string seed;
+    std::string record;
+    bool interactive = false;
+    bool quiet = false;
+    bool keepGoing = false;
+    bool cleanup = false;
+};
+
+int interact(ScriptRunner& runner, std::ostream& out) {
+    out << "Type actions of the session language; help lists them, quit ends.\n";
+    LineInput input;
+    while (auto line = input.read("quorvel> ")) {
+        if (!runner.runTyped(*line)) {
+            break;
+        }
+    }
+    return runner.failures() > 0 ? ExpectationFailed : Passed;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    CLI::App app{"quorvel-host: a substitute bot host and zone that loads the Quorvel module and "
+                 "plays scripted or typed arena sessions.\nWithout a scenario it reads actions "
+                 "from the prompt (or from standard input when that is not a terminal)."};
+    app.add_option("scenario", opt.scenario, "scenario file (.scn) to play");
+    app.add_option("-m,--module", opt.module,
+                   std::string("module to load (default: ") + moduleFileName +
+                       " beside quorvel-host)");
+    app.add_option("-d,--dir", opt.dir,
+                   "working directory, used as it is (default: a fresh temporary folder seeded "
+                   "from the example arena)");
+    app.add_option("--seed", opt.seed,
+                   "copy this folder's files into the working directory first (\"none\" for no "
+                   "files; default for the temporary folder: " QUORVEL_HOST_EXAMPLE_ARENA ")");
+    app.add_option("-r,--record", opt.record,
+                   "write the session back to this file as a scenario whose expectations are the "
+                   "lines that came");
+    app.add_flag("-i,--interactive", opt.interactive, "prompt for actions after the scenario");
+    app.add_flag("-q,--quiet", opt.quiet, "no transcript, only failures and errors");
+    app.add_flag("-k,--keep-going", opt.keepGoing, "go on after a failed expectation");
+    app.add_flag("--cleanup", opt.cleanup,
+                 "remove the temporary working directory after a run that passed");
+    CLI11_PARSE(app, argc, argv);
+
+    std::ostream* transcript = opt.quiet ? nullptr : &std::cout;
+    std::ostream& notes = opt.quiet ? std::cerr : std::cout;
+
+    // Every path given is taken from where the program was started, before
+    // it moves into the working directory.
+    fs::path modulePath =
+        opt.module.empty() ? executableFolder(argv[0]) / moduleFileName : fs::absolute(opt.module);
+    std::ifstream scenarioFile;
+    fs::path scenarioPath;
+    if (!opt.scenario.empty()) {
+        scenarioPath = fs::absolute(opt.scenario);
+        scenarioFile.open(scenarioPath);
+        if (!scenarioFile) {
+            std::cerr << "quorvel-host: cannot open scenario " << scenarioPath.string() << '\n';
+            return BadScenario;
+        }
+    }
+
+    fs::path workDir;
+    bool madeFolder = false;
+    try {
+        fs::path seed;
+        if (opt.dir.empty()) {
+            workDir = makeFreshFolder();
+            madeFolder = true;
+            seed = opt.seed.empty() ? fs::path(QUORVEL_HOST_EXAMPLE_ARENA) : fs::path(opt.seed);
+        } else {
+            workDir = fs::absolute(opt.dir);
+            fs::create_directories(workDir);
+            seed = opt.seed;
+        }
+        if (opt.seed.empty() && madeFolder && !fs::is_directory(seed)) {
+            // A build moved away from its sources: start with no files.
+            std::cerr << "quorvel-host: no example arena at " << seed.string()
+                      << ", the working directory starts empty\n";
+        } else if (!seed.empty() && seed != "none") {
+            seedFolder(fs::absolute(seed), workDir);
+        }
+    } catch (const fs::filesystem_error& e) {
+        std::cerr << "quorvel-host: cannot prepare the working directory: " << e.what() << '\n';
+        if (madeFolder) {
+            std::error_code ec;
+            fs::remove_all(workDir, ec);
+        }
+        return BadScenario;
+    }
+
+    std::ofstream recordFile;
+    if (!opt.record.empty()) {
+        recordFile.open(fs::absolute(opt.record), std::ios::trunc);
+        if (!recordFile) {
+            std::cerr << "quorvel-host: cannot write " << opt.record << '\n';
+            return BadScenario;
+        }
+        recordFile << "# recorded by quorvel-host"
+                   << (opt.scenario.empty() ? std::string() : " from " + opt.scenario) << '\n';
+    }
+
+    fs::path startFolder = fs::current_path();
+    fs::current_path(workDir);
+    notes << "working directory: " << workDir.string() << '\n';
+
+    std::unique_ptr<LoadedModule> module;
+    try {
+        module = std::make_unique<LoadedModule>(modulePath.string());
+    } catch (const ModuleLoadError& e) {
+        std::cerr << "quorvel-host: " << e.what() << '\n';
+        if (madeFolder) {
+            // Nothing ran in it: it holds only the seeded files.
+            fs::current_path(startFolder);
+            std::error_code ec;
+            fs::remove_all(workDir, ec);
+        }
+        return ModuleNotLoaded;
+    }
+    notes << "module: " << modulePath.string() << '\n';
+
+    int status = Passed;
+    {
+        Session session(module->talk(), transcript, workDir);
+        ScriptRunner runner(session, transcript, std::cerr,
+                            recordFile.is_open() ? &recordFile : nullptr);
+        runner.setKeepGoing(opt.keepGoing);
+        if (scenarioFile.is_open()) {
+            status = runner.runScript(scenarioFile, opt.scenario);
+            if (status == Passed) {
+                notes << opt.scenario << ": passed\n";
+            } else {
+                std::cerr << opt.scenario << ": "
+                          << (status == BadScenario ? "stopped at a bad line" : "FAILED") << '\n';
+            }
+        }
+        bool typed = opt.interactive || (opt.scenario.empty() && inputIsTerminal());
+        if (typed && !session.quitRequested()) {
+            int typedStatus = interact(runner, std::cout);
+            status = status == Passed ? typedStatus : status;
+        } else if (opt.scenario.empty()) {
+            status = runner.runScript(std::cin, "<stdin>");
+            if (status != Passed) {
+                std::cerr << "<stdin>: "
+                          << (status == BadScenario ? "stopped at a bad line" : "FAILED") << '\n';
+            }
+        }
+        runner.finishRecording();
+        // The module goes first: nothing of it may outlive the records it
+        // borrowed.
+        module.reset();
+    }
+
+    if (opt.cleanup && madeFolder && status == Passed) {
+        fs::current_path(startFolder);
+        std::error_code ec;
+        fs::remove_all(workDir, ec);
+    }
+    return status;
+}
