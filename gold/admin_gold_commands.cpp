@@ -1,0 +1,104 @@
+// Staff commands over single accounts: !givegold, !takegold, !playergold.
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/admin_commands.h"
+#include "gold/gold_journal.h"
+#include "gold/transfer_text.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view moreParametersText = "More parameters required";
+constexpr std::string_view syntaxText = "Syntax: Player:Ammount";
+constexpr std::string_view giveNotNumbersText = "Ammount should be in NUMBERS!";
+constexpr std::string_view takeNotNumbersText = "Numers should be NUMBERS!";
+constexpr std::string_view abuseText = "Lets try not to abuse your powers here...";
+constexpr std::string_view givenText = " Gold given to ";
+constexpr std::string_view removedFromText = " Gold removed from ";
+constexpr std::string_view accountEndText = "'s account.";
+constexpr std::string_view stateNameText = "State a name";
+
+// The parse refusals shared by !givegold and !takegold; true when the text
+// names an account and an amount.
+bool readStaffTransfer(BotSpawn& spawn, const PlayerRecord& sender, const TransferText& parsed,
+                       std::string_view notNumbersText) {
+    switch (parsed.outcome) {
+    case TransferParse::Empty:
+        sendPrivate(spawn, sender, moreParametersText);
+        return false;
+    case TransferParse::BadSyntax:
+        sendPrivate(spawn, sender, syntaxText);
+        return false;
+    case TransferParse::NotANumber:
+        sendPrivate(spawn, sender, notNumbersText);
+        return false;
+    case TransferParse::Ok:
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
+void commandGivegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    const TransferText gift = readTransferText(text);
+    if (!readStaffTransfer(spawn, sender, gift, giveNotNumbersText)) {
+        return;
+    }
+    // A negative gift takes gold, but never more than the account holds; a
+    // positive one never carries a balance past 4294967295.
+    const std::int64_t held = spawn.gold.balance(gift.name);
+    const std::int64_t after = held + gift.amount;
+    if (after < 0 || after > largestBalance) {
+        sendPrivate(spawn, sender, abuseText);
+        return;
+    }
+    GoldJournal::Cause giving(spawn.journal, "givegold", playerName(sender));
+    if (gift.amount > 0) {
+        spawn.gold.credit(gift.name, static_cast<std::uint32_t>(gift.amount));
+    } else if (gift.amount < 0) {
+        spawn.gold.debit(gift.name, static_cast<std::uint32_t>(-gift.amount));
+    }
+    sendPrivate(spawn, sender, amountText(gift.amount) + std::string(givenText) + gift.name);
+}
+
+void commandTakegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    const TransferText taking = readTransferText(text);
+    if (!readStaffTransfer(spawn, sender, taking, takeNotNumbersText)) {
+        return;
+    }
+    if (taking.amount < 0 || taking.amount > spawn.gold.balance(taking.name)) {
+        sendPrivate(spawn, sender, abuseText);
+        return;
+    }
+    sendPrivate(spawn, sender,
+                amountText(taking.amount) + std::string(removedFromText) + taking.name +
+                    std::string(accountEndText));
+    // Taking nothing opens no account.
+    if (taking.amount > 0) {
+        GoldJournal::Cause journalCause(spawn.journal, "takegold", playerName(sender));
+        spawn.gold.debit(taking.name, static_cast<std::uint32_t>(taking.amount));
+    }
+}
+
+void commandPlayergold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    if (text.empty()) {
+        sendPrivate(spawn, sender, stateNameText);
+        return;
+    }
+    sendPrivate(spawn, sender,
+                std::string(text) + " has " + decimal(spawn.gold.balance(text)) + " Gold.");
+}
+
+} // namespace quorvel

@@ -1,0 +1,110 @@
+// Staff commands over the whole store: saving and reloading gold.dat and
+// inv.dat, switching the store on and off, and wiping either database.
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "gold/admin_commands.h"
+#include "gold/gold_files.h"
+#include "gold/gold_journal.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view goldSavedText = "Gold accounts saved for backup purposes.";
+constexpr std::string_view goldNotSavedText = "Gold accounts could not be saved: ";
+constexpr std::string_view previousKeptText = ". The previous backup is unchanged.";
+constexpr std::string_view goldLoadedText = "Gold accounts loaded from saved backup.";
+constexpr std::string_view inventorySavedText = "Inventory Database saved for backup purposes.";
+constexpr std::string_view inventoryNotSavedText = "Inventory Database could not be saved: ";
+constexpr std::string_view inventoryLoadedText = "Inventory Database loaded from saved backup.";
+constexpr std::string_view storeAlreadyOnText = "Store/Inventory functions already activated.";
+constexpr std::string_view storeOnText = "Store/Inventory functions enabled.";
+constexpr std::string_view storeAlreadyOffText = "Store/Inventory functions already deactivated.";
+constexpr std::string_view storeOffText = "Store/Inventory functions disabled.";
+constexpr std::string_view goldResetText = "You have just reset the entire Gold Database";
+constexpr std::string_view inventoryResetText = "You have just reset the entire Inventory Database";
+
+// A save that failed is never reported as done: the staff member hears why.
+void replyToSave(BotSpawn& spawn, const PlayerRecord& sender, const platform::FileResult& result,
+                 std::string_view savedText, std::string_view notSavedText) {
+    if (result) {
+        sendPrivate(spawn, sender, savedText);
+    } else {
+        sendPrivate(spawn, sender,
+                    std::string(notSavedText) + result.error + std::string(previousKeptText));
+    }
+}
+
+} // namespace
+
+void commandGoldsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    replyToSave(spawn, sender, saveGoldFile(spawn), goldSavedText, goldNotSavedText);
+}
+
+void commandGoldload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    GoldJournal::Cause reloading(spawn.journal, "goldload", playerName(sender));
+    spawn.gold.clear();
+    loadGoldFile(spawn);
+    spawn.journal.goldWiped(true, spawn.gold.size());
+    sendPrivate(spawn, sender, goldLoadedText);
+}
+
+void commandInvsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    replyToSave(spawn, sender, saveInventoryFile(spawn), inventorySavedText, inventoryNotSavedText);
+}
+
+void commandInvload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    // Players in the arena keep the counts in their tags; later entries see
+    // the reloaded records.
+    GoldJournal::Cause reloading(spawn.journal, "invload", playerName(sender));
+    spawn.inventory.clear();
+    loadInventoryFile(spawn);
+    spawn.journal.inventoryWiped(true, spawn.inventory.size());
+    sendPrivate(spawn, sender, inventoryLoadedText);
+}
+
+void commandIon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    if (spawn.storeOn) {
+        sendPrivate(spawn, sender, storeAlreadyOnText);
+        return;
+    }
+    spawn.storeOn = true;
+    sendPrivate(spawn, sender, storeOnText);
+}
+
+void commandIoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    if (!spawn.storeOn) {
+        sendPrivate(spawn, sender, storeAlreadyOffText);
+        return;
+    }
+    spawn.storeOn = false;
+    sendPrivate(spawn, sender, storeOffText);
+}
+
+void commandResetgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    GoldJournal::Cause resetting(spawn.journal, "resetgold", playerName(sender));
+    spawn.gold.clear();
+    spawn.journal.goldWiped(false, 0);
+    sendPrivate(spawn, sender, goldResetText);
+}
+
+void commandResetinv(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    GoldJournal::Cause resetting(spawn.journal, "resetinv", playerName(sender));
+    spawn.inventory.clear();
+    spawn.journal.inventoryWiped(false, 0);
+    sendPrivate(spawn, sender, inventoryResetText);
+}
+
+} // namespace quorvel

@@ -1,0 +1,53 @@
+// !buy flags: where every flag lies and who carries how many.
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/store_listings.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view noUncarriedText = "<No uncarried flags>";
+constexpr std::string_view carriedHeaderText = " *** Carried flags ***";
+constexpr std::string_view noCarriedText = "<No carried flags>";
+
+// A tile as a pixel position; the host's tiles lie within the map, and a wild
+// value wraps instead of overflowing.
+std::int32_t pixelOf(std::int32_t tile) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(tile) * 16u);
+}
+
+} // namespace
+
+void sendFlagListing(BotSpawn& spawn, const PlayerRecord& sender) {
+    std::string line;
+    bool anyFlag = false;
+    for (const FlagRecord& flag : flagsOf(spawn)) {
+        line += coordinateText(pixelOf(flag.tileX), pixelOf(flag.tileY));
+        line += ' ';
+        anyFlag = true;
+    }
+    sendPrivate(spawn, sender, line);
+    if (!anyFlag) {
+        sendPrivate(spawn, sender, noUncarriedText);
+    }
+    sendPrivate(spawn, sender, carriedHeaderText);
+    bool anyCarrier = false;
+    for (const PlayerRecord& player : playersOf(spawn)) {
+        if (player.flagsCarried == 0) {
+            continue;
+        }
+        anyCarrier = true;
+        sendPrivate(spawn, sender,
+                    playerName(player) + " @ " +
+                        coordinateText(pixelOf(player.tileX), pixelOf(player.tileY)) +
+                        " is carrying " + decimal(static_cast<std::int32_t>(player.flagsCarried)) +
+                        " flags");
+    }
+    if (!anyCarrier) {
+        sendPrivate(spawn, sender, noCarriedText);
+    }
+}
+
+} // namespace quorvel

@@ -1,0 +1,30 @@
+// A soccer goal pays every player of the scoring freq.
+#include "frame/messages/senders.h"
+#include "frame/messages/zone_lines.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/awards.h"
+#include "gold/gold_journal.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view goalStart = "Goal!  ";
+constexpr std::string_view goalEnd =
+    " Gold has been added to each player's account on the team that scored.";
+
+} // namespace
+
+void awardGoal(BotSpawn& spawn, Word team) {
+    const std::int32_t reward = spawn.settings.soccerGoal;
+    for (const PlayerRecord& player : playersOf(spawn)) {
+        if (static_cast<Word>(player.team) == team) {
+            GoldJournal::Cause cause(spawn.journal, "goal", playerName(player));
+            applyAward(spawn.gold, playerName(player), reward);
+        }
+    }
+    sendPublic(spawn, zone::arena(std::string(goalStart) + decimal(reward) + std::string(goalEnd)));
+}
+
+} // namespace quorvel

@@ -1,0 +1,55 @@
+// The greeting of a player who enters, or who is there when the bot joins:
+// the balance, the kill-notice choice, and the inventory brought back into
+// the player's tags.
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/awards.h"
+#include "gold/gold_journal.h"
+#include "gold/gold_tags.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view welcomeStart = "Welcome ";
+constexpr std::string_view welcomeMiddle = ". You have ";
+constexpr std::string_view welcomeEnd = " Gold in your account.";
+constexpr std::string_view helpHint = " Type ::!help for command list.";
+constexpr std::string_view reloadedEnd =
+    ", Your Inventory has been reloaded from the last time you visited.";
+
+void setItemTags(BotSpawn& spawn, const PlayerRecord& player,
+                 const std::array<std::int32_t, itemKindCount>& counts) {
+    spawn.playerTags.set(&player, inventoryMarkTag, inventoryMarkSet);
+    for (std::size_t k = 0; k < itemKindCount; ++k) {
+        spawn.playerTags.set(&player, itemPrizeNumbers[k], counts[k]);
+    }
+}
+
+} // namespace
+
+void greetPlayer(BotSpawn& spawn, const PlayerRecord& player) {
+    const std::string name = playerName(player);
+    sendPrivate(spawn, player,
+                std::string(welcomeStart) + name + std::string(welcomeMiddle) +
+                    decimal(spawn.gold.balance(name)) + std::string(welcomeEnd) +
+                    std::string(helpHint));
+    spawn.playerTags.set(&player, goldNoticeTag, goldNoticeOn);
+
+    if (spawn.inventoryLoaded) {
+        if (const InventoryRecord* record = spawn.inventory.find(name)) {
+            setItemTags(spawn, player, record->counts);
+            sendPrivate(spawn, player, "Hello " + name + std::string(reloadedEnd));
+        }
+    }
+    // No record, or inv.dat was never read: this visit starts empty.
+    if (spawn.playerTags.get(&player, inventoryMarkTag) != inventoryMarkSet) {
+        setItemTags(spawn, player, {});
+        spawn.inventory.appendEmpty(name);
+        GoldJournal::Cause entering(spawn.journal, "entry", name);
+        spawn.journal.inventoryCreated(name);
+    }
+}
+
+} // namespace quorvel

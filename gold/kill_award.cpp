@@ -1,0 +1,58 @@
+// Gold for a kill: the Kill reward for an enemy, the TeamKill penalty for a
+// team mate. Settings may hold any number, so every change goes through
+// applyAward and no balance wraps.
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/awards.h"
+#include "gold/gold_journal.h"
+#include "gold/gold_tags.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view givenStart = "You have just been given ";
+constexpr std::string_view givenMiddle = " gold for killing ";
+constexpr std::string_view earnStart = "Earn some Gold for your account so I can take ";
+constexpr std::string_view earnEnd = " away to punish you next time!";
+constexpr std::string_view loseStart = "No Team Killing Allowed Here. You lose ";
+constexpr std::string_view loseEnd = " Gold from your account.";
+
+void rewardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
+    const std::int32_t reward = spawn.settings.kill;
+    applyAward(spawn.gold, playerName(killer), reward);
+    if (spawn.playerTags.get(&killer, goldNoticeTag) == goldNoticeOn) {
+        sendPrivate(spawn, killer,
+                    std::string(givenStart) + decimal(reward) + std::string(givenMiddle) +
+                        playerName(killed) + ".");
+    }
+}
+
+void punishTeamKill(BotSpawn& spawn, const PlayerRecord& killer) {
+    const std::int32_t penalty = spawn.settings.teamKill;
+    const std::string name = playerName(killer);
+    // Compared as gold amounts are: a negative penalty reads as a huge one
+    // that nobody can pay, so it only ever warns.
+    if (penalty < 0 || spawn.gold.balance(name) < static_cast<std::uint32_t>(penalty)) {
+        sendPrivate(spawn, killer,
+                    std::string(earnStart) + decimal(penalty) + std::string(earnEnd));
+        return;
+    }
+    applyAward(spawn.gold, name, -penalty);
+    sendPrivate(spawn, killer, std::string(loseStart) + decimal(penalty) + std::string(loseEnd));
+}
+
+} // namespace
+
+void awardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
+    const bool teamKill = killer.team == killed.team;
+    GoldJournal::Cause cause(spawn.journal, teamKill ? "team kill" : "kill", playerName(killer));
+    if (!teamKill) {
+        rewardKill(spawn, killed, killer);
+    } else {
+        punishTeamKill(spawn, killer);
+    }
+}
+
+} // namespace quorvel

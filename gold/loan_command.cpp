@@ -1,0 +1,62 @@
+// !lendgold: a player moves gold from their own account to any name.
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "gold/gold_journal.h"
+#include "gold/store_commands.h"
+#include "gold/transfer_text.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view moreParametersText = "More parameters required";
+constexpr std::string_view syntaxText = "Syntax: Player:Ammount";
+constexpr std::string_view notNumbersText = "Ammount should be NUMBERS!";
+constexpr std::string_view notThatMuchText = "You can not give more than you have.";
+constexpr std::string_view targetFullText = "That account can not hold that much more gold.";
+constexpr std::string_view givenText = " Gold given to ";
+
+} // namespace
+
+void commandLendgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
+    if (!spawn.storeOn) {
+        return;
+    }
+    const TransferText loan = readTransferText(text);
+    switch (loan.outcome) {
+    case TransferParse::Empty:
+        sendPrivate(spawn, sender, moreParametersText);
+        return;
+    case TransferParse::BadSyntax:
+        sendPrivate(spawn, sender, syntaxText);
+        return;
+    case TransferParse::NotANumber:
+        sendPrivate(spawn, sender, notNumbersText);
+        return;
+    case TransferParse::Ok:
+        break;
+    }
+    const std::string senderName = playerName(sender);
+    const std::uint32_t held = spawn.gold.balance(senderName);
+    if (loan.amount < 0 || loan.amount > held) {
+        sendPrivate(spawn, sender, notThatMuchText);
+        return;
+    }
+    const auto amount = static_cast<std::uint32_t>(loan.amount);
+    const GoldAccount* from = spawn.gold.find(senderName);
+    const GoldAccount* to = spawn.gold.find(loan.name);
+    // A loan to oneself changes nothing; to anyone else it must fit.
+    if (to != nullptr && to != from && loan.amount > largestBalance - to->amount) {
+        sendPrivate(spawn, sender, targetFullText);
+        return;
+    }
+    sendPrivate(spawn, sender, amountText(loan.amount) + std::string(givenText) + loan.name);
+    // Lending nothing opens no account.
+    if (amount != 0) {
+        GoldJournal::Cause lending(spawn.journal, "loan", senderName);
+        spawn.gold.credit(loan.name, amount);
+        spawn.gold.debit(senderName, amount);
+    }
+}
+
+} // namespace quorvel

@@ -1,0 +1,141 @@
+#include "gold/store_items.h"
+
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/settings/plugin_settings.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/gold_journal.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::size_t firstColumnWidth = 20;
+constexpr std::size_t secondColumnEnd = 40;
+
+constexpr std::string_view mustHaveStart = "You must have ";
+constexpr std::string_view mustHaveEnd = " Gold in your account to access this command.";
+
+using S = PluginSettings;
+
+} // namespace
+
+const std::array<StoreItem, 13> storeItems = {{
+    {"flags", &S::flags, "Displays all flag coords"},
+    {"arena", &S::arena, "Send an arena message"},
+    {"points", &S::points, "Receive 10,000 Points"},
+    {"bounty", &S::bounty, "Receive 6,000 Bounty"},
+    {"multi", &S::multiFire, "Receive  MultiFire"},
+    {"super", &S::super, "Temp Super!"},
+    {"shield", &S::shield, "Temp Shields"},
+    {"prize", &S::multiPrize, "Multi-Prize"},
+    {"thor", &S::thor, "Increase Thor's Hammer count"},
+    {"portal", &S::portal, "Increase Portal count"},
+    {"guns", &S::gunUpgrade, "Increase Power of Guns by 1 level"},
+    {"bombs", &S::bombUpgrade, "Increase Power of Bombs by 1 level"},
+    {"reset", &S::scoreReset, "Reset your score"},
+}};
+
+const std::array<ItemTexts, itemKindCount> inventoryItems = {{
+    {ItemKind::Guns, "guns", &S::gunUpgrade, "Increase Power of Guns by 1 level",
+     "Gun Upgrade Installed", "You must be playing to install Gun Upgrade",
+     "Gun Upgrade placed in Inventory", "You must be playing to buy Gun Upgrade",
+     "Gun Upgrade Installed", "Sorry but you don't have any Gun Upgrades in your Inventory.",
+     "You must be playing to install Gun Upgrade"},
+    {ItemKind::Bombs, "bombs", &S::bombUpgrade, "Increase Power of Bombs by 1 level",
+     "Bomb Upgrade Installed", "You must be playing to install Bomb Upgrade",
+     "Bomb Upgrade placed in Inventory", "You must be playing to buy Bomb Upgrade",
+     "Bomb Upgrade Installed", "Sorry but you don't have any Bomb Upgrades in your Inventory.",
+     "You must be playing to install Bomb Upgrade"},
+    {ItemKind::Multi, "multi", &S::multiFire, "Receive  MultiFire", "MultiFire",
+     "You must be playing before buying MultiFire", "MultiFire placed in Inventory",
+     "You must be playing before buying MultiFire", "MultiFire Installed",
+     "Sorry but you don't have any MultiFire Upgrades in your Inventory.",
+     "You must be playing before Installing MultiFire"},
+    {ItemKind::Super, "super", &S::super, "Temp Super!", "Super!",
+     "You must be playing before buying Super", "Super! placed in Inventory",
+     "You must be playing before buying Super", "Super! Activated",
+     "Sorry but you don't have even a single Super! in your Inventory.",
+     "You must be playing before Activating Super"},
+    {ItemKind::Shield, "shield", &S::shield, "Temp Shields", "Shields Increased.",
+     "You must be playing before buying Shields", "Shields placed in Inventory",
+     "You must be playing before buying Shields", "Shields Activated",
+     "Sorry but you don't have any Shields in your Inventory.",
+     "You must be playing before Activating Shields"},
+    {ItemKind::Thor, "thor", &S::thor, "Increase Thor's Hammer count", "Thor's Hammer Increased",
+     "You must be playing before buying Thor's Hammer", "Thor's Hammer placed in Inventory",
+     "You must be playing before buying Thor's Hammer", "Thor's Hammer Increased",
+     "Sorry but you don't have any Thor's Hammers in your Inventory.",
+     "You must be playing before Increasing Thor's Hammer"},
+    {ItemKind::Prize, "prize", &S::multiPrize, "Multi-Prize", " Multiprize",
+     "You must be playing before buying Multiprize", " Multiprize placed in Inventory",
+     "You must be playing before buying Multiprize", " Multiprize Awarded",
+     "Sorry but you don't have any Multiprizes in your Inventory.",
+     "You must be playing before using Multiprize"},
+    {ItemKind::Portal, "portal", &S::portal, "Increase Portal count", "Portal Increased",
+     "You must be playing before buying a Portal", "Portal placed in Inventory",
+     "You must be playing before buying a Portal", "Portal Increased",
+     "Sorry but you don't have any Portals in your Inventory.",
+     "You must be playing before using Portal"},
+}};
+
+const ItemTexts* findInventoryItem(std::string_view word) {
+    for (const ItemTexts& item : inventoryItems) {
+        if (equalIgnoringCase(item.itemWord, word)) {
+            return &item;
+        }
+    }
+    return nullptr;
+}
+
+std::int32_t prizeNumberOf(ItemKind kind) {
+    return itemPrizeNumbers[static_cast<std::size_t>(kind)];
+}
+
+std::string priceLine(std::string_view first, std::string_view second, std::string_view third) {
+    std::string line = fillToWidth(first, firstColumnWidth);
+    line += second;
+    line = fillToWidth(line, secondColumnEnd);
+    line += third;
+    return line;
+}
+
+std::uint32_t priceOf(const BotSpawn& spawn, std::int32_t PluginSettings::*price) {
+    return static_cast<std::uint32_t>(spawn.settings.*price);
+}
+
+bool passesBalanceCheck(BotSpawn& spawn, const PlayerRecord& sender,
+                        std::int32_t PluginSettings::*price) {
+    if (priceOf(spawn, price) <= spawn.gold.balance(playerName(sender))) {
+        return true;
+    }
+    std::string reply(mustHaveStart);
+    reply += decimal(spawn.settings.*price);
+    reply += mustHaveEnd;
+    sendPrivate(spawn, sender, reply);
+    return false;
+}
+
+std::int32_t itemCount(const BotSpawn& spawn, const PlayerRecord& player, ItemKind kind) {
+    return spawn.playerTags.get(&player, prizeNumberOf(kind));
+}
+
+void storeItemCount(BotSpawn& spawn, const PlayerRecord& player, ItemKind kind,
+                    std::int32_t count) {
+    spawn.playerTags.set(&player, prizeNumberOf(kind), count);
+    const std::string name = playerName(player);
+    if (InventoryRecord* record = spawn.inventory.find(name)) {
+        std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
+        const std::int64_t change = std::int64_t{count} - stored;
+        stored = count;
+        spawn.journal.itemChanged(name, inventoryItems[static_cast<std::size_t>(kind)].itemWord,
+                                  change, count);
+    }
+}
+
+std::string firstWord(std::string_view text, std::string& rest) {
+    rest = std::string(text);
+    return splitAt(rest, ' ');
+}
+
+} // namespace quorvel

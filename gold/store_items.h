@@ -1,0 +1,74 @@
+// What the store sells: the rows of the price list, the eight inventory
+// kinds with their texts, and the helpers every store command shares.
+#pragma once
+
+#include <quorvel/host_abi.h>
+
+#include "gold/inventory_book.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+struct BotSpawn;
+struct PluginSettings;
+
+// One row of the price list.
+struct StoreItem {
+    std::string_view itemWord;
+    std::int32_t PluginSettings::*price;
+    std::string_view description;
+};
+extern const std::array<StoreItem, 13> storeItems;
+
+// The texts of one inventory kind, for buying it for instant use, buying it
+// into the inventory and using it from there.
+struct ItemTexts {
+    ItemKind kind;
+    std::string_view itemWord;
+    std::int32_t PluginSettings::*price;
+    std::string_view description;
+    std::string_view useNowDone;
+    std::string_view useNowNotPlaying;
+    std::string_view storedDone;
+    std::string_view storedNotPlaying;
+    std::string_view usedDone;
+    std::string_view usedNoneLeft;
+    std::string_view usedNotPlaying;
+};
+// In the order of the counts in a record: guns, bombs, multi, super, shield,
+// thor, prize, portal.
+extern const std::array<ItemTexts, itemKindCount> inventoryItems;
+
+// The inventory kind whose item word matches, ignoring the case of A to Z.
+const ItemTexts* findInventoryItem(std::string_view word);
+
+std::int32_t prizeNumberOf(ItemKind kind);
+
+// Three columns: the first filled to 20 characters, the first two to 40.
+std::string priceLine(std::string_view first, std::string_view second, std::string_view third);
+inline constexpr std::string_view separatorLine =
+    "---------------------------------------------------------";
+
+// The price as gold is compared: an unsigned 32-bit amount.
+std::uint32_t priceOf(const BotSpawn& spawn, std::int32_t PluginSettings::*price);
+
+// True when the sender holds at least the price; otherwise tells them what it
+// takes and returns false.
+bool passesBalanceCheck(BotSpawn& spawn, const PlayerRecord& sender,
+                        std::int32_t PluginSettings::*price);
+
+// The item count of this visit, from the player's tag.
+std::int32_t itemCount(const BotSpawn& spawn, const PlayerRecord& player, ItemKind kind);
+// Changes the tag first, then the first record of the player's name, so the
+// book holds what the player holds; without a record only the tag changes.
+void storeItemCount(BotSpawn& spawn, const PlayerRecord& player, ItemKind kind, std::int32_t count);
+
+// The word before the first blank; `rest` becomes the trimmed text after it,
+// or stays the whole text when there is no blank.
+std::string firstWord(std::string_view text, std::string& rest);
+
+} // namespace quorvel

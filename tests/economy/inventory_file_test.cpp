@@ -1,0 +1,138 @@
+#include "economy_arena.h"
+
+#include "frame/platform/platform.h"
+#include "gold/gold_files.h"
+
+#include <filesystem>
+
+namespace quorvel::testing {
+namespace {
+
+// One inv.dat record built by hand: 20 name bytes, then eight little-endian
+// counts.
+std::string invRecord(std::string name, std::array<std::int32_t, 8> counts,
+                      std::string afterName = "") {
+    name += afterName;
+    name.resize(20, '\0');
+    for (std::int32_t count : counts) {
+        auto value = static_cast<std::uint32_t>(count);
+        for (int i = 0; i < 4; ++i) {
+            name.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+        }
+    }
+    return name;
+}
+
+TEST(InventoryFile, LoadsWholeRecordsAndMarksTheBookLoaded) {
+    {
+        TestArena arena;
+        arena.writeFile("inv.dat",
+                        invRecord("Bob", {1, 2, 3, 4, 5, 6, 7, 8}) +
+                            invRecord("Twenty_Characters_Ab", {0, 0, 0, 0, 0, 0, 0, -1}));
+        openStore(arena);
+        const InventoryBook& book = arena.spawn().inventory;
+        ASSERT_EQ(book.size(), 2u);
+        EXPECT_TRUE(arena.spawn().inventoryLoaded);
+        EXPECT_EQ(book.records()[0].counts, (std::array<std::int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+        ASSERT_NE(book.find("twenty_characters_ab"), nullptr);
+        EXPECT_EQ(book.find("TWENTY_CHARACTERS_AB")->counts[7], -1);
+        EXPECT_EQ(book.find("BOB"), &book.records()[0]);
+    }
+    {
+        // 60 bytes: one record and a part-record that is ignored.
+        TestArena arena;
+        arena.writeFile("inv.dat", invRecord("Ann", {9, 0, 0, 0, 0, 0, 0, 0}) + "12345678");
+        openStore(arena);
+        EXPECT_EQ(arena.spawn().inventory.size(), 1u);
+        EXPECT_TRUE(arena.spawn().inventoryLoaded);
+    }
+    {
+        TestArena arena;
+        arena.writeFile("inv.dat", "");
+        openStore(arena);
+        EXPECT_EQ(arena.spawn().inventory.size(), 0u);
+        EXPECT_TRUE(arena.spawn().inventoryLoaded);
+    }
+    {
+        TestArena arena;
+        openStore(arena);
+        EXPECT_EQ(arena.spawn().inventory.size(), 0u);
+        EXPECT_FALSE(arena.spawn().inventoryLoaded);
+    }
+}
+
+TEST(InventoryFile, SaveWritesFiftyTwoByteRecordsThatLoadBackTheSame) {
+    TestArena arena;
+    // Stray bytes after a name's terminator are not kept or written back.
+    const std::string original =
+        invRecord("Bob", {1, -2, 3, 2147483647, 0, 0, 0, 70000}, "\0junk") +
+        invRecord("Twenty_Characters_Ab", {5, 0, 0, 0, 0, 0, 0, 0}) +
+        invRecord("bob", {7, 7, 7, 7, 7, 7, 7, 7});
+    arena.writeFile("inv.dat", original);
+    openStore(arena);
+    arena.spawn().inventory.appendEmpty("Newcomer");
+    ASSERT_TRUE(saveInventoryFile(arena.spawn()));
+    const std::string expected = invRecord("Bob", {1, -2, 3, 2147483647, 0, 0, 0, 70000}) +
+                                 invRecord("Twenty_Characters_Ab", {5, 0, 0, 0, 0, 0, 0, 0}) +
+                                 invRecord("bob", {7, 7, 7, 7, 7, 7, 7, 7}) +
+                                 invRecord("Newcomer", {});
+    EXPECT_EQ(arena.readFile("inv.dat"), expected);
+    EXPECT_FALSE(arena.fileExists("inv.dat.saving"));
+
+    arena.spawn().inventory.clear();
+    loadInventoryFile(arena.spawn());
+    const auto& records = arena.spawn().inventory.records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[2].counts[0], 7); // a later duplicate is kept in place
+    EXPECT_EQ(arena.spawn().inventory.find("BOB")->counts[1], -2);
+    EXPECT_TRUE(sentExactly(arena.take(), {}));
+}
+
+TEST(InventoryFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
+    TestArena arena;
+    const std::string original = invRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0});
+    arena.writeFile("inv.dat", original);
+    openStore(arena);
+    auto& staff = arena.addPlayer({.name = "Mod", .accessLevel = 2});
+    for (int i = 0; i < 40; ++i) {
+        arena.spawn().inventory.appendEmpty("Player" + std::to_string(i));
+    }
+
+    // A disk that fills up part way through the new file.
+    platform::injectWriteFault(100, 1);
+    platform::FileResult saved = saveInventoryFile(arena.spawn());
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(arena.readFile("inv.dat"), original);
+    EXPECT_FALSE(arena.fileExists("inv.dat.saving"));
+    auto sent = arena.take();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].code, Echo);
+    EXPECT_EQ(sent[0].text.find("Could not save inv.dat: "), 0u) << sent[0].text;
+
+    // The temporary file cannot be made at all: staff hear it failed.
+    std::filesystem::create_directory(arena.directory() + "/inv.dat.saving");
+    arena.command(staff, "invsave");
+    sent = arena.take();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].code, Echo);
+    EXPECT_EQ(sent[1].target, staff.ident);
+    EXPECT_EQ(sent[1].text.find("Inventory Database could not be saved: "), 0u) << sent[1].text;
+    EXPECT_NE(sent[1].text.find("inv.dat.saving"), std::string::npos) << sent[1].text;
+    EXPECT_EQ(arena.readFile("inv.dat"), original);
+
+    // Terminate tries too, and reports on the console.
+    arena.terminate();
+    sent = arena.take();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0].text.find("Could not save inv.dat: "), 0u) << sent[0].text;
+    EXPECT_EQ(arena.readFile("inv.dat"), original);
+
+    std::filesystem::remove(arena.directory() + "/inv.dat.saving");
+    arena.command(staff, "invsave");
+    EXPECT_TRUE(sentExactly(arena.take(),
+                            {privateLine(staff, "Inventory Database saved for backup purposes.")}));
+    EXPECT_EQ(arena.readFile("inv.dat")->size(), 41u * 52u);
+}
+
+} // namespace
+} // namespace quorvel::testing

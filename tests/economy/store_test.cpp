@@ -1,0 +1,271 @@
+#include "economy_arena.h"
+
+namespace quorvel::testing {
+namespace {
+
+TEST(StorePurchase, ThePriceIsEnoughAndOneLessIsNotWhateverItIsSetTo) {
+    struct Config {
+        std::string ini;
+        std::uint32_t price;
+    };
+    for (const Config& config : {Config{"", 300}, Config{"[Store]\nGunUpgrade=275\n", 275}}) {
+        TestArena arena;
+        openStore(arena, config.ini);
+        auto& bob = arena.addPlayer({.name = "Bob", .ship = 1});
+        const std::string mustHave = "You must have " + std::to_string(config.price) +
+                                     " Gold in your account to access this command.";
+
+        arena.spawn().gold.credit("Bob", config.price - 1);
+        arena.command(bob, "buy", "use guns");
+        arena.command(bob, "buy", "inv guns");
+        EXPECT_TRUE(
+            sentExactly(arena.take(), {privateLine(bob, mustHave), privateLine(bob, mustHave)}));
+        EXPECT_EQ(goldOf(arena, "Bob"), config.price - 1);
+        EXPECT_EQ(arena.spawn().playerTags.get(&bob, 8), 0);
+
+        arena.spawn().gold.credit("Bob", 1);
+        arena.command(bob, "buy", "use guns");
+        EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "*prize#8"),
+                                               privateLine(bob, "Gun Upgrade Installed")}));
+        EXPECT_EQ(goldOf(arena, "Bob"), 0u);
+
+        arena.spawn().gold.credit("Bob", config.price);
+        arena.command(bob, "buy", "inv guns");
+        EXPECT_TRUE(
+            sentExactly(arena.take(), {privateLine(bob, "Gun Upgrade placed in Inventory")}));
+        EXPECT_EQ(goldOf(arena, "Bob"), 0u);
+        EXPECT_EQ(arena.spawn().playerTags.get(&bob, 8), 1);
+    }
+}
+
+TEST(StorePurchase, SpectatorsPayForServicesButNotForItems) {
+    TestArena arena;
+    openStore(arena);
+    auto& watcher = arena.addPlayer({.name = "Watcher", .ship = 8});
+    arena.spawn().gold.credit("Watcher", 2000);
+
+    arena.command(watcher, "buy", "use guns");
+    arena.command(watcher, "buy", "inv guns");
+    arena.command(watcher, "buy", "use prize");
+    arena.command(watcher, "buy", "inv prize");
+    EXPECT_TRUE(sentExactly(
+        arena.take(), {privateLine(watcher, "You must be playing to install Gun Upgrade"),
+                       privateLine(watcher, "You must be playing to buy Gun Upgrade"),
+                       privateLine(watcher, "You must be playing before buying Multiprize"),
+                       privateLine(watcher, "You must be playing before buying Multiprize")}));
+    EXPECT_EQ(goldOf(arena, "Watcher"), 2000u);
+
+    arena.command(watcher, "buy", "points");
+    arena.command(watcher, "buy", "bounty whatever follows");
+    arena.command(watcher, "buy", "reset");
+    EXPECT_TRUE(sentExactly(
+        arena.take(),
+        {privateLine(watcher, "*points 10000"), privateLine(watcher, "Points Increased by 10,000"),
+         privateLine(watcher, "*prize 6000"), privateLine(watcher, "Bounty Increased by 6,000"),
+         privateLine(watcher, "*scorereset"), privateLine(watcher, "Score Reset")}));
+    EXPECT_EQ(goldOf(arena, "Watcher"), 2000u - 500 - 400 - 50);
+}
+
+TEST(StorePurchase, ArenaMessageChecksTheBalanceBeforeTheSyntax) {
+    TestArena arena;
+    openStore(arena, "[Store]\nArena=40\n");
+    auto& bob = arena.addPlayer({.name = "Bob", .ship = 8});
+    arena.spawn().gold.credit("Bob", 39);
+    arena.command(bob, "buy", "arena");
+    EXPECT_TRUE(sentExactly(
+        arena.take(),
+        {privateLine(bob, "You must have 40 Gold in your account to access this command.")}));
+
+    arena.spawn().gold.credit("Bob", 1);
+    arena.command(bob, "buy", "arena");
+    arena.command(bob, "buy", "arena arena");
+    arena.command(bob, "buy", "arena ");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "Syntax: !buy arena msg"),
+                                           privateLine(bob, "Syntax: !buy arena msg"),
+                                           privateLine(bob, "Syntax: !buy arena msg")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 40u);
+
+    arena.command(bob, "buy", "ARENA  meet me at K11 ");
+    EXPECT_TRUE(sentExactly(arena.take(), {publicLine("*arena meet me at K11 -Bob", 2)}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 0u);
+}
+
+TEST(StorePurchase, WordsIgnoreCaseAndAnythingElseGetsNoReply) {
+    TestArena arena;
+    openStore(arena);
+    auto& bob = arena.addPlayer({.name = "Bob", .ship = 2});
+    arena.spawn().gold.credit("Bob", 5000);
+    for (const char* text :
+         {"GUNS", "use", "inv", "use lasers", "use guns now", "sell guns", "inv  "}) {
+        arena.command(bob, "buy", text);
+    }
+    EXPECT_TRUE(sentExactly(arena.take(), {}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 5000u);
+
+    arena.command(bob, "buy", "USE GUNS");
+    arena.command(bob, "buy", "Inv Thor");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "*prize#8"),
+                                           privateLine(bob, "Gun Upgrade Installed"),
+                                           privateLine(bob, "Thor's Hammer placed in Inventory")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 5000u - 300 - 100);
+}
+
+TEST(StorePurchase, PriceListCarriesTheConfiguredPricesInColumns) {
+    TestArena arena;
+    openStore(arena, "[Store]\nGunUpgrade=275\nScoreReset=-1\n");
+    auto& bob = arena.addPlayer({.name = "Bob"});
+    arena.command(bob, "buy");
+    auto texts = arena.takeTexts();
+    ASSERT_EQ(texts.size(), 17u);
+    EXPECT_EQ(texts[0], "Item Name           Price               Description");
+    EXPECT_EQ(texts[1], std::string(57, '-'));
+    EXPECT_EQ(texts[12],
+              "guns                275                 Increase Power of Guns by 1 level");
+    EXPECT_EQ(texts[14], "reset               -1                  Reset your score");
+    EXPECT_EQ(texts[15], "Type !buy use <item name> to buy item for instant use, type !buy inv "
+                         "<item name> to buy and put in your Inventory.");
+    EXPECT_EQ(texts[16],
+              "For arena, flags, points, bounty, and reset just Type !buy <item name> instead.");
+
+    // A negative price reads as a huge one: nobody can pay it.
+    arena.spawn().gold.credit("Bob", 1000);
+    arena.command(bob, "buy", "reset");
+    EXPECT_TRUE(sentExactly(
+        arena.take(),
+        {privateLine(bob, "You must have -1 Gold in your account to access this command.")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 1000u);
+}
+
+TEST(StoreInventory, ItemsBoughtIntoTheInventoryAreListedUsedAndKeptInTheRecord) {
+    TestArena arena;
+    arena.writeFile("inv.dat", "");
+    openStore(arena);
+    auto& bob = arena.addPlayer({.name = "Bob", .ship = 0});
+    arena.enter(bob);
+    arena.take();
+    arena.spawn().gold.credit("Bob", 1000);
+
+    arena.command(bob, "inv");
+    EXPECT_TRUE(sentExactly(
+        arena.take(), {privateLine(bob, "Your Inventory"),
+                       privateLine(bob, "Item Name           Number Owned        Description"),
+                       privateLine(bob, std::string(57, '-')),
+                       privateLine(bob, "Type !inv <item name> use an item in your Inventory.")}));
+
+    arena.command(bob, "buy", "inv multi");
+    arena.command(bob, "buy", "inv portal");
+    arena.command(bob, "buy", "inv portal");
+    arena.take();
+    const InventoryRecord* record = arena.spawn().inventory.find("bob");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->counts[2], 1); // multi
+    EXPECT_EQ(record->counts[7], 2); // portal
+    EXPECT_EQ(goldOf(arena, "Bob"), 1000u - 150 - 200);
+
+    arena.command(bob, "inv");
+    auto texts = arena.takeTexts();
+    ASSERT_EQ(texts.size(), 6u);
+    EXPECT_EQ(texts[3], "multi               1                   Receive  MultiFire");
+    EXPECT_EQ(texts[4], "portal              2                   Increase Portal count");
+
+    arena.command(bob, "inv", "MULTI please");
+    EXPECT_TRUE(sentExactly(
+        arena.take(), {privateLine(bob, "*prize#15"), privateLine(bob, "MultiFire Installed")}));
+    EXPECT_EQ(record->counts[2], 0);
+    EXPECT_EQ(arena.spawn().playerTags.get(&bob, 15), 0);
+    arena.command(bob, "inv", "multi");
+    arena.command(bob, "inv", "super");
+    arena.command(bob, "inv", "wand");
+    EXPECT_TRUE(sentExactly(
+        arena.take(),
+        {privateLine(bob, "Sorry but you don't have any MultiFire Upgrades in your Inventory."),
+         privateLine(bob, "Sorry but you don't have even a single Super! in your Inventory.")}));
+
+    arena.command(bob, "inv");
+    EXPECT_EQ(arena.takeTexts().size(), 5u); // only portal is left
+
+    bob.ship = 8;
+    arena.command(bob, "inv", "portal");
+    EXPECT_TRUE(
+        sentExactly(arena.take(), {privateLine(bob, "You must be playing before using Portal")}));
+    EXPECT_EQ(record->counts[7], 2);
+    EXPECT_EQ(goldOf(arena, "Bob"), 1000u - 150 - 200);
+}
+
+TEST(StoreInventory, AfterAResetOnlyTheTagsChange) {
+    TestArena arena;
+    arena.writeFile("inv.dat", "");
+    openStore(arena);
+    auto& bob = arena.addPlayer({.name = "Bob", .ship = 0});
+    auto& sop = arena.addPlayer({.name = "Boss", .accessLevel = 4});
+    arena.enter(bob);
+    arena.spawn().gold.credit("Bob", 500);
+    arena.command(sop, "resetinv");
+    arena.command(bob, "buy", "inv thor");
+    arena.take();
+    EXPECT_EQ(arena.spawn().playerTags.get(&bob, 24), 1);
+    EXPECT_EQ(arena.spawn().inventory.size(), 0u);
+}
+
+TEST(StoreFlags, ListsFlagsAndCarriersAfterCharging) {
+    TestArena arena;
+    openStore(arena);
+    auto& bob = arena.addPlayer({.name = "Bob", .ship = 8});
+    arena.spawn().gold.credit("Bob", 1000);
+    arena.command(bob, "buy", "flags");
+    EXPECT_TRUE(
+        sentExactly(arena.take(), {privateLine(bob, ""), privateLine(bob, "<No uncarried flags>"),
+                                   privateLine(bob, " *** Carried flags ***"),
+                                   privateLine(bob, "<No carried flags>")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 500u);
+
+    arena.addFlag(512, 512);
+    arena.addFlag(0, 1023);
+    auto& ann = arena.addPlayer({.name = "Ann", .ship = 1, .tileX = 0, .tileY = 1023});
+    ann.flagsCarried = 3;
+    arena.command(bob, "buy", "flags");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "K11 A20 "),
+                                           privateLine(bob, " *** Carried flags ***"),
+                                           privateLine(bob, "Ann @ A20 is carrying 3 flags")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 0u);
+    arena.command(bob, "buy", "flags");
+    EXPECT_TRUE(sentExactly(
+        arena.take(),
+        {privateLine(bob, "You must have 500 Gold in your account to access this command.")}));
+}
+
+TEST(StoreSwitch, EveryPlayerCommandIsSilentWhileTheStoreIsOff) {
+    TestArena arena;
+    arena.handshake();
+    arena.take();
+    ASSERT_FALSE(arena.spawn().storeOn);
+    auto& bob = arena.addPlayer({.name = "Bob", .ship = 1});
+    arena.spawn().gold.credit("Bob", 5000);
+    const char* commands[][2] = {{"gold", ""},        {"gratio", ""},        {"buy", ""},
+                                 {"buy", "use guns"}, {"buy", "points"},     {"inv", ""},
+                                 {"inv", "guns"},     {"lendgold", "Ann:5"}, {"show", ""},
+                                 {"hide", ""}};
+    for (auto& command : commands) {
+        arena.command(bob, command[0], command[1]);
+    }
+    EXPECT_TRUE(sentExactly(arena.take(), {}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 5000u);
+    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+}
+
+TEST(StoreBalance, GoldAnswersWithoutOpeningAnAccountAndPrintsSigned) {
+    TestArena arena;
+    openStore(arena);
+    auto& bob = arena.addPlayer({.name = "Bob"});
+    arena.command(bob, "gold");
+    EXPECT_TRUE(
+        sentExactly(arena.take(), {privateLine(bob, "Ammount of Gold left in your account: 0")}));
+    EXPECT_EQ(arena.spawn().gold.size(), 0u);
+    arena.spawn().gold.credit("bob", 3000000000u);
+    arena.command(bob, "gold");
+    EXPECT_TRUE(sentExactly(
+        arena.take(), {privateLine(bob, "Ammount of Gold left in your account: -1294967296")}));
+}
+
+} // namespace
+} // namespace quorvel::testing
