@@ -1,6 +1,7 @@
 #include "gold/gold_ledger.h"
 
 #include "frame/text/text_rules.h"
+#include "gold/gold_journal.h"
 
 #include <algorithm>
 #include <climits>
@@ -40,11 +41,20 @@ GoldAccount& GoldLedger::findOrCreate(std::string_view name) {
 }
 
 void GoldLedger::credit(std::string_view name, std::uint32_t amount) {
-    findOrCreate(name).amount += amount;
+    GoldAccount& account = findOrCreate(name);
+    account.amount += amount;
+    if (journal_ != nullptr) {
+        journal_->goldChanged(fieldText(account.name, sizeof account.name), amount, account.amount);
+    }
 }
 
 void GoldLedger::debit(std::string_view name, std::uint32_t amount) {
-    findOrCreate(name).amount -= amount;
+    GoldAccount& account = findOrCreate(name);
+    account.amount -= amount;
+    if (journal_ != nullptr) {
+        journal_->goldChanged(fieldText(account.name, sizeof account.name),
+                              -static_cast<std::int64_t>(amount), account.amount);
+    }
 }
 
 void GoldLedger::clear() {

@@ -14,6 +14,8 @@
 
 namespace quorvel {
 
+class GoldJournal;
+
 struct GoldAccount {
     std::uint32_t amount = 0;
     char name[20] = {}; // NUL-terminated, at most 19 characters
@@ -33,6 +35,9 @@ public:
     // Appends an account as it stands (a loaded record); duplicates are kept.
     void append(const GoldAccount& account);
 
+    // Every credit and debit is written to the journal once one is set.
+    void setJournal(GoldJournal* journal) { journal_ = journal; }
+
     const std::vector<GoldAccount>& accounts() const { return accounts_; }
     std::size_t size() const { return accounts_.size(); }
 
@@ -41,6 +46,7 @@ private:
 
     std::vector<GoldAccount> accounts_;
     std::unordered_map<std::string, std::size_t> firstByFoldedName_;
+    GoldJournal* journal_ = nullptr;
 };
 
 // An award or penalty from the settings applied to an account: a positive

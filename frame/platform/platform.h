@@ -55,6 +55,34 @@ std::string temporaryNameFor(const std::string& path);
 // The line end of a text file written on this platform.
 std::string_view textLineEnd();
 
+// An append-only file for a journal: each append reaches the operating
+// system at once (a crash of the process loses nothing); sync() takes it to
+// the disk (a power loss loses what was not synced).
+class AppendFile {
+public:
+    AppendFile() = default;
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    FileResult open(const std::string& path);
+    FileResult append(std::string_view bytes);
+    FileResult sync();
+    void close();
+    bool isOpen() const { return handle_ != invalidHandle; }
+    // Bytes in the file, counted from its size at open.
+    std::uint64_t size() const { return size_; }
+
+private:
+    static constexpr std::intptr_t invalidHandle = -1;
+    std::intptr_t handle_ = invalidHandle;
+    std::uint64_t size_ = 0;
+    std::string path_;
+};
+
+// The current time in UTC, as 2026-12-08T05:57:12Z.
+std::string utcTimestamp();
+
 // Test aid: the next replaceFile calls fail after writing `bytesBeforeFailure`
 // bytes (as a full disk would), `failures` times. Zero failures switches the
 // fault off.

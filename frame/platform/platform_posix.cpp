@@ -4,10 +4,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvel::platform {
@@ -159,6 +161,64 @@ std::string_view textLineEnd() { return "\n"; }
 void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
     faultAfterBytes = bytesBeforeFailure;
     faultsLeft = failures;
+}
+
+AppendFile::~AppendFile() { close(); }
+
+FileResult AppendFile::open(const std::string& path) {
+    close();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return {false, describeErrno("cannot open", path)};
+    }
+    struct stat status {};
+    size_ = ::fstat(fd, &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    handle_ = fd;
+    path_ = path;
+    return {};
+}
+
+FileResult AppendFile::append(std::string_view bytes) {
+    if (!isOpen()) {
+        return {false, "not open"};
+    }
+    std::string error;
+    // One write call per line, so a line is either in the file or not.
+    while (!bytes.empty()) {
+        ssize_t n = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return {false, describeErrno("cannot write", path_)};
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+        size_ += static_cast<std::uint64_t>(n);
+    }
+    return {};
+}
+
+FileResult AppendFile::sync() {
+    if (isOpen() && ::fsync(static_cast<int>(handle_)) != 0) {
+        return {false, describeErrno("cannot flush", path_)};
+    }
+    return {};
+}
+
+void AppendFile::close() {
+    if (isOpen()) {
+        ::close(static_cast<int>(handle_));
+        handle_ = invalidHandle;
+    }
+}
+
+std::string utcTimestamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    ::gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
 }
 
 } // namespace quorvel::platform

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace quorvel::platform {
 namespace {
@@ -138,6 +139,59 @@ std::string_view textLineEnd() { return "\r\n"; }
 void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
     faultAfterBytes = bytesBeforeFailure;
     faultsLeft = failures;
+}
+
+AppendFile::~AppendFile() { close(); }
+
+FileResult AppendFile::open(const std::string& path) {
+    close();
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {false, describeLastError("cannot open", path)};
+    }
+    LARGE_INTEGER length{};
+    size_ = GetFileSizeEx(file, &length) ? static_cast<std::uint64_t>(length.QuadPart) : 0;
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    path_ = path;
+    return {};
+}
+
+FileResult AppendFile::append(std::string_view bytes) {
+    if (!isOpen()) {
+        return {false, "not open"};
+    }
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(),
+                   static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        return {false, describeLastError("cannot write", path_)};
+    }
+    size_ += written;
+    return {};
+}
+
+FileResult AppendFile::sync() {
+    if (isOpen() && !FlushFileBuffers(reinterpret_cast<HANDLE>(handle_))) {
+        return {false, describeLastError("cannot flush", path_)};
+    }
+    return {};
+}
+
+void AppendFile::close() {
+    if (isOpen()) {
+        CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        handle_ = invalidHandle;
+    }
+}
+
+std::string utcTimestamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_s(&parts, &now);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
 }
 
 } // namespace quorvel::platform

@@ -9,6 +9,7 @@
 #include "frame/settings/plugin_settings.h"
 #include "frame/spawn/player_tags.h"
 #include "frame/spawn/spawn_random.h"
+#include "gold/gold_journal.h"
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
 #include "rabbit/rabbit_game.h"
@@ -22,6 +23,8 @@ namespace quorvel {
 
 struct BotSpawn {
     explicit BotSpawn(Word botHandle);
+    BotSpawn(const BotSpawn&) = delete;
+    BotSpawn& operator=(const BotSpawn&) = delete;
 
     // The host link.
     bool stopped = false; // a refused handshake: every later event is ignored
@@ -46,6 +49,7 @@ struct BotSpawn {
     ZombieGame zombieGame;
     ShipChecker shipChecker;
     AutoWarper autoWarper;
+    GoldJournal journal; // gold.log: every gold and item change since the last save
     GoldLedger gold;
     InventoryBook inventory;
     bool inventoryLoaded = false;

@@ -184,6 +184,7 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
     default:
         break;
     }
+    reportJournalProblem(spawn);
 }
 
 } // namespace quorvel

@@ -5,6 +5,7 @@
 #include "frame/settings/plugin_settings.h"
 #include "frame/spawn/bot_spawn.h"
 #include "gold/gold_files.h"
+#include "gold/journal_recovery.h"
 #include "rabbit/rabbit.h"
 #include "zombies/zombies.h"
 
@@ -27,6 +28,7 @@ void startSpawn(BotSpawn& spawn) {
     spawn.inventory.clear();
     loadInventoryFile(spawn);
     loadGoldFile(spawn);
+    recoverFromJournal(spawn);
     loadZombieSettings(spawn);
     spawn.autosaveCountdown = spawn.autosaveInterval;
 }
@@ -80,6 +82,13 @@ void runTick(BotSpawn& spawn) {
         saveGoldFile(spawn);
         saveInventoryFile(spawn);
         spawn.autosaveCountdown = spawn.autosaveInterval;
+    }
+    spawn.journal.syncToDisk();
+}
+
+void reportJournalProblem(BotSpawn& spawn) {
+    if (auto problem = spawn.journal.takeProblem()) {
+        sendConsole(spawn, *problem);
     }
 }
 

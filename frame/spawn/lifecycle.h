@@ -15,6 +15,8 @@ void receiveHandshake(BotSpawn& spawn, const BotEvent& event);
 void terminateSpawn(BotSpawn& spawn);
 // The four countdowns, then the jackpot, rabbit, zombies and autosave steps.
 void runTick(BotSpawn& spawn);
+// Echoes a failure to write gold.log, once.
+void reportJournalProblem(BotSpawn& spawn);
 // Drops the frame's own reference to a player who leaves.
 void forgetLeavingPlayer(BotSpawn& spawn, const PlayerRecord& player);
 

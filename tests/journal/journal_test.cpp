@@ -1,0 +1,171 @@
+#include "gold/gold_journal.h"
+#include "gold/gold_ledger.h"
+#include "gold/inventory_book.h"
+#include "gold/journal_recovery.h"
+#include "support/test_arena.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace quorvel::testing {
+namespace {
+
+std::vector<std::vector<std::string>> journalRows(const TestArena& arena) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(arena.readFile(GoldJournal::fileName).value_or(""));
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::istringstream parts(line);
+        for (std::string field; std::getline(parts, field, '\t');) {
+            fields.push_back(field);
+        }
+        EXPECT_EQ(fields.size(), 7u) << line;
+        EXPECT_EQ(fields[0].size(), 20u) << fields[0]; // 2026-12-08T05:57:12Z
+        fields.erase(fields.begin());
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+using Row = std::vector<std::string>;
+
+TEST(GoldJournal, EveryChangeIsOneLineWithItsCauseAndTheValueAfter) {
+    TestArena arena;
+    GoldJournal& journal = arena.spawn().journal;
+    GoldLedger& ledger = arena.spawn().gold;
+    {
+        GoldJournal::Cause cause(journal, "kill", "Bob");
+        ledger.credit("Bob", 2);
+        {
+            GoldJournal::Cause inner(journal, "givegold", "Staff\tX");
+            ledger.credit("alice", 100);
+        }
+        ledger.debit("bob", 5);
+    }
+    journal.itemChanged("Bob", "guns", 1, 1);
+    journal.inventoryCreated("Carol");
+    journal.goldWiped(false, 0);
+    journal.goldSaved(0);
+    EXPECT_EQ(journalRows(arena),
+              (std::vector<Row>{
+                  {"kill", "Bob", "Bob", "gold", "+2", "2"},
+                  {"givegold", "Staff\\tX", "alice", "gold", "+100", "100"},
+                  {"kill", "Bob", "Bob", "gold", "-5", "4294967293"},
+                  {"unknown", "-", "Bob", "guns", "+1", "1"},
+                  {"unknown", "-", "Carol", "inventory", "new", "0"},
+                  {"unknown", "-", "*", "gold", "reset", "0"},
+                  {"save", "-", "*", "gold", "saved", "0"},
+              }));
+}
+
+TEST(GoldJournal, ReplaySetsValuesAfterTheLastSaveOfEachTable) {
+    const std::string log =
+        "t\tkill\tBob\tBob\tgold\t+2\t50\n"               // before the gold save: skipped
+        "t\tpurchase guns\tBob\tBob\tguns\t+1\t3\n"        // after the inventory save below? no
+        "t\tsave\t-\t*\tinventory\tsaved\t1\n"
+        "t\tsave\t-\t*\tgold\tsaved\t1\n"
+        "t\tkill\tBob\tBob\tgold\t+2\t12\n"
+        "t\tloan\tBob\tNew Guy\tgold\t+5\t5\n"
+        "t\tinventory use\tBob\tBob\tmulti\t-1\t0\n"
+        "t\tgreeting\tDan\tDan\tinventory\tnew\t0\n"
+        "t\tpurchase thor\tDan\tDan\tthor\t+1\t1\n"
+        "t\tkill\tBob\tBob\tgold\t+2\t14\n"
+        "t\tkill\tBob\tBob\tgold\t+2\t16"; // cut short by the crash
+    GoldLedger ledger;
+    InventoryBook book;
+    ledger.credit("Bob", 10);
+    book.appendEmpty("Bob").counts[2] = 1;
+    int reloads = 0;
+    auto reload = [&] { ++reloads; };
+    EXPECT_EQ(replayJournal(log, ledger, book, reload, reload), 6u);
+    EXPECT_EQ(ledger.balance("Bob"), 14u);
+    EXPECT_EQ(ledger.balance("new guy"), 5u);
+    EXPECT_EQ(book.find("bob")->counts[2], 0);
+    EXPECT_EQ(book.find("bob")->counts[0], 0); // the purchase was saved before
+    EXPECT_EQ(book.find("Dan")->counts[5], 1);
+    EXPECT_EQ(reloads, 0);
+
+    // Applying the same lines again changes nothing.
+    EXPECT_EQ(replayJournal(log, ledger, book, reload, reload), 6u);
+    EXPECT_EQ(ledger.balance("Bob"), 14u);
+    EXPECT_EQ(ledger.size(), 2u);
+    EXPECT_EQ(book.size(), 2u);
+}
+
+TEST(GoldJournal, ResetsAndReloadsReplayAsWhatTheyDid) {
+    const std::string log = "t\tkill\tBob\tBob\tgold\t+2\t12\n"
+                            "t\tgoldload\tStaff\t*\tgold\treload\t1\n"
+                            "t\tkill\tAl\tAl\tgold\t+2\t2\n"
+                            "t\tresetinv\tOwner\t*\tinventory\treset\t0\n"
+                            "t\tpurchase guns\tAl\tAl\tguns\t+1\t1\n"
+                            "garbage line\n"
+                            "t\tkill\tAl\tAl\tgold\t+2\tnot a number\n";
+    GoldLedger ledger;
+    InventoryBook book;
+    book.appendEmpty("Bob");
+    auto reloadGold = [&] { ledger.credit("Bob", 10); }; // what gold.dat holds
+    EXPECT_EQ(replayJournal(log, ledger, book, reloadGold, [] {}), 5u);
+    EXPECT_EQ(ledger.balance("Bob"), 10u); // the kill before !goldload was discarded
+    EXPECT_EQ(ledger.balance("Al"), 2u);
+    EXPECT_EQ(book.find("Bob"), nullptr);
+    ASSERT_NE(book.find("Al"), nullptr);
+    EXPECT_EQ(book.find("Al")->counts[0], 1);
+}
+
+TEST(GoldJournal, RecoveryAtTheHandshakeTellsTheConsole) {
+    TestArena arena;
+    arena.writeFile(GoldJournal::fileName,
+                    "2026-12-08T05:57:12Z\tkill\tBob\tBob\tgold\t+2\t7\n"
+                    "2026-12-08T05:57:13Z\tkill\tBob\tBob\tgold\t+2\t9\n");
+    arena.handshake();
+    auto sent = arena.take();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), console("Recovered 2 changes from gold.log.")),
+              sent.end());
+    EXPECT_EQ(arena.spawn().gold.balance("bob"), 9u);
+    // Recovery itself writes nothing to the journal.
+    EXPECT_EQ(journalRows(arena).size(), 2u);
+}
+
+TEST(GoldJournal, AJournalThatCannotBeWrittenIsReportedOnceAndTheGameGoesOn) {
+    TestArena arena;
+    std::filesystem::create_directory(std::filesystem::path(arena.directory()) / "gold.log");
+    GoldLedger& ledger = arena.spawn().gold;
+    ledger.credit("Bob", 1);
+    ledger.credit("Bob", 1);
+    auto problem = arena.spawn().journal.takeProblem();
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_NE(problem->find("gold.log cannot be written"), std::string::npos) << *problem;
+    ledger.credit("Bob", 1);
+    EXPECT_FALSE(arena.spawn().journal.takeProblem().has_value());
+    EXPECT_EQ(ledger.balance("Bob"), 3u);
+}
+
+TEST(GoldJournal, ALargeJournalIsRotatedAfterASave) {
+    TestArena arena;
+    GoldJournal& journal = arena.spawn().journal;
+    const std::string filler(GoldJournal::rotateAbove, 'x');
+    arena.writeFile(GoldJournal::fileName, filler + "\n");
+    arena.writeFile(GoldJournal::rotatedName, "older\n");
+    journal.goldChanged("Bob", 1, 1);
+    journal.syncToDisk();
+    EXPECT_FALSE(arena.fileExists(GoldJournal::rotatedName) &&
+                 arena.readFile(GoldJournal::rotatedName)->size() > filler.size());
+    journal.goldSaved(1);
+    ASSERT_TRUE(arena.fileExists(GoldJournal::rotatedName));
+    EXPECT_GT(arena.readFile(GoldJournal::rotatedName)->size(), filler.size());
+    EXPECT_FALSE(arena.fileExists(GoldJournal::fileName));
+    journal.goldChanged("Bob", 1, 2);
+    EXPECT_EQ(journalRows(arena).size(), 1u);
+}
+
+TEST(GoldJournal, EscapedFieldsComeBackWhole) {
+    for (std::string name : {"plain", "tab\there", "back\\slash", "new\nline", "end\\"}) {
+        EXPECT_EQ(journalUnescape(journalEscape(name)), name);
+        EXPECT_EQ(journalEscape(name).find('\t'), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace quorvel::testing
