@@ -1,0 +1,26 @@
+// Anti-warp is not allowed in the square around the map centre: a ship
+// reported there with it on loses it at once, on every move report, and
+// pays the AntiInCenter penalty while the store is on.
+#include "flaggame/flag_game.h"
+#include "frame/messages/senders.h"
+#include "frame/messages/zone_lines.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "gold/awards.h"
+
+namespace quorvel {
+
+void watchAntiwarp(BotSpawn& spawn, const PlayerRecord& player) {
+    // Move reports are the busiest event: the cheap tests come first and
+    // nothing is built unless the rule fires.
+    if (player.antiwarpOn == 0 || !isPlaying(player) ||
+        !nearCentre(player, spawn.flagWatch.antiwarpRadius)) {
+        return;
+    }
+    sendPrivate(spawn, player, zone::removeAntiwarp);
+    if (spawn.storeOn) {
+        penalizeAntiwarp(spawn, player);
+    }
+}
+
+} // namespace quorvel

@@ -1,0 +1,51 @@
+// Staff commands of the flag game: !aradius shows or sets the size of the
+// centre square, !shutup and !start switch the announcements off and on.
+#include "flaggame/flag_game.h"
+#include "frame/messages/senders.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+
+#include <optional>
+#include <string>
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view radiusIsText = "Radius is ";
+constexpr std::string_view radiusSetText = "Radius set.";
+constexpr std::string_view invalidRadiusText = "Invalid radius.  !aradius <count of tiles>";
+constexpr std::string_view shutupText =
+    "No longer sending periodic messages or announcing flag victories.";
+constexpr std::string_view startText = "Now announcing flag victories.";
+
+} // namespace
+
+void commandAradius(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
+    std::int32_t& radius = spawn.flagWatch.antiwarpRadius;
+    if (text.empty()) {
+        sendPrivate(spawn, sender, std::string(radiusIsText) + decimal(radius));
+        return;
+    }
+    // A number beyond the 32-bit range would wrap into some other radius; it
+    // is refused like any other text. A radius of 0 or below switches the
+    // watch off in effect: no tile is inside the square.
+    std::optional<std::int32_t> tiles = readInt32(text);
+    if (!tiles) {
+        sendPrivate(spawn, sender, invalidRadiusText);
+        return;
+    }
+    radius = *tiles;
+    sendPrivate(spawn, sender, radiusSetText);
+}
+
+void commandShutup(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    spawn.flagWatch.announcementsOff = true;
+    sendPrivate(spawn, sender, shutupText);
+}
+
+void commandStart(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+    spawn.flagWatch.announcementsOff = false;
+    sendPrivate(spawn, sender, startText);
+}
+
+} // namespace quorvel

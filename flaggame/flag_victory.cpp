@@ -1,0 +1,86 @@
+// A flag game won: the winners' table, the zone object of the winning freq
+// and, while the store is on, FlagVictory gold for every winner.
+#include "flaggame/flag_game.h"
+#include "frame/messages/senders.h"
+#include "frame/messages/zone_lines.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/awards.h"
+
+#include <string>
+
+namespace quorvel {
+namespace {
+
+constexpr std::size_t nameWidth = 19;
+constexpr std::size_t squadWidth = 19;
+constexpr std::size_t winWidth = 6;
+constexpr std::size_t lossWidth = 6;
+constexpr std::size_t pointsWidth = 10;
+
+constexpr std::string_view goldMessageStart = "Flag Game Won!!! ";
+constexpr std::string_view goldMessageEnd = " Gold has been given to all players on winning team.";
+
+std::string tableRow(std::string_view name, std::string_view squad, std::string_view wins,
+                     std::string_view losses, std::string_view points) {
+    return zone::arena(fillToWidth(name, nameWidth) + fillToWidth(squad, squadWidth) +
+                       fillToWidth(wins, winWidth) + fillToWidth(losses, lossWidth) +
+                       fillToWidth(points, pointsWidth));
+}
+
+bool isWinner(const PlayerRecord& player, Word team) {
+    return Word{player.team} == team;
+}
+
+void payWinners(BotSpawn& spawn, Word team) {
+    for (const PlayerRecord& player : playersOf(spawn)) {
+        if (isWinner(player, team)) {
+            payFlagVictory(spawn, player);
+        }
+    }
+}
+
+void sendGoldMessage(BotSpawn& spawn) {
+    sendPublic(spawn,
+               zone::arena(std::string(goldMessageStart) + decimal(spawn.settings.flagVictory) +
+                           std::string(goldMessageEnd)));
+}
+
+} // namespace
+
+void announceFlagVictory(BotSpawn& spawn, Word team) {
+    if (spawn.flagWatch.announcementsOff) {
+        // Quiet, but the winners are still paid once.
+        if (spawn.storeOn) {
+            payWinners(spawn, team);
+            sendGoldMessage(spawn);
+        }
+        return;
+    }
+    bool headerSent = false;
+    for (const PlayerRecord& player : playersOf(spawn)) {
+        if (!isWinner(player, team)) {
+            continue;
+        }
+        if (!headerSent) {
+            sendPublic(spawn, tableRow("Name", "Squad", "Win", "Loss", "Flag pts"));
+            headerSent = true;
+        }
+        sendPublic(spawn,
+                   tableRow(playerName(player), squadName(player),
+                            decimal(std::int32_t{player.wins}),
+                            decimal(std::int32_t{player.losses}), decimal(player.flagPoints)));
+        if (spawn.storeOn) {
+            payFlagVictory(spawn, player);
+        }
+    }
+    // The event carries the freq as a 32-bit value; the object is numbered
+    // the same way.
+    sendPublic(spawn, zone::objectOn(static_cast<std::int32_t>(static_cast<std::uint32_t>(team))));
+    if (spawn.storeOn) {
+        sendGoldMessage(spawn);
+    }
+}
+
+} // namespace quorvel

@@ -1,6 +1,0 @@
-#include "frame/commands/commands.h"
-
-// The help listing lands in a following change.
-namespace quorvel {
-void handleHelp(BotSpawn&, const PlayerRecord&, const ChatCommand&) {}
-} // namespace quorvel

@@ -1,0 +1,38 @@
+// The price of anti-warp in the centre: AntiInCenter gold, taken only from a
+// balance that holds it. A negative setting counts as 0: a penalty never
+// pays out, and the balance never wraps.
+#include "frame/messages/senders.h"
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/awards.h"
+#include "gold/gold_journal.h"
+#include "gold/gold_ledger.h"
+
+#include <algorithm>
+#include <string>
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view tooPoorStart = "Earn some Gold for you account so I can take ";
+constexpr std::string_view tooPoorEnd = " away to punish you next time!";
+constexpr std::string_view penaltyStart = "No Anti-Warp in center. You lose ";
+constexpr std::string_view penaltyEnd = " Gold from your account.";
+
+} // namespace
+
+void penalizeAntiwarp(BotSpawn& spawn, const PlayerRecord& player) {
+    const std::int32_t penalty = std::max(spawn.settings.antiInCenter, std::int32_t{0});
+    const std::string name = playerName(player);
+    const std::string amount = decimal(penalty);
+    if (spawn.gold.balance(name) < static_cast<std::uint32_t>(penalty)) {
+        sendPrivate(spawn, player, std::string(tooPoorStart) + amount + std::string(tooPoorEnd));
+        return;
+    }
+    sendPrivate(spawn, player, std::string(penaltyStart) + amount + std::string(penaltyEnd));
+    GoldJournal::Cause cause(spawn.journal, "anti-warp", name);
+    applyAward(spawn.gold, name, -penalty);
+}
+
+} // namespace quorvel

@@ -1,0 +1,20 @@
+// FlagVictory gold for one player of the winning freq. The award is capped
+// so a balance never wraps past 4294967295; a negative setting takes gold
+// but never below 0.
+#include "frame/players/player_views.h"
+#include "frame/spawn/bot_spawn.h"
+#include "gold/awards.h"
+#include "gold/gold_journal.h"
+#include "gold/gold_ledger.h"
+
+#include <string>
+
+namespace quorvel {
+
+void payFlagVictory(BotSpawn& spawn, const PlayerRecord& winner) {
+    const std::string name = playerName(winner);
+    GoldJournal::Cause cause(spawn.journal, "flag victory", name);
+    applyAward(spawn.gold, name, spawn.settings.flagVictory);
+}
+
+} // namespace quorvel

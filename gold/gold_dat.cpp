@@ -1,0 +1,121 @@
+// gold.dat: one 24-byte record per account in ledger order, no header. A
+// record is the balance as 4 bytes little-endian and the name in 20 bytes,
+// NUL-terminated, zeros after the NUL.
+//
+// A save replaces the file whole or not at all (temporary file beside it,
+// flushed, renamed over it); a failed save keeps the previous file and says
+// so on the console. A file cut short or grown by stray bytes still gives up
+// its whole records, and the damaged original is copied aside first so the
+// next save cannot destroy the evidence.
+#include "frame/messages/senders.h"
+#include "frame/platform/platform.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/gold_files.h"
+#include "gold/gold_ledger.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace quorvel {
+namespace {
+
+constexpr const char* goldFileName = "gold.dat";
+constexpr std::string_view damagedSuffix = ".damaged";
+constexpr std::size_t recordSize = 24;
+constexpr std::size_t nameSize = sizeof(GoldAccount::name);
+static_assert(4 + nameSize == recordSize);
+// gold.dat.damaged, gold.dat.damaged.1, ... up to this many copies.
+constexpr int damagedCopiesKept = 1000;
+
+std::string counted(std::size_t count, std::string_view word) {
+    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
+}
+
+GoldAccount decodeRecord(const char* bytes) {
+    GoldAccount account;
+    const auto* raw = reinterpret_cast<const unsigned char*>(bytes);
+    account.amount = std::uint32_t{raw[0]} | std::uint32_t{raw[1]} << 8 |
+                     std::uint32_t{raw[2]} << 16 | std::uint32_t{raw[3]} << 24;
+    std::memcpy(account.name, bytes + 4, nameSize);
+    return account;
+}
+
+void encodeRecord(const GoldAccount& account, std::string& out) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out += static_cast<char>((account.amount >> shift) & 0xFFu);
+    }
+    // Whatever followed the NUL in a loaded record is not written back.
+    std::string name = fieldText(account.name, nameSize - 1);
+    name.resize(nameSize, '\0');
+    out += name;
+}
+
+// Copies the damaged file aside under the first free name. An earlier copy
+// is never overwritten; a copy with the same bytes (the same damaged file
+// loaded again) is reused.
+std::optional<std::string> keepDamagedCopy(BotSpawn& spawn, const std::string& bytes) {
+    const std::string base = std::string(goldFileName) + std::string(damagedSuffix);
+    for (int number = 0; number < damagedCopiesKept; ++number) {
+        const std::string name = number == 0 ? base : base + "." + std::to_string(number);
+        std::optional<std::string> existing = platform::readWholeFile(name);
+        if (existing && *existing == bytes) {
+            return name;
+        }
+        if (existing) {
+            continue;
+        }
+        platform::FileResult kept = platform::replaceFile(name, bytes);
+        if (kept) {
+            return name;
+        }
+        sendConsole(spawn, std::string("Warning: could not keep the damaged ") + goldFileName +
+                               " as " + name + " (" + kept.error + ").");
+        return std::nullopt;
+    }
+    sendConsole(spawn, std::string("Warning: could not keep the damaged ") + goldFileName + ": " +
+                           counted(damagedCopiesKept, "earlier copy") +
+                           " already exist; remove old ones.");
+    return std::nullopt;
+}
+
+} // namespace
+
+void loadGoldFile(BotSpawn& spawn) {
+    std::optional<std::string> bytes = platform::readWholeFile(goldFileName);
+    if (!bytes) {
+        return; // no gold.dat yet: nothing to load
+    }
+    const std::size_t records = bytes->size() / recordSize;
+    const std::size_t stray = bytes->size() % recordSize;
+    if (stray != 0) {
+        std::optional<std::string> keptAs = keepDamagedCopy(spawn, *bytes);
+        sendConsole(spawn, std::string("Warning: ") + goldFileName +
+                               " is damaged: " + counted(stray, "stray byte") + " after " +
+                               counted(records, "whole record") + "; the whole records are loaded" +
+                               (keptAs ? " and the damaged file is kept as " + *keptAs : "") + ".");
+    }
+    for (std::size_t i = 0; i < records; ++i) {
+        spawn.gold.append(decodeRecord(bytes->data() + i * recordSize));
+    }
+}
+
+platform::FileResult saveGoldFile(BotSpawn& spawn) {
+    std::string bytes;
+    bytes.reserve(spawn.gold.size() * recordSize);
+    for (const GoldAccount& account : spawn.gold.accounts()) {
+        encodeRecord(account, bytes);
+    }
+    platform::FileResult saved = platform::replaceFile(goldFileName, bytes);
+    if (!saved) {
+        sendConsole(spawn, std::string("Could not save ") + goldFileName + ": " + saved.error +
+                               ". The previous " + goldFileName + " is unchanged.");
+        return saved;
+    }
+    // gold.log: the changes before this line are in gold.dat now.
+    spawn.journal.goldSaved(spawn.gold.size());
+    return saved;
+}
+
+} // namespace quorvel

@@ -1,0 +1,110 @@
+#include "support/test_arena.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quorvel::testing {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const std::string versionStart = "[name:Quorvel.dll] [maker:Dravimor] [version:1.10] [email:";
+
+class DispatchByLevel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        arena.handshake();
+        arena.take();
+    }
+
+    const PlayerRecord& at(std::uint32_t level) {
+        return arena.addPlayer({.name = "Level" + std::to_string(level), .accessLevel = level});
+    }
+
+    // Replies to one command; every one of them must be private to the sender.
+    Texts replies(const PlayerRecord& sender, const std::string& name,
+                  const std::string& text = "") {
+        arena.take();
+        arena.command(sender, name, text);
+        Texts texts;
+        for (const Sent& sent : arena.take()) {
+            EXPECT_EQ(sent, privateLine(sender, sent.text)) << describe(sent);
+            texts.push_back(sent.text);
+        }
+        return texts;
+    }
+
+    TestArena arena;
+};
+
+TEST_F(DispatchByLevel, VersionFromSmodUp) {
+    for (std::uint32_t level : {0u, 1u, 2u, 13u, 255u}) {
+        EXPECT_EQ(replies(at(level), "version"), Texts{}) << "level " << level;
+    }
+    for (std::uint32_t level = 3; level <= 12; ++level) {
+        Texts texts = replies(at(level), "version");
+        ASSERT_EQ(texts.size(), 1u) << "level " << level;
+        EXPECT_EQ(texts[0].substr(0, versionStart.size()), versionStart);
+        EXPECT_GT(texts[0].size(), versionStart.size() + 1);
+        EXPECT_EQ(texts[0].back(), ']');
+    }
+}
+
+TEST_F(DispatchByLevel, AboutAtEveryLevelUpToGod) {
+    for (std::uint32_t level = 0; level <= 12; ++level) {
+        EXPECT_EQ(replies(at(level), "about").size(), 7u) << "level " << level;
+    }
+    EXPECT_EQ(replies(at(13), "about"), Texts{});
+}
+
+TEST_F(DispatchByLevel, StaffCommandsFromModUp) {
+    EXPECT_EQ(replies(at(0), "aradius"), Texts{});
+    EXPECT_EQ(replies(at(1), "shutup"), Texts{});
+    EXPECT_FALSE(arena.spawn().flagWatch.announcementsOff);
+    for (std::uint32_t level = 2; level <= 12; ++level) {
+        EXPECT_EQ(replies(at(level), "aradius"), Texts{"Radius is 10"}) << "level " << level;
+    }
+    EXPECT_EQ(replies(at(13), "aradius"), Texts{});
+}
+
+TEST_F(DispatchByLevel, SopCommandsFromSopUp) {
+    arena.spawn().gold.credit("Bob", 10);
+    replies(at(2), "resetgold");
+    replies(at(3), "resetgold");
+    EXPECT_EQ(arena.spawn().gold.size(), 1u) << "a Mod or SMod must not reset the gold";
+    replies(at(4), "resetgold");
+    EXPECT_EQ(arena.spawn().gold.size(), 0u);
+    arena.spawn().gold.credit("Bob", 10);
+    replies(at(13), "resetgold");
+    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+}
+
+TEST_F(DispatchByLevel, NamesMatchExactlyAndUnknownNamesAreIgnored) {
+    const PlayerRecord& god = at(12);
+    EXPECT_EQ(replies(god, "ARADIUS"), Texts{});
+    EXPECT_EQ(replies(god, "About"), Texts{});
+    EXPECT_EQ(replies(god, "aradiu"), Texts{});
+    EXPECT_EQ(replies(god, "aradius2"), Texts{});
+    EXPECT_EQ(replies(god, "help"), Texts{});
+    EXPECT_EQ(replies(god, ""), Texts{});
+    // The text after the name goes to the body as typed.
+    EXPECT_EQ(replies(god, "aradius", "12"), Texts{"Radius set."});
+    EXPECT_EQ(replies(god, "aradius"), Texts{"Radius is 12"});
+}
+
+TEST_F(DispatchByLevel, MissingRecordsAreIgnored) {
+    const PlayerRecord& god = at(12);
+    ChatCommand nullName{nullptr, nullptr};
+    arena.event(CommandTyped, {reinterpret_cast<Word>(&god), reinterpret_cast<Word>(&nullName)});
+    arena.event(CommandTyped, {reinterpret_cast<Word>(&god), 0});
+    arena.event(CommandTyped, {0, reinterpret_cast<Word>(&nullName)});
+    arena.event(HelpRequested, {reinterpret_cast<Word>(&god), 0});
+    arena.event(HelpRequested, {reinterpret_cast<Word>(&god), reinterpret_cast<Word>(&nullName)});
+    // A help request without a text is the plain listing.
+    EXPECT_EQ(arena.takeTexts(), Texts{"Ext: Gold Store/Invintory commands: !resetgold !resetinv"});
+}
+
+} // namespace
+} // namespace quorvel::testing

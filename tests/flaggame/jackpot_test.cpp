@@ -1,0 +1,131 @@
+#include "flag_arena.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quorvel::testing {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Ticks one at a time and returns the tick numbers (counted from the
+// spawn's creation) on which something was sent, with what was sent.
+struct TickLog {
+    int tick;
+    Sent sent;
+};
+
+std::vector<TickLog> runTicks(TestArena& arena, int& tickNumber, int count) {
+    std::vector<TickLog> log;
+    for (int i = 0; i < count; ++i) {
+        arena.tick();
+        ++tickNumber;
+        for (Sent& sent : arena.take()) {
+            log.push_back({tickNumber, std::move(sent)});
+        }
+    }
+    return log;
+}
+
+TEST(JackpotCycle, QueryOnTheFifthTickBroadcastOnTheTenthThenEvery900) {
+    TestArena arena;
+    connectWithIni(arena, "");
+    int tick = 0;
+
+    auto log = runTicks(arena, tick, 9);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].tick, 5);
+    EXPECT_EQ(log[0].sent, publicLine("?jackpot"));
+
+    arena.arenaMessage("Current Jackpot: 1500");
+    EXPECT_TRUE(arena.take().empty()); // reading the answer says nothing
+    log = runTicks(arena, tick, 1);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].tick, 10);
+    EXPECT_EQ(log[0].sent, publicLine("*arena Jackpot: 1500  ")); // nobody carries a flag
+
+    log = runTicks(arena, tick, 900);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].tick, 905);
+    EXPECT_EQ(log[0].sent, publicLine("?jackpot"));
+    // The jackpot keeps its last value when the zone does not answer again.
+    EXPECT_EQ(log[1].tick, 910);
+    EXPECT_EQ(log[1].sent, publicLine("*arena Jackpot: 1500  "));
+}
+
+TEST(JackpotCycle, BroadcastCarriesTheFlagsPerFreq) {
+    TestArena arena;
+    connectWithIni(arena, "");
+    arena.addPlayer({.name = "A", .team = 1}).flagsCarried = 2;
+    arena.addPlayer({.name = "B", .team = 0}).flagsCarried = 4;
+    arena.addPlayer({.name = "C", .team = 1}).flagsCarried = 1;
+    arena.addPlayer({.name = "D", .team = 0}); // carries none
+    arena.addPlayer({.name = "E", .team = 305}).flagsCarried = 1;
+    arena.tick(9);
+    arena.arenaMessage("Current Jackpot: 2500");
+    arena.take();
+    arena.tick();
+    EXPECT_EQ(arena.take(),
+              std::vector<Sent>{publicLine("*arena Jackpot: 2500  (1):3 (0):4 (Prv):1")});
+}
+
+TEST(JackpotCycle, OnlyArenaMessagesWithTheWholePrefixAreRead) {
+    TestArena arena;
+    connectWithIni(arena, "");
+    std::int32_t& jackpot = arena.spawn().flagWatch.jackpot;
+
+    arena.chat(Public, "Current Jackpot: 500");
+    arena.chat(Private, "Current Jackpot: 500");
+    arena.arenaMessage("Current");
+    arena.arenaMessage("Current jackpot: 500");
+    arena.arenaMessage("The Current Jackpot: 500");
+    EXPECT_EQ(jackpot, 0);
+
+    arena.arenaMessage("Current Jackpot: 500");
+    EXPECT_EQ(jackpot, 500);
+    arena.arenaMessage("Someone else speaks");
+    EXPECT_EQ(jackpot, 500);
+}
+
+TEST(JackpotCycle, TrailingTextAndOutOfRangeAmountsNeverGiveAWrongJackpot) {
+    TestArena arena;
+    connectWithIni(arena, "");
+    std::int32_t& jackpot = arena.spawn().flagWatch.jackpot;
+    struct Case {
+        const char* answer;
+        std::int32_t jackpot;
+    };
+    const Case cases[] = {
+        {"Current Jackpot: 1500 points", 1500},
+        {"Current Jackpot: 1500.", 1500},
+        {"Current Jackpot: 1500, flags in play", 1500},
+        {"Current Jackpot: 2147483647", 2147483647},
+        {"Current Jackpot: 0042", 42},
+        // Not read: no jackpot is known until a readable answer comes.
+        {"Current Jackpot: 1,500", 0},
+        {"Current Jackpot: 12.5", 0},
+        {"Current Jackpot: 1500abc", 0},
+        {"Current Jackpot: ff", 0},
+        {"Current Jackpot: -5", 0},
+        {"Current Jackpot: ", 0},
+        {"Current Jackpot:  500", 0},
+        {"Current Jackpot: 2147483648", 0},
+        {"Current Jackpot: 4294967796", 0}, // 2^32 + 500 must not read as 500
+        {"Current Jackpot: 99999999999999999999999999", 0},
+    };
+    for (const Case& c : cases) {
+        jackpot = 777;
+        arena.arenaMessage(c.answer);
+        EXPECT_EQ(jackpot, c.jackpot) << c.answer;
+    }
+    // An unreadable answer after a good one stops the stale broadcast.
+    arena.arenaMessage("Current Jackpot: 1500");
+    arena.arenaMessage("Current Jackpot: 1,700");
+    arena.tick(10);
+    EXPECT_EQ(arena.takeTexts(), Texts{"?jackpot"});
+}
+
+} // namespace
+} // namespace quorvel::testing

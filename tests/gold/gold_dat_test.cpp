@@ -1,0 +1,254 @@
+#include "gold_records.h"
+#include "support/test_arena.h"
+
+#include "frame/platform/platform.h"
+#include "gold/gold_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quorvel::testing {
+namespace {
+
+using namespace std::string_literals;
+
+std::vector<std::pair<std::string, std::uint32_t>> accountsOf(const GoldLedger& ledger) {
+    std::vector<std::pair<std::string, std::uint32_t>> accounts;
+    for (const GoldAccount& account : ledger.accounts()) {
+        accounts.emplace_back(account.name, account.amount);
+    }
+    return accounts;
+}
+
+// gold.dat and whatever lies beside it under a name that begins the same.
+std::set<std::string> goldFilesIn(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        std::string name = entry.path().filename().string();
+        if (name.rfind("gold.dat", 0) == 0) {
+            names.insert(name);
+        }
+    }
+    return names;
+}
+
+TEST(GoldDat, ByteExactRoundTripThroughHandshakeAndTerminate) {
+    TestArena arena;
+    const std::string original = goldRecord(0x01020304u, "Bob") +
+                                 goldRecord(4294967295u, "NineteenCharsLong19") +
+                                 goldRecord(0, "") + goldRecord(2147483648u, "x y-z[]");
+    arena.writeFile("gold.dat", original);
+    arena.handshake();
+    using Accounts = std::vector<std::pair<std::string, std::uint32_t>>;
+    EXPECT_EQ(accountsOf(arena.spawn().gold), (Accounts{{"Bob", 16909060u},
+                                                        {"NineteenCharsLong19", 4294967295u},
+                                                        {"", 0u},
+                                                        {"x y-z[]", 2147483648u}}));
+    arena.terminate();
+    EXPECT_EQ(arena.readFile("gold.dat"), original);
+    EXPECT_EQ(arena.takeTexts(),
+              (std::vector<std::string>{"DLL plugin connected.", "DLL plugin disconnected."}));
+}
+
+TEST(GoldDat, EmptyMissingAndWholeFiles) {
+    {
+        TestArena arena; // no gold.dat: nothing loaded, nothing said
+        arena.handshake();
+        EXPECT_EQ(arena.spawn().gold.size(), 0u);
+        EXPECT_EQ(arena.takeTexts(), std::vector<std::string>{"DLL plugin connected."});
+        arena.terminate(); // an empty ledger saves an empty file
+        EXPECT_EQ(arena.readFile("gold.dat"), ""s);
+    }
+    {
+        TestArena arena;
+        arena.writeFile("gold.dat", "");
+        arena.handshake();
+        EXPECT_EQ(arena.spawn().gold.size(), 0u);
+    }
+    {
+        TestArena arena;
+        arena.writeFile("gold.dat", goldRecord(1, "A") + goldRecord(2, "B"));
+        arena.handshake();
+        EXPECT_EQ(arena.spawn().gold.size(), 2u);
+        EXPECT_EQ(arena.spawn().gold.balance("b"), 2u);
+    }
+}
+
+TEST(GoldDat, BytesAfterTheNulAreDroppedAndAFullFieldKeeps19Characters) {
+    TestArena arena;
+    arena.writeFile("gold.dat",
+                    goldRecord(5, "Bob\0garbage!!"s) + goldRecord(6, "TwentyCharacterName!"));
+    arena.handshake();
+    EXPECT_EQ(arena.spawn().gold.balance("BOB"), 5u);
+    EXPECT_EQ(arena.spawn().gold.balance("TwentyCharacterName"), 6u);
+    EXPECT_EQ(arena.spawn().gold.balance("TwentyCharacterName!"), 6u);
+    arena.terminate();
+    EXPECT_EQ(arena.readFile("gold.dat"),
+              goldRecord(5, "Bob") + goldRecord(6, "TwentyCharacterName"));
+}
+
+TEST(GoldDat, LongNamesAreStoredAsTheirFirst19Characters) {
+    TestArena arena;
+    arena.handshake();
+    arena.spawn().gold.credit("ANameOfTwentyFiveLetters!", 40);
+    arena.spawn().gold.credit("anameoftwentyfivelettersXYZ", 2); // same first 19
+    arena.terminate();
+    EXPECT_EQ(arena.readFile("gold.dat"), goldRecord(42, "ANameOfTwentyFiveLe"));
+
+    arena.spawn().gold.clear();
+    loadGoldFile(arena.spawn());
+    EXPECT_EQ(arena.spawn().gold.balance("ANameOfTwentyFiveLetters!"), 42u);
+    EXPECT_EQ(arena.spawn().gold.balance("anameoftwentyfivele"), 42u);
+}
+
+TEST(GoldDat, DuplicateNamesFirstMatchWinsAndSavingKeepsThemAll) {
+    TestArena arena;
+    arena.writeFile("gold.dat",
+                    goldRecord(10, "Bob") + goldRecord(5, "Alice") + goldRecord(20, "BOB"));
+    arena.handshake();
+    GoldLedger& gold = arena.spawn().gold;
+    ASSERT_EQ(gold.size(), 3u);
+    EXPECT_EQ(gold.balance("bob"), 10u);
+    EXPECT_EQ(gold.find("BOB"), &gold.accounts()[0]);
+    gold.credit("bOb", 1);
+    gold.debit("BOB", 3);
+    EXPECT_EQ(gold.accounts()[0].amount, 8u);
+    EXPECT_EQ(gold.accounts()[2].amount, 20u); // never found, never touched
+    arena.terminate();
+    EXPECT_EQ(arena.readFile("gold.dat"),
+              goldRecord(8, "Bob") + goldRecord(5, "Alice") + goldRecord(20, "BOB"));
+
+    // Loading again without clearing doubles the records; lookups still see
+    // the first copy.
+    loadGoldFile(arena.spawn());
+    EXPECT_EQ(gold.size(), 6u);
+    EXPECT_EQ(gold.balance("BOB"), 8u);
+    EXPECT_EQ(gold.balance("alice"), 5u);
+}
+
+TEST(GoldDat, StrayBytesLoadTheWholeRecordsAndKeepTheDamagedFile) {
+    TestArena arena;
+    const std::string damaged = goldRecord(7, "Bob") + "X";
+    arena.writeFile("gold.dat", damaged);
+    arena.handshake();
+    EXPECT_EQ(arena.spawn().gold.balance("Bob"), 7u);
+    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+    const std::string warning = "Warning: gold.dat is damaged: 1 stray byte after 1 whole "
+                                "record; the whole records are loaded and the damaged file is "
+                                "kept as gold.dat.damaged.";
+    EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"DLL plugin connected.", warning}));
+    EXPECT_EQ(arena.readFile("gold.dat.damaged"), damaged);
+    EXPECT_EQ(arena.readFile("gold.dat"), damaged); // untouched until a save
+
+    // The same damaged file read again reuses its copy.
+    arena.spawn().gold.clear();
+    loadGoldFile(arena.spawn());
+    EXPECT_EQ(arena.takeTexts(), std::vector<std::string>{warning});
+    EXPECT_FALSE(arena.fileExists("gold.dat.damaged.1"));
+
+    arena.terminate();
+    EXPECT_EQ(arena.readFile("gold.dat"), goldRecord(7, "Bob"));
+    arena.take();
+
+    // Another damaged file never overwrites the earlier copy.
+    const std::string other = goldRecord(1, "A") + goldRecord(2, "B") + std::string(23, 'z');
+    arena.writeFile("gold.dat", other);
+    arena.spawn().gold.clear();
+    loadGoldFile(arena.spawn());
+    EXPECT_EQ(arena.takeTexts(),
+              std::vector<std::string>{"Warning: gold.dat is damaged: 23 stray bytes after 2 "
+                                       "whole records; the whole records are loaded and the "
+                                       "damaged file is kept as gold.dat.damaged.1."});
+    EXPECT_EQ(arena.readFile("gold.dat.damaged"), damaged);
+    EXPECT_EQ(arena.readFile("gold.dat.damaged.1"), other);
+    EXPECT_EQ(arena.spawn().gold.size(), 2u);
+}
+
+TEST(GoldDat, ShortFileHasNoWholeRecord) {
+    TestArena arena;
+    arena.writeFile("gold.dat", "short");
+    arena.handshake();
+    EXPECT_EQ(arena.spawn().gold.size(), 0u);
+    EXPECT_EQ(arena.takeTexts().back(),
+              "Warning: gold.dat is damaged: 5 stray bytes after 0 whole records; the whole "
+              "records are loaded and the damaged file is kept as gold.dat.damaged.");
+}
+
+class GoldDatSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        arena.writeFile("gold.dat", previous);
+        arena.handshake();
+        arena.take();
+        arena.spawn().gold.credit("Carol", 99); // the ledger now differs from the file
+    }
+    void TearDown() override { platform::injectWriteFault(0, 0); }
+
+    // The failure is echoed, the old file stands and no temporary file stays.
+    void expectFailedSave(const platform::FileResult& result, const std::set<std::string>& files) {
+        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.error.empty());
+        std::vector<Sent> sent = arena.take();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0], console("Could not save gold.dat: " + result.error +
+                                   ". The previous gold.dat is unchanged."));
+        EXPECT_EQ(arena.readFile("gold.dat"), previous);
+        EXPECT_EQ(goldFilesIn(arena.directory()), files);
+    }
+
+    TestArena arena;
+    const std::string previous = goldRecord(500, "Alice") + goldRecord(12, "Bob");
+};
+
+TEST_F(GoldDatSave, AWriteFailurePartWayLeavesTheOldFile) {
+    platform::injectWriteFault(30, 1); // one record and a bit, then the disk is full
+    expectFailedSave(saveGoldFile(arena.spawn()), {"gold.dat"});
+
+    platform::FileResult saved = saveGoldFile(arena.spawn()); // the disk has room again
+    EXPECT_TRUE(saved.ok);
+    EXPECT_TRUE(arena.take().empty());
+    EXPECT_EQ(arena.readFile("gold.dat"), previous + goldRecord(99, "Carol"));
+    EXPECT_EQ(goldFilesIn(arena.directory()), std::set<std::string>{"gold.dat"});
+}
+
+TEST_F(GoldDatSave, AnImpossibleSaveLeavesTheOldFile) {
+    std::filesystem::create_directory("gold.dat.saving");
+    expectFailedSave(saveGoldFile(arena.spawn()), {"gold.dat", "gold.dat.saving"});
+
+    // Terminate reports the failure too, then disconnects as usual.
+    arena.terminate();
+    std::vector<std::string> texts = arena.takeTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                            [](const std::string& text) {
+                                return text.rfind("Could not save gold.dat: ", 0) == 0;
+                            }),
+              1);
+    EXPECT_EQ(texts.back(), "DLL plugin disconnected.");
+    EXPECT_EQ(arena.readFile("gold.dat"), previous);
+
+    std::filesystem::remove("gold.dat.saving");
+    EXPECT_TRUE(saveGoldFile(arena.spawn()).ok);
+    EXPECT_EQ(arena.readFile("gold.dat"), previous + goldRecord(99, "Carol"));
+}
+
+TEST(GoldDatAutosave, TheAutosaveWritesGoldWhileTheStoreIsOn) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=3\n");
+    arena.handshake();
+    arena.spawn().gold.credit("Dave", 9);
+    arena.tick(2);
+    EXPECT_FALSE(arena.fileExists("gold.dat"));
+    arena.take();
+    arena.tick();
+    EXPECT_EQ(arena.takeTexts().front(), "AutoSave...");
+    EXPECT_EQ(arena.readFile("gold.dat"), goldRecord(9, "Dave"));
+}
+
+} // namespace
+} // namespace quorvel::testing
