@@ -95,31 +95,6 @@ std::uint32_t tickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-std::optional<std::string> environmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(value);
-}
-
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return std::nullopt;
-    }
-    std::string content;
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        content.append(buffer, n);
-    }
-    std::fclose(file);
-    return content;
-}
-
-std::string temporaryNameFor(const std::string& path) { return path + ".saving"; }
-
 FileResult replaceFile(const std::string& path, std::string_view bytes) {
     const std::string temporary = temporaryNameFor(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

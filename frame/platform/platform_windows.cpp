@@ -55,31 +55,6 @@ std::string readIniValue(const std::string& path, std::string_view section, std:
 
 std::uint32_t tickCount() { return GetTickCount(); }
 
-std::optional<std::string> environmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(value);
-}
-
-std::optional<std::string> readWholeFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return std::nullopt;
-    }
-    std::string content;
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        content.append(buffer, n);
-    }
-    std::fclose(file);
-    return content;
-}
-
-std::string temporaryNameFor(const std::string& path) { return path + ".saving"; }
-
 FileResult replaceFile(const std::string& path, std::string_view bytes) {
     const std::string temporary = temporaryNameFor(path);
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -65,7 +65,13 @@ std::string flagsCarriedText(const BotSpawn& spawn) {
         if (!text.empty()) {
             text += ' ';
         }
-        text += team < firstPrivateTeam ? "(" + decimal(std::int32_t{team}) + "):" : "(Prv):";
+        if (team < firstPrivateTeam) {
+            text += '(';
+            text += decimal(std::int32_t{team});
+            text += "):";
+        } else {
+            text += "(Prv):";
+        }
         text += decimal(total);
     }
     return text;
@@ -88,7 +94,9 @@ std::string coordinateText(std::int32_t pixelX, std::int32_t pixelY) {
     auto column = static_cast<std::int32_t>(tileX * squares / mapTiles);
     auto row = static_cast<std::int32_t>(tileY * squares / mapTiles);
     char letter = static_cast<char>(static_cast<std::int8_t>('A' + static_cast<std::int8_t>(column)));
-    return std::string(1, letter) + decimal(row + 1);
+    std::string text(1, letter);
+    text += decimal(row + 1);
+    return text;
 }
 
 } // namespace quorvel
