@@ -396,8 +396,13 @@ Action Parser::expect() {
         for (std::size_t i = 2; i < t_.size(); ++i) {
             a.numbers.push_back(parseNumber(t_[i], 0, u32max, "object"));
         }
+    } else if (what == "file" && t_.size() == 5 && !t_[3].startsQuoted &&
+               lowerAscii(t_[3].text) == "contains") {
+        a.state = StateKind::FileContains;
+        a.name = t_[2].text;
+        a.text = quoted(4, "expect file NAME contains \"TEXT\"");
     } else if (what == "file") {
-        count(3, 3, "expect file NAME \"CONTENTS\"|missing");
+        count(3, 3, "expect file NAME \"CONTENTS\"|missing|contains \"TEXT\"");
         a.state = StateKind::File;
         a.name = t_[2].text;
         if (!t_[3].startsQuoted && lowerAscii(t_[3].text) == "missing") {

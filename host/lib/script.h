@@ -93,6 +93,7 @@ enum class StateKind {
     Timer,
     Objects,
     File,
+    FileContains,
     Players,
     Jackpot,
 };

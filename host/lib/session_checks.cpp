@@ -165,6 +165,17 @@ std::optional<std::string> Session::checkState(const Action& a) {
         got = found ? quoteText(contents) : "missing";
         break;
     }
+    case StateKind::FileContains: {
+        bool found = false;
+        std::string contents = readWholeFile(fileIn(a.name), found);
+        if (found && contents.find(a.text) != std::string::npos) {
+            return std::nullopt;
+        }
+        what = "file " + a.name;
+        want = "containing " + quoteText(a.text);
+        got = found ? quoteText(contents) : "missing";
+        break;
+    }
     case StateKind::Players:
         what = "players in the arena";
         want = numberAt(0);

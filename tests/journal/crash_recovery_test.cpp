@@ -76,9 +76,9 @@ void playAnEvening(TestArena& arena) {
     arena.enter(staff);
     arena.enter(bob);
     arena.enter(al);
-    arena.kill(al, bob);                          // award
+    arena.kill(al, bob); // award
     arena.kill(bob, al);
-    arena.command(bob, "buy", "inv guns");        // purchase into the inventory
+    arena.command(bob, "buy", "inv guns"); // purchase into the inventory
     arena.command(bob, "buy", "inv thor");
     arena.command(bob, "inv", "thor");            // inventory use
     arena.command(bob, "buy", "use portal");      // instant purchase
@@ -101,8 +101,8 @@ TEST(CrashRecovery, EveryChangeSinceTheLastSaveComesBack) {
     auto sent = restarted.take();
     bool told = false;
     for (const Sent& line : sent) {
-        told = told || (line.code == Echo && line.text.find(" changes from gold.log.") !=
-                                                 std::string::npos);
+        told = told || (line.code == Echo &&
+                        line.text.find(" changes from gold.log.") != std::string::npos);
     }
     EXPECT_TRUE(told);
 }
@@ -128,13 +128,28 @@ TEST(CrashRecovery, ReloadsAndResetsBeforeTheDeathStayDone) {
     const std::string expected = dieAfter(folder, [](TestArena& arena) {
         playAnEvening(arena);
         PlayerRecord& owner = arena.addPlayer({.name = "Owner", .accessLevel = 5});
-        arena.command(owner, "goldload");  // discards the evening's gold
+        arena.command(owner, "goldload"); // discards the evening's gold
         arena.command(owner, "givegold", "Dan:7");
-        arena.command(owner, "resetinv");  // empties the inventories
+        arena.command(owner, "resetinv");        // empties the inventories
         arena.command(owner, "buy", "inv guns"); // Owner is a spectator: refused
     });
     ASSERT_NE(expected.find("gold Bob 1000"), std::string::npos) << expected;
     ASSERT_EQ(expected.find("inv "), std::string::npos) << expected;
+    TestArena restarted(folder.path, 7);
+    restarted.handshake();
+    EXPECT_EQ(snapshot(restarted.spawn()), expected);
+}
+
+TEST(CrashRecovery, AResetGoldBeforeTheDeathStaysDone) {
+    Folder folder;
+    const std::string expected = dieAfter(folder, [](TestArena& arena) {
+        playAnEvening(arena);
+        PlayerRecord& owner = arena.addPlayer({.name = "Owner", .accessLevel = 4});
+        arena.command(owner, "resetgold");
+        arena.command(owner, "givegold", "Eve:9");
+    });
+    ASSERT_EQ(expected.find("gold Bob"), std::string::npos) << expected;
+    ASSERT_NE(expected.find("gold Eve 9"), std::string::npos) << expected;
     TestArena restarted(folder.path, 7);
     restarted.handshake();
     EXPECT_EQ(snapshot(restarted.spawn()), expected);

@@ -48,22 +48,21 @@ TEST(GoldJournal, EveryChangeIsOneLineWithItsCauseAndTheValueAfter) {
     journal.inventoryCreated("Carol");
     journal.goldWiped(false, 0);
     journal.goldSaved(0);
-    EXPECT_EQ(journalRows(arena),
-              (std::vector<Row>{
-                  {"kill", "Bob", "Bob", "gold", "+2", "2"},
-                  {"givegold", "Staff\\tX", "alice", "gold", "+100", "100"},
-                  {"kill", "Bob", "Bob", "gold", "-5", "4294967293"},
-                  {"unknown", "-", "Bob", "guns", "+1", "1"},
-                  {"unknown", "-", "Carol", "inventory", "new", "0"},
-                  {"unknown", "-", "*", "gold", "reset", "0"},
-                  {"save", "-", "*", "gold", "saved", "0"},
-              }));
+    EXPECT_EQ(journalRows(arena), (std::vector<Row>{
+                                      {"kill", "Bob", "Bob", "gold", "+2", "2"},
+                                      {"givegold", "Staff\\tX", "alice", "gold", "+100", "100"},
+                                      {"kill", "Bob", "Bob", "gold", "-5", "4294967293"},
+                                      {"unknown", "-", "Bob", "guns", "+1", "1"},
+                                      {"unknown", "-", "Carol", "inventory", "new", "0"},
+                                      {"unknown", "-", "*", "gold", "reset", "0"},
+                                      {"save", "-", "*", "gold", "saved", "0"},
+                                  }));
 }
 
 TEST(GoldJournal, ReplaySetsValuesAfterTheLastSaveOfEachTable) {
     const std::string log =
-        "t\tkill\tBob\tBob\tgold\t+2\t50\n"               // before the gold save: skipped
-        "t\tpurchase guns\tBob\tBob\tguns\t+1\t3\n"        // after the inventory save below? no
+        "t\tkill\tBob\tBob\tgold\t+2\t50\n"         // before the gold save: skipped
+        "t\tpurchase guns\tBob\tBob\tguns\t+1\t3\n" // after the inventory save below? no
         "t\tsave\t-\t*\tinventory\tsaved\t1\n"
         "t\tsave\t-\t*\tgold\tsaved\t1\n"
         "t\tkill\tBob\tBob\tgold\t+2\t12\n"
@@ -116,9 +115,8 @@ TEST(GoldJournal, ResetsAndReloadsReplayAsWhatTheyDid) {
 
 TEST(GoldJournal, RecoveryAtTheHandshakeTellsTheConsole) {
     TestArena arena;
-    arena.writeFile(GoldJournal::fileName,
-                    "2026-12-08T05:57:12Z\tkill\tBob\tBob\tgold\t+2\t7\n"
-                    "2026-12-08T05:57:13Z\tkill\tBob\tBob\tgold\t+2\t9\n");
+    arena.writeFile(GoldJournal::fileName, "2026-12-08T05:57:12Z\tkill\tBob\tBob\tgold\t+2\t7\n"
+                                           "2026-12-08T05:57:13Z\tkill\tBob\tBob\tgold\t+2\t9\n");
     arena.handshake();
     auto sent = arena.take();
     EXPECT_NE(std::find(sent.begin(), sent.end(), console("Recovered 2 changes from gold.log.")),

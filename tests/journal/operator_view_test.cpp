@@ -67,11 +67,10 @@ TEST(JournalForOperators, GiftsPurchasesAndStaffActionsCanBeFoundByGrep) {
                   {"takegold", "Staffer", "Al", "gold", "-20", "30"},
               }));
     // Loans: grep -P '\tloan\t' gold.log
-    EXPECT_EQ(rowsWhere(journal, 1, "loan"),
-              (std::vector<Row>{
-                  {"loan", "Bob", "Al", "gold", "+50", "50"},
-                  {"loan", "Bob", "Bob", "gold", "-50", "52"},
-              }));
+    EXPECT_EQ(rowsWhere(journal, 1, "loan"), (std::vector<Row>{
+                                                 {"loan", "Bob", "Al", "gold", "+50", "50"},
+                                                 {"loan", "Bob", "Bob", "gold", "-50", "52"},
+                                             }));
     // The save is marked after gold.dat was replaced.
     EXPECT_EQ(rowsWhere(journal, 1, "save"),
               (std::vector<Row>{{"save", "-", "*", "gold", "saved", "2"}}));
