@@ -4,6 +4,7 @@
 
 #include <quorvel/host_abi.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -18,11 +19,29 @@ struct WarpRectangle {
     std::int32_t bottom = 0;
 };
 
+// What went wrong while reading WarpTeam.ini or WarpArea.ini, if anything.
+enum class WarpFileProblem : std::uint8_t {
+    None,
+    Missing,    // the file could not be opened
+    Short,      // it ended before everything needed was read
+    NotANumber, // a token is not a whole number in the signed 32-bit range
+};
+
+// The last problem of one file told to the console, and the text the file
+// held then: a file that stays broken is reported once, not at every move
+// report; an edit that leaves it broken, or a new problem, is reported again.
+struct WarpFileNotice {
+    WarpFileProblem problem = WarpFileProblem::None;
+    std::size_t contentHash = 0;
+};
+
 struct AutoWarper {
     bool teamWarpOn = true;
     bool areaWarpOn = true;
     bool insertWarpOn = true;
     WarpRectangle insertArea; // left 0: no rectangle
+    WarpFileNotice teamFileNotice;
+    WarpFileNotice areaFileNotice;
 };
 
 // Sends the player to its freq's place.

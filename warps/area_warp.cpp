@@ -1,0 +1,39 @@
+// Area warping: a player of any freq and ship inside an area of
+// WarpArea.ini is sent to that area's destination. Every area he is inside
+// sends him on, in file order. The file is read again at every move report.
+#include "warps/auto_warper.h"
+
+#include "frame/messages/senders.h"
+#include "frame/messages/zone_lines.h"
+#include "frame/platform/platform.h"
+#include "frame/spawn/bot_spawn.h"
+#include "warps/file_notices.h"
+#include "warps/warp_files.h"
+
+#include <algorithm>
+
+namespace quorvel {
+
+void warpArea(BotSpawn& spawn, const PlayerRecord& player) {
+    // A negative count is taken as 0: no areas, and area warping goes off.
+    const std::int32_t areas = std::max(spawn.settings.maxWarpAreas, 0);
+    if (areas == 0) {
+        spawn.autoWarper.areaWarpOn = false;
+        return;
+    }
+    const std::optional<std::string> content = platform::readWholeFile(warpAreaFileName);
+    WarpAreaFile file;
+    if (content) {
+        file = readWarpAreaFile(*content, areas);
+    } else {
+        file.problem = WarpFileProblem::Missing;
+    }
+    for (const WarpAreaRecord& record : file.records) {
+        if (insideRectangle(record.area, player.tileX, player.tileY)) {
+            sendPrivate(spawn, player, zone::warpTo(record.destination.x, record.destination.y));
+        }
+    }
+    noticeWarpFileProblem(spawn, WarpFile::Area, file.problem, content);
+}
+
+} // namespace quorvel

@@ -1,0 +1,82 @@
+// Team warping: a player is sent to the place WarpTeam.ini gives for his
+// freq. The file is read again at every team warp, so an operator's edit
+// takes effect at the next event; the same read refreshes the insert
+// rectangle while warping on insert is on.
+#include "warps/auto_warper.h"
+
+#include "frame/messages/senders.h"
+#include "frame/messages/zone_lines.h"
+#include "frame/platform/platform.h"
+#include "frame/spawn/bot_spawn.h"
+#include "warps/file_notices.h"
+#include "warps/warp_files.h"
+
+#include <algorithm>
+
+namespace quorvel {
+namespace {
+
+// A left of 0 or -1 switches warping on insert off and replaces only the
+// left. A rectangle the file does not hold in full is dropped rather than
+// patched from an older read.
+void takeInsertArea(AutoWarper& warper, const WarpTeamFile& file) {
+    if (!file.insertLeft) {
+        warper.insertArea = {};
+        return;
+    }
+    const std::int32_t left = *file.insertLeft;
+    if (left == 0 || left == -1) {
+        warper.insertArea.left = left;
+        warper.insertWarpOn = false;
+        return;
+    }
+    warper.insertArea = file.insertRectangle.value_or(WarpRectangle{});
+}
+
+} // namespace
+
+void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
+    AutoWarper& warper = spawn.autoWarper;
+    // A negative count is taken as 0: no team has a place.
+    const std::int32_t teams = std::max(spawn.settings.maxWarpTeams, 0);
+    if (teams == 0) {
+        warper.teamWarpOn = false;
+    }
+    const bool withInsert = warper.insertWarpOn;
+    if (teams == 0 && !withInsert) {
+        return; // nothing to read
+    }
+    const std::optional<std::string> content = platform::readWholeFile(warpTeamFileName);
+    WarpTeamFile file;
+    if (content) {
+        file = readWarpTeamFile(*content, teams, withInsert);
+    } else {
+        file.problem = WarpFileProblem::Missing;
+    }
+    // The warp goes out whatever the ship, spectators included; a freq
+    // without a place that was read in full is not moved.
+    if (player.team < file.places.size()) {
+        const TilePoint& place = file.places[player.team];
+        sendPrivate(spawn, player, zone::warpTo(place.x, place.y));
+    }
+    if (withInsert) {
+        takeInsertArea(warper, file);
+    }
+    // A zone without team places needs no WarpTeam.ini at all.
+    const WarpFileProblem problem = file.problem == WarpFileProblem::Missing && teams == 0
+                                        ? WarpFileProblem::None
+                                        : file.problem;
+    noticeWarpFileProblem(spawn, WarpFile::Team, problem, content);
+}
+
+void checkInsertWarp(BotSpawn& spawn, const PlayerRecord& player) {
+    const WarpRectangle& area = spawn.autoWarper.insertArea;
+    if (area.left == 0) {
+        return;
+    }
+    if (insideRectangle(area, player.tileX, player.tileY)) {
+        warpTeam(spawn, player);
+    }
+}
+
+} // namespace quorvel
