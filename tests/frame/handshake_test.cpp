@@ -95,6 +95,7 @@ void QUORVEL_CALL collect(BotEvent& record) {
 }
 
 TEST(SpawnRegistry, EachHandleHasItsOwnIndependentSpawn) {
+    TestArena folder; // a fresh working directory
     SpawnRegistry registry;
     received.clear();
     BotEvent first{};

@@ -2,6 +2,8 @@
 // `talk` alone.
 #include <quorvel/host_abi.h>
 
+#include "support/test_arena.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -19,6 +21,7 @@ void QUORVEL_CALL collect(BotEvent& record) {
 }
 
 TEST(ModuleLoad, TalkIsTheExportAndAnswersAHost) {
+    testing::TestArena folder; // a fresh working directory for the files Terminate saves
     void* module = dlopen(QUORVEL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << dlerror();
     auto talkEntry = reinterpret_cast<TalkFunction>(dlsym(module, "talk"));
