@@ -1,6 +1,7 @@
 // quorvel-host: loads the module, plays the zone around it, and runs
 // scenario files or typed sessions. The logic lives in lib/; this file reads
 // the command line and wires the pieces together.
+#include "lib/generator.h"
 #include "lib/module_loader.h"
 #include "lib/runner.h"
 #include "lib/script.h"
@@ -60,7 +61,21 @@ struct Options {
     bool quiet = false;
     bool keepGoing = false;
     bool cleanup = false;
+    bool generate = false;
+    GenerateOptions generated;
 };
+
+// A generated session: no transcript, only the closing report.
+int playGenerated(Session& session, const GenerateOptions& options) {
+    try {
+        GenerateResult result = generateSession(session, options);
+        std::cout << describeResult(options, result, peakMemory());
+        return Passed;
+    } catch (const ScriptError& e) {
+        std::cerr << "quorvel-host: the generated session stopped: " << e.what() << '\n';
+        return BadScenario;
+    }
+}
 
 int interact(ScriptRunner& runner, std::ostream& out) {
     out << "Type actions of the session language; help lists them, quit ends.\n";
@@ -98,7 +113,35 @@ int main(int argc, char** argv) {
     app.add_flag("-k,--keep-going", opt.keepGoing, "go on after a failed expectation");
     app.add_flag("--cleanup", opt.cleanup,
                  "remove the temporary working directory after a run that passed");
+    CLI::Option* generate =
+        app.add_flag("--generate", opt.generate,
+                     "play a generated long session (players entering, moving, killing and typing "
+                     "commands, every service on) and report events per second and peak memory")
+            ->excludes("scenario")
+            ->excludes("--interactive")
+            ->excludes("--record");
+    app.add_option("--players", opt.generated.players, "players of the generated session")
+        ->check(CLI::Range(1, 1000))
+        ->needs(generate)
+        ->capture_default_str();
+    app.add_option("--seconds", opt.generated.seconds, "seconds (ticks) of the generated session")
+        ->check(CLI::Range(std::int64_t{1}, std::int64_t{1000000}))
+        ->needs(generate)
+        ->capture_default_str();
+    app.add_option("--moves", opt.generated.movesPerSecond,
+                   "position reports a second of each generated player")
+        ->check(CLI::Range(0, 100))
+        ->needs(generate)
+        ->capture_default_str();
+    app.add_option("--generate-seed", opt.generated.seed,
+                   "the random seed of the generated session (the same seed plays the same "
+                   "session)")
+        ->needs(generate)
+        ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
+    if (opt.generate) {
+        opt.quiet = true;
+    }
 
     std::ostream* transcript = opt.quiet ? nullptr : &std::cout;
     std::ostream& notes = opt.quiet ? std::cerr : std::cout;
@@ -183,7 +226,9 @@ int main(int argc, char** argv) {
         ScriptRunner runner(session, transcript, std::cerr,
                             recordFile.is_open() ? &recordFile : nullptr);
         runner.setKeepGoing(opt.keepGoing);
-        if (scenarioFile.is_open()) {
+        if (opt.generate) {
+            status = playGenerated(session, opt.generated);
+        } else if (scenarioFile.is_open()) {
             status = runner.runScript(scenarioFile, opt.scenario);
             if (status == Passed) {
                 notes << opt.scenario << ": passed\n";
@@ -192,11 +237,12 @@ int main(int argc, char** argv) {
                           << (status == BadScenario ? "stopped at a bad line" : "FAILED") << '\n';
             }
         }
-        bool typed = opt.interactive || (opt.scenario.empty() && inputIsTerminal());
+        bool typed =
+            opt.interactive || (opt.scenario.empty() && !opt.generate && inputIsTerminal());
         if (typed && !session.quitRequested()) {
             int typedStatus = interact(runner, std::cout);
             status = status == Passed ? typedStatus : status;
-        } else if (opt.scenario.empty()) {
+        } else if (opt.scenario.empty() && !opt.generate) {
             status = runner.runScript(std::cin, "<stdin>");
             if (status != Passed) {
                 std::cerr << "<stdin>: "

@@ -107,6 +107,7 @@ void Session::receive(const BotEvent& event) {
         line += "   (for handle " + std::to_string(r.handle) + ")";
     }
     say(line);
+    ++recordsReceived_;
     pending_.push_back(r);
     lastRecords_.push_back(r);
     toCarryOut_.push_back(std::move(r));
@@ -116,10 +117,13 @@ void Session::callTalk(BotEvent& event) {
     Session* previous = activeSession;
     activeSession = this;
     inTalk_ = true;
+    ++eventsSent_;
+    auto start = std::chrono::steady_clock::now();
     try {
         talk_(event);
     } catch (...) {
         // The action is abandoned with whatever the zone still had to do.
+        timeInTalk_ += std::chrono::steady_clock::now() - start;
         inTalk_ = false;
         activeSession = previous;
         reports_.clear();
@@ -128,6 +132,7 @@ void Session::callTalk(BotEvent& event) {
         throw ScriptError("the module let an exception out of talk (event " +
                           std::to_string(event.code) + ")");
     }
+    timeInTalk_ += std::chrono::steady_clock::now() - start;
     inTalk_ = false;
     activeSession = previous;
 }

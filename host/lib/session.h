@@ -11,6 +11,8 @@
 #include "lib/script.h"
 #include "lib/zone.h"
 
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <optional>
@@ -43,6 +45,13 @@ public:
     Arena& arena() { return arena_; }
     std::uint64_t ticks() const { return ticks_; }
 
+    // Counted over the whole session: the calls of `talk` (the events the
+    // host handed over, the zone's reports included), the records the
+    // module sent back, and the time spent inside `talk`.
+    std::uint64_t eventsSent() const { return eventsSent_; }
+    std::uint64_t recordsReceived() const { return recordsReceived_; }
+    std::chrono::nanoseconds timeInTalk() const { return timeInTalk_; }
+
     // Prints a line of the transcript (nothing when there is none).
     void say(const std::string& text);
 
@@ -54,6 +63,9 @@ private:
     Word handle_ = 1;
     PlayerSlot* bot_ = nullptr;
     std::uint64_t ticks_ = 0;
+    std::uint64_t eventsSent_ = 0;
+    std::uint64_t recordsReceived_ = 0;
+    std::chrono::nanoseconds timeInTalk_{0};
     bool recording_ = false;
     bool quit_ = false;
     bool inTalk_ = false;

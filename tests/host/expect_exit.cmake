@@ -1,6 +1,7 @@
 # Runs quorvel-host and checks its exit status and what it printed on
 # standard error. Called by ctest with -DHOST= -DARGS= (a list) -DSTATUS=
-# -DPATTERN= -DINPUT= (the standard input).
+# -DPATTERN= -DINPUT= (the standard input), and -DOUTPUT_PATTERN= for what it
+# printed on standard output when that matters.
 execute_process(COMMAND ${HOST} ${ARGS}
     RESULT_VARIABLE status
     OUTPUT_VARIABLE output
@@ -11,4 +12,7 @@ if(NOT status EQUAL STATUS)
 endif()
 if(NOT errors MATCHES "${PATTERN}")
     message(FATAL_ERROR "standard error does not match '${PATTERN}':\n${errors}")
+endif()
+if(DEFINED OUTPUT_PATTERN AND NOT output MATCHES "${OUTPUT_PATTERN}")
+    message(FATAL_ERROR "standard output does not match '${OUTPUT_PATTERN}':\n${output}")
 endif()
