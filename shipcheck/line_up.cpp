@@ -101,6 +101,14 @@ void checkShip(BotSpawn& spawn, const PlayerRecord& player) {
     if (player.ship == spectatorShip) {
         return;
     }
+    // While the zombies game is on it keeps its humans and zombies in their
+    // ships itself; were the checker to correct them too, the two would
+    // answer each other's "*setship" for ever.
+    const ZombieGame& zombies = spawn.zombieGame;
+    if (zombies.zombiesOn &&
+        (player.team == zombies.humanTeam || player.team == zombies.zombieTeam)) {
+        return;
+    }
     const LineUp* lineUp = lineUpOf(player.team);
     if (lineUp == nullptr) {
         return;
