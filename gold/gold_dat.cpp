@@ -96,9 +96,8 @@ void loadGoldFile(BotSpawn& spawn) {
                                counted(records, "whole record") + "; the whole records are loaded" +
                                (keptAs ? " and the damaged file is kept as " + *keptAs : "") + ".");
     }
-    for (std::size_t i = 0; i < records; ++i) {
-        spawn.gold.append(decodeRecord(bytes->data() + i * recordSize));
-    }
+    spawn.gold.appendDecoded(
+        records, [&bytes](std::size_t i) { return decodeRecord(bytes->data() + i * recordSize); });
 }
 
 platform::FileResult saveGoldFile(BotSpawn& spawn) {

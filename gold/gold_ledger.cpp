@@ -14,14 +14,21 @@ std::string_view storableName(std::string_view name) {
     return name.substr(0, sizeof(GoldAccount::name) - 1);
 }
 
+std::string_view GoldLedger::nameAt(std::size_t position) const {
+    const char* name = accounts_[position].name;
+    return {name, ::strnlen(name, sizeof(GoldAccount::name))};
+}
+
 GoldAccount* GoldLedger::find(std::string_view name) {
-    auto found = firstByFoldedName_.find(foldedCopy(storableName(name)));
-    return found == firstByFoldedName_.end() ? nullptr : &accounts_[found->second];
+    auto found =
+        firstByName_.find(storableName(name), [this](std::size_t at) { return nameAt(at); });
+    return found ? &accounts_[*found] : nullptr;
 }
 
 const GoldAccount* GoldLedger::find(std::string_view name) const {
-    auto found = firstByFoldedName_.find(foldedCopy(storableName(name)));
-    return found == firstByFoldedName_.end() ? nullptr : &accounts_[found->second];
+    auto found =
+        firstByName_.find(storableName(name), [this](std::size_t at) { return nameAt(at); });
+    return found ? &accounts_[*found] : nullptr;
 }
 
 std::uint32_t GoldLedger::balance(std::string_view name) const {
@@ -59,7 +66,11 @@ void GoldLedger::debit(std::string_view name, std::uint32_t amount) {
 
 void GoldLedger::clear() {
     accounts_.clear();
-    firstByFoldedName_.clear();
+    firstByName_.clear();
+}
+
+void GoldLedger::append(std::span<const GoldAccount> accounts) {
+    appendDecoded(accounts.size(), [&accounts](std::size_t i) { return accounts[i]; });
 }
 
 void GoldLedger::append(const GoldAccount& account) {
@@ -68,8 +79,9 @@ void GoldLedger::append(const GoldAccount& account) {
     accounts_.push_back(copy);
     // The first account of a name keeps the index; later duplicates are
     // stored and saved but never found.
-    firstByFoldedName_.try_emplace(foldedCopy(fieldText(copy.name, sizeof copy.name)),
-                                   accounts_.size() - 1);
+    const std::size_t position = accounts_.size() - 1;
+    firstByName_.insertFirst(nameAt(position), position,
+                             [this](std::size_t at) { return nameAt(at); });
 }
 
 void applyAward(GoldLedger& ledger, std::string_view name, std::int32_t amount) {

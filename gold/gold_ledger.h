@@ -2,14 +2,16 @@
 //
 // Accounts stay in the order they were created or loaded: that order is the
 // file's, and a lookup takes the first account whose name matches ignoring
-// the case of A to Z. An index by folded name keeps lookups constant-time
+// the case of A to Z. An index of the names keeps lookups constant-time
 // however many accounts a zone has collected over the years.
 #pragma once
 
+#include "frame/text/name_index.h"
+
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quorvel {
@@ -34,6 +36,10 @@ public:
     void clear();
     // Appends an account as it stands (a loaded record); duplicates are kept.
     void append(const GoldAccount& account);
+    // Appends a file's accounts as they stand, in order; duplicates are kept.
+    void append(std::span<const GoldAccount> accounts);
+    // The same for `count` accounts made by `decode(i)`, with no copy between.
+    template <typename Decode> void appendDecoded(std::size_t count, const Decode& decode);
 
     // Every credit and debit is written to the journal once one is set.
     void setJournal(GoldJournal* journal) { journal_ = journal; }
@@ -43,11 +49,22 @@ public:
 
 private:
     GoldAccount& findOrCreate(std::string_view name);
+    std::string_view nameAt(std::size_t position) const;
 
     std::vector<GoldAccount> accounts_;
-    std::unordered_map<std::string, std::size_t> firstByFoldedName_;
+    NameIndex firstByName_;
     GoldJournal* journal_ = nullptr;
 };
+
+template <typename Decode> void GoldLedger::appendDecoded(std::size_t count, const Decode& decode) {
+    const std::size_t first = accounts_.size();
+    accounts_.reserve(first + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        accounts_.push_back(decode(i));
+        accounts_.back().name[sizeof(GoldAccount::name) - 1] = '\0';
+    }
+    firstByName_.insertRange(first, count, [this](std::size_t at) { return nameAt(at); });
+}
 
 // An award or penalty from the settings applied to an account: a positive
 // amount adds gold but never past 4294967295, a negative one (an operator may

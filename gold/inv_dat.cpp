@@ -57,15 +57,15 @@ void loadInventoryFile(BotSpawn& spawn) {
     // A trailing part-record is ignored.
     const auto* bytes = reinterpret_cast<const unsigned char*>(content->data());
     const std::size_t records = content->size() / recordBytes;
-    for (std::size_t r = 0; r < records; ++r) {
+    spawn.inventory.appendDecoded(records, [bytes](std::size_t r) {
         const unsigned char* at = bytes + r * recordBytes;
         InventoryRecord record;
         copyNameField(record.name, reinterpret_cast<const char*>(at));
         for (std::size_t k = 0; k < itemKindCount; ++k) {
             record.counts[k] = readLittleEndian(at + nameBytes + 4 * k);
         }
-        spawn.inventory.append(record);
-    }
+        return record;
+    });
     spawn.inventoryLoaded = true;
 }
 

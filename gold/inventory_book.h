@@ -2,11 +2,13 @@
 // and are found like gold accounts: first match, ignoring the case of A to Z.
 #pragma once
 
+#include "frame/text/name_index.h"
+
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quorvel {
@@ -29,14 +31,30 @@ public:
     // Appends a record with every count 0.
     InventoryRecord& appendEmpty(std::string_view name);
     void append(const InventoryRecord& record);
+    // Appends a file's records, in order; duplicates are kept.
+    void append(std::span<const InventoryRecord> records);
+    // The same for `count` records made by `decode(i)`, with no copy between.
+    template <typename Decode> void appendDecoded(std::size_t count, const Decode& decode);
     void clear();
 
     const std::vector<InventoryRecord>& records() const { return records_; }
     std::size_t size() const { return records_.size(); }
 
 private:
+    std::string_view nameAt(std::size_t position) const;
+
     std::vector<InventoryRecord> records_;
-    std::unordered_map<std::string, std::size_t> firstByFoldedName_;
+    NameIndex firstByName_;
 };
+
+template <typename Decode>
+void InventoryBook::appendDecoded(std::size_t count, const Decode& decode) {
+    const std::size_t first = records_.size();
+    records_.reserve(first + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        records_.push_back(decode(i));
+    }
+    firstByName_.insertRange(first, count, [this](std::size_t at) { return nameAt(at); });
+}
 
 } // namespace quorvel

@@ -1,6 +1,7 @@
 // Area warping: a player of any freq and ship inside an area of
 // WarpArea.ini is sent to that area's destination. Every area he is inside
-// sends him on, in file order. The file is read again at every move report.
+// sends him on, in file order. The file is parsed again whenever it has
+// changed, so an edit takes effect at the next move report.
 #include "warps/auto_warper.h"
 
 #include "frame/messages/senders.h"
@@ -8,6 +9,7 @@
 #include "frame/platform/platform.h"
 #include "frame/spawn/bot_spawn.h"
 #include "warps/file_notices.h"
+#include "warps/warp_file_cache.h"
 #include "warps/warp_files.h"
 
 #include <algorithm>
@@ -21,19 +23,14 @@ void warpArea(BotSpawn& spawn, const PlayerRecord& player) {
         spawn.autoWarper.areaWarpOn = false;
         return;
     }
-    const std::optional<std::string> content = platform::readWholeFile(warpAreaFileName);
-    WarpAreaFile file;
-    if (content) {
-        file = readWarpAreaFile(*content, areas);
-    } else {
-        file.problem = WarpFileProblem::Missing;
-    }
+    const AreaFileView current = currentWarpAreaFile(spawn.autoWarper, areas);
+    const WarpAreaFile& file = current.file;
     for (const WarpAreaRecord& record : file.records) {
         if (insideRectangle(record.area, player.tileX, player.tileY)) {
             sendPrivate(spawn, player, zone::warpTo(record.destination.x, record.destination.y));
         }
     }
-    noticeWarpFileProblem(spawn, WarpFile::Area, file.problem, content);
+    noticeWarpFileProblem(spawn, WarpFile::Area, file.problem, current.content);
 }
 
 } // namespace quorvel

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace quorvel {
@@ -35,6 +36,8 @@ struct WarpFileNotice {
     std::size_t contentHash = 0;
 };
 
+struct WarpFileCaches; // warp_file_cache.h
+
 struct AutoWarper {
     bool teamWarpOn = true;
     bool areaWarpOn = true;
@@ -42,6 +45,8 @@ struct AutoWarper {
     WarpRectangle insertArea; // left 0: no rectangle
     WarpFileNotice teamFileNotice;
     WarpFileNotice areaFileNotice;
+    // The last reads of WarpTeam.ini and WarpArea.ini, made at first use.
+    std::shared_ptr<WarpFileCaches> fileCaches;
 };
 
 // Sends the player to its freq's place.

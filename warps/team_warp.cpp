@@ -1,6 +1,6 @@
 // Team warping: a player is sent to the place WarpTeam.ini gives for his
-// freq. The file is read again at every team warp, so an operator's edit
-// takes effect at the next event; the same read refreshes the insert
+// freq. The file is parsed again whenever it has changed, so an operator's
+// edit takes effect at the next event; the same read refreshes the insert
 // rectangle while warping on insert is on.
 #include "warps/auto_warper.h"
 
@@ -9,6 +9,7 @@
 #include "frame/platform/platform.h"
 #include "frame/spawn/bot_spawn.h"
 #include "warps/file_notices.h"
+#include "warps/warp_file_cache.h"
 #include "warps/warp_files.h"
 
 #include <algorithm>
@@ -46,13 +47,8 @@ void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
     if (teams == 0 && !withInsert) {
         return; // nothing to read
     }
-    const std::optional<std::string> content = platform::readWholeFile(warpTeamFileName);
-    WarpTeamFile file;
-    if (content) {
-        file = readWarpTeamFile(*content, teams, withInsert);
-    } else {
-        file.problem = WarpFileProblem::Missing;
-    }
+    const TeamFileView current = currentWarpTeamFile(warper, teams, withInsert);
+    const WarpTeamFile& file = current.file;
     // The warp goes out whatever the ship, spectators included; a freq
     // without a place that was read in full is not moved.
     if (player.team < file.places.size()) {
@@ -66,7 +62,7 @@ void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
     const WarpFileProblem problem = file.problem == WarpFileProblem::Missing && teams == 0
                                         ? WarpFileProblem::None
                                         : file.problem;
-    noticeWarpFileProblem(spawn, WarpFile::Team, problem, content);
+    noticeWarpFileProblem(spawn, WarpFile::Team, problem, current.content);
 }
 
 void checkInsertWarp(BotSpawn& spawn, const PlayerRecord& player) {

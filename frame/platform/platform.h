@@ -40,6 +40,20 @@ struct FileResult {
 // The whole file in bytes, or nothing when it cannot be opened.
 std::optional<std::string> readWholeFile(const std::string& path);
 
+// What tells one version of a file from the next without reading it.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // nanoseconds since 1970-01-01 UTC
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The file's size and modification time, or nothing when it does not exist
+// or cannot be examined.
+std::optional<FileStamp> fileStamp(const std::string& path);
+
+// The wall clock, on the scale of FileStamp::modified.
+std::int64_t wallClockNanoseconds();
+
 // Replaces `path` with `bytes` so that a crash or a full disk leaves either
 // the old file or the new one, never a mix: the bytes go to a temporary file
 // beside it, which is flushed to disk and then renamed over `path`. On any

@@ -19,13 +19,28 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     if (file == nullptr) {
         return std::nullopt;
     }
-    std::string content;
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        content.append(buffer, n);
+    // Sized from the file's length, so a large file is read in one go into
+    // its final place; a file that grows meanwhile is still read to its end.
+    std::size_t expected = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long length = std::ftell(file);
+        expected = length > 0 ? static_cast<std::size_t>(length) : 0;
+    }
+    std::rewind(file);
+    std::string content(expected + 1, '\0');
+    std::size_t have = 0;
+    for (;;) {
+        if (have == content.size()) {
+            content.resize(content.size() * 2);
+        }
+        const std::size_t n = std::fread(content.data() + have, 1, content.size() - have, file);
+        if (n == 0) {
+            break;
+        }
+        have += n;
     }
     std::fclose(file);
+    content.resize(have);
     return content;
 }
 

@@ -124,6 +124,23 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
     return {};
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
+                         static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+}
+
+std::int64_t wallClockNanoseconds() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 +
+           static_cast<std::int64_t>(now.tv_nsec);
+}
+
 FileResult renameFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         return {false, describeErrno("cannot rename", from)};

@@ -102,6 +102,34 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
     return {};
 }
 
+namespace {
+
+// A FILETIME counts 100 ns from 1601-01-01.
+std::int64_t unixNanoseconds(const FILETIME& time) {
+    constexpr std::int64_t from1601To1970 = 116444736000000000;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return (static_cast<std::int64_t>(ticks) - from1601To1970) * 100;
+}
+
+} // namespace
+
+std::int64_t wallClockNanoseconds() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return unixNanoseconds(now);
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return FileStamp{size, unixNanoseconds(data.ftLastWriteTime)};
+}
+
 FileResult renameFile(const std::string& from, const std::string& to) {
     if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return {false, describeLastError("cannot rename", from)};

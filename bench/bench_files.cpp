@@ -1,0 +1,265 @@
+// The gold files and the ledger lookup, called directly in the module's
+// code: loading and saving gold.dat and inv.dat of 100,000 accounts beside
+// one plain read and one plain write of the same bytes, and the ledger's
+// lookup beside a plain loop over the accounts.
+//
+// fsync is wrapped here (the executable's definition wins over the C
+// library's) so the time a crash-safe save spends flushing to the disk is
+// counted on its own and reported as the flush_us counter.
+#include "generated_files.h"
+
+#include "frame/platform/platform.h"
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/gold_files.h"
+#include "warps/warp_files.h"
+
+#include <benchmark/benchmark.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+std::chrono::nanoseconds flushTime{0};
+
+} // namespace
+
+extern "C" int fsync(int fd) {
+    using Fsync = int (*)(int);
+    static Fsync real = reinterpret_cast<Fsync>(::dlsym(RTLD_NEXT, "fsync"));
+    const auto start = std::chrono::steady_clock::now();
+    const int result = real(fd);
+    flushTime += std::chrono::steady_clock::now() - start;
+    return result;
+}
+
+namespace quorvel::bench {
+namespace {
+
+constexpr std::size_t largeBook = 100000;
+
+// A folder with gold.dat, inv.dat and WarpArea.ini, and a spawn working in
+// it the way the module's does.
+struct Folder {
+    std::string previous = std::filesystem::current_path().string();
+    std::string path;
+    std::unique_ptr<BotSpawn> spawn;
+
+    Folder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "quorvel-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a working directory");
+        }
+        path = pattern;
+        std::filesystem::current_path(path);
+        write("gold.dat", goldFileBytes(largeBook));
+        write("inv.dat", inventoryFileBytes(largeBook));
+        spawn = std::make_unique<BotSpawn>(Word{1});
+    }
+    ~Folder() {
+        spawn.reset();
+        std::error_code ignored;
+        std::filesystem::current_path(previous, ignored);
+        std::filesystem::remove_all(path, ignored);
+    }
+    void write(const char* name, const std::string& bytes) const {
+        std::ofstream out(name, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+};
+
+// 64 names spread evenly over the ledger, in a different case than stored.
+std::vector<std::string> spreadNames(std::size_t accounts) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < 64; ++i) {
+        std::string name = accountName(i * accounts / 64 + accounts / 128);
+        for (char& c : name) {
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The lookup as a plain loop: every account's folded name against the
+// folded name looked for, first match wins.
+const GoldAccount* linearFind(const GoldLedger& ledger, std::string_view name) {
+    const std::string wanted = foldedCopy(storableName(name));
+    for (const GoldAccount& account : ledger.accounts()) {
+        if (foldedCopy(fieldText(account.name, sizeof account.name)) == wanted) {
+            return &account;
+        }
+    }
+    return nullptr;
+}
+
+void BM_LedgerLookup(benchmark::State& state) {
+    Folder folder;
+    loadGoldFile(*folder.spawn);
+    const std::vector<std::string> names = spreadNames(largeBook);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(folder.spawn->gold.find(names[next]));
+        next = (next + 1) % names.size();
+    }
+}
+BENCHMARK(BM_LedgerLookup);
+
+void BM_LedgerLinearBaseline(benchmark::State& state) {
+    Folder folder;
+    loadGoldFile(*folder.spawn);
+    const std::vector<std::string> names = spreadNames(largeBook);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(linearFind(folder.spawn->gold, names[next]));
+        next = (next + 1) % names.size();
+    }
+}
+BENCHMARK(BM_LedgerLinearBaseline);
+
+void BM_LoadGold(benchmark::State& state) {
+    Folder folder;
+    for (auto _ : state) {
+        state.PauseTiming();
+        folder.spawn->gold.clear();
+        state.ResumeTiming();
+        loadGoldFile(*folder.spawn);
+    }
+    if (folder.spawn->gold.size() != largeBook) {
+        state.SkipWithError("gold.dat did not load whole");
+    }
+}
+BENCHMARK(BM_LoadGold)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadInventory(benchmark::State& state) {
+    Folder folder;
+    for (auto _ : state) {
+        state.PauseTiming();
+        folder.spawn->inventory.clear();
+        state.ResumeTiming();
+        loadInventoryFile(*folder.spawn);
+    }
+    if (folder.spawn->inventory.size() != largeBook) {
+        state.SkipWithError("inv.dat did not load whole");
+    }
+}
+BENCHMARK(BM_LoadInventory)->Unit(benchmark::kMicrosecond);
+
+// One fread of the whole file into a buffer of its size.
+void plainRead(benchmark::State& state, const char* name) {
+    Folder folder;
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(name));
+    std::vector<char> buffer(size);
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(name, "rb");
+        const std::size_t got = std::fread(buffer.data(), 1, size, file);
+        std::fclose(file);
+        benchmark::DoNotOptimize(got);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+void BM_PlainReadGoldBytes(benchmark::State& state) {
+    plainRead(state, "gold.dat");
+}
+void BM_PlainReadInventoryBytes(benchmark::State& state) {
+    plainRead(state, "inv.dat");
+}
+BENCHMARK(BM_PlainReadGoldBytes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainReadInventoryBytes)->Unit(benchmark::kMicrosecond);
+
+void reportFlush(benchmark::State& state) {
+    state.counters["flush_us"] = benchmark::Counter(
+        static_cast<double>(flushTime.count()) / 1000.0 / static_cast<double>(state.iterations()));
+}
+
+void BM_SaveGold(benchmark::State& state) {
+    Folder folder;
+    loadGoldFile(*folder.spawn);
+    flushTime = {};
+    for (auto _ : state) {
+        if (!saveGoldFile(*folder.spawn)) {
+            state.SkipWithError("gold.dat could not be saved");
+        }
+    }
+    reportFlush(state);
+}
+BENCHMARK(BM_SaveGold)->Unit(benchmark::kMicrosecond);
+
+void BM_SaveInventory(benchmark::State& state) {
+    Folder folder;
+    loadInventoryFile(*folder.spawn);
+    flushTime = {};
+    for (auto _ : state) {
+        if (!saveInventoryFile(*folder.spawn)) {
+            state.SkipWithError("inv.dat could not be saved");
+        }
+    }
+    reportFlush(state);
+}
+BENCHMARK(BM_SaveInventory)->Unit(benchmark::kMicrosecond);
+
+// One fwrite of the same bytes to a new file, no flush to the disk.
+void plainWrite(benchmark::State& state, const char* name) {
+    Folder folder;
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(name));
+    const std::vector<char> bytes(size, 'q');
+    for (auto _ : state) {
+        std::FILE* file = std::fopen("plain.out", "wb");
+        const std::size_t put = std::fwrite(bytes.data(), 1, size, file);
+        std::fclose(file);
+        benchmark::DoNotOptimize(put);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+void BM_PlainWriteGoldBytes(benchmark::State& state) {
+    plainWrite(state, "gold.dat");
+}
+void BM_PlainWriteInventoryBytes(benchmark::State& state) {
+    plainWrite(state, "inv.dat");
+}
+BENCHMARK(BM_PlainWriteGoldBytes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainWriteInventoryBytes)->Unit(benchmark::kMicrosecond);
+
+// What a move report with area warping spends on WarpArea.ini: the look at
+// its size and modification time at every move, and the read and the parse
+// of its 20 areas that follow when it has changed.
+void BM_WarpAreaStamp(benchmark::State& state) {
+    Folder folder;
+    folder.write("WarpArea.ini", warpAreaText());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(platform::fileStamp(warpAreaFileName));
+    }
+}
+BENCHMARK(BM_WarpAreaStamp);
+
+void BM_WarpAreaRead(benchmark::State& state) {
+    Folder folder;
+    folder.write("WarpArea.ini", warpAreaText());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(platform::readWholeFile(warpAreaFileName));
+    }
+}
+BENCHMARK(BM_WarpAreaRead);
+
+void BM_WarpAreaParse(benchmark::State& state) {
+    const std::string text = warpAreaText();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readWarpAreaFile(text, 20));
+    }
+}
+BENCHMARK(BM_WarpAreaParse);
+
+} // namespace
+} // namespace quorvel::bench
+
+BENCHMARK_MAIN();
