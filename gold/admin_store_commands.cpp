@@ -14,9 +14,13 @@ constexpr std::string_view goldSavedText = "Gold accounts saved for backup purpo
 constexpr std::string_view goldNotSavedText = "Gold accounts could not be saved: ";
 constexpr std::string_view previousKeptText = ". The previous backup is unchanged.";
 constexpr std::string_view goldLoadedText = "Gold accounts loaded from saved backup.";
+constexpr std::string_view goldNotLoadedText = "Gold accounts could not be loaded: ";
+constexpr std::string_view heldUnchangedText = ". The accounts in play are unchanged.";
 constexpr std::string_view inventorySavedText = "Inventory Database saved for backup purposes.";
 constexpr std::string_view inventoryNotSavedText = "Inventory Database could not be saved: ";
 constexpr std::string_view inventoryLoadedText = "Inventory Database loaded from saved backup.";
+constexpr std::string_view inventoryNotLoadedText = "Inventory Database could not be loaded: ";
+constexpr std::string_view recordsUnchangedText = ". The records in play are unchanged.";
 constexpr std::string_view storeAlreadyOnText = "Store/Inventory functions already activated.";
 constexpr std::string_view storeOnText = "Store/Inventory functions enabled.";
 constexpr std::string_view storeAlreadyOffText = "Store/Inventory functions already deactivated.";
@@ -48,9 +52,14 @@ void commandGoldload(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
     if (!spawn.storeOn) {
         return;
     }
+    // A gold.dat that cannot be read leaves the accounts in play as they are.
     GoldJournal::Cause reloading(spawn.journal, "goldload", playerName(sender));
-    spawn.gold.clear();
-    loadGoldFile(spawn);
+    platform::FileResult loaded = loadGoldFile(spawn, LoadMode::replace);
+    if (!loaded) {
+        sendPrivate(spawn, sender,
+                    std::string(goldNotLoadedText) + loaded.error + std::string(heldUnchangedText));
+        return;
+    }
     spawn.journal.goldWiped(true, spawn.gold.size());
     sendPrivate(spawn, sender, goldLoadedText);
 }
@@ -69,8 +78,13 @@ void commandInvload(BotSpawn& spawn, const PlayerRecord& sender, std::string_vie
     // Players in the arena keep the counts in their tags; later entries see
     // the reloaded records.
     GoldJournal::Cause reloading(spawn.journal, "invload", playerName(sender));
-    spawn.inventory.clear();
-    loadInventoryFile(spawn);
+    platform::FileResult loaded = loadInventoryFile(spawn, LoadMode::replace);
+    if (!loaded) {
+        sendPrivate(spawn, sender,
+                    std::string(inventoryNotLoadedText) + loaded.error +
+                        std::string(recordsUnchangedText));
+        return;
+    }
     spawn.journal.inventoryWiped(true, spawn.inventory.size());
     sendPrivate(spawn, sender, inventoryLoadedText);
 }

@@ -33,15 +33,6 @@ std::string counted(std::size_t count, std::string_view word) {
     return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
 }
 
-GoldAccount decodeRecord(const char* bytes) {
-    GoldAccount account;
-    const auto* raw = reinterpret_cast<const unsigned char*>(bytes);
-    account.amount = std::uint32_t{raw[0]} | std::uint32_t{raw[1]} << 8 |
-                     std::uint32_t{raw[2]} << 16 | std::uint32_t{raw[3]} << 24;
-    std::memcpy(account.name, bytes + 4, nameSize);
-    return account;
-}
-
 void encodeRecord(const GoldAccount& account, std::string& out) {
     for (int shift = 0; shift < 32; shift += 8) {
         out += static_cast<char>((account.amount >> shift) & 0xFFu);
@@ -82,25 +73,51 @@ std::optional<std::string> keepDamagedCopy(BotSpawn& spawn, const std::string& b
 
 } // namespace
 
-void loadGoldFile(BotSpawn& spawn) {
-    std::optional<std::string> bytes = platform::readWholeFile(goldFileName);
-    if (!bytes) {
-        return; // no gold.dat yet: nothing to load
+platform::FileResult loadGoldFile(BotSpawn& spawn, LoadMode mode) {
+    GoldLedger& ledger = spawn.gold;
+    std::size_t size = 0;
+    platform::ReadResult read = platform::readFileInto(
+        goldFileName, [&ledger](std::size_t length) { return ledger.rawSpaceFor(length); }, size);
+    if (read.status == platform::ReadStatus::failed) {
+        ledger.dropRaw();
+        ledger.holdSaves(read.error);
+        sendConsole(spawn, std::string("Could not read ") + goldFileName + ": " + read.error +
+                               ". Its accounts are not loaded, and " + goldFileName +
+                               " is not saved until it can be read.");
+        return {false, read.error};
     }
-    const std::size_t records = bytes->size() / recordSize;
-    const std::size_t stray = bytes->size() % recordSize;
+    ledger.releaseSaves();
+    if (read.status == platform::ReadStatus::missing) {
+        ledger.dropRaw();
+        if (mode == LoadMode::replace) {
+            ledger.clear();
+        }
+        return {}; // no gold.dat yet: nothing to load
+    }
+    ledger.adoptRaw(size, mode == LoadMode::replace);
+    const std::size_t records = size / recordSize;
+    const std::size_t stray = size % recordSize;
     if (stray != 0) {
-        std::optional<std::string> keptAs = keepDamagedCopy(spawn, *bytes);
+        std::optional<std::string> bytes = platform::readWholeFile(goldFileName);
+        std::optional<std::string> keptAs =
+            bytes ? keepDamagedCopy(spawn, *bytes) : std::optional<std::string>{};
         sendConsole(spawn, std::string("Warning: ") + goldFileName +
                                " is damaged: " + counted(stray, "stray byte") + " after " +
                                counted(records, "whole record") + "; the whole records are loaded" +
                                (keptAs ? " and the damaged file is kept as " + *keptAs : "") + ".");
     }
-    spawn.gold.appendDecoded(
-        records, [&bytes](std::size_t i) { return decodeRecord(bytes->data() + i * recordSize); });
+    return {};
 }
 
 platform::FileResult saveGoldFile(BotSpawn& spawn) {
+    if (!spawn.gold.savesHeldBecause().empty()) {
+        platform::FileResult held{false, "it could not be read when its accounts were loaded (" +
+                                             spawn.gold.savesHeldBecause() +
+                                             "), and a save would overwrite them"};
+        sendConsole(spawn, std::string("Could not save ") + goldFileName + ": " + held.error +
+                               ". The previous " + goldFileName + " is unchanged.");
+        return held;
+    }
     std::string bytes;
     bytes.reserve(spawn.gold.size() * recordSize);
     for (const GoldAccount& account : spawn.gold.accounts()) {

@@ -9,12 +9,19 @@ namespace quorvel {
 
 struct BotSpawn;
 
-// Appends the accounts of gold.dat to the ledger.
-void loadGoldFile(BotSpawn& spawn);
+// Loading appends the file's records to what is held, or replaces it. A
+// missing file loads nothing (and a replace empties). A file that exists but
+// cannot be read is reported on the console, leaves what is held as it was,
+// and holds back the file's saves until a later load reads it: a save would
+// otherwise overwrite records that were never loaded.
+enum class LoadMode { append, replace };
+
+// The accounts of gold.dat.
+platform::FileResult loadGoldFile(BotSpawn& spawn, LoadMode mode = LoadMode::append);
 platform::FileResult saveGoldFile(BotSpawn& spawn);
 
-// Appends the records of inv.dat to the book and sets inventoryLoaded.
-void loadInventoryFile(BotSpawn& spawn);
+// The records of inv.dat; sets inventoryLoaded when the file was read.
+platform::FileResult loadInventoryFile(BotSpawn& spawn, LoadMode mode = LoadMode::append);
 platform::FileResult saveInventoryFile(BotSpawn& spawn);
 
 } // namespace quorvel

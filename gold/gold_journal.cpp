@@ -29,8 +29,8 @@ void GoldJournal::goldChanged(std::string_view account, std::int64_t change, std
     write(account, "gold", signedChange(change), std::to_string(after));
 }
 
-void GoldJournal::itemChanged(std::string_view account, std::string_view item,
-                              std::int64_t change, std::int32_t after) {
+void GoldJournal::itemChanged(std::string_view account, std::string_view item, std::int64_t change,
+                              std::int32_t after) {
     write(account, item, signedChange(change), std::to_string(after));
 }
 
@@ -58,8 +58,8 @@ void GoldJournal::inventorySaved(std::size_t records) {
     afterSave();
 }
 
-void GoldJournal::write(std::string_view account, std::string_view field,
-                        std::string_view change, std::string_view after) {
+void GoldJournal::write(std::string_view account, std::string_view field, std::string_view change,
+                        std::string_view after) {
     if (paused_) {
         return;
     }
@@ -70,8 +70,8 @@ void GoldJournal::write(std::string_view account, std::string_view field,
         }
     }
     std::string line = platform::utcTimestamp();
-    for (std::string_view part : {std::string_view(what_), std::string_view(who_), account, field,
-                                  change, after}) {
+    for (std::string_view part :
+         {std::string_view(what_), std::string_view(who_), account, field, change, after}) {
         line += '\t';
         line += journalEscape(part);
     }

@@ -38,8 +38,21 @@ public:
     void append(const GoldAccount& account);
     // Appends a file's accounts as they stand, in order; duplicates are kept.
     void append(std::span<const GoldAccount> accounts);
-    // The same for `count` accounts made by `decode(i)`, with no copy between.
-    template <typename Decode> void appendDecoded(std::size_t count, const Decode& decode);
+    // Loading gold.dat straight into the ledger, with no copy between:
+    // rawSpaceFor(n) makes room at the end for n bytes of file records (the
+    // file's layout is the account's) and says where they go; adoptRaw(n)
+    // keeps the whole records among the n bytes read there and indexes them,
+    // in place of the accounts held before when `replacing`; dropRaw() gives
+    // the room back when the read failed.
+    char* rawSpaceFor(std::size_t bytes);
+    void adoptRaw(std::size_t bytes, bool replacing = false);
+    void dropRaw();
+
+    // Saving gold.dat is held back while this says why: the file exists but
+    // could not be read, and a save would overwrite accounts never loaded.
+    void holdSaves(std::string reason) { savesHeldBecause_ = std::move(reason); }
+    void releaseSaves() { savesHeldBecause_.clear(); }
+    const std::string& savesHeldBecause() const { return savesHeldBecause_; }
 
     // Every credit and debit is written to the journal once one is set.
     void setJournal(GoldJournal* journal) { journal_ = journal; }
@@ -54,17 +67,9 @@ private:
     std::vector<GoldAccount> accounts_;
     NameIndex firstByName_;
     GoldJournal* journal_ = nullptr;
+    std::size_t rawFrom_ = 0;
+    std::string savesHeldBecause_;
 };
-
-template <typename Decode> void GoldLedger::appendDecoded(std::size_t count, const Decode& decode) {
-    const std::size_t first = accounts_.size();
-    accounts_.reserve(first + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        accounts_.push_back(decode(i));
-        accounts_.back().name[sizeof(GoldAccount::name) - 1] = '\0';
-    }
-    firstByName_.insertRange(first, count, [this](std::size_t at) { return nameAt(at); });
-}
 
 // An award or penalty from the settings applied to an account: a positive
 // amount adds gold but never past 4294967295, a negative one (an operator may

@@ -22,13 +22,6 @@ std::string inventoryPath() {
     return platform::joinPath(platform::currentDirectory(), inventoryFileName);
 }
 
-std::int32_t readLittleEndian(const unsigned char* bytes) {
-    const std::uint32_t value =
-        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    return static_cast<std::int32_t>(value);
-}
-
 void writeLittleEndian(std::string& out, std::int32_t signedValue) {
     const auto value = static_cast<std::uint32_t>(signedValue);
     for (int shift = 0; shift < 32; shift += 8) {
@@ -48,28 +41,43 @@ void copyNameField(char* to, const char* from) {
 
 } // namespace
 
-void loadInventoryFile(BotSpawn& spawn) {
-    const std::optional<std::string> content = platform::readWholeFile(inventoryPath());
-    if (!content) {
+platform::FileResult loadInventoryFile(BotSpawn& spawn, LoadMode mode) {
+    InventoryBook& book = spawn.inventory;
+    std::size_t size = 0;
+    platform::ReadResult read = platform::readFileInto(
+        inventoryPath(), [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
+    if (read.status == platform::ReadStatus::failed) {
+        book.dropRaw();
+        book.holdSaves(read.error);
+        sendConsole(spawn, std::string("Could not read ") + inventoryFileName + ": " + read.error +
+                               ". Its records are not loaded, and " + inventoryFileName +
+                               " is not saved until it can be read.");
+        return {false, read.error};
+    }
+    book.releaseSaves();
+    if (read.status == platform::ReadStatus::missing) {
+        book.dropRaw();
+        if (mode == LoadMode::replace) {
+            book.clear();
+        }
         spawn.inventoryLoaded = false;
-        return;
+        return {};
     }
     // A trailing part-record is ignored.
-    const auto* bytes = reinterpret_cast<const unsigned char*>(content->data());
-    const std::size_t records = content->size() / recordBytes;
-    spawn.inventory.appendDecoded(records, [bytes](std::size_t r) {
-        const unsigned char* at = bytes + r * recordBytes;
-        InventoryRecord record;
-        copyNameField(record.name, reinterpret_cast<const char*>(at));
-        for (std::size_t k = 0; k < itemKindCount; ++k) {
-            record.counts[k] = readLittleEndian(at + nameBytes + 4 * k);
-        }
-        return record;
-    });
+    book.adoptRaw(size, mode == LoadMode::replace);
     spawn.inventoryLoaded = true;
+    return {};
 }
 
 platform::FileResult saveInventoryFile(BotSpawn& spawn) {
+    if (!spawn.inventory.savesHeldBecause().empty()) {
+        platform::FileResult held{false, "it could not be read when its records were loaded (" +
+                                             spawn.inventory.savesHeldBecause() +
+                                             "), and a save would overwrite them"};
+        sendConsole(spawn, std::string("Could not save ") + inventoryFileName + ": " + held.error +
+                               ". The previous " + inventoryFileName + " is unchanged.");
+        return held;
+    }
     std::string bytes;
     bytes.reserve(spawn.inventory.size() * recordBytes);
     for (const InventoryRecord& record : spawn.inventory.records()) {

@@ -33,9 +33,20 @@ public:
     void append(const InventoryRecord& record);
     // Appends a file's records, in order; duplicates are kept.
     void append(std::span<const InventoryRecord> records);
-    // The same for `count` records made by `decode(i)`, with no copy between.
-    template <typename Decode> void appendDecoded(std::size_t count, const Decode& decode);
+    // Loading inv.dat straight into the book, as the gold ledger does it:
+    // rawSpaceFor(n) makes room for n bytes of file records (the file's
+    // layout is the record's), adoptRaw(n) keeps the whole records read there
+    // (in place of those held before when `replacing`), dropRaw() gives the
+    // room back after a failed read.
+    char* rawSpaceFor(std::size_t bytes);
+    void adoptRaw(std::size_t bytes, bool replacing = false);
+    void dropRaw();
     void clear();
+
+    // Saving inv.dat is held back while this says why (see GoldLedger).
+    void holdSaves(std::string reason) { savesHeldBecause_ = std::move(reason); }
+    void releaseSaves() { savesHeldBecause_.clear(); }
+    const std::string& savesHeldBecause() const { return savesHeldBecause_; }
 
     const std::vector<InventoryRecord>& records() const { return records_; }
     std::size_t size() const { return records_.size(); }
@@ -45,16 +56,8 @@ private:
 
     std::vector<InventoryRecord> records_;
     NameIndex firstByName_;
+    std::size_t rawFrom_ = 0;
+    std::string savesHeldBecause_;
 };
-
-template <typename Decode>
-void InventoryBook::appendDecoded(std::size_t count, const Decode& decode) {
-    const std::size_t first = records_.size();
-    records_.reserve(first + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        records_.push_back(decode(i));
-    }
-    firstByName_.insertRange(first, count, [this](std::size_t at) { return nameAt(at); });
-}
 
 } // namespace quorvel

@@ -42,11 +42,15 @@ std::optional<JournalLine> parseLine(std::string_view line) {
     return JournalLine{journalUnescape(fields[3]), fields[4], fields[5], fields[6]};
 }
 
-bool isGoldSave(const JournalLine& line) { return line.field == "gold" && line.change == "saved"; }
+bool isGoldSave(const JournalLine& line) {
+    return line.field == "gold" && line.change == "saved";
+}
 bool isInventorySave(const JournalLine& line) {
     return line.field == "inventory" && line.change == "saved";
 }
-bool isGoldLine(const JournalLine& line) { return line.field == "gold"; }
+bool isGoldLine(const JournalLine& line) {
+    return line.field == "gold";
+}
 
 std::optional<std::size_t> itemIndex(std::string_view word) {
     for (std::size_t i = 0; i < itemWords.size(); ++i) {

@@ -14,6 +14,10 @@ namespace quorvel {
 namespace {
 
 constexpr std::string_view saveFailedText = "Ghoulset.ini could not be saved: ";
+constexpr std::string_view unreadableText = "Could not read Ghoulset.ini: ";
+constexpr std::string_view unreadableAfterText =
+    ". The zombies game plays with the default settings, and Ghoulset.ini is not saved until it "
+    "can be read.";
 
 // The highest corner that still lies on the 1024-tile map.
 constexpr std::int32_t mapEdge = 1024;
@@ -105,14 +109,26 @@ void applyMissingGhoulset(ZombieGame& game) {
 }
 
 platform::FileResult saveZombieSettings(const ZombieGame& game) {
+    if (!game.ghoulsetUnreadable.empty()) {
+        return {false, "it could not be read when the settings were loaded (" +
+                           game.ghoulsetUnreadable + "), and a save would overwrite them"};
+    }
     return platform::replaceFile(ghoulsetFileName, ghoulsetText(game));
 }
 
 void loadZombieSettings(BotSpawn& spawn) {
-    if (std::optional<std::string> text = platform::readWholeFile(ghoulsetFileName)) {
-        readGhoulsetText(spawn.zombieGame, *text);
-    } else {
-        applyMissingGhoulset(spawn.zombieGame);
+    ZombieGame& game = spawn.zombieGame;
+    platform::ReadResult read = platform::readFile(ghoulsetFileName);
+    game.ghoulsetUnreadable.clear();
+    if (read.status == platform::ReadStatus::read) {
+        readGhoulsetText(game, read.bytes);
+        return;
+    }
+    applyMissingGhoulset(game);
+    if (read.status == platform::ReadStatus::failed) {
+        game.ghoulsetUnreadable = read.error;
+        sendConsole(spawn,
+                    std::string(unreadableText) + read.error + std::string(unreadableAfterText));
     }
 }
 

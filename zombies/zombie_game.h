@@ -21,6 +21,9 @@ struct ZombieGame {
     std::int32_t sanctuaryMaxX = 0;
     std::int32_t sanctuaryMaxY = 0;
     bool sanctuaryOn = false;
+    // Why Ghoulset.ini could not be read at the last load; while set, the
+    // file is not saved over (the operator's settings were never loaded).
+    std::string ghoulsetUnreadable;
     // The round.
     bool gameRunning = false;
     std::int32_t startCountdown = 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,7 +38,31 @@ struct FileResult {
     explicit operator bool() const { return ok; }
 };
 
-// The whole file in bytes, or nothing when it cannot be opened.
+// How a read ended: a file that is not there is not a file that could not be
+// read. A file that exists but cannot be read (locked, no permission, an I/O
+// error) must never be treated as empty: a save would then replace what was
+// never loaded.
+enum class ReadStatus { read, missing, failed };
+
+struct ReadResult {
+    ReadStatus status = ReadStatus::read;
+    std::string bytes; // the whole file when read
+    std::string error; // the reason in words when failed
+};
+
+// The whole file in bytes.
+ReadResult readFile(const std::string& path);
+
+// The whole file read straight into storage of the caller's: `place(size)` is
+// called once with the file's size and returns where the bytes go (at least
+// that many). Bytes added to the file while it is read are not read.
+// `size` is set to the number of bytes read.
+ReadResult readFileInto(const std::string& path, const std::function<char*(std::size_t)>& place,
+                        std::size_t& size);
+
+// The whole file in bytes, or nothing when it is missing or cannot be read:
+// for files where the two mean the same (a warp table, the journal's older
+// half).
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // What tells one version of a file from the next without reading it.

@@ -1,10 +1,44 @@
 // The parts of the platform layer the standard library does alike everywhere.
 #include "frame/platform/platform.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace quorvel::platform {
+namespace {
+
+ReadResult failedRead(const char* what, const std::string& path, int error) {
+    return {ReadStatus::failed, {}, std::string(what) + " " + path + ": " + std::strerror(error)};
+}
+
+// Something other than a file under the name (a folder, a device) opens on
+// some systems but has no length to read.
+std::optional<ReadResult> notAFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (error || type == std::filesystem::file_type::regular ||
+        type == std::filesystem::file_type::not_found) {
+        return std::nullopt;
+    }
+    return ReadResult{ReadStatus::failed, {}, "cannot read " + path + ": it is not a file"};
+}
+
+// The file's length from its end, or 0 when it cannot be told.
+std::size_t lengthOf(std::FILE* file) {
+    std::size_t length = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        length = end > 0 ? static_cast<std::size_t>(end) : 0;
+    }
+    std::rewind(file);
+    return length;
+}
+
+} // namespace
 
 std::optional<std::string> environmentValue(const char* name) {
     const char* value = std::getenv(name);
@@ -14,20 +48,57 @@ std::optional<std::string> environmentValue(const char* name) {
     return std::string(value);
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
+ReadResult readFileInto(const std::string& path, const std::function<char*(std::size_t)>& place,
+                        std::size_t& size) {
+    size = 0;
+    if (auto refused = notAFile(path)) {
+        return *refused;
+    }
+    errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        return std::nullopt;
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) {
+            return {ReadStatus::missing, {}, {}};
+        }
+        return failedRead("cannot open", path, error);
+    }
+    const std::size_t length = lengthOf(file);
+    char* into = place(length);
+    while (size < length) {
+        const std::size_t n = std::fread(into + size, 1, length - size, file);
+        if (n == 0) {
+            break;
+        }
+        size += n;
+    }
+    const bool broken = std::ferror(file) != 0;
+    const int error = errno;
+    std::fclose(file);
+    if (broken) {
+        return failedRead("cannot read", path, error == 0 ? EIO : error);
+    }
+    return {};
+}
+
+ReadResult readFile(const std::string& path) {
+    if (auto refused = notAFile(path)) {
+        return *refused;
+    }
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) {
+            return {ReadStatus::missing, {}, {}};
+        }
+        return failedRead("cannot open", path, error);
     }
     // Sized from the file's length, so a large file is read in one go into
     // its final place; a file that grows meanwhile is still read to its end.
-    std::size_t expected = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        const long length = std::ftell(file);
-        expected = length > 0 ? static_cast<std::size_t>(length) : 0;
-    }
-    std::rewind(file);
-    std::string content(expected + 1, '\0');
+    ReadResult result;
+    std::string& content = result.bytes;
+    content.resize(lengthOf(file) + 1);
     std::size_t have = 0;
     for (;;) {
         if (have == content.size()) {
@@ -39,11 +110,26 @@ std::optional<std::string> readWholeFile(const std::string& path) {
         }
         have += n;
     }
+    const bool broken = std::ferror(file) != 0;
+    const int error = errno;
     std::fclose(file);
+    if (broken) {
+        return failedRead("cannot read", path, error == 0 ? EIO : error);
+    }
     content.resize(have);
-    return content;
+    return result;
 }
 
-std::string temporaryNameFor(const std::string& path) { return path + ".saving"; }
+std::optional<std::string> readWholeFile(const std::string& path) {
+    ReadResult result = readFile(path);
+    if (result.status != ReadStatus::read) {
+        return std::nullopt;
+    }
+    return std::move(result.bytes);
+}
+
+std::string temporaryNameFor(const std::string& path) {
+    return path + ".saving";
+}
 
 } // namespace quorvel::platform

@@ -75,6 +75,11 @@ void NameIndex::reserve(std::size_t count) {
     while (size < count * 2) {
         size *= 2;
     }
+    if (used_ == 0) {
+        // Nothing to move: the table's memory is reused as it stands.
+        slots_.assign(size, Slot{});
+        return;
+    }
     std::vector<Slot> old;
     old.swap(slots_);
     slots_.assign(size, Slot{});

@@ -35,8 +35,7 @@ public:
     template <typename NameAt>
     void insertFirst(std::string_view name, std::size_t position, const NameAt& nameAt);
     // insertFirst for the records at positions [first, first + count), in
-    // order: the loading of a whole file. The hashes are worked out first so
-    // the slots can be fetched from memory ahead of their use.
+    // order: the loading of a whole file.
     template <typename NameAt>
     void insertRange(std::size_t first, std::size_t count, const NameAt& nameAt);
 
@@ -86,16 +85,21 @@ void NameIndex::insertFirst(std::string_view name, std::size_t position, const N
 template <typename NameAt>
 void NameIndex::insertRange(std::size_t first, std::size_t count, const NameAt& nameAt) {
     reserve(used_ + count);
-    std::vector<std::uint32_t> hashes(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        hashes[i] = slotHash(nameAt(first + i));
-    }
+    // The hash of a name is worked out `ahead` names before its insertion,
+    // so its slot can be fetched from memory meanwhile.
     constexpr std::size_t ahead = 16;
+    std::uint32_t hashes[ahead];
+    for (std::size_t i = 0; i < count && i < ahead; ++i) {
+        hashes[i] = slotHash(nameAt(first + i));
+        prefetch(hashes[i]);
+    }
     for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t hash = hashes[i % ahead];
         if (i + ahead < count) {
-            prefetch(hashes[i + ahead]);
+            hashes[i % ahead] = slotHash(nameAt(first + i + ahead));
+            prefetch(hashes[i % ahead]);
         }
-        insertHashed(hashes[i], nameAt(first + i), first + i, nameAt);
+        insertHashed(hash, nameAt(first + i), first + i, nameAt);
     }
 }
 
