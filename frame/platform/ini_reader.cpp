@@ -3,7 +3,9 @@
 namespace quorvel::platform {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) {
@@ -28,36 +30,40 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view unquote(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        return value.substr(1, value.size() - 2);
-    }
-    return value;
+bool isQuoted(std::string_view value) {
+    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+           value.back() == value.front();
 }
 
-} // namespace
+std::string_view unquote(std::string_view value) {
+    return isQuoted(value) ? value.substr(1, value.size() - 2) : value;
+}
 
-std::optional<std::string> findIniValue(std::string_view content, std::string_view section,
-                                        std::string_view key) {
+// The value of `key` as it stands in the file (blanks around it dropped,
+// quotes kept), or nothing when the section or key is missing, or when the
+// key's line has no "=" (the key is there without a value, which reads as
+// missing).
+std::optional<std::string_view> findRawValue(std::string_view content, std::string_view section,
+                                             std::string_view key) {
     bool inSection = false;
     bool sectionSeen = false;
     while (!content.empty()) {
-        std::size_t end = content.find('\n');
+        // A line ends at LF or at CR: CR LF, LF and old CR-only files all read.
+        std::size_t end = content.find_first_of("\r\n");
         std::string_view line = content.substr(0, end);
         content = end == std::string_view::npos ? std::string_view{} : content.substr(end + 1);
         line = trimBlanks(line);
         if (line.empty()) {
             continue;
         }
-        if (line.front() == '[') {
+        // A section's name runs to the last "]" of its line; a "[" line
+        // without one is no section header and leaves the section as it was.
+        std::size_t close = line.front() == '[' ? line.rfind(']') : std::string_view::npos;
+        if (close != std::string_view::npos) {
             if (sectionSeen && inSection) {
                 return std::nullopt; // only the first matching section is read
             }
-            std::size_t close = line.find(']');
-            std::string_view name = line.substr(1, close == std::string_view::npos ? line.npos
-                                                                                   : close - 1);
-            inSection = sameName(trimBlanks(name), section);
+            inSection = sameName(trimBlanks(line.substr(1, close - 1)), section);
             sectionSeen = sectionSeen || inSection;
             continue;
         }
@@ -65,25 +71,48 @@ std::optional<std::string> findIniValue(std::string_view content, std::string_vi
             continue;
         }
         std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos) {
-            continue;
-        }
         if (sameName(trimBlanks(line.substr(0, equals)), key)) {
-            return std::string(unquote(trimBlanks(line.substr(equals + 1))));
+            if (equals == std::string_view::npos) {
+                return std::nullopt;
+            }
+            return trimBlanks(line.substr(equals + 1));
         }
     }
     return std::nullopt;
 }
 
+// The value as a buffer of maxLength + 1 bytes receives it from the Windows
+// profile reader: quotes come off a quoted value only when the closing one
+// fits in the buffer, and the last character kept makes way for it, so a
+// quoted value of exactly maxLength characters loses its last one.
+std::string cutLikeTheProfileReader(std::string_view value, std::size_t maxLength) {
+    const bool quoted = isQuoted(value);
+    if (quoted) {
+        value.remove_prefix(1); // the closing quote stays, as in the buffer
+    }
+    std::string kept(value.substr(0, maxLength));
+    if (quoted && value.size() <= maxLength + 1 && !kept.empty()) {
+        kept.pop_back();
+    }
+    return kept;
+}
+
+} // namespace
+
+std::optional<std::string> findIniValue(std::string_view content, std::string_view section,
+                                        std::string_view key) {
+    std::optional<std::string_view> raw = findRawValue(content, section, key);
+    if (!raw) {
+        return std::nullopt;
+    }
+    return std::string(unquote(*raw));
+}
+
 std::string iniValueOrDefault(std::string_view content, std::string_view section,
                               std::string_view key, std::string_view fallback,
                               std::size_t maxLength) {
-    std::optional<std::string> found = findIniValue(content, section, key);
-    std::string value = found ? *found : std::string(fallback);
-    if (value.size() > maxLength) {
-        value.resize(maxLength);
-    }
-    return value;
+    std::optional<std::string_view> raw = findRawValue(content, section, key);
+    return cutLikeTheProfileReader(raw ? *raw : fallback, maxLength);
 }
 
 } // namespace quorvel::platform

@@ -28,16 +28,29 @@ std::string describeLastError(const char* what, const std::string& path) {
 } // namespace
 
 std::string currentDirectory() {
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
-    std::string buffer(needed, '\0');
-    DWORD length = GetCurrentDirectoryA(needed, buffer.data());
-    buffer.resize(length);
-    return buffer;
+    // A first call with too small a buffer answers the size it needs, the
+    // terminating NUL included; the folder may change between two calls, so
+    // ask again until it fits.
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) {
+            return ".";
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(length, '\0');
+    }
 }
 
 std::string joinPath(std::string_view directory, std::string_view file) {
     std::string path(directory);
-    path += '\\';
+    // The root of a drive is named with its separator ("C:\").
+    if (path.empty() || (path.back() != '\\' && path.back() != '/')) {
+        path += '\\';
+    }
     path += file;
     return path;
 }
@@ -53,7 +66,9 @@ std::string readIniValue(const std::string& path, std::string_view section, std:
     return buffer;
 }
 
-std::uint32_t tickCount() { return GetTickCount(); }
+std::uint32_t tickCount() {
+    return GetTickCount();
+}
 
 FileResult replaceFile(const std::string& path, std::string_view bytes) {
     const std::string temporary = temporaryNameFor(path);
@@ -74,7 +89,8 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
     while (ok && done < limit) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(limit - done, 1u << 20));
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
+        // A write that takes nothing would never finish the loop.
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
             error = describeLastError("cannot write", temporary);
             ok = false;
         }
@@ -89,7 +105,10 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
         error = describeLastError("cannot flush", temporary);
         ok = false;
     }
-    CloseHandle(file);
+    if (!CloseHandle(file) && ok) {
+        error = describeLastError("cannot close", temporary);
+        ok = false;
+    }
     if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = describeLastError("cannot replace", path);
@@ -131,24 +150,33 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
 }
 
 FileResult renameFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return {false, describeLastError("cannot rename", from)};
     }
     return {};
 }
 
-std::string_view textLineEnd() { return "\r\n"; }
+std::string_view textLineEnd() {
+    return "\r\n";
+}
 
 void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
     faultAfterBytes = bytesBeforeFailure;
     faultsLeft = failures;
 }
 
-AppendFile::~AppendFile() { close(); }
+AppendFile::~AppendFile() {
+    close();
+}
 
 FileResult AppendFile::open(const std::string& path) {
     close();
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+    // Shared the way a POSIX file is: several bots of one host append to the
+    // same journal, and one of them may rename it aside while the others
+    // still hold it open.
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return {false, describeLastError("cannot open", path)};

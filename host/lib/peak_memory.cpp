@@ -1,6 +1,12 @@
 #include "lib/peak_memory.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+// K32GetProcessMemoryInfo lives in kernel32 itself, so no psapi.dll is needed.
+#define PSAPI_VERSION 2
+#include <windows.h>
+
+#include <psapi.h>
+#else
 #include <sys/resource.h>
 #endif
 
@@ -8,7 +14,13 @@ namespace quorvel::host {
 
 PeakMemory peakMemory() {
 #if defined(_WIN32)
-    return {std::nullopt, "not measured on Windows"};
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+        return {std::nullopt, "GetProcessMemoryInfo failed"};
+    }
+    return {static_cast<std::uint64_t>(counters.PeakWorkingSetSize),
+            "GetProcessMemoryInfo PeakWorkingSetSize"};
 #else
     rusage usage{};
     if (getrusage(RUSAGE_SELF, &usage) != 0) {
