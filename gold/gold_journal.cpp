@@ -69,7 +69,9 @@ void GoldJournal::write(std::string_view account, std::string_view field, std::s
             return;
         }
     }
-    std::string line = platform::utcTimestamp();
+    // A failed append may have left part of its line in the file.
+    std::string line = cutShort_ ? "\t\t\n" : "";
+    line += platform::utcTimestamp();
     for (std::string_view part :
          {std::string_view(what_), std::string_view(who_), account, field, change, after}) {
         line += '\t';
@@ -77,9 +79,11 @@ void GoldJournal::write(std::string_view account, std::string_view field, std::s
     }
     line += '\n';
     if (auto written = file_.append(line); !written) {
+        cutShort_ = true;
         fail(written.error);
         return;
     }
+    cutShort_ = false;
     failing_ = false;
     unsynced_ = true;
 }

@@ -59,6 +59,12 @@ public:
     // While paused (during recovery) nothing is written.
     void pause(bool paused) { paused_ = paused; }
 
+    // The file may end in a line cut short (a full disk stopped a write
+    // part-way, or the machine went down during one): the next line first
+    // closes it off with two tabs and a line end, which no reader takes for a
+    // change, so the cut line is never read and never swallows the next one.
+    void lineCutShort() { cutShort_ = true; }
+
 private:
     void write(std::string_view account, std::string_view field, std::string_view change,
                std::string_view after);
@@ -71,6 +77,7 @@ private:
     bool paused_ = false;
     bool unsynced_ = false;
     bool failing_ = false;
+    bool cutShort_ = false;
     std::optional<std::string> problem_;
 };
 

@@ -26,17 +26,21 @@ struct JournalLine {
 };
 
 std::optional<JournalLine> parseLine(std::string_view line) {
+    // Exactly seven fields: a line with an eighth, even an empty one, is not
+    // a journal line (a line cut short is closed off with extra tabs).
     std::array<std::string_view, 7> fields;
     std::size_t count = 0;
+    bool ended = false;
     while (count < fields.size()) {
         std::size_t tab = line.find('\t');
         fields[count++] = line.substr(0, tab);
         if (tab == std::string_view::npos) {
+            ended = true;
             break;
         }
         line.remove_prefix(tab + 1);
     }
-    if (count != fields.size() || line.find('\t') != std::string_view::npos) {
+    if (count != fields.size() || !ended) {
         return std::nullopt;
     }
     return JournalLine{journalUnescape(fields[3]), fields[4], fields[5], fields[6]};
@@ -163,6 +167,10 @@ void recoverFromJournal(BotSpawn& spawn) {
         // first line of the newer one.
         if (!journal.empty() && journal.back() != '\n') {
             journal.resize(journal.rfind('\n') + 1);
+        }
+        // Nor the next line written onto a cut-short gold.log.
+        if (!current->empty() && current->back() != '\n') {
+            spawn.journal.lineCutShort();
         }
         journal += *current;
     }

@@ -51,8 +51,10 @@ void commandLendgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
         return;
     }
     sendPrivate(spawn, sender, amountText(loan.amount) + std::string(givenText) + loan.name);
-    // Lending nothing opens no account.
-    if (amount != 0) {
+    // Lending nothing opens no account. Lending to oneself moves nothing: a
+    // credit before the debit would carry a large balance past 4294967295
+    // and back, and gold.log would show the wrapped balance in between.
+    if (amount != 0 && (to == nullptr || to != from)) {
         GoldJournal::Cause lending(spawn.journal, "loan", senderName);
         spawn.gold.credit(loan.name, amount);
         spawn.gold.debit(senderName, amount);
