@@ -4,10 +4,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,9 +97,25 @@ std::uint32_t tickCount() {
 
 FileResult replaceFile(const std::string& path, std::string_view bytes) {
     const std::string temporary = temporaryNameFor(path);
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The new file keeps the old one's permissions: an operator who made
+    // gold.dat readable to the host's user alone keeps it so.
+    ::mode_t mode = 0644;
+    bool replacing = false;
+    if (struct stat old{}; ::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+        replacing = true;
+    }
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
         return {false, describeErrno("cannot create", temporary)};
+    }
+    // A stale temporary file left by a crash keeps its own mode through
+    // O_TRUNC, and the umask may have widened or narrowed a new one.
+    if (replacing && ::fchmod(fd, mode) != 0) {
+        const std::string reason = describeErrno("cannot set the permissions of", temporary);
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return {false, reason};
     }
     std::string error;
     bool written = writeAll(fd, bytes, temporary, error);
@@ -148,14 +164,18 @@ FileResult renameFile(const std::string& from, const std::string& to) {
     return {};
 }
 
-std::string_view textLineEnd() { return "\n"; }
+std::string_view textLineEnd() {
+    return "\n";
+}
 
 void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
     faultAfterBytes = bytesBeforeFailure;
     faultsLeft = failures;
 }
 
-AppendFile::~AppendFile() { close(); }
+AppendFile::~AppendFile() {
+    close();
+}
 
 FileResult AppendFile::open(const std::string& path) {
     close();
