@@ -37,13 +37,15 @@ void greetPlayer(BotSpawn& spawn, const PlayerRecord& player) {
                     std::string(helpHint));
     spawn.playerTags.set(&player, goldNoticeTag, goldNoticeOn);
 
-    if (spawn.inventoryLoaded) {
-        if (const InventoryRecord* record = spawn.inventory.find(name)) {
-            setItemTags(spawn, player, record->counts);
-            sendPrivate(spawn, player, "Hello " + name + std::string(reloadedEnd));
-        }
+    // The player's record, from inv.dat or from an earlier visit since the
+    // bot started (when there was no inv.dat to read): a second record of
+    // the same name would never be found again, and whatever was bought into
+    // the inventory on this visit would be written over the first one.
+    if (const InventoryRecord* record = spawn.inventory.find(name)) {
+        setItemTags(spawn, player, record->counts);
+        sendPrivate(spawn, player, "Hello " + name + std::string(reloadedEnd));
     }
-    // No record, or inv.dat was never read: this visit starts empty.
+    // No record yet: this visit starts empty.
     if (spawn.playerTags.get(&player, inventoryMarkTag) != inventoryMarkSet) {
         setItemTags(spawn, player, {});
         spawn.inventory.appendEmpty(name);

@@ -27,7 +27,11 @@ void startSpawn(BotSpawn& spawn) {
     loadSettings(spawn);
     spawn.inventory.clear();
     loadInventoryFile(spawn);
-    loadGoldFile(spawn);
+    // gold.dat replaces the accounts held, as inv.dat replaces the records:
+    // a host that reconnects the bot would otherwise double the ledger, and
+    // gold.dat with it, at every reconnect. Changes since the last save come
+    // back from gold.log below.
+    loadGoldFile(spawn, LoadMode::replace);
     recoverFromJournal(spawn);
     loadZombieSettings(spawn);
     spawn.autosaveCountdown = spawn.autosaveInterval;

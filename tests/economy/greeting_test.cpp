@@ -58,23 +58,43 @@ TEST(Greeting, WithInvDatTheInventoryComesBackInAnyLetterCase) {
     EXPECT_EQ(arena.spawn().playerTags.get(&again, 900), 1);
 }
 
-TEST(Greeting, WithoutInvDatEveryEntryStartsAFreshRecord) {
+TEST(Greeting, WithoutInvDatAPlayerWhoComesBackKeepsWhatTheyBought) {
     TestArena arena;
     openStore(arena);
+    arena.spawn().gold.credit("Bob", 1000);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 1});
     arena.enter(bob);
-    EXPECT_TRUE(
-        sentExactly(arena.take(), {privateLine(bob, "Welcome Bob. You have 0 Gold in your account. "
-                                                    "Type ::!help for command list.")}));
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "Welcome Bob. You have 1000 Gold in "
+                                                            "your account. Type ::!help for "
+                                                            "command list.")}));
     EXPECT_EQ(arena.spawn().inventory.size(), 1u);
     for (std::int32_t key : prizeKeys) {
         EXPECT_TRUE(arena.spawn().playerTags.has(&bob, key));
     }
+    arena.command(bob, "buy", "inv thor");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "Thor's Hammer placed in Inventory")}));
     arena.leave(bob);
+
+    // Back in the same session, under another spelling: the same record, and
+    // a second Thor's Hammer adds to the first instead of replacing it.
     auto& again = arena.addPlayer({.name = "BOB", .ship = 1});
     arena.enter(again);
-    EXPECT_EQ(arena.take().size(), 1u);
-    EXPECT_EQ(arena.spawn().inventory.size(), 2u);
+    EXPECT_TRUE(sentExactly(
+        arena.take(),
+        {privateLine(again, "Welcome BOB. You have 900 Gold in your account. Type ::!help for "
+                            "command list."),
+         privateLine(again, "Hello BOB, Your Inventory has been reloaded from the last time you "
+                            "visited.")}));
+    EXPECT_EQ(arena.spawn().inventory.size(), 1u);
+    EXPECT_EQ(arena.spawn().playerTags.get(&again, 24), 1);
+    arena.command(again, "buy", "inv thor");
+    arena.take();
+    EXPECT_EQ(arena.spawn().gold.balance("Bob"), 800u);
+    arena.leave(again);
+    arena.terminate();
+    ASSERT_EQ(arena.spawn().inventory.size(), 1u);
+    EXPECT_EQ(arena.spawn().inventory.records()[0].counts[5], 2);
+    EXPECT_EQ(arena.readFile("inv.dat")->size(), 52u);
 }
 
 TEST(Greeting, TheBotJoiningGreetsEveryoneAlreadyThere) {

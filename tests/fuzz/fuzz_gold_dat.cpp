@@ -1,0 +1,115 @@
+// gold.dat as it may lie in the working folder: any bytes at all. Loading
+// must keep every whole record exactly, a save and a second load must give
+// the same accounts back, every name must find its first account, and a file
+// with stray bytes must be copied aside before anything can overwrite it.
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/gold_files.h"
+
+#include "scratch_folder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+using namespace quorvel;
+using quorvel::fuzz::fail;
+
+namespace {
+
+constexpr std::size_t recordSize = 24;
+
+std::uint32_t littleEndian(const unsigned char* bytes) {
+    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
+}
+
+std::string nameOf(const GoldAccount& account) {
+    return fieldText(account.name, sizeof account.name);
+}
+
+void expectSameAccounts(const GoldLedger& first, const GoldLedger& second, const char* when) {
+    if (first.size() != second.size()) {
+        fail(std::string(when) + ": " + std::to_string(first.size()) + " accounts became " +
+             std::to_string(second.size()));
+    }
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        const GoldAccount& a = first.accounts()[i];
+        const GoldAccount& b = second.accounts()[i];
+        if (a.amount != b.amount || nameOf(a) != nameOf(b)) {
+            fail(std::string(when) + ": account " + std::to_string(i) + " changed");
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::ScratchFolder folder;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    fuzz::writeFile("gold.dat", bytes);
+
+    BotSpawn loaded(1);
+    loadGoldFile(loaded);
+
+    // Every whole record, as it stands in the file.
+    const std::size_t records = size / recordSize;
+    if (loaded.gold.size() != records) {
+        fail("loaded " + std::to_string(loaded.gold.size()) + " accounts from " +
+             std::to_string(records) + " whole records");
+    }
+    for (std::size_t i = 0; i < records; ++i) {
+        const auto* raw = data + i * recordSize;
+        const GoldAccount& account = loaded.gold.accounts()[i];
+        if (account.amount != littleEndian(raw)) {
+            fail("balance of record " + std::to_string(i) + " changed on loading");
+        }
+        const std::string fileName = fieldText(reinterpret_cast<const char*>(raw + 4), 19);
+        if (nameOf(account) != fileName) {
+            fail("name of record " + std::to_string(i) + " changed on loading");
+        }
+    }
+
+    // A name finds the first account that matches it ignoring case; a short
+    // ledger is checked against a plain walk.
+    if (records <= 64) {
+        for (std::size_t i = 0; i < records; ++i) {
+            const std::string name = nameOf(loaded.gold.accounts()[i]);
+            std::size_t first = 0;
+            while (!equalIgnoringCase(nameOf(loaded.gold.accounts()[first]), name)) {
+                ++first;
+            }
+            if (loaded.gold.find(name) != &loaded.gold.accounts()[first]) {
+                fail("\"" + name + "\" does not find its first account");
+            }
+        }
+    }
+
+    // A file with stray bytes is kept aside, unchanged.
+    if (size % recordSize != 0) {
+        bool found = false;
+        const std::string kept = fuzz::readFile("gold.dat.damaged", &found);
+        if (!found || kept != bytes) {
+            fail("the damaged gold.dat was not kept as gold.dat.damaged");
+        }
+    }
+
+    if (!saveGoldFile(loaded)) {
+        fail("saving gold.dat failed");
+    }
+    const std::string saved = fuzz::readFile("gold.dat");
+    if (saved.size() != records * recordSize) {
+        fail("the saved gold.dat has " + std::to_string(saved.size()) + " bytes for " +
+             std::to_string(records) + " accounts");
+    }
+    BotSpawn reloaded(1);
+    loadGoldFile(reloaded);
+    expectSameAccounts(loaded.gold, reloaded.gold, "save and reload");
+
+    // What was saved once is saved again byte for byte.
+    if (!saveGoldFile(reloaded) || fuzz::readFile("gold.dat") != saved) {
+        fail("a second save of the same accounts wrote other bytes");
+    }
+    return 0;
+}

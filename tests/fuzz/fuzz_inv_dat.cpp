@@ -1,0 +1,106 @@
+// inv.dat as it may lie in the working folder: any bytes at all. Loading
+// must keep every whole 52-byte record (name and eight counts), a save and a
+// second load must give the same records back, and every name must find its
+// first record.
+#include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
+#include "gold/gold_files.h"
+
+#include "scratch_folder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+using namespace quorvel;
+using quorvel::fuzz::fail;
+
+namespace {
+
+constexpr std::size_t recordSize = 52;
+
+std::int32_t littleEndian(const unsigned char* bytes) {
+    return static_cast<std::int32_t>(std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
+                                     std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24);
+}
+
+std::string nameOf(const InventoryRecord& record) {
+    return fieldText(record.name, sizeof record.name);
+}
+
+void expectSameRecords(const InventoryBook& first, const InventoryBook& second, const char* when) {
+    if (first.size() != second.size()) {
+        fail(std::string(when) + ": " + std::to_string(first.size()) + " records became " +
+             std::to_string(second.size()));
+    }
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        const InventoryRecord& a = first.records()[i];
+        const InventoryRecord& b = second.records()[i];
+        if (nameOf(a) != nameOf(b) || a.counts != b.counts) {
+            fail(std::string(when) + ": record " + std::to_string(i) + " changed");
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::ScratchFolder folder;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    fuzz::writeFile("inv.dat", bytes);
+
+    BotSpawn loaded(1);
+    loadInventoryFile(loaded);
+    if (!loaded.inventoryLoaded) {
+        fail("an existing inv.dat was not marked loaded");
+    }
+
+    const std::size_t records = size / recordSize;
+    if (loaded.inventory.size() != records) {
+        fail("loaded " + std::to_string(loaded.inventory.size()) + " records from " +
+             std::to_string(records) + " whole records");
+    }
+    for (std::size_t i = 0; i < records; ++i) {
+        const auto* raw = data + i * recordSize;
+        const InventoryRecord& record = loaded.inventory.records()[i];
+        if (nameOf(record) != fieldText(reinterpret_cast<const char*>(raw), 20)) {
+            fail("name of record " + std::to_string(i) + " changed on loading");
+        }
+        for (std::size_t k = 0; k < itemKindCount; ++k) {
+            if (record.counts[k] != littleEndian(raw + 20 + 4 * k)) {
+                fail("count " + std::to_string(k) + " of record " + std::to_string(i) +
+                     " changed on loading");
+            }
+        }
+    }
+
+    if (records <= 64) {
+        for (std::size_t i = 0; i < records; ++i) {
+            const std::string name = nameOf(loaded.inventory.records()[i]);
+            std::size_t first = 0;
+            while (!equalIgnoringCase(nameOf(loaded.inventory.records()[first]), name)) {
+                ++first;
+            }
+            if (loaded.inventory.find(name) != &loaded.inventory.records()[first]) {
+                fail("\"" + name + "\" does not find its first inventory record");
+            }
+        }
+    }
+
+    if (!saveInventoryFile(loaded)) {
+        fail("saving inv.dat failed");
+    }
+    const std::string saved = fuzz::readFile("inv.dat");
+    if (saved.size() != records * recordSize) {
+        fail("the saved inv.dat has " + std::to_string(saved.size()) + " bytes for " +
+             std::to_string(records) + " records");
+    }
+    BotSpawn reloaded(1);
+    loadInventoryFile(reloaded);
+    expectSameRecords(loaded.inventory, reloaded.inventory, "save and reload");
+    if (!saveInventoryFile(reloaded) || fuzz::readFile("inv.dat") != saved) {
+        fail("a second save of the same records wrote other bytes");
+    }
+    return 0;
+}

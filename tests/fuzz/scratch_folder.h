@@ -1,0 +1,36 @@
+// A private, empty working folder for one fuzz input: made and entered on
+// construction, left and removed with everything in it on destruction. It
+// lives in /dev/shm when that exists, so the module's flushes to disk cost
+// nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quorvel::fuzz {
+
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string previous_;
+    std::string path_;
+};
+
+// Writes a file of the current folder whole.
+void writeFile(const std::string& name, std::string_view bytes);
+// The bytes of a file of the current folder; `found` tells whether it could
+// be opened at all.
+std::string readFile(const std::string& name, bool* found = nullptr);
+
+// Ends the process at once with `what` on stderr: the fuzzer records the
+// input as a crash, the replay test fails.
+[[noreturn]] void fail(const std::string& what);
+
+} // namespace quorvel::fuzz
