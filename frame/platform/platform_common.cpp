@@ -82,41 +82,19 @@ ReadResult readFileInto(const std::string& path, const std::function<char*(std::
 }
 
 ReadResult readFile(const std::string& path) {
-    if (auto refused = notAFile(path)) {
-        return *refused;
+    std::string bytes;
+    std::size_t size = 0;
+    ReadResult result = readFileInto(
+        path,
+        [&bytes](std::size_t length) {
+            bytes.resize(length);
+            return bytes.data();
+        },
+        size);
+    if (result.status == ReadStatus::read) {
+        bytes.resize(size);
+        result.bytes = std::move(bytes);
     }
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        const int error = errno;
-        if (error == ENOENT || error == ENOTDIR) {
-            return {ReadStatus::missing, {}, {}};
-        }
-        return failedRead("cannot open", path, error);
-    }
-    // Sized from the file's length, so a large file is read in one go into
-    // its final place; a file that grows meanwhile is still read to its end.
-    ReadResult result;
-    std::string& content = result.bytes;
-    content.resize(lengthOf(file) + 1);
-    std::size_t have = 0;
-    for (;;) {
-        if (have == content.size()) {
-            content.resize(content.size() * 2);
-        }
-        const std::size_t n = std::fread(content.data() + have, 1, content.size() - have, file);
-        if (n == 0) {
-            break;
-        }
-        have += n;
-    }
-    const bool broken = std::ferror(file) != 0;
-    const int error = errno;
-    std::fclose(file);
-    if (broken) {
-        return failedRead("cannot read", path, error == 0 ? EIO : error);
-    }
-    content.resize(have);
     return result;
 }
 
