@@ -25,28 +25,23 @@ constexpr NamedCommand sopCommands[] = {
 
 // Mod and up, in test order; the first that matches acts.
 constexpr NamedCommand staffCommands[] = {
-    {"aradius", commandAradius},     {"shutup", commandShutup},
-    {"start", commandStart},         {"newpick", commandNewpick},
-    {"stop", commandStop},           {"check", commandCheck},
-    {"notcheck", commandNotcheck},   {"twarpon", commandTwarpon},
-    {"twarpoff", commandTwarpoff},   {"awarpon", commandAwarpon},
-    {"awarpoff", commandAwarpoff},   {"iwarpon", commandIwarpon},
-    {"iwarpoff", commandIwarpoff},   {"alloff", commandAlloff},
-    {"zon", commandZon},             {"zoff", commandZoff},
-    {"zship", commandZship},         {"hship", commandHship},
-    {"zteam", commandZteam},         {"hteam", commandHteam},
-    {"zsave", commandZsave},         {"zload", commandZload},
-    {"givegold", commandGivegold},   {"playergold", commandPlayergold},
-    {"takegold", commandTakegold},   {"goldsave", commandGoldsave},
-    {"goldload", commandGoldload},   {"invsave", commandInvsave},
-    {"invload", commandInvload},     {"ion", commandIon},
+    {"aradius", commandAradius},   {"shutup", commandShutup},     {"start", commandStart},
+    {"newpick", commandNewpick},   {"stop", commandStop},         {"check", commandCheck},
+    {"notcheck", commandNotcheck}, {"twarpon", commandTwarpon},   {"twarpoff", commandTwarpoff},
+    {"awarpon", commandAwarpon},   {"awarpoff", commandAwarpoff}, {"iwarpon", commandIwarpon},
+    {"iwarpoff", commandIwarpoff}, {"alloff", commandAlloff},     {"zon", commandZon},
+    {"zoff", commandZoff},         {"zship", commandZship},       {"hship", commandHship},
+    {"zteam", commandZteam},       {"hteam", commandHteam},       {"zsave", commandZsave},
+    {"zload", commandZload},       {"givegold", commandGivegold}, {"playergold", commandPlayergold},
+    {"takegold", commandTakegold}, {"goldsave", commandGoldsave}, {"goldload", commandGoldload},
+    {"invsave", commandInvsave},   {"invload", commandInvload},   {"ion", commandIon},
     {"ioff", commandIoff},
 };
 
 // Every level, in test order.
 constexpr NamedCommand playerCommands[] = {
-    {"about", commandAbout},   {"status", commandStatus},     {"zstatus", commandZstatus},
-    {"gratio", commandGratio}, {"gold", commandGold},         {"buy", commandBuy},
+    {"about", commandAbout},       {"status", commandStatus}, {"zstatus", commandZstatus},
+    {"gratio", commandGratio},     {"gold", commandGold},     {"buy", commandBuy},
     {"lendgold", commandLendgold}, {"inv", commandInv},       {"show", commandShow},
     {"hide", commandHide},
 };

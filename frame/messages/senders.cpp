@@ -34,7 +34,9 @@ void sendPrivate(BotSpawn& spawn, const PlayerRecord& player, std::string_view t
     say(spawn, Private, 0, player.ident, text);
 }
 
-void sendPublic(BotSpawn& spawn, std::string_view text) { say(spawn, Public, 0, 0, text); }
+void sendPublic(BotSpawn& spawn, std::string_view text) {
+    say(spawn, Public, 0, 0, text);
+}
 
 void sendPublicSound(BotSpawn& spawn, Word sound, std::string_view text) {
     say(spawn, Public, sound, 0, text);

@@ -17,7 +17,9 @@ HostListView<FlagRecord> flagsOf(const BotSpawn& spawn) {
     return HostListView<FlagRecord>(spawn.flags);
 }
 
-bool isPlaying(const PlayerRecord& player) { return player.ship != spectatorShip; }
+bool isPlaying(const PlayerRecord& player) {
+    return player.ship != spectatorShip;
+}
 
 std::string playerName(const PlayerRecord& player) {
     return fieldText(player.name, sizeof player.name);
@@ -93,7 +95,8 @@ std::string coordinateText(std::int32_t pixelX, std::int32_t pixelY) {
     std::int64_t tileY = pixelY >> 4;
     auto column = static_cast<std::int32_t>(tileX * squares / mapTiles);
     auto row = static_cast<std::int32_t>(tileY * squares / mapTiles);
-    char letter = static_cast<char>(static_cast<std::int8_t>('A' + static_cast<std::int8_t>(column)));
+    char letter =
+        static_cast<char>(static_cast<std::int8_t>('A' + static_cast<std::int8_t>(column)));
     std::string text(1, letter);
     text += decimal(row + 1);
     return text;

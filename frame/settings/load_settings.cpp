@@ -16,7 +16,7 @@ struct SettingKey {
     const char* section;
     const char* key;
     const char* fallback;
-    std::int32_t PluginSettings::* field; // null for Settings:Inventory
+    std::int32_t PluginSettings::*field; // null for Settings:Inventory
 };
 
 // In the order the file is read and its messages are echoed.
@@ -52,8 +52,7 @@ std::string notNumericMessage(const SettingKey& key) {
 } // namespace
 
 void loadSettings(BotSpawn& spawn) {
-    const std::string path =
-        platform::joinPath(platform::currentDirectory(), settingsFileName);
+    const std::string path = platform::joinPath(platform::currentDirectory(), settingsFileName);
     for (const SettingKey& key : settingKeys) {
         std::string text =
             platform::readIniValue(path, key.section, key.key, key.fallback, longestValue);

@@ -39,8 +39,12 @@ void PlayerTags::set(const PlayerRecord* player, std::int32_t key, std::int32_t 
     tags.emplace_back(key, value);
 }
 
-void PlayerTags::removePlayer(const PlayerRecord* player) { byPlayer_.erase(player); }
+void PlayerTags::removePlayer(const PlayerRecord* player) {
+    byPlayer_.erase(player);
+}
 
-void PlayerTags::removeAll() { byPlayer_.clear(); }
+void PlayerTags::removeAll() {
+    byPlayer_.clear();
+}
 
 } // namespace quorvel

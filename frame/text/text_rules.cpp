@@ -10,8 +10,8 @@ std::string decimal(std::int32_t value) {
         return "0";
     }
     bool negative = value < 0;
-    std::uint32_t magnitude = negative ? 0u - static_cast<std::uint32_t>(value)
-                                       : static_cast<std::uint32_t>(value);
+    std::uint32_t magnitude =
+        negative ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     char digits[12];
     char* first = digits + sizeof digits;
     while (magnitude != 0) {
@@ -24,7 +24,9 @@ std::string decimal(std::int32_t value) {
     return std::string(first, digits + sizeof digits);
 }
 
-std::string decimal(std::uint32_t value) { return decimal(static_cast<std::int32_t>(value)); }
+std::string decimal(std::uint32_t value) {
+    return decimal(static_cast<std::int32_t>(value));
+}
 
 std::int32_t readNumber(std::string_view text, int base) {
     bool negative = !text.empty() && text.front() == '-';
@@ -95,7 +97,9 @@ std::optional<std::int32_t> readInt32(std::string_view text) {
     return static_cast<std::int32_t>(*value);
 }
 
-char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string foldedCopy(std::string_view text) {
     std::string folded(text);

@@ -49,11 +49,11 @@ static_assert(sizeof(BotEvent) == 8 * sizeof(Word), "a BotEvent is eight words")
 
 // Host to module: value slots the module reads are noted per code.
 enum HostEventCode : Word {
-    Handshake = 0,          // [0] version (major << 16 | minor), [1] HostCallback,
-                            // [2] const HostList* players, [3] const HostList* flags
+    Handshake = 0, // [0] version (major << 16 | minor), [1] HostCallback,
+                   // [2] const HostList* players, [3] const HostList* flags
     Terminate = 1,
-    Tick = 2,               // once a second
-    ArenaJoined = 3,        // [1] the bot's own PlayerRecord
+    Tick = 2,        // once a second
+    ArenaJoined = 3, // [1] the bot's own PlayerRecord
     ArenaLeft = 5,
     PlayerEntering = 10,    // [0] player
     PlayerMoved = 11,       // [0] player
@@ -77,11 +77,7 @@ enum HostCommand : Word {
     Say = 1   // [0] ChatType, [1] sound (0 = none), [2] target ident (0 = public), [3] text
 };
 
-enum ChatType : Word {
-    ArenaMessage = 0,
-    Public = 2,
-    Private = 5
-};
+enum ChatType : Word { ArenaMessage = 0, Public = 2, Private = 5 };
 
 using HostCallback = void(QUORVEL_CALL*)(BotEvent&);
 
@@ -122,7 +118,9 @@ struct HostList {
     const HostListNode* head;
 };
 
-constexpr Word hostVersion(Word major, Word minor) { return (major << 16) | minor; }
+constexpr Word hostVersion(Word major, Word minor) {
+    return (major << 16) | minor;
+}
 
 using TalkFunction = void(QUORVEL_CALL*)(BotEvent&);
 

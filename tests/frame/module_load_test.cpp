@@ -60,8 +60,8 @@ TEST(ModuleLoad, TalkIsTheExportAndAnswersAHost) {
     handshake.handle = 100;
     handshake.value[0] = hostVersion(7, 0);
     talkEntry(handshake);
-    EXPECT_EQ(lines, std::vector<std::string>{
-                         "DLL plugin cannot connect.  This plugin is out of date."});
+    EXPECT_EQ(lines,
+              std::vector<std::string>{"DLL plugin cannot connect.  This plugin is out of date."});
     dlclose(module);
 }
 

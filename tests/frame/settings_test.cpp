@@ -31,10 +31,9 @@ TEST(Settings, NoFileGivesTheDefaultsWithoutAWord) {
     EXPECT_EQ(s.kill, 2);
     EXPECT_EQ(s.teamKill, 5);
     EXPECT_EQ(s.antiInCenter, 5);
-    const std::int32_t prices[] = {s.flags,  s.arena, s.points,     s.bounty,
-                                   s.multiFire, s.super, s.shield, s.multiPrize,
-                                   s.thor,   s.portal, s.gunUpgrade, s.bombUpgrade,
-                                   s.scoreReset};
+    const std::int32_t prices[] = {s.flags,      s.arena,       s.points,     s.bounty, s.multiFire,
+                                   s.super,      s.shield,      s.multiPrize, s.thor,   s.portal,
+                                   s.gunUpgrade, s.bombUpgrade, s.scoreReset};
     const std::int32_t expected[] = {500, 500, 500, 400, 150, 150, 150,
                                      150, 100, 100, 300, 350, 50};
     for (std::size_t i = 0; i < std::size(prices); ++i) {
@@ -43,8 +42,8 @@ TEST(Settings, NoFileGivesTheDefaultsWithoutAWord) {
 }
 
 TEST(Settings, StoreSwitchIsOnOnlyForExactlyOne) {
-    const std::pair<const char*, bool> cases[] = {{"1", true}, {"01", true}, {"2", false},
-                                                  {"0", false}, {"-1", false}};
+    const std::pair<const char*, bool> cases[] = {
+        {"1", true}, {"01", true}, {"2", false}, {"0", false}, {"-1", false}};
     for (auto [value, on] : cases) {
         TestArena arena;
         arena.writeFile("quorvel.ini", std::string("[Settings]\nInventory=") + value + "\n");
@@ -92,7 +91,7 @@ TEST(Settings, BadValuesGiveOneMessageEachInTableOrderAndTheFallback) {
 TEST(Settings, OnlyTheFirstFifteenCharactersCountAndNumbersMustFit32Bits) {
     TestArena arena;
     arena.writeFile("quorvel.ini", "[Gold]\n"
-                                   "Kill=000000000000007xyz\n" // 15 digits, then junk: 7
+                                   "Kill=000000000000007xyz\n"        // 15 digits, then junk: 7
                                    "SoccerGoal=0000000000000000009\n" // cut to 15 zeros: 0
                                    "FlagVictory=2147483647\n"
                                    "TeamKill=2147483648\n"

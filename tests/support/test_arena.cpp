@@ -23,7 +23,9 @@ void copyName(char (&field)[20], const std::string& text) {
 
 } // namespace
 
-Sent console(std::string text) { return Sent{Echo, 0, 0, 0, std::move(text)}; }
+Sent console(std::string text) {
+    return Sent{Echo, 0, 0, 0, std::move(text)};
+}
 
 Sent publicLine(std::string text, Word sound) {
     return Sent{Say, Public, sound, 0, std::move(text)};
@@ -46,12 +48,13 @@ std::string describe(const Sent& sent) {
     return out.str();
 }
 
-void PrintTo(const Sent& sent, std::ostream* out) { *out << describe(sent); }
+void PrintTo(const Sent& sent, std::ostream* out) {
+    *out << describe(sent);
+}
 
 TestArena::TestArena(std::optional<std::uint32_t> seed) {
     previousDirectory_ = std::filesystem::current_path().string();
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quorvel-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a working directory");
     }
@@ -192,7 +195,9 @@ void TestArena::event(Word code, std::initializer_list<Word> values) {
 }
 
 namespace {
-Word ref(const void* record) { return reinterpret_cast<Word>(record); }
+Word ref(const void* record) {
+    return reinterpret_cast<Word>(record);
+}
 } // namespace
 
 void TestArena::handshake(Word version) {
@@ -200,7 +205,9 @@ void TestArena::handshake(Word version) {
                       ref(&flagList_)});
 }
 
-void TestArena::terminate() { event(Terminate); }
+void TestArena::terminate() {
+    event(Terminate);
+}
 
 void TestArena::tick(int count) {
     for (int i = 0; i < count; ++i) {
@@ -208,15 +215,25 @@ void TestArena::tick(int count) {
     }
 }
 
-void TestArena::joinArena(const PlayerRecord& me) { event(ArenaJoined, {0, ref(&me), 0}); }
+void TestArena::joinArena(const PlayerRecord& me) {
+    event(ArenaJoined, {0, ref(&me), 0});
+}
 
-void TestArena::leaveArena() { event(ArenaLeft); }
+void TestArena::leaveArena() {
+    event(ArenaLeft);
+}
 
-void TestArena::enter(const PlayerRecord& player) { event(PlayerEntering, {ref(&player)}); }
+void TestArena::enter(const PlayerRecord& player) {
+    event(PlayerEntering, {ref(&player)});
+}
 
-void TestArena::enterNew(const PlayerSetup& setup) { enter(addPlayer(setup)); }
+void TestArena::enterNew(const PlayerSetup& setup) {
+    enter(addPlayer(setup));
+}
 
-void TestArena::move(const PlayerRecord& player) { event(PlayerMoved, {ref(&player)}); }
+void TestArena::move(const PlayerRecord& player) {
+    event(PlayerMoved, {ref(&player)});
+}
 
 void TestArena::kill(const PlayerRecord& killed, const PlayerRecord& killer) {
     event(PlayerKilled, {ref(&killed), ref(&killer), 0});
@@ -242,7 +259,9 @@ void TestArena::leave(const PlayerRecord& player) {
     removePlayer(player);
 }
 
-void TestArena::arenaMessage(const std::string& text) { chat(ArenaMessage, text); }
+void TestArena::arenaMessage(const std::string& text) {
+    chat(ArenaMessage, text);
+}
 
 void TestArena::chat(ChatType type, const std::string& text) {
     event(ChatMessage, {type, 0, 0, ref(text.c_str())});
@@ -259,9 +278,13 @@ void TestArena::help(const PlayerRecord& player, const std::string& topic) {
     event(HelpRequested, {ref(&player), ref(&typed)});
 }
 
-void TestArena::flagWin(Word team) { event(FlagGameWon, {team, 0}); }
+void TestArena::flagWin(Word team) {
+    event(FlagGameWon, {team, 0});
+}
 
-void TestArena::goal(Word team) { event(GoalScored, {team, 0}); }
+void TestArena::goal(Word team) {
+    event(GoalScored, {team, 0});
+}
 
 std::vector<Sent> TestArena::take() {
     std::vector<Sent> taken;

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <list>
 #include <memory>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,14 +81,14 @@ public:
     void tick(int count = 1);
     void joinArena(const PlayerRecord& me);
     void leaveArena();
-    void enter(const PlayerRecord& player);            // PlayerEntering
-    void enterNew(const PlayerSetup& setup);           // addPlayer + PlayerEntering
-    void move(const PlayerRecord& player);             // PlayerMoved
+    void enter(const PlayerRecord& player);  // PlayerEntering
+    void enterNew(const PlayerSetup& setup); // addPlayer + PlayerEntering
+    void move(const PlayerRecord& player);   // PlayerMoved
     void kill(const PlayerRecord& killed, const PlayerRecord& killer);
     void shipChange(PlayerRecord& player, std::uint8_t ship);
     void teamChange(PlayerRecord& player, std::uint16_t team);
-    void spectate(PlayerRecord& player);               // ship 8 + PlayerSpectating
-    void leave(const PlayerRecord& player);            // PlayerLeaving, then off the list
+    void spectate(PlayerRecord& player);    // ship 8 + PlayerSpectating
+    void leave(const PlayerRecord& player); // PlayerLeaving, then off the list
     void arenaMessage(const std::string& text);
     void chat(ChatType type, const std::string& text);
     void command(const PlayerRecord& player, const std::string& name, const std::string& text = "");
@@ -112,8 +112,8 @@ private:
     bool ownsDirectory_ = true;
     std::optional<std::string> previousSeed_;
     std::unique_ptr<BotSpawn> spawn_;
-    std::list<PlayerRecord> records_;        // stable addresses
-    std::vector<PlayerRecord*> listed_;      // host list order
+    std::list<PlayerRecord> records_;   // stable addresses
+    std::vector<PlayerRecord*> listed_; // host list order
     std::list<FlagRecord> flagRecords_;
     std::vector<HostListNode> playerNodes_;
     std::vector<HostListNode> flagNodes_;

@@ -20,7 +20,6 @@ inline constexpr std::uint8_t warbird = 0; // ship 1 of the settings
 inline constexpr std::uint8_t spider = 2;  // ship 3
 inline constexpr std::uint8_t spectator = 8;
 
-
 struct ZombieTable {
     explicit ZombieTable(std::uint32_t drawSeed = 7, std::optional<std::string> ghoulset = {})
         : arena(drawSeed), seed(drawSeed) {
