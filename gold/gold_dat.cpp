@@ -13,6 +13,7 @@
 #include "frame/text/text_rules.h"
 #include "gold/gold_files.h"
 #include "gold/gold_ledger.h"
+#include "gold/record_files.h"
 
 #include <cstring>
 #include <optional>
@@ -74,27 +75,15 @@ std::optional<std::string> keepDamagedCopy(BotSpawn& spawn, const std::string& b
 } // namespace
 
 platform::FileResult loadGoldFile(BotSpawn& spawn, LoadMode mode) {
-    GoldLedger& ledger = spawn.gold;
     std::size_t size = 0;
-    platform::ReadResult read = platform::readFileInto(
-        goldFileName, [&ledger](std::size_t length) { return ledger.rawSpaceFor(length); }, size);
+    platform::ReadResult read =
+        readRecordFile(spawn, spawn.gold, goldFileName, goldFileName, "accounts", mode, size);
     if (read.status == platform::ReadStatus::failed) {
-        ledger.dropRaw();
-        ledger.holdSaves(read.error);
-        sendConsole(spawn, std::string("Could not read ") + goldFileName + ": " + read.error +
-                               ". Its accounts are not loaded, and " + goldFileName +
-                               " is not saved until it can be read.");
         return {false, read.error};
     }
-    ledger.releaseSaves();
     if (read.status == platform::ReadStatus::missing) {
-        ledger.dropRaw();
-        if (mode == LoadMode::replace) {
-            ledger.clear();
-        }
         return {}; // no gold.dat yet: nothing to load
     }
-    ledger.adoptRaw(size, mode == LoadMode::replace);
     const std::size_t records = size / recordSize;
     const std::size_t stray = size % recordSize;
     if (stray != 0) {
@@ -110,12 +99,8 @@ platform::FileResult loadGoldFile(BotSpawn& spawn, LoadMode mode) {
 }
 
 platform::FileResult saveGoldFile(BotSpawn& spawn) {
-    if (!spawn.gold.savesHeldBecause().empty()) {
-        platform::FileResult held{false, "it could not be read when its accounts were loaded (" +
-                                             spawn.gold.savesHeldBecause() +
-                                             "), and a save would overwrite them"};
-        sendConsole(spawn, std::string("Could not save ") + goldFileName + ": " + held.error +
-                               ". The previous " + goldFileName + " is unchanged.");
+    if (platform::FileResult held = refuseHeldSave(spawn, spawn.gold, goldFileName, "accounts");
+        !held) {
         return held;
     }
     std::string bytes;

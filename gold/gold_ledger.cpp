@@ -4,12 +4,10 @@
 #include "gold/gold_journal.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
 
 namespace quorvel {
 
@@ -83,39 +81,28 @@ void GoldLedger::append(std::span<const GoldAccount> accounts) {
 
 // gold.dat's record: the balance in 4 bytes little-endian, then the name in
 // 20 bytes. The account is laid out the same, so a file is read into place.
-static_assert(std::is_trivially_copyable_v<GoldAccount>);
 static_assert(sizeof(GoldAccount) == 24 && offsetof(GoldAccount, name) == 4);
 
 char* GoldLedger::rawSpaceFor(std::size_t bytes) {
-    rawFrom_ = accounts_.size();
-    accounts_.resize(rawFrom_ + (bytes + sizeof(GoldAccount) - 1) / sizeof(GoldAccount));
-    return reinterpret_cast<char*>(accounts_.data() + rawFrom_);
+    return rawLoad_.makeRoom(accounts_, bytes);
 }
 
 void GoldLedger::dropRaw() {
-    accounts_.resize(rawFrom_);
+    rawLoad_.giveBack(accounts_);
 }
 
 void GoldLedger::adoptRaw(std::size_t bytes, bool replacing) {
-    const std::size_t count = bytes / sizeof(GoldAccount);
-    accounts_.resize(rawFrom_ + count);
-    if (replacing && rawFrom_ > 0) {
-        accounts_.erase(accounts_.begin(),
-                        accounts_.begin() + static_cast<std::ptrdiff_t>(rawFrom_));
-        rawFrom_ = 0;
-    }
+    const std::size_t first = rawLoad_.keep(accounts_, bytes, replacing);
     if (replacing) {
         firstByName_.clear();
     }
-    for (std::size_t at = rawFrom_; at < accounts_.size(); ++at) {
+    for (std::size_t at = first; at < accounts_.size(); ++at) {
         GoldAccount& account = accounts_[at];
         account.name[sizeof account.name - 1] = '\0';
-        if constexpr (std::endian::native == std::endian::big) {
-            const std::uint32_t a = account.amount;
-            account.amount = (a >> 24) | ((a >> 8) & 0xFF00u) | ((a << 8) & 0xFF0000u) | (a << 24);
-        }
+        account.amount = fromLittleEndian(account.amount);
     }
-    firstByName_.insertRange(rawFrom_, count, [this](std::size_t at) { return nameAt(at); });
+    firstByName_.insertRange(first, accounts_.size() - first,
+                             [this](std::size_t at) { return nameAt(at); });
 }
 
 void GoldLedger::append(const GoldAccount& account) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "frame/text/name_index.h"
+#include "gold/raw_records.h"
 
 #include <cstdint>
 #include <span>
@@ -67,7 +68,7 @@ private:
     std::vector<GoldAccount> accounts_;
     NameIndex firstByName_;
     GoldJournal* journal_ = nullptr;
-    std::size_t rawFrom_ = 0;
+    RawRecordLoad<GoldAccount> rawLoad_;
     std::string savesHeldBecause_;
 };
 

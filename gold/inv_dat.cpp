@@ -5,6 +5,7 @@
 #include "frame/platform/platform.h"
 #include "frame/spawn/bot_spawn.h"
 #include "gold/gold_files.h"
+#include "gold/record_files.h"
 
 #include <cstring>
 #include <optional>
@@ -42,40 +43,21 @@ void copyNameField(char* to, const char* from) {
 } // namespace
 
 platform::FileResult loadInventoryFile(BotSpawn& spawn, LoadMode mode) {
-    InventoryBook& book = spawn.inventory;
     std::size_t size = 0;
-    platform::ReadResult read = platform::readFileInto(
-        inventoryPath(), [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
+    platform::ReadResult read = readRecordFile(spawn, spawn.inventory, inventoryPath(),
+                                               inventoryFileName, "records", mode, size);
     if (read.status == platform::ReadStatus::failed) {
-        book.dropRaw();
-        book.holdSaves(read.error);
-        sendConsole(spawn, std::string("Could not read ") + inventoryFileName + ": " + read.error +
-                               ". Its records are not loaded, and " + inventoryFileName +
-                               " is not saved until it can be read.");
         return {false, read.error};
     }
-    book.releaseSaves();
-    if (read.status == platform::ReadStatus::missing) {
-        book.dropRaw();
-        if (mode == LoadMode::replace) {
-            book.clear();
-        }
-        spawn.inventoryLoaded = false;
-        return {};
-    }
     // A trailing part-record is ignored.
-    book.adoptRaw(size, mode == LoadMode::replace);
-    spawn.inventoryLoaded = true;
+    spawn.inventoryLoaded = read.status == platform::ReadStatus::read;
     return {};
 }
 
 platform::FileResult saveInventoryFile(BotSpawn& spawn) {
-    if (!spawn.inventory.savesHeldBecause().empty()) {
-        platform::FileResult held{false, "it could not be read when its records were loaded (" +
-                                             spawn.inventory.savesHeldBecause() +
-                                             "), and a save would overwrite them"};
-        sendConsole(spawn, std::string("Could not save ") + inventoryFileName + ": " + held.error +
-                               ". The previous " + inventoryFileName + " is unchanged.");
+    if (platform::FileResult held =
+            refuseHeldSave(spawn, spawn.inventory, inventoryFileName, "records");
+        !held) {
         return held;
     }
     std::string bytes;

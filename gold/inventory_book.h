@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frame/text/name_index.h"
+#include "gold/raw_records.h"
 
 #include <array>
 #include <cstdint>
@@ -56,7 +57,7 @@ private:
 
     std::vector<InventoryRecord> records_;
     NameIndex firstByName_;
-    std::size_t rawFrom_ = 0;
+    RawRecordLoad<InventoryRecord> rawLoad_;
     std::string savesHeldBecause_;
 };
 

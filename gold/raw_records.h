@@ -1,0 +1,53 @@
+// Reading a file of fixed-size records straight into a vector of records
+// laid out the same way (gold.dat into the ledger, inv.dat into the book):
+// the bytes land in the vector's own storage, with no copy between.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <vector>
+
+namespace quorvel {
+
+template <typename Record> class RawRecordLoad {
+    static_assert(std::is_trivially_copyable_v<Record>);
+
+public:
+    // Room at the end of `records` for `bytes` of file records; where they go.
+    char* makeRoom(std::vector<Record>& records, std::size_t bytes) {
+        from_ = records.size();
+        records.resize(from_ + (bytes + sizeof(Record) - 1) / sizeof(Record));
+        return reinterpret_cast<char*>(records.data() + from_);
+    }
+
+    // Gives the room back after a failed read.
+    void giveBack(std::vector<Record>& records) const { records.resize(from_); }
+
+    // Keeps the whole records among the `bytes` read (a trailing part-record
+    // is dropped), in place of those held before when `replacing`. Answers
+    // the position of the first record kept.
+    std::size_t keep(std::vector<Record>& records, std::size_t bytes, bool replacing) {
+        records.resize(from_ + bytes / sizeof(Record));
+        if (replacing) {
+            records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(from_));
+            from_ = 0;
+        }
+        return from_;
+    }
+
+private:
+    std::size_t from_ = 0;
+};
+
+// A 32-bit number as the files store it (little-endian) read in place.
+inline std::uint32_t fromLittleEndian(std::uint32_t stored) {
+    if constexpr (std::endian::native == std::endian::big) {
+        return (stored >> 24) | ((stored >> 8) & 0xFF00u) | ((stored << 8) & 0xFF0000u) |
+               (stored << 24);
+    }
+    return stored;
+}
+
+} // namespace quorvel
