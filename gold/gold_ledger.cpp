@@ -20,15 +20,19 @@ std::string_view GoldLedger::nameAt(std::size_t position) const {
     return {name, ::strnlen(name, sizeof(GoldAccount::name))};
 }
 
+std::optional<std::size_t> GoldLedger::positionOf(std::string_view name) const {
+    const auto nameOf = [this](std::size_t at) { return nameAt(at); };
+    firstByName_.cover(accounts_.size(), nameOf);
+    return firstByName_.find(storableName(name), nameOf);
+}
+
 GoldAccount* GoldLedger::find(std::string_view name) {
-    auto found =
-        firstByName_.find(storableName(name), [this](std::size_t at) { return nameAt(at); });
+    const auto found = positionOf(name);
     return found ? &accounts_[*found] : nullptr;
 }
 
 const GoldAccount* GoldLedger::find(std::string_view name) const {
-    auto found =
-        firstByName_.find(storableName(name), [this](std::size_t at) { return nameAt(at); });
+    const auto found = positionOf(name);
     return found ? &accounts_[*found] : nullptr;
 }
 
@@ -76,7 +80,6 @@ void GoldLedger::append(std::span<const GoldAccount> accounts) {
     for (std::size_t at = first; at < accounts_.size(); ++at) {
         accounts_[at].name[sizeof(GoldAccount::name) - 1] = '\0';
     }
-    firstByName_.insertRange(first, accounts.size(), [this](std::size_t at) { return nameAt(at); });
 }
 
 // gold.dat's record: the balance in 4 bytes little-endian, then the name in
@@ -101,19 +104,14 @@ void GoldLedger::adoptRaw(std::size_t bytes, bool replacing) {
         account.name[sizeof account.name - 1] = '\0';
         account.amount = fromLittleEndian(account.amount);
     }
-    firstByName_.insertRange(first, accounts_.size() - first,
-                             [this](std::size_t at) { return nameAt(at); });
 }
 
 void GoldLedger::append(const GoldAccount& account) {
     GoldAccount copy = account;
     copy.name[sizeof copy.name - 1] = '\0';
-    accounts_.push_back(copy);
     // The first account of a name keeps the index; later duplicates are
     // stored and saved but never found.
-    const std::size_t position = accounts_.size() - 1;
-    firstByName_.insertFirst(nameAt(position), position,
-                             [this](std::size_t at) { return nameAt(at); });
+    accounts_.push_back(copy);
 }
 
 void applyAward(GoldLedger& ledger, std::string_view name, std::int32_t amount) {

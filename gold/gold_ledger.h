@@ -10,6 +10,7 @@
 #include "gold/raw_records.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,9 +43,9 @@ public:
     // Loading gold.dat straight into the ledger, with no copy between:
     // rawSpaceFor(n) makes room at the end for n bytes of file records (the
     // file's layout is the account's) and says where they go; adoptRaw(n)
-    // keeps the whole records among the n bytes read there and indexes them,
-    // in place of the accounts held before when `replacing`; dropRaw() gives
-    // the room back when the read failed.
+    // keeps the whole records among the n bytes read there (the index takes
+    // them in at the next lookup), in place of the accounts held before when `replacing`; dropRaw()
+    // gives the room back when the read failed.
     char* rawSpaceFor(std::size_t bytes);
     void adoptRaw(std::size_t bytes, bool replacing = false);
     void dropRaw();
@@ -63,10 +64,14 @@ public:
 
 private:
     GoldAccount& findOrCreate(std::string_view name);
+    // Brings the index up to every account, then looks the name up.
+    std::optional<std::size_t> positionOf(std::string_view name) const;
     std::string_view nameAt(std::size_t position) const;
 
     std::vector<GoldAccount> accounts_;
-    NameIndex firstByName_;
+    // Catching up with appended accounts changes no answer: a lookup stays a
+    // const operation.
+    mutable NameIndex firstByName_;
     GoldJournal* journal_ = nullptr;
     RawRecordLoad<GoldAccount> rawLoad_;
     std::string savesHeldBecause_;

@@ -3,25 +3,72 @@
 #include "frame/text/text_rules.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace quorvel {
+namespace {
+
+// Zeroes what follows the first NUL of a record's name: it carries nothing
+// and is not kept. Eight bytes at a time, since a load runs it on every
+// record of inv.dat.
+void clearAfterTerminator(char (&name)[20]) {
+    if constexpr (std::endian::native != std::endian::little) {
+        if (void* nul = std::memchr(name, '\0', sizeof name)) {
+            char* from = static_cast<char*>(nul);
+            std::memset(from, 0, static_cast<std::size_t>(name + sizeof name - from));
+        }
+        return;
+    }
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    std::uint32_t last = 0;
+    std::memcpy(&first, name, 8);
+    std::memcpy(&second, name + 8, 8);
+    std::memcpy(&last, name + 16, 4);
+    // The lowest flagged byte of a word is its first NUL (higher flags may be
+    // false alarms, which the mask drops anyway); that byte and all after it
+    // become 0.
+    const auto keepBeforeNul = [](std::uint64_t word, bool& ended) -> std::uint64_t {
+        const std::uint64_t nul = (word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull;
+        if (ended || nul == 0) {
+            return ended ? 0 : word;
+        }
+        ended = true;
+        const int kept = std::countr_zero(nul) / 8;
+        return kept == 0 ? 0 : word & (~0ull >> (64 - 8 * kept));
+    };
+    bool ended = false;
+    first = keepBeforeNul(first, ended);
+    second = keepBeforeNul(second, ended);
+    last = static_cast<std::uint32_t>(keepBeforeNul(std::uint64_t{last}, ended));
+    std::memcpy(name, &first, 8);
+    std::memcpy(name + 8, &second, 8);
+    std::memcpy(name + 16, &last, 4);
+}
+
+} // namespace
 
 std::string_view InventoryBook::nameAt(std::size_t position) const {
     const char* name = records_[position].name;
     return {name, ::strnlen(name, sizeof(InventoryRecord::name))};
 }
 
+std::optional<std::size_t> InventoryBook::positionOf(std::string_view name) const {
+    const auto nameOf = [this](std::size_t at) { return nameAt(at); };
+    firstByName_.cover(records_.size(), nameOf);
+    return firstByName_.find(name.substr(0, sizeof(InventoryRecord::name)), nameOf);
+}
+
 InventoryRecord* InventoryBook::find(std::string_view name) {
-    auto found = firstByName_.find(name.substr(0, sizeof(InventoryRecord::name)),
-                                   [this](std::size_t at) { return nameAt(at); });
+    const auto found = positionOf(name);
     return found ? &records_[*found] : nullptr;
 }
 
 const InventoryRecord* InventoryBook::find(std::string_view name) const {
-    auto found = firstByName_.find(name.substr(0, sizeof(InventoryRecord::name)),
-                                   [this](std::size_t at) { return nameAt(at); });
+    const auto found = positionOf(name);
     return found ? &records_[*found] : nullptr;
 }
 
@@ -34,15 +81,10 @@ InventoryRecord& InventoryBook::appendEmpty(std::string_view name) {
 
 void InventoryBook::append(const InventoryRecord& record) {
     records_.push_back(record);
-    const std::size_t position = records_.size() - 1;
-    firstByName_.insertFirst(nameAt(position), position,
-                             [this](std::size_t at) { return nameAt(at); });
 }
 
 void InventoryBook::append(std::span<const InventoryRecord> records) {
-    const std::size_t first = records_.size();
     records_.insert(records_.end(), records.begin(), records.end());
-    firstByName_.insertRange(first, records.size(), [this](std::size_t at) { return nameAt(at); });
 }
 
 // inv.dat's record: the name in 20 bytes, then the eight counts as 32-bit
@@ -64,17 +106,11 @@ void InventoryBook::adoptRaw(std::size_t bytes, bool replacing) {
     }
     for (std::size_t at = first; at < records_.size(); ++at) {
         InventoryRecord& record = records_[at];
-        // What follows a name's terminator carries nothing and is not kept.
-        if (void* nul = std::memchr(record.name, '\0', sizeof record.name)) {
-            char* from = static_cast<char*>(nul);
-            std::memset(from, 0, static_cast<std::size_t>(record.name + sizeof record.name - from));
-        }
+        clearAfterTerminator(record.name);
         for (std::int32_t& held : record.counts) {
             held = static_cast<std::int32_t>(fromLittleEndian(static_cast<std::uint32_t>(held)));
         }
     }
-    firstByName_.insertRange(first, records_.size() - first,
-                             [this](std::size_t at) { return nameAt(at); });
 }
 
 void InventoryBook::clear() {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,10 +54,13 @@ public:
     std::size_t size() const { return records_.size(); }
 
 private:
+    // Brings the index up to every record, then looks the name up.
+    std::optional<std::size_t> positionOf(std::string_view name) const;
     std::string_view nameAt(std::size_t position) const;
 
     std::vector<InventoryRecord> records_;
-    NameIndex firstByName_;
+    // Taken in at the next lookup (see GoldLedger).
+    mutable NameIndex firstByName_;
     RawRecordLoad<InventoryRecord> rawLoad_;
     std::string savesHeldBecause_;
 };

@@ -18,17 +18,26 @@ public:
     // Room at the end of `records` for `bytes` of file records; where they go.
     char* makeRoom(std::vector<Record>& records, std::size_t bytes) {
         from_ = records.size();
+        roomMade_ = true;
         records.resize(from_ + (bytes + sizeof(Record) - 1) / sizeof(Record));
         return reinterpret_cast<char*>(records.data() + from_);
     }
 
-    // Gives the room back after a failed read.
-    void giveBack(std::vector<Record>& records) const { records.resize(from_); }
+    // Gives the room back after a failed read. A read that failed before it
+    // asked for room (the file could not be opened) made none, and every
+    // record held stays.
+    void giveBack(std::vector<Record>& records) {
+        if (roomMade_) {
+            records.resize(from_);
+            roomMade_ = false;
+        }
+    }
 
     // Keeps the whole records among the `bytes` read (a trailing part-record
     // is dropped), in place of those held before when `replacing`. Answers
     // the position of the first record kept.
     std::size_t keep(std::vector<Record>& records, std::size_t bytes, bool replacing) {
+        roomMade_ = false;
         records.resize(from_ + bytes / sizeof(Record));
         if (replacing) {
             records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(from_));
@@ -39,6 +48,7 @@ public:
 
 private:
     std::size_t from_ = 0;
+    bool roomMade_ = false;
 };
 
 // A 32-bit number as the files store it (little-endian) read in place.

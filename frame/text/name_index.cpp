@@ -95,10 +95,6 @@ void NameIndex::reserve(std::size_t count) {
     }
 }
 
-void NameIndex::grow() {
-    reserve(std::max<std::size_t>(8, (used_ + 1) * 2));
-}
-
 void NameIndex::prefetch(std::uint32_t hash) const {
 #if defined(__GNUC__)
     __builtin_prefetch(&slots_[hash & mask()]);
@@ -110,6 +106,7 @@ void NameIndex::prefetch(std::uint32_t hash) const {
 void NameIndex::clear() {
     slots_.clear();
     used_ = 0;
+    covered_ = 0;
 }
 
 } // namespace quorvel

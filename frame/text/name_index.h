@@ -1,10 +1,14 @@
 // An index of names that match ignoring the case of A to Z, for the gold
 // ledger and the inventory book: it maps a name to the position of the
 // first record that holds it. It keeps only a hash and a position per name
-// (no copies of the names, nothing allocated per name), so a book of a
-// hundred thousand records is indexed as fast as it is read, and a lookup
-// costs the same whatever the book's size. The records stay with their
-// owner; the index asks for a record's name when it has to compare one.
+// (no copies of the names, nothing allocated per name), and a lookup costs
+// the same whatever the book's size. The records stay with their owner; the
+// index asks for a record's name when it has to compare one.
+//
+// The owner appends records freely and calls cover() before a lookup: the
+// index takes in the records it has not seen yet, in order. So loading a
+// file costs no more than reading it, and the one pass over its names waits
+// for the first lookup; a zone that never looks a name up never pays it.
 #pragma once
 
 #include "frame/text/text_rules.h"
@@ -31,13 +35,11 @@ public:
     // gives the name of a record.
     template <typename NameAt>
     std::optional<std::size_t> find(std::string_view name, const NameAt& nameAt) const;
-    // Records `position` for `name` unless an earlier record has the name.
-    template <typename NameAt>
-    void insertFirst(std::string_view name, std::size_t position, const NameAt& nameAt);
-    // insertFirst for the records at positions [first, first + count), in
-    // order: the loading of a whole file.
-    template <typename NameAt>
-    void insertRange(std::size_t first, std::size_t count, const NameAt& nameAt);
+    // Takes in the records at positions [covered(), count), in order; a
+    // record whose name an earlier record holds is never found.
+    template <typename NameAt> void cover(std::size_t count, const NameAt& nameAt);
+    // How many records, from position 0, the index has taken in.
+    std::size_t covered() const { return covered_; }
 
 private:
     struct Slot {
@@ -49,11 +51,11 @@ private:
     void insertHashed(std::uint32_t hash, std::string_view name, std::size_t position,
                       const NameAt& nameAt);
     void prefetch(std::uint32_t hash) const;
-    void grow();
     std::size_t mask() const { return slots_.size() - 1; }
 
     std::vector<Slot> slots_;
     std::size_t used_ = 0;
+    std::size_t covered_ = 0;
 };
 
 template <typename NameAt>
@@ -73,34 +75,30 @@ std::optional<std::size_t> NameIndex::find(std::string_view name, const NameAt& 
     }
 }
 
-template <typename NameAt>
-void NameIndex::insertFirst(std::string_view name, std::size_t position, const NameAt& nameAt) {
-    // At most half full, so a probe always ends at an empty slot soon.
-    if ((used_ + 1) * 2 > slots_.size()) {
-        grow();
+template <typename NameAt> void NameIndex::cover(std::size_t count, const NameAt& nameAt) {
+    if (count <= covered_) {
+        return;
     }
-    insertHashed(slotHash(name), name, position, nameAt);
-}
-
-template <typename NameAt>
-void NameIndex::insertRange(std::size_t first, std::size_t count, const NameAt& nameAt) {
-    reserve(used_ + count);
+    const std::size_t first = covered_;
+    const std::size_t added = count - first;
+    reserve(used_ + added);
     // The hash of a name is worked out `ahead` names before its insertion,
     // so its slot can be fetched from memory meanwhile.
     constexpr std::size_t ahead = 16;
     std::uint32_t hashes[ahead];
-    for (std::size_t i = 0; i < count && i < ahead; ++i) {
+    for (std::size_t i = 0; i < added && i < ahead; ++i) {
         hashes[i] = slotHash(nameAt(first + i));
         prefetch(hashes[i]);
     }
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < added; ++i) {
         const std::uint32_t hash = hashes[i % ahead];
-        if (i + ahead < count) {
+        if (i + ahead < added) {
             hashes[i % ahead] = slotHash(nameAt(first + i + ahead));
             prefetch(hashes[i % ahead]);
         }
         insertHashed(hash, nameAt(first + i), first + i, nameAt);
     }
+    covered_ = count;
 }
 
 template <typename NameAt>

@@ -88,6 +88,35 @@ TEST(InventoryFile, SaveWritesFiftyTwoByteRecordsThatLoadBackTheSame) {
     EXPECT_TRUE(sentExactly(arena.take(), {}));
 }
 
+// Whatever the name's length, the bytes after its terminator are dropped and
+// the name itself kept whole, bytes of 128 and up and of 1 included.
+TEST(InventoryFile, StrayBytesAfterEveryTerminatorPositionAreDropped) {
+    TestArena arena;
+    const std::string letters = "Ab\x01\x80"
+                                "Cd\xFF\x7F"
+                                "efGH\x01\x01"
+                                "ij\x80\x80"
+                                "KLmn";
+    std::string file;
+    std::string expected;
+    for (std::size_t length = 0; length <= 20; ++length) {
+        const std::string name = letters.substr(0, length);
+        std::string field = name + std::string(1, '\0') + std::string(20, '\xFF');
+        field.resize(20);
+        file += invRecord(field, {static_cast<std::int32_t>(length), 0, 0, 0, 0, 0, 0, 0});
+        expected += invRecord(name, {static_cast<std::int32_t>(length), 0, 0, 0, 0, 0, 0, 0});
+    }
+    arena.writeFile("inv.dat", file);
+    openStore(arena);
+    ASSERT_TRUE(saveInventoryFile(arena.spawn()));
+    EXPECT_EQ(arena.readFile("inv.dat"), expected);
+    for (std::size_t length = 1; length <= 20; ++length) {
+        const InventoryRecord* found = arena.spawn().inventory.find(letters.substr(0, length));
+        ASSERT_NE(found, nullptr) << length;
+        EXPECT_EQ(found->counts[0], static_cast<std::int32_t>(length));
+    }
+}
+
 TEST(InventoryFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
     TestArena arena;
     const std::string original = invRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0});

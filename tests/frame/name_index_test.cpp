@@ -81,5 +81,76 @@ TEST(NameIndex, InventoryNamesOfTwentyBytesAreFoundByTheirFirstTwenty) {
     EXPECT_EQ(book.find("Shor"), nullptr);
 }
 
+// The index takes in records appended since the last lookup, in order, at
+// the next lookup: in one pass or in many, the answers are the same.
+TEST(NameIndex, RecordsAppendedBetweenLookupsAreTakenInAtTheNextOne) {
+    std::vector<std::string> names;
+    const auto nameAt = [&names](std::size_t at) { return std::string_view(names[at]); };
+    NameIndex index;
+    EXPECT_FALSE(index.find("Ann", nameAt));
+    names = {"Ann", "Bob"};
+    index.cover(names.size(), nameAt);
+    EXPECT_EQ(index.find("ANN", nameAt), 0u);
+    names.push_back("ann"); // a later duplicate
+    names.push_back("Cid");
+    index.cover(names.size(), nameAt);
+    EXPECT_EQ(index.find("ann", nameAt), 0u);
+    EXPECT_EQ(index.find("cid", nameAt), 3u);
+    index.cover(2, nameAt); // fewer than taken in: nothing is forgotten
+    EXPECT_EQ(index.covered(), 4u);
+    EXPECT_EQ(index.find("CID", nameAt), 3u);
+
+    // Many small steps and one big one agree, duplicates included.
+    names.clear();
+    for (int i = 0; i < 5000; ++i) {
+        names.push_back("Pilot " + std::to_string(i % 3700));
+    }
+    NameIndex stepped;
+    stepped.cover(0, nameAt);
+    for (std::size_t upTo = 1; upTo <= names.size(); upTo += upTo % 7 + 1) {
+        stepped.cover(upTo, nameAt);
+    }
+    stepped.cover(names.size(), nameAt);
+    index.clear();
+    EXPECT_EQ(index.covered(), 0u);
+    index.cover(names.size(), nameAt);
+    for (int i = 0; i < 3700; i += 37) {
+        const std::string name = "PILOT " + std::to_string(i);
+        EXPECT_EQ(stepped.find(name, nameAt), static_cast<std::size_t>(i)) << name;
+        EXPECT_EQ(index.find(name, nameAt), static_cast<std::size_t>(i)) << name;
+    }
+    EXPECT_FALSE(stepped.find("Pilot 3700", nameAt));
+}
+
+// A file read into the ledger is found by the next lookup, behind the
+// accounts held before it (appending) or in their place (replacing); a read
+// that fails before it asks for room leaves every account held.
+TEST(NameIndex, FilesReadIntoTheLedgerAreFoundAfterLookupsBeforeThem) {
+    const auto read = [](GoldLedger& ledger, const std::vector<GoldAccount>& file, bool replacing) {
+        const std::size_t bytes = file.size() * sizeof(GoldAccount);
+        std::memcpy(ledger.rawSpaceFor(bytes), file.data(), bytes);
+        ledger.adoptRaw(bytes, replacing);
+    };
+    GoldLedger ledger;
+    ledger.credit("Zed", 5);
+    EXPECT_EQ(ledger.balance("zed"), 5u);
+    read(ledger, {account("ZED", 70), account("Amy", 8)}, false);
+    EXPECT_EQ(ledger.balance("zed"), 5u); // the account held first wins
+    EXPECT_EQ(ledger.balance("AMY"), 8u);
+    read(ledger, {account("Amy", 9)}, true);
+    EXPECT_EQ(ledger.size(), 1u);
+    EXPECT_EQ(ledger.find("Zed"), nullptr);
+    EXPECT_EQ(ledger.balance("amy"), 9u);
+
+    ledger.credit("Bo", 3);
+    ledger.dropRaw(); // the read could not even open the file
+    EXPECT_EQ(ledger.size(), 2u);
+    EXPECT_EQ(ledger.balance("bo"), 3u);
+    ledger.rawSpaceFor(10 * sizeof(GoldAccount));
+    ledger.dropRaw(); // it failed halfway: only the room is given back
+    EXPECT_EQ(ledger.size(), 2u);
+    EXPECT_EQ(ledger.balance("Amy"), 9u);
+}
+
 } // namespace
 } // namespace quorvel
