@@ -44,8 +44,8 @@ public:
     // rawSpaceFor(n) makes room at the end for n bytes of file records (the
     // file's layout is the account's) and says where they go; adoptRaw(n)
     // keeps the whole records among the n bytes read there (the index takes
-    // them in at the next lookup), in place of the accounts held before when `replacing`; dropRaw()
-    // gives the room back when the read failed.
+    // them in at the next lookup), in place of the accounts held before when
+    // `replacing`; dropRaw() gives the room back when the read failed.
     char* rawSpaceFor(std::size_t bytes);
     void adoptRaw(std::size_t bytes, bool replacing = false);
     void dropRaw();
