@@ -99,8 +99,9 @@ void GoldLedger::adoptRaw(std::size_t bytes, bool replacing) {
     if (replacing) {
         firstByName_.clear();
     }
-    for (std::size_t at = first; at < accounts_.size(); ++at) {
-        GoldAccount& account = accounts_[at];
+    // Over a span, so the vector's bounds are not read again after every
+    // char written.
+    for (GoldAccount& account : std::span(accounts_).subspan(first)) {
         account.name[sizeof account.name - 1] = '\0';
         account.amount = fromLittleEndian(account.amount);
     }

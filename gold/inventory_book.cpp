@@ -104,8 +104,9 @@ void InventoryBook::adoptRaw(std::size_t bytes, bool replacing) {
     if (replacing) {
         firstByName_.clear();
     }
-    for (std::size_t at = first; at < records_.size(); ++at) {
-        InventoryRecord& record = records_[at];
+    // Over a span, not the vector: the name's bytes are written as chars, and
+    // the vector's bounds would be read again after every record.
+    for (InventoryRecord& record : std::span(records_).subspan(first)) {
         clearAfterTerminator(record.name);
         for (std::int32_t& held : record.counts) {
             held = static_cast<std::int32_t>(fromLittleEndian(static_cast<std::uint32_t>(held)));
