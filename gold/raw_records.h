@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -17,38 +18,39 @@ template <typename Record> class RawRecordLoad {
 public:
     // Room at the end of `records` for `bytes` of file records; where they go.
     char* makeRoom(std::vector<Record>& records, std::size_t bytes) {
-        from_ = records.size();
-        roomMade_ = true;
-        records.resize(from_ + (bytes + sizeof(Record) - 1) / sizeof(Record));
-        return reinterpret_cast<char*>(records.data() + from_);
+        roomFrom_ = records.size();
+        records.resize(*roomFrom_ + (bytes + sizeof(Record) - 1) / sizeof(Record));
+        return reinterpret_cast<char*>(records.data() + *roomFrom_);
     }
 
     // Gives the room back after a failed read. A read that failed before it
     // asked for room (the file could not be opened) made none, and every
     // record held stays.
     void giveBack(std::vector<Record>& records) {
-        if (roomMade_) {
-            records.resize(from_);
-            roomMade_ = false;
+        if (roomFrom_) {
+            records.resize(*roomFrom_);
+            roomFrom_.reset();
         }
     }
 
-    // Keeps the whole records among the `bytes` read (a trailing part-record
-    // is dropped), in place of those held before when `replacing`. Answers
-    // the position of the first record kept.
+    // Keeps the whole records among the `bytes` read into the room (a
+    // trailing part-record is dropped), in place of those held before when
+    // `replacing`. Answers the position of the first record kept.
     std::size_t keep(std::vector<Record>& records, std::size_t bytes, bool replacing) {
-        roomMade_ = false;
-        records.resize(from_ + bytes / sizeof(Record));
+        std::size_t from = roomFrom_.value_or(records.size());
+        roomFrom_.reset();
+        records.resize(from + bytes / sizeof(Record));
         if (replacing) {
-            records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(from_));
-            from_ = 0;
+            records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(from));
+            from = 0;
         }
-        return from_;
+        return from;
     }
 
 private:
-    std::size_t from_ = 0;
-    bool roomMade_ = false;
+    // Where the room made for a read begins, until the read is kept or
+    // given back.
+    std::optional<std::size_t> roomFrom_;
 };
 
 // A 32-bit number as the files store it (little-endian) read in place.
