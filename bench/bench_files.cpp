@@ -157,28 +157,26 @@ BENCHMARK(BM_LoadInventory)->Unit(benchmark::kMicrosecond);
 
 // The first lookup after a load takes in every name of the file: a cost paid
 // once per load, by whichever event looks a name up first.
-void BM_FirstLookupAfterLoadGold(benchmark::State& state) {
+template <typename Book, typename Load>
+void firstLookupAfterLoad(benchmark::State& state, Book BotSpawn::*book, const Load& load) {
     Folder folder;
+    BotSpawn& spawn = *folder.spawn;
     for (auto _ : state) {
         state.PauseTiming();
-        folder.spawn->gold.clear();
-        loadGoldFile(*folder.spawn);
+        (spawn.*book).clear();
+        load(spawn);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(folder.spawn->gold.find("Nobody Of That Name"));
+        benchmark::DoNotOptimize((spawn.*book).find("Nobody Of That Name"));
     }
+}
+void BM_FirstLookupAfterLoadGold(benchmark::State& state) {
+    firstLookupAfterLoad(state, &BotSpawn::gold, [](BotSpawn& spawn) { loadGoldFile(spawn); });
+}
+void BM_FirstLookupAfterLoadInventory(benchmark::State& state) {
+    firstLookupAfterLoad(state, &BotSpawn::inventory,
+                         [](BotSpawn& spawn) { loadInventoryFile(spawn); });
 }
 BENCHMARK(BM_FirstLookupAfterLoadGold)->Unit(benchmark::kMicrosecond);
-
-void BM_FirstLookupAfterLoadInventory(benchmark::State& state) {
-    Folder folder;
-    for (auto _ : state) {
-        state.PauseTiming();
-        folder.spawn->inventory.clear();
-        loadInventoryFile(*folder.spawn);
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(folder.spawn->inventory.find("Nobody Of That Name"));
-    }
-}
 BENCHMARK(BM_FirstLookupAfterLoadInventory)->Unit(benchmark::kMicrosecond);
 
 // One fread of the whole file into a buffer of its size.
