@@ -3,6 +3,7 @@
 #include "lib/text.h"
 
 #include <cstring>
+#include <utility>
 
 namespace quorvel::host {
 
@@ -10,8 +11,12 @@ std::string PlayerSlot::name() const {
     return std::string(record.name, strnlen(record.name, sizeof record.name));
 }
 
-Arena::Arena() {
+Arena::Arena(std::string name) : name_(std::move(name)) {
     relinkPlayers();
+}
+
+std::string Arena::title() const {
+    return name_.empty() ? "the arena" : "arena " + quoteText(name_);
 }
 
 PlayerSlot* Arena::find(std::string_view name) {
@@ -34,7 +39,7 @@ PlayerSlot* Arena::findIdent(std::uint16_t ident) {
 
 PlayerSlot& Arena::add(const std::string& name, const PlayerFields& fields, bool isBot) {
     if (find(name) != nullptr) {
-        throw ScriptError("a player named " + quoteText(name) + " is already in the arena");
+        throw ScriptError("a player named " + quoteText(name) + " is already in " + title());
     }
     if (fields.ident && findIdent(*fields.ident) != nullptr) {
         throw ScriptError("ident " + std::to_string(*fields.ident) + " is already taken");

@@ -28,7 +28,8 @@ struct PlayerSlot {
 
 class Arena {
 public:
-    Arena();
+    // The default arena has no name; the others are named by the scenario.
+    explicit Arena(std::string name = {});
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
 
@@ -51,12 +52,17 @@ public:
     const HostList* playerList() const { return &playerList_; }
     const HostList* flagList() const { return &flagList_; }
 
+    const std::string& name() const { return name_; }
+    // "the arena", or "arena \"two\"" for a named one: for messages.
+    std::string title() const;
+
     bool locked = false;
     std::int32_t timerMinutes = 0;
     std::int32_t jackpot = 0;
     std::vector<std::uint32_t> objectsOn;
 
 private:
+    std::string name_;
     std::vector<std::unique_ptr<PlayerSlot>> players_;
     std::vector<std::unique_ptr<FlagRecord>> flags_;
     std::vector<HostListNode> playerNodes_;

@@ -12,8 +12,10 @@
 namespace quorvel::host {
 
 struct Received {
-    Word handle = 0;
-    Word code = 0; // Echo, Say, or anything else the module sent
+    Word handle = 0; // as the module sent it
+    Word bot = 0;    // the bot whose line it is: the handle when that is a bot of
+                     // the session, otherwise the bot whose event was being handled
+    Word code = 0;   // Echo, Say, or anything else the module sent
     Word chatType = 0;
     Word sound = 0;
     Word target = 0;

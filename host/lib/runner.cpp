@@ -38,8 +38,19 @@ bool ScriptRunner::runLine(const std::string& line, const std::string& where, bo
         return false;
     }
     if (record_ != nullptr) {
+        // Expectations check the current bot's lines: another bot's are
+        // written under a switch to its handle and back.
+        Word current = session_.handle();
+        Word at = current;
         for (const Received& r : session_.lastRecords()) {
+            if (r.bot != at) {
+                at = r.bot;
+                *record_ << "handle " << at << '\n';
+            }
             *record_ << expectationFor(r) << '\n';
+        }
+        if (at != current) {
+            *record_ << "handle " << current << '\n';
         }
     }
     if (failure) {

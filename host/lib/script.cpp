@@ -81,9 +81,15 @@ Action Parser::parse() {
         count(0, 0, "terminate");
         a.kind = ActionKind::Terminate;
     } else if (word_ == "handle") {
-        count(1, 1, "handle N");
+        count(1, 2, "handle N [ARENA]");
         a.kind = ActionKind::Handle;
         a.numbers = {parseNumber(t_[1], 1, u32max, "handle")};
+        if (t_.size() == 3) {
+            a.name = t_[2].text;
+            if (a.name.empty()) {
+                throw ScriptError("an arena name is not empty");
+            }
+        }
     } else if (word_ == "raw") {
         count(1, 7, "raw CODE [V0 .. V5]");
         a.kind = ActionKind::Raw;

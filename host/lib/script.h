@@ -100,7 +100,7 @@ enum class StateKind {
 
 struct Action {
     ActionKind kind = ActionKind::Note;
-    std::string name;  // player, bot or file name
+    std::string name;  // player, bot, arena or file name
     std::string other; // the second player of a kill
     std::string text;  // typed line, chat text, file contents, note
     std::vector<std::int64_t> numbers;

@@ -8,7 +8,8 @@ const std::vector<std::string>& actionSummaries() {
         "Module and bot:",
         "  handshake [6.1]              send the handshake (version MAJOR.MINOR or a number)",
         "  terminate                    send Terminate",
-        "  handle N                     send the following events for bot handle N (default 1)",
+        "  handle N [ARENA]             send the following events for bot handle N (default 1);",
+        "                               a new bot is in ARENA, or in the default arena",
         "  join [NAME] [field=value..]  the bot enters the arena (ArenaJoined); default name "
         "Quorvel",
         "  part                         the bot leaves the arena (ArenaLeft)",
@@ -42,7 +43,7 @@ const std::vector<std::string>& actionSummaries() {
         "  gold NAME AMOUNT             set NAME's record in gold.dat (appended when missing)",
         "  env NAME [VALUE]             set (or without a value remove) an environment variable",
         "                               of the host process, e.g. env QUORVEL_RANDOM_SEED 9",
-        "Expectations (lines the module sent, oldest first since the last check):",
+        "Expectations (lines the current bot sent, oldest first since the last check):",
         "  expect console \"TEXT\"",
         "  expect public [sound N] \"TEXT\"",
         "  expect private NAME [sound N] \"TEXT\"",

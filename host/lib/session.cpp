@@ -54,7 +54,10 @@ void setEnvironment(const std::string& name, const std::string& value, bool remo
 } // namespace
 
 Session::Session(TalkFunction talk, std::ostream* transcript, std::filesystem::path workDir)
-    : talk_(talk), out_(transcript), workDir_(std::move(workDir)) {}
+    : talk_(talk), out_(transcript), workDir_(std::move(workDir)) {
+    arenas_.push_back(std::make_unique<Arena>());
+    selectBot(1, {});
+}
 
 Session::~Session() {
     if (activeSession == this) {
@@ -73,6 +76,51 @@ void Session::say(const std::string& text) {
     *out_ << "  " << text << '\n';
 }
 
+Session::Bot* Session::findBot(Word handle) const {
+    for (const auto& bot : bots_) {
+        if (bot->handle == handle) {
+            return bot.get();
+        }
+    }
+    return nullptr;
+}
+
+// A new handle is a new bot, in the default arena unless one is named. A bot
+// may be placed in another arena until its first event: the module keeps the
+// lists of the arena it was handed in its handshake.
+void Session::selectBot(Word handle, const std::string& arenaName) {
+    Bot* bot = findBot(handle);
+    if (bot == nullptr) {
+        bots_.push_back(std::make_unique<Bot>());
+        bot = bots_.back().get();
+        bot->handle = handle;
+        bot->arena = arenas_.front().get();
+    }
+    if (!arenaName.empty() && !equalIgnoringCase(bot->arena->name(), arenaName)) {
+        if (bot->started) {
+            throw ScriptError("bot handle " + std::to_string(handle) + " is in " +
+                              bot->arena->title() + " since its first event");
+        }
+        Arena* arena = nullptr;
+        for (const auto& a : arenas_) {
+            if (!a->name().empty() && equalIgnoringCase(a->name(), arenaName)) {
+                arena = a.get();
+            }
+        }
+        if (arena == nullptr) {
+            arenas_.push_back(std::make_unique<Arena>(arenaName));
+            arena = arenas_.back().get();
+        }
+        bot->arena = arena;
+    }
+    bot_ = bot;
+}
+
+std::string Session::tag(const Bot& bot) const {
+    bool several = bots_.size() > 1 || !bot.arena->name().empty();
+    return several ? "[" + std::to_string(bot.handle) + "] " : std::string();
+}
+
 void QUORVEL_CALL Session::callback(BotEvent& event) {
     if (activeSession != nullptr) {
         activeSession->receive(event);
@@ -80,8 +128,13 @@ void QUORVEL_CALL Session::callback(BotEvent& event) {
 }
 
 void Session::receive(const BotEvent& event) {
+    Bot* from = findBot(event.handle);
+    if (from == nullptr) {
+        from = talking_ != nullptr ? talking_ : bot_;
+    }
     Received r;
     r.handle = event.handle;
+    r.bot = from->handle;
     r.code = event.code;
     r.tick = ticks_;
     if (event.code == Echo) {
@@ -94,28 +147,30 @@ void Session::receive(const BotEvent& event) {
         const auto* text = reinterpret_cast<const char*>(event.value[3]);
         r.text = text != nullptr ? text : "";
         if (r.chatType == Private && r.target <= 65535) {
-            if (PlayerSlot* p = arena_.findIdent(static_cast<std::uint16_t>(r.target))) {
+            if (PlayerSlot* p = from->arena->findIdent(static_cast<std::uint16_t>(r.target))) {
                 r.targetName = p->name();
             }
         }
     }
-    std::string line = "<- " + describeReceived(r);
+    std::string line = "<- " + tag(*from) + describeReceived(r);
     if (!inTalk_) {
         line += "   (sent outside a call of talk)";
     }
-    if (r.handle != handle_) {
+    if (r.handle != from->handle) {
         line += "   (for handle " + std::to_string(r.handle) + ")";
     }
     say(line);
     ++recordsReceived_;
-    pending_.push_back(r);
+    from->pending.push_back(r);
     lastRecords_.push_back(r);
     toCarryOut_.push_back(std::move(r));
 }
 
 void Session::callTalk(BotEvent& event) {
     Session* previous = activeSession;
+    Bot* previousBot = talking_;
     activeSession = this;
+    talking_ = findBot(event.handle);
     inTalk_ = true;
     ++eventsSent_;
     auto start = std::chrono::steady_clock::now();
@@ -126,6 +181,7 @@ void Session::callTalk(BotEvent& event) {
         timeInTalk_ += std::chrono::steady_clock::now() - start;
         inTalk_ = false;
         activeSession = previous;
+        talking_ = previousBot;
         reports_.clear();
         toCarryOut_.clear();
         lazyHeader_.clear();
@@ -135,10 +191,11 @@ void Session::callTalk(BotEvent& event) {
     timeInTalk_ += std::chrono::steady_clock::now() - start;
     inTalk_ = false;
     activeSession = previous;
+    talking_ = previousBot;
 }
 
 void Session::deliver(BotEvent e, const std::string& description) {
-    say("-> " + description);
+    say("-> " + tag(*bot_) + description);
     callTalk(e);
     settle();
 }
@@ -153,12 +210,13 @@ void Session::settle() {
         while (!toCarryOut_.empty()) {
             Received line = std::move(toCarryOut_.front());
             toCarryOut_.pop_front();
-            ZoneOutcome outcome = carryOut(line, arena_);
+            Bot* from = findBot(line.bot);
+            ZoneOutcome outcome = carryOut(line, *from->arena);
             for (const std::string& note : outcome.notes) {
                 say("   zone: " + note);
             }
             for (ZoneReport& report : outcome.reports) {
-                reports_.push_back(std::move(report));
+                reports_.push_back({from, std::move(report)});
             }
         }
         if (reports_.empty()) {
@@ -171,32 +229,37 @@ void Session::settle() {
             throw ScriptError("the module and the zone keep answering each other (more than " +
                               std::to_string(settleLimit) + " events for one action)");
         }
-        ZoneReport report = std::move(reports_.front());
+        Report next = std::move(reports_.front());
         reports_.pop_front();
-        BotEvent e = event(report.code);
+        const ZoneReport& report = next.report;
+        BotEvent e{};
+        e.handle = next.bot->handle;
+        e.code = report.code;
+        std::string to = "-> " + tag(*next.bot);
         if (report.code == ChatMessage) {
             e.value[0] = ArenaMessage;
             e.value[3] = reinterpret_cast<Word>(report.text.c_str());
-            say("-> ChatMessage arena " + quoteText(report.text));
+            say(to + "ChatMessage arena " + quoteText(report.text));
         } else {
             e.value[0] = reinterpret_cast<Word>(&report.player->record);
-            say("-> " + eventName(report.code) + " " + describePlayer(*report.player));
+            say(to + eventName(report.code) + " " + describePlayer(*report.player));
         }
         callTalk(e);
     }
 }
 
-BotEvent Session::event(Word code) const {
+BotEvent Session::event(Word code) {
+    bot_->started = true;
     BotEvent e{};
-    e.handle = handle_;
+    e.handle = bot_->handle;
     e.code = code;
     return e;
 }
 
 PlayerSlot& Session::player(const std::string& name) {
-    PlayerSlot* p = arena_.find(name);
+    PlayerSlot* p = arena().find(name);
     if (p == nullptr) {
-        throw ScriptError("no player named " + quoteText(name) + " is in the arena");
+        throw ScriptError("no player named " + quoteText(name) + " is in " + arena().title());
     }
     return *p;
 }
@@ -218,8 +281,8 @@ std::optional<std::string> Session::run(const Action& a) {
         BotEvent e = event(Handshake);
         e.value[0] = static_cast<Word>(a.numbers.at(0));
         e.value[1] = reinterpret_cast<Word>(&Session::callback);
-        e.value[2] = reinterpret_cast<Word>(arena_.playerList());
-        e.value[3] = reinterpret_cast<Word>(arena_.flagList());
+        e.value[2] = reinterpret_cast<Word>(arena().playerList());
+        e.value[3] = reinterpret_cast<Word>(arena().flagList());
         deliver(e, "Handshake version " + versionText(e.value[0]));
         break;
     }
@@ -227,8 +290,9 @@ std::optional<std::string> Session::run(const Action& a) {
         deliver(event(Terminate), "Terminate");
         break;
     case ActionKind::Handle:
-        handle_ = static_cast<Word>(a.numbers.at(0));
-        say("   events now go to bot handle " + std::to_string(handle_));
+        selectBot(static_cast<Word>(a.numbers.at(0)), a.name);
+        say("   events now go to bot handle " + std::to_string(bot_->handle) +
+            (arena().name().empty() ? "" : " in " + arena().title()));
         break;
     case ActionKind::Raw: {
         BotEvent e = event(static_cast<Word>(a.numbers.at(0)));
@@ -244,26 +308,27 @@ std::optional<std::string> Session::run(const Action& a) {
         deliver(event(PrizeRefresh), "event 29 (prize refresh)");
         break;
     case ActionKind::Join: {
-        if (bot_ != nullptr) {
-            throw ScriptError("the bot is already in the arena");
+        if (bot_->self != nullptr) {
+            throw ScriptError("the bot is already in " + arena().title());
         }
-        bot_ = &arena_.add(a.name.empty() ? "Quorvel" : a.name, a.fields, true);
+        PlayerSlot& self = arena().add(a.name.empty() ? "Quorvel" : a.name, a.fields, true);
+        bot_->self = &self;
         BotEvent e = event(ArenaJoined);
-        e.value[1] = reinterpret_cast<Word>(&bot_->record);
-        deliver(e, "ArenaJoined " + describePlayer(*bot_));
+        e.value[1] = reinterpret_cast<Word>(&self.record);
+        deliver(e, "ArenaJoined " + describePlayer(self));
         break;
     }
     case ActionKind::Part: {
-        if (bot_ == nullptr) {
-            throw ScriptError("the bot is not in the arena");
+        if (bot_->self == nullptr) {
+            throw ScriptError("the bot is not in " + arena().title());
         }
         deliver(event(ArenaLeft), "ArenaLeft");
-        arena_.remove(bot_);
-        bot_ = nullptr;
+        arena().remove(bot_->self);
+        bot_->self = nullptr;
         break;
     }
     case ActionKind::Enter: {
-        PlayerSlot& p = arena_.add(a.name, a.fields, false);
+        PlayerSlot& p = arena().add(a.name, a.fields, false);
         BotEvent e = event(PlayerEntering);
         e.value[0] = reinterpret_cast<Word>(&p.record);
         deliver(e, "PlayerEntering " + describePlayer(p));
@@ -294,7 +359,7 @@ std::optional<std::string> Session::run(const Action& a) {
             spectate.kind = ActionKind::Spectate;
             return run(spectate);
         }
-        if (p.record.ship == 8 && arena_.locked) {
+        if (p.record.ship == 8 && arena().locked) {
             say("   zone: the arena is locked: " + quoteText(p.name()) +
                 " stays in spectator mode");
             break;
@@ -371,18 +436,18 @@ std::optional<std::string> Session::run(const Action& a) {
         break;
     }
     case ActionKind::Flag:
-        arena_.addFlag(static_cast<std::uint16_t>(a.numbers.at(0)),
-                       static_cast<std::uint16_t>(a.numbers.at(1)));
+        arena().addFlag(static_cast<std::uint16_t>(a.numbers.at(0)),
+                        static_cast<std::uint16_t>(a.numbers.at(1)));
         say("   flag on the map at tile " + std::to_string(a.numbers[0]) + " " +
             std::to_string(a.numbers[1]));
         break;
     case ActionKind::ClearFlags:
-        arena_.clearFlags();
+        arena().clearFlags();
         say("   no flags on the map");
         break;
     case ActionKind::Jackpot:
-        arena_.jackpot = static_cast<std::int32_t>(a.numbers.at(0));
-        say("   zone: the jackpot is " + std::to_string(arena_.jackpot));
+        arena().jackpot = static_cast<std::int32_t>(a.numbers.at(0));
+        say("   zone: the jackpot is " + std::to_string(arena().jackpot));
         break;
     case ActionKind::WriteFile: {
         std::filesystem::path path = fileIn(a.name);
@@ -431,8 +496,8 @@ std::optional<std::string> Session::run(const Action& a) {
         return recording_ ? std::nullopt : checkNothingMore();
     case ActionKind::Skip: {
         std::int64_t n = a.numbers.at(0);
-        while (!pending_.empty() && n != 0) {
-            pending_.pop_front();
+        while (!bot_->pending.empty() && n != 0) {
+            bot_->pending.pop_front();
             --n;
         }
         break;
@@ -444,12 +509,12 @@ std::optional<std::string> Session::run(const Action& a) {
 }
 
 void Session::leave(PlayerSlot& p) {
-    if (&p == bot_) {
-        throw ScriptError("the bot leaves the arena with part");
+    if (p.isBot) {
+        throw ScriptError("a bot leaves the arena with part");
     }
     // Off the list first, so that nothing the module does for the leaving
     // player can pick it again; the record lives until the event is over.
-    std::unique_ptr<PlayerSlot> owned = arena_.remove(&p);
+    std::unique_ptr<PlayerSlot> owned = arena().remove(&p);
     BotEvent e = event(PlayerLeaving);
     e.value[0] = reinterpret_cast<Word>(&owned->record);
     deliver(e, "PlayerLeaving " + describePlayer(*owned));
@@ -478,7 +543,7 @@ void Session::typeLine(PlayerSlot& p, const std::string& text) {
 void Session::runTicks(std::int64_t count) {
     for (std::int64_t i = 0; i < count; ++i) {
         ++ticks_;
-        lazyHeader_ = "-> Tick #" + std::to_string(ticks_);
+        lazyHeader_ = "-> " + tag(*bot_) + "Tick #" + std::to_string(ticks_);
         BotEvent e = event(Tick);
         callTalk(e);
         settle();

@@ -1,8 +1,13 @@
-// One session of the substitute host: the arena, the link to the module's
-// `talk`, the zone's reactions, the lines still to be checked and the
-// transcript. Actions run one at a time; every event goes to the module one
-// call at a time and the zone's reactions to it are carried out after that
+// One session of the substitute host: the bots and their arenas, the link to
+// the module's `talk`, the zone's reactions, the lines still to be checked and
+// the transcript. Actions run one at a time; every event goes to the module
+// one call at a time and the zone's reactions to it are carried out after that
 // call has returned, until nothing more follows.
+//
+// Each bot (handle) is in one arena, whose player and flag lists it is handed
+// in its handshake. Bots named without an arena share the default arena. The
+// actions are for the current bot and its arena, and each bot has its own
+// queue of unchecked lines.
 #ifndef QUORVEL_HOST_SESSION_H
 #define QUORVEL_HOST_SESSION_H
 
@@ -15,6 +20,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -41,8 +47,10 @@ public:
     bool quitRequested() const { return quit_; }
 
     const std::vector<Received>& lastRecords() const { return lastRecords_; }
-    const std::deque<Received>& pending() const { return pending_; }
-    Arena& arena() { return arena_; }
+    // The current bot's handle, arena and unchecked lines.
+    Word handle() const { return bot_->handle; }
+    const std::deque<Received>& pending() const { return bot_->pending; }
+    Arena& arena() { return *bot_->arena; }
     std::uint64_t ticks() const { return ticks_; }
 
     // Counted over the whole session: the calls of `talk` (the events the
@@ -56,12 +64,28 @@ public:
     void say(const std::string& text);
 
 private:
+    struct Bot {
+        Word handle = 0;
+        Arena* arena = nullptr;
+        PlayerSlot* self = nullptr; // its own record, once it joined
+        bool started = false;       // it had an event: its arena is settled
+        std::deque<Received> pending;
+    };
+    // A zone report goes to the bot whose line caused it.
+    struct Report {
+        Bot* bot;
+        ZoneReport report;
+    };
+
     TalkFunction talk_;
     std::ostream* out_;
     std::filesystem::path workDir_;
-    Arena arena_;
-    Word handle_ = 1;
-    PlayerSlot* bot_ = nullptr;
+    // Both live as long as the session: the module keeps the lists of the
+    // arenas and the bots' records.
+    std::vector<std::unique_ptr<Arena>> arenas_;
+    std::vector<std::unique_ptr<Bot>> bots_;
+    Bot* bot_ = nullptr;     // the current bot
+    Bot* talking_ = nullptr; // the bot whose event `talk` is handling
     std::uint64_t ticks_ = 0;
     std::uint64_t eventsSent_ = 0;
     std::uint64_t recordsReceived_ = 0;
@@ -70,10 +94,9 @@ private:
     bool quit_ = false;
     bool inTalk_ = false;
     std::string lazyHeader_;
-    std::deque<Received> pending_;
     std::vector<Received> lastRecords_;
     std::deque<Received> toCarryOut_;
-    std::deque<ZoneReport> reports_;
+    std::deque<Report> reports_;
 
     static void QUORVEL_CALL callback(BotEvent& event);
     void receive(const BotEvent& event);
@@ -81,7 +104,12 @@ private:
     void deliver(BotEvent event, const std::string& description);
     void settle();
 
-    BotEvent event(Word code) const;
+    Bot* findBot(Word handle) const;
+    void selectBot(Word handle, const std::string& arenaName);
+    // "[2] " before events and records once there is more than one bot or
+    // an arena with a name.
+    std::string tag(const Bot& bot) const;
+    BotEvent event(Word code);
     PlayerSlot& player(const std::string& name);
     std::filesystem::path fileIn(const std::string& name) const;
     void runTicks(std::int64_t count);

@@ -26,6 +26,21 @@ std::string listText(const std::vector<std::int64_t>& numbers) {
     return text.empty() ? "(none)" : text;
 }
 
+// "3 unchecked lines" and the first ten of them, for failure reports.
+std::string linesText(const std::deque<Received>& lines, std::string_view what) {
+    std::string report = std::to_string(lines.size()) + " " + std::string(what) + " line" +
+                         (lines.size() == 1 ? "" : "s");
+    std::size_t shown = 0;
+    for (const Received& r : lines) {
+        if (++shown > 10) {
+            report += "\n    ...";
+            break;
+        }
+        report += "\n    " + describeReceived(r);
+    }
+    return report;
+}
+
 } // namespace
 
 void Session::show(const std::string& name) {
@@ -36,22 +51,25 @@ void Session::show(const std::string& name) {
             std::to_string(p.record.losses) + ", bounty " + std::to_string(p.bounty));
         return;
     }
-    say("   arena: " + std::to_string(arena_.players().size()) + " players, " +
-        std::to_string(arena_.flagCount()) + " flags, " + (arena_.locked ? "locked" : "unlocked") +
-        ", timer " + std::to_string(arena_.timerMinutes) + ", jackpot " +
-        std::to_string(arena_.jackpot) + ", ticks " + std::to_string(ticks_) + ", " +
-        std::to_string(pending_.size()) + " unchecked lines");
-    for (auto& p : arena_.players()) {
+    const Arena& here = arena();
+    say("   arena" + (here.name().empty() ? "" : " " + quoteText(here.name())) + ": " +
+        std::to_string(here.players().size()) + " players, " + std::to_string(here.flagCount()) +
+        " flags, " + (here.locked ? "locked" : "unlocked") + ", timer " +
+        std::to_string(here.timerMinutes) + ", jackpot " + std::to_string(here.jackpot) +
+        ", ticks " + std::to_string(ticks_) + ", " + std::to_string(pending().size()) +
+        " unchecked lines");
+    for (auto& p : here.players()) {
         say("   " + describePlayer(*p));
     }
 }
 
 std::optional<std::string> Session::checkLine(const LineExpectation& want) {
-    if (pending_.empty()) {
+    std::deque<Received>& pending = bot_->pending;
+    if (pending.empty()) {
         return "expected: " + describeExpected(want) + "\n  received: nothing (no line is left)";
     }
-    Received got = pending_.front();
-    pending_.pop_front();
+    Received got = pending.front();
+    pending.pop_front();
     if (matches(want, got)) {
         return std::nullopt;
     }
@@ -59,20 +77,12 @@ std::optional<std::string> Session::checkLine(const LineExpectation& want) {
 }
 
 std::optional<std::string> Session::checkNothingMore() {
-    if (pending_.empty()) {
+    std::deque<Received>& pending = bot_->pending;
+    if (pending.empty()) {
         return std::nullopt;
     }
-    std::string report = "expected: nothing more\n  received: " + std::to_string(pending_.size()) +
-                         " unchecked line" + (pending_.size() == 1 ? "" : "s");
-    std::size_t shown = 0;
-    for (const Received& r : pending_) {
-        if (++shown > 10) {
-            report += "\n    ...";
-            break;
-        }
-        report += "\n    " + describeReceived(r);
-    }
-    pending_.clear();
+    std::string report = "expected: nothing more\n  received: " + linesText(pending, "unchecked");
+    pending.clear();
     return report;
 }
 
@@ -145,17 +155,18 @@ std::optional<std::string> Session::checkState(const Action& a) {
     case StateKind::Lock:
         what = "arena lock";
         want = a.numbers.at(0) != 0 ? "on" : "off";
-        got = arena_.locked ? "on" : "off";
+        got = arena().locked ? "on" : "off";
         break;
     case StateKind::Timer:
         what = "game timer";
         want = numberAt(0);
-        got = std::to_string(arena_.timerMinutes);
+        got = std::to_string(arena().timerMinutes);
         break;
     case StateKind::Objects:
         what = "objects switched on";
         want = listText(a.numbers);
-        got = listText(std::vector<std::int64_t>(arena_.objectsOn.begin(), arena_.objectsOn.end()));
+        got =
+            listText(std::vector<std::int64_t>(arena().objectsOn.begin(), arena().objectsOn.end()));
         break;
     case StateKind::File: {
         bool found = false;
@@ -177,14 +188,14 @@ std::optional<std::string> Session::checkState(const Action& a) {
         break;
     }
     case StateKind::Players:
-        what = "players in the arena";
+        what = "players in " + arena().title();
         want = numberAt(0);
-        got = std::to_string(arena_.players().size());
+        got = std::to_string(arena().players().size());
         break;
     case StateKind::Jackpot:
         what = "jackpot";
         want = numberAt(0);
-        got = std::to_string(arena_.jackpot);
+        got = std::to_string(arena().jackpot);
         break;
     }
     if (want == got) {

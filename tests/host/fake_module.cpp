@@ -6,7 +6,10 @@
 //   !sound N TEXT  public TEXT with sound N
 //   !pingpong    keeps answering ship changes of the typer with *setship
 //   !throw       lets an exception out of talk
-// and reports what it is told on the console.
+//   !list        the names in the player list of the last handshake
+//   !as N TEXT   console TEXT sent as bot handle N
+// and reports what it is told on the console. Its records carry the handle
+// of the event it is handling.
 #include "quorvel/host_abi.h"
 
 #include <cstdlib>
@@ -19,6 +22,7 @@ using namespace quorvel;
 namespace {
 
 HostCallback callback = nullptr;
+Word handle = 0;
 const HostList* players = nullptr;
 const PlayerRecord* me = nullptr;
 int depth = 0;
@@ -29,6 +33,7 @@ void send(Word code, Word v0, Word v1, Word v2, const std::string& text) {
         return;
     }
     BotEvent e{};
+    e.handle = handle;
     e.code = code;
     if (code == Echo) {
         e.value[0] = reinterpret_cast<Word>(text.c_str());
@@ -79,6 +84,15 @@ void command(const PlayerRecord* p, const ChatCommand* c) {
     } else if (name == "throw") {
         --depth;
         throw std::runtime_error("fake failure");
+    } else if (name == "list") {
+        std::string names = "list";
+        for (const HostListNode* n = players->head; n != nullptr; n = n->next) {
+            names += std::string(" ") + static_cast<const PlayerRecord*>(n->record)->name;
+        }
+        echo(names);
+    } else if (name == "as") {
+        handle = std::strtoul(final.c_str(), nullptr, 10);
+        echo(final.substr(final.find(' ') + 1));
     } else if (name == "pingpong") {
         pingpong = true;
         send(Say, Private, 0, p->ident, "*setship 1");
@@ -90,6 +104,7 @@ void command(const PlayerRecord* p, const ChatCommand* c) {
 } // namespace
 
 extern "C" QUORVEL_EXPORT void QUORVEL_CALL talk(BotEvent& event) {
+    handle = event.handle;
     if (++depth > 1) {
         echo("talk re-entered");
     }

@@ -89,6 +89,10 @@ TEST(Script, NumbersVersionsAndExpectations) {
     EXPECT_EQ(parse("chat private \"x\"").numbers.at(0), 5);
     EXPECT_EQ(parse("enter A access=God").fields.access, 12u);
     EXPECT_EQ(parse("enter A access=4000000000").fields.access, 4000000000u);
+    Action handle = parse("handle 2 \"two b\"");
+    EXPECT_EQ(handle.numbers.at(0), 2);
+    EXPECT_EQ(handle.name, "two b");
+    EXPECT_EQ(parse("handle 2").name, "");
 }
 
 TEST(Script, BadLinesSayWhatIsWrong) {
@@ -104,4 +108,5 @@ TEST(Script, BadLinesSayWhatIsWrong) {
     EXPECT_NE(errorOf("kill Bob").find("usage: kill KILLER KILLED"), std::string::npos);
     EXPECT_NE(errorOf("raw 10 0").find("carries host records"), std::string::npos);
     EXPECT_NE(errorOf("expect colour Bob").find("unknown expectation"), std::string::npos);
+    EXPECT_NE(errorOf("handle 2 \"\"").find("arena name"), std::string::npos);
 }

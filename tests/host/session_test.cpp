@@ -233,3 +233,43 @@ TEST_F(HostSession, EnvironmentOfTheHostProcess) {
     EXPECT_EQ(play("env QUORVEL_HOST_TEST_VALUE"), std::nullopt);
     EXPECT_EQ(std::getenv("QUORVEL_HOST_TEST_VALUE"), nullptr);
 }
+
+TEST_F(HostSession, EachBotPlaysInItsOwnArena) {
+    // Ann has ident 1 in the default arena, Bob ident 1 in arena "two": a
+    // private line of bot 2 to ident 1 is for that Bob, and so is its warp.
+    EXPECT_EQ(play("handshake\nenter Ann\nenter Bob\ndrain\n"
+                   "handle 2 two\nhandshake\nenter Bob\nenter Cid\ndrain\nBob !list\n"
+                   "expect console \"list Bob Cid\"\nBob !do *warpto 10 20\n"
+                   "expect private Bob \"*warpto 10 20\"\nexpect position Bob 10 20\n"
+                   "expect players 2\n"
+                   "handle 1\nexpect nothing more\nexpect position Ann 512 512\n"
+                   "expect position Bob 512 512\nexpect players 2\n"
+                   "handle 2 TWO\nexpect console \"moved Bob ship 8 freq 0 tile 10,20\"\n"
+                   "expect nothing more"),
+              std::nullopt);
+    EXPECT_NE(transcript.str().find("  <- [2] private \"Bob\" \"*warpto 10 20\"\n"),
+              std::string::npos);
+    EXPECT_THROW(play("leave Ann"), ScriptError);
+    // A bot stays in the arena of its first event; an unused one may move.
+    EXPECT_THROW(play("handle 1 two"), ScriptError);
+    EXPECT_EQ(play("handle 3\nhandle 3 two\nhandshake\nexpect players 2"), std::nullopt);
+    EXPECT_EQ(play("handle 4\nhandshake\nexpect players 2\nshow Ann"), std::nullopt);
+}
+
+TEST_F(HostSession, LinesOfAnotherBotWaitInItsQueue) {
+    std::ostringstream recorded;
+    std::ostringstream errors;
+    ScriptRunner runner(session, nullptr, errors, &recorded);
+    std::istringstream script("handle 2\nhandshake\nhandle 1\nhandshake\nenter Bob\n"
+                              "Bob !as 2 for two\nBob !as 7 stray\n");
+    EXPECT_EQ(runner.runScript(script, "t.scn"), Passed);
+    EXPECT_NE(recorded.str().find("Bob !as 2 for two\nhandle 2\nexpect console \"for two\"\n"
+                                  "handle 1\nBob !as 7 stray\nexpect console \"stray\"\n"),
+              std::string::npos)
+        << recorded.str();
+    // A line for no bot of the session stays with the bot that was talking.
+    EXPECT_EQ(pendingTexts().back(), "stray");
+    session.setRecording(false);
+    EXPECT_EQ(play("handle 2\nskip 1\nexpect console \"for two\"\nexpect nothing more"),
+              std::nullopt);
+}
