@@ -48,10 +48,12 @@ std::string expectationFor(const Received& r) {
 }
 
 bool matches(const LineExpectation& want, const Received& got) {
+    bool text =
+        want.contains ? got.text.find(want.text) != std::string::npos : got.text == want.text;
     if (want.kind == LineKind::Console) {
-        return got.code == Echo && got.text == want.text;
+        return got.code == Echo && text;
     }
-    if (got.code != Say || got.sound != want.sound || got.text != want.text) {
+    if (got.code != Say || got.sound != want.sound || !text) {
         return false;
     }
     switch (want.kind) {
@@ -70,16 +72,16 @@ bool matches(const LineExpectation& want, const Received& got) {
 }
 
 std::string describeExpected(const LineExpectation& want) {
+    std::string text = (want.contains ? "contains " : "") + quoteText(want.text);
     switch (want.kind) {
     case LineKind::Console:
-        return "console " + quoteText(want.text);
+        return "console " + text;
     case LineKind::Public:
-        return "public " + soundPart(want.sound) + quoteText(want.text);
+        return "public " + soundPart(want.sound) + text;
     case LineKind::Arena:
-        return "arena " + soundPart(want.sound) + quoteText(want.text);
+        return "arena " + soundPart(want.sound) + text;
     case LineKind::Private:
-        return "private " + quoteText(want.target) + " " + soundPart(want.sound) +
-               quoteText(want.text);
+        return "private " + quoteText(want.target) + " " + soundPart(want.sound) + text;
     }
     return {};
 }

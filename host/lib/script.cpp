@@ -44,8 +44,25 @@ private:
         }
     }
     Action expect();
-    Action expectLine(LineKind kind);
+    // The line expectation whose kind word is at t_[at]; `later` for "skip to".
+    Action expectLine(std::size_t at, bool later);
 };
+
+std::optional<LineKind> lineKind(std::string_view word) {
+    if (word == "console") {
+        return LineKind::Console;
+    }
+    if (word == "public") {
+        return LineKind::Public;
+    }
+    if (word == "private") {
+        return LineKind::Private;
+    }
+    if (word == "arena") {
+        return LineKind::Arena;
+    }
+    return std::nullopt;
+}
 
 Action Parser::parse() {
     Action a;
@@ -263,6 +280,9 @@ Action Parser::parse() {
         a.kind = ActionKind::Help;
     } else if (word_ == "quit" || word_ == "exit") {
         a.kind = ActionKind::Quit;
+    } else if (word_ == "skip" && t_.size() >= 2 && !t_[1].startsQuoted &&
+               lowerAscii(t_[1].text) == "to") {
+        return expectLine(2, true);
     } else if (word_ == "skip") {
         count(0, 1, "skip [N]");
         a.kind = ActionKind::Skip;
@@ -279,28 +299,41 @@ Action Parser::parse() {
     return a;
 }
 
-Action Parser::expectLine(LineKind kind) {
+Action Parser::expectLine(std::size_t at, bool later) {
+    std::string word = at < t_.size() ? lowerAscii(t_[at].text) : "";
+    std::optional<LineKind> kind = lineKind(word);
+    std::string form = later ? "skip to " : "expect ";
+    if (!kind) {
+        usage(form + "console|public|private NAME|arena [sound N] [contains] \"TEXT\"");
+    }
+    form += word + (kind == LineKind::Private ? " NAME" : "") +
+            (kind == LineKind::Console ? "" : " [sound N]") + " [contains] \"TEXT\"";
     Action a;
     a.kind = ActionKind::ExpectLine;
-    a.line.kind = kind;
-    std::size_t at = 2;
-    std::string form = "expect " + word_ + (kind == LineKind::Private ? " NAME" : "") +
-                       (kind == LineKind::Console ? "" : " [sound N]") + " \"TEXT\"";
+    a.line.kind = *kind;
+    a.line.later = later;
+    ++at;
     if (kind == LineKind::Private) {
-        if (t_.size() < 4) {
+        if (at >= t_.size()) {
             usage(form);
         }
-        a.line.target = playerName(t_[2]);
-        at = 3;
+        a.line.target = playerName(t_[at]);
+        ++at;
     }
-    if (kind != LineKind::Console && at < t_.size() && lowerAscii(t_[at].text) == "sound" &&
-        !t_[at].startsQuoted) {
+    auto wordAt = [&](std::size_t i, std::string_view w) {
+        return i < t_.size() && !t_[i].startsQuoted && lowerAscii(t_[i].text) == w;
+    };
+    if (kind != LineKind::Console && wordAt(at, "sound")) {
         if (at + 1 >= t_.size()) {
             usage(form);
         }
         a.line.sound = static_cast<std::uint32_t>(
             parseNumber(t_[at + 1], 0, std::numeric_limits<std::uint32_t>::max(), "sound"));
         at += 2;
+    }
+    if (wordAt(at, "contains")) {
+        a.line.contains = true;
+        ++at;
     }
     if (t_.size() != at + 1) {
         usage(form);
@@ -315,18 +348,8 @@ Action Parser::expect() {
               "bounty|points|prizes|gold|lock|timer|objects|file|players|jackpot ...");
     }
     std::string what = lowerAscii(t_[1].text);
-    word_ = what;
-    if (what == "console") {
-        return expectLine(LineKind::Console);
-    }
-    if (what == "public") {
-        return expectLine(LineKind::Public);
-    }
-    if (what == "private") {
-        return expectLine(LineKind::Private);
-    }
-    if (what == "arena") {
-        return expectLine(LineKind::Arena);
+    if (lineKind(what)) {
+        return expectLine(1, false);
     }
     Action a;
     if (what == "nothing") {

@@ -78,6 +78,8 @@ struct LineExpectation {
     std::string target; // player name, for private lines
     std::uint32_t sound = 0;
     std::string text;
+    bool contains = false; // the text is a part of the line's text, not all of it
+    bool later = false;    // "skip to": the first matching line among the unchecked ones
 };
 
 enum class StateKind {

@@ -65,6 +65,20 @@ void Session::show(const std::string& name) {
 
 std::optional<std::string> Session::checkLine(const LineExpectation& want) {
     std::deque<Received>& pending = bot_->pending;
+    if (want.later) {
+        // Up to and including the first line that matches; all of them when
+        // none does.
+        std::deque<Received> passed;
+        while (!pending.empty()) {
+            passed.push_back(std::move(pending.front()));
+            pending.pop_front();
+            if (matches(want, passed.back())) {
+                return std::nullopt;
+            }
+        }
+        return "expected: a line " + describeExpected(want) + "\n  received: none among " +
+               linesText(passed, "unchecked");
+    }
     if (pending.empty()) {
         return "expected: " + describeExpected(want) + "\n  received: nothing (no line is left)";
     }

@@ -93,6 +93,14 @@ TEST(Script, NumbersVersionsAndExpectations) {
     EXPECT_EQ(handle.numbers.at(0), 2);
     EXPECT_EQ(handle.name, "two b");
     EXPECT_EQ(parse("handle 2").name, "");
+    EXPECT_FALSE(parse("expect console \"x\"").line.contains);
+    EXPECT_TRUE(parse("expect console contains \"gold.lock\"").line.contains);
+    Action later = parse("skip to private Bob sound 3 contains \"x\"");
+    EXPECT_EQ(later.kind, ActionKind::ExpectLine);
+    EXPECT_TRUE(later.line.later && later.line.contains);
+    EXPECT_EQ(later.line.target, "Bob");
+    EXPECT_EQ(later.line.sound, 3u);
+    EXPECT_EQ(parse("skip 2").kind, ActionKind::Skip);
 }
 
 TEST(Script, BadLinesSayWhatIsWrong) {
@@ -109,4 +117,5 @@ TEST(Script, BadLinesSayWhatIsWrong) {
     EXPECT_NE(errorOf("raw 10 0").find("carries host records"), std::string::npos);
     EXPECT_NE(errorOf("expect colour Bob").find("unknown expectation"), std::string::npos);
     EXPECT_NE(errorOf("handle 2 \"\"").find("arena name"), std::string::npos);
+    EXPECT_NE(errorOf("skip to nothing").find("usage: skip to console"), std::string::npos);
 }

@@ -273,3 +273,18 @@ TEST_F(HostSession, LinesOfAnotherBotWaitInItsQueue) {
     EXPECT_EQ(play("handle 2\nskip 1\nexpect console \"for two\"\nexpect nothing more"),
               std::nullopt);
 }
+
+TEST_F(HostSession, PartOfALineAndALaterLine) {
+    EXPECT_EQ(play("handshake\nenter Bob\nBob !tell one two three\n"
+                   "expect console contains \"connected 39\"\n"
+                   "skip to private Bob contains \"two\"\nexpect nothing more"),
+              std::nullopt);
+    auto part = play("Bob !tell one\nexpect private Bob contains \"two\"");
+    ASSERT_TRUE(part.has_value());
+    EXPECT_NE(part->find("expected: private \"Bob\" contains \"two\""), std::string::npos);
+    auto later = play("Bob !tell one\nBob !tell three\nskip to private Bob \"two\"");
+    ASSERT_TRUE(later.has_value());
+    EXPECT_NE(later->find("none among 2 unchecked lines\n    private \"Bob\" \"one\"\n"),
+              std::string::npos);
+    EXPECT_EQ(play("expect nothing more"), std::nullopt);
+}
