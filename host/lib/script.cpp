@@ -291,6 +291,11 @@ Action Parser::parse() {
         count(0, 0, "drain");
         a.kind = ActionKind::Skip;
         a.numbers = {-1};
+    } else if (word_ == "wait-for") {
+        count(1, 2, "wait-for FILE [SECONDS]");
+        a.kind = ActionKind::WaitForFile;
+        a.name = t_[1].text;
+        a.numbers = {t_.size() == 3 ? parseNumber(t_[2], 0, 3600, "seconds") : 30};
     } else if (word_ == "expect") {
         return expect();
     } else {

@@ -54,6 +54,7 @@ enum class ActionKind {
     ExpectNothingMore,
     Skip,
     ExpectState,
+    WaitForFile,
 };
 
 // Record fields a scenario may give a player; unset ones keep their value.

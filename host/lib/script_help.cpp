@@ -43,6 +43,8 @@ const std::vector<std::string>& actionSummaries() {
         "  gold NAME AMOUNT             set NAME's record in gold.dat (appended when missing)",
         "  env NAME [VALUE]             set (or without a value remove) an environment variable",
         "                               of the host process, e.g. env QUORVEL_RANDOM_SEED 9",
+        "  wait-for NAME [SECONDS]      wait until the file is there (another process writes it);",
+        "                               fails after SECONDS (default 30)",
         "Expectations (lines the current bot sent, oldest first since the last check;",
         "contains: TEXT is a part of the line):",
         "  expect console [contains] \"TEXT\"",

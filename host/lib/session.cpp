@@ -504,6 +504,8 @@ std::optional<std::string> Session::run(const Action& a) {
     }
     case ActionKind::ExpectState:
         return checkState(a);
+    case ActionKind::WaitForFile:
+        return waitForFile(a.name, a.numbers.at(0));
     }
     return std::nullopt;
 }

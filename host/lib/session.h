@@ -119,6 +119,7 @@ private:
     std::optional<std::string> checkLine(const LineExpectation& want);
     std::optional<std::string> checkNothingMore();
     std::optional<std::string> checkState(const Action& a);
+    std::optional<std::string> waitForFile(const std::string& name, std::int64_t seconds);
 };
 
 } // namespace quorvel::host

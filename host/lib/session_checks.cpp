@@ -1,11 +1,14 @@
 // The session's checks: the lines the module sent and the state of the
-// arena and of the working directory; and the arena shown on request.
+// arena and of the working directory; the wait for a file that another
+// process writes; and the arena shown on request.
 #include "lib/gold_file.h"
 #include "lib/session.h"
 #include "lib/text.h"
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace quorvel::host {
 
@@ -98,6 +101,23 @@ std::optional<std::string> Session::checkNothingMore() {
     std::string report = "expected: nothing more\n  received: " + linesText(pending, "unchecked");
     pending.clear();
     return report;
+}
+
+// Another process may be writing the file; only its being there counts.
+std::optional<std::string> Session::waitForFile(const std::string& name, std::int64_t seconds) {
+    std::filesystem::path path = fileIn(name);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    std::error_code ec;
+    while (!std::filesystem::exists(path, ec)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            std::string within = std::to_string(seconds) + " s";
+            return "expected: file " + name + " in the working directory within " + within +
+                   "\n  found:    no file " + name + " after " + within;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    say("   " + name + " is there");
+    return std::nullopt;
 }
 
 std::optional<std::string> Session::checkState(const Action& a) {

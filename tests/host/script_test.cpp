@@ -93,6 +93,8 @@ TEST(Script, NumbersVersionsAndExpectations) {
     EXPECT_EQ(handle.numbers.at(0), 2);
     EXPECT_EQ(handle.name, "two b");
     EXPECT_EQ(parse("handle 2").name, "");
+    EXPECT_EQ(parse("wait-for a-ready").numbers.at(0), 30);
+    EXPECT_EQ(parse("wait-for a-ready 5").name, "a-ready");
     EXPECT_FALSE(parse("expect console \"x\"").line.contains);
     EXPECT_TRUE(parse("expect console contains \"gold.lock\"").line.contains);
     Action later = parse("skip to private Bob sound 3 contains \"x\"");
@@ -118,4 +120,5 @@ TEST(Script, BadLinesSayWhatIsWrong) {
     EXPECT_NE(errorOf("expect colour Bob").find("unknown expectation"), std::string::npos);
     EXPECT_NE(errorOf("handle 2 \"\"").find("arena name"), std::string::npos);
     EXPECT_NE(errorOf("skip to nothing").find("usage: skip to console"), std::string::npos);
+    EXPECT_NE(errorOf("wait-for x 3601").find("out of range"), std::string::npos);
 }

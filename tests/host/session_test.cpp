@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace quorvel;
 using namespace quorvel::host;
@@ -287,4 +289,20 @@ TEST_F(HostSession, PartOfALineAndALaterLine) {
     EXPECT_NE(later->find("none among 2 unchecked lines\n    private \"Bob\" \"one\"\n"),
               std::string::npos);
     EXPECT_EQ(play("expect nothing more"), std::nullopt);
+}
+
+TEST_F(HostSession, WaitForAFileAnotherProcessWrites) {
+    EXPECT_EQ(play("file ready \"\"\nwait-for ready 0"), std::nullopt);
+    std::thread writer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::ofstream(dir / "late") << "x";
+    });
+    EXPECT_EQ(play("wait-for late 20"), std::nullopt);
+    writer.join();
+    auto start = std::chrono::steady_clock::now();
+    auto missing = play("wait-for never 1");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_NE(missing->find("no file never after 1 s"), std::string::npos);
+    EXPECT_THROW(play("wait-for ../never"), ScriptError);
 }
