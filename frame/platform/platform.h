@@ -88,8 +88,14 @@ FileResult replaceFile(const std::string& path, std::string_view bytes);
 // Renames `from` to `to`, replacing `to` when it exists.
 FileResult renameFile(const std::string& from, const std::string& to);
 
-// The name of the temporary file replaceFile writes beside `path`.
+// The name of the temporary file replaceFile writes beside `path`: the same
+// for every call of one process, and never the same for two processes, so
+// that two hosts saving into one folder (on one machine, or on several
+// sharing it) cannot write into each other's temporary file.
 std::string temporaryNameFor(const std::string& path);
+
+// The id the operating system gives this process.
+std::uint64_t processId();
 
 // The line end of a text file written on this platform.
 std::string_view textLineEnd();

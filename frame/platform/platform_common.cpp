@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace quorvel::platform {
@@ -36,6 +38,21 @@ std::size_t lengthOf(std::FILE* file) {
     }
     std::rewind(file);
     return length;
+}
+
+// A word of this process's own, drawn once: process ids repeat between
+// machines sharing a folder, and between containers on one machine.
+std::uint32_t processToken() {
+    static const std::uint32_t token = [] {
+        try {
+            std::random_device device;
+            return static_cast<std::uint32_t>(device());
+        } catch (const std::exception&) {
+            const auto now = static_cast<std::uint64_t>(wallClockNanoseconds());
+            return static_cast<std::uint32_t>(now ^ (now >> 32));
+        }
+    }();
+    return token;
 }
 
 } // namespace
@@ -107,7 +124,9 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 }
 
 std::string temporaryNameFor(const std::string& path) {
-    return path + ".saving";
+    char token[16];
+    std::snprintf(token, sizeof token, "%08x", static_cast<unsigned>(processToken()));
+    return path + ".saving." + std::to_string(processId()) + "-" + token;
 }
 
 } // namespace quorvel::platform

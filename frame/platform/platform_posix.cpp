@@ -140,6 +140,10 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
     return {};
 }
 
+std::uint64_t processId() {
+    return static_cast<std::uint64_t>(::getpid());
+}
+
 std::optional<FileStamp> fileStamp(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {

@@ -121,6 +121,10 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
     return {};
 }
 
+std::uint64_t processId() {
+    return GetCurrentProcessId();
+}
+
 namespace {
 
 // A FILETIME counts 100 ns from 1601-01-01.

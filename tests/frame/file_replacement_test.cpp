@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quorvel::testing {
 namespace {
@@ -14,6 +18,53 @@ mode_t permissionsOf(const std::string& path) {
     EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
     return status.st_mode & 07777;
 }
+
+// Another process: it runs `body`, tells the parent what that answered on a
+// pipe, and then waits to be killed.
+class OtherProcess {
+public:
+    explicit OtherProcess(const std::function<std::string()>& body) {
+        int ends[2];
+        if (::pipe(ends) != 0) {
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ends[0]);
+            const std::string said = body() + "\n";
+            if (::write(ends[1], said.data(), said.size()) < 0) {
+                ::_exit(1);
+            }
+            for (;;) {
+                ::pause();
+            }
+        }
+        ::close(ends[1]);
+        char c = 0;
+        while (pid_ > 0 && ::read(ends[0], &c, 1) == 1 && c != '\n') {
+            said_ += c;
+        }
+        ::close(ends[0]);
+    }
+    ~OtherProcess() { kill(); }
+    OtherProcess(const OtherProcess&) = delete;
+    OtherProcess& operator=(const OtherProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    const std::string& said() const { return said_; }
+    // SIGKILL: the process gets no chance to tidy up after itself.
+    void kill() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::string said_;
+};
 
 TEST(FileReplacement, AReplacedFileKeepsItsPermissionsEvenPastAStaleTemporaryFile) {
     TestArena arena;
@@ -31,6 +82,23 @@ TEST(FileReplacement, AReplacedFileKeepsItsPermissionsEvenPastAStaleTemporaryFil
     ASSERT_EQ(::chmod("gold.dat", 0640), 0);
     ASSERT_TRUE(platform::replaceFile("gold.dat", "newer"));
     EXPECT_EQ(permissionsOf("gold.dat"), 0640u);
+}
+
+TEST(FileReplacement, EveryProcessSavesThroughATemporaryFileOfItsOwn) {
+    TestArena arena;
+    const std::string mine = platform::temporaryNameFor("gold.dat");
+    EXPECT_EQ(platform::temporaryNameFor("gold.dat"), mine);
+    EXPECT_EQ(mine.rfind("gold.dat.", 0), 0u) << mine;
+    OtherProcess other([] { return platform::temporaryNameFor("gold.dat"); });
+    ASSERT_GT(other.pid(), 0);
+    EXPECT_EQ(other.said().rfind("gold.dat.", 0), 0u) << other.said();
+    EXPECT_NE(other.said(), mine);
+
+    // The other host's save in progress is not this one's to touch.
+    arena.writeFile(other.said(), "theirs, half written");
+    ASSERT_TRUE(platform::replaceFile("gold.dat", "mine"));
+    EXPECT_EQ(arena.readFile(other.said()), "theirs, half written");
+    EXPECT_EQ(arena.readFile("gold.dat"), "mine");
 }
 
 } // namespace

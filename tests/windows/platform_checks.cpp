@@ -80,6 +80,16 @@ void replacingFiles() {
     }
 }
 
+void temporaryNames() {
+    const std::string path = here("gold.dat");
+    const std::string temporary = platform::temporaryNameFor(path);
+    check(temporary == platform::temporaryNameFor(path),
+          "one process always saves through the same temporary file");
+    check(temporary.rfind(path + ".saving.", 0) == 0 &&
+              temporary.find(std::to_string(platform::processId())) != std::string::npos,
+          "the temporary file is named after the file and the process: " + temporary);
+}
+
 void renamingOverAnOlderFile() {
     const std::string from = here("log");
     const std::string to = here("log.1");
@@ -146,6 +156,7 @@ int main() {
 
     relativeNamesMeetTheWorkingDirectory();
     replacingFiles();
+    temporaryNames();
     renamingOverAnOlderFile();
     sharedJournal();
     stampsAndClocks();
