@@ -83,6 +83,9 @@ std::int64_t wallClockNanoseconds();
 // the old file or the new one, never a mix: the bytes go to a temporary file
 // beside it, which is flushed to disk and then renamed over `path`. On any
 // failure the temporary file is removed and `path` is left as it was.
+// When `path` is a symbolic link, the file at the end of its links is the one
+// replaced (and created, when the link names a file not there yet): the link
+// stays a link, and the temporary file goes beside that file.
 FileResult replaceFile(const std::string& path, std::string_view bytes);
 
 // Renames `from` to `to`, replacing `to` when it exists.

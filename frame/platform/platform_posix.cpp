@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +50,46 @@ bool writeAll(int fd, std::string_view bytes, const std::string& path, std::stri
         return false;
     }
     return true;
+}
+
+// Links followed before giving up, as many as the kernel follows.
+constexpr int maxLinksFollowed = 40;
+
+// The file a save of `path` replaces: `path` itself, or, when it is a
+// symbolic link, the file at the end of its links, which need not exist yet.
+// Nothing (with errno set) when the links go round in a circle.
+std::optional<std::string> fileBehindLinks(const std::string& path) {
+    std::string current = path;
+    for (int followed = 0; followed <= maxLinksFollowed; ++followed) {
+        struct stat status {};
+        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return current;
+        }
+        // The link's size is its target's length, except where it is 0.
+        std::string target(static_cast<std::size_t>(status.st_size) + 1, '\0');
+        for (;;) {
+            const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+            if (n < 0) {
+                // Changed under us: the save goes to what the name is now.
+                return current;
+            }
+            if (static_cast<std::size_t>(n) < target.size()) {
+                target.resize(static_cast<std::size_t>(n));
+                break;
+            }
+            target.resize(target.size() * 2);
+        }
+        // A relative target is read from the link's own folder.
+        if (!target.empty() && target.front() != '/') {
+            const std::size_t slash = current.rfind('/');
+            if (slash != std::string::npos) {
+                target.insert(0, current, 0, slash + 1);
+            }
+        }
+        current = std::move(target);
+    }
+    errno = ELOOP;
+    return std::nullopt;
 }
 
 void syncDirectoryOf(const std::string& path) {
@@ -96,17 +137,28 @@ std::uint32_t tickCount() {
 }
 
 FileResult replaceFile(const std::string& path, std::string_view bytes) {
-    const std::string temporary = temporaryNameFor(path);
+    // Renamed over, a link would become a plain file and the file it points
+    // to (kept elsewhere by the operator, say) would stop being saved.
+    const std::optional<std::string> behind = fileBehindLinks(path);
+    if (!behind) {
+        return {false, describeErrno("cannot follow the links of", path)};
+    }
+    const std::string& target = *behind;
+    const std::string temporary = temporaryNameFor(target);
     // The new file keeps the old one's permissions: an operator who made
     // gold.dat readable to the host's user alone keeps it so.
     ::mode_t mode = 0644;
     bool replacing = false;
-    if (struct stat old{}; ::stat(path.c_str(), &old) == 0) {
+    if (struct stat old{}; ::stat(target.c_str(), &old) == 0) {
         mode = old.st_mode & 07777;
         replacing = true;
     }
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
+        if (target != path) {
+            return {false, describeErrno("cannot create", temporary + " beside " + target +
+                                                              ", the file " + path + " links to")};
+        }
         return {false, describeErrno("cannot create", temporary)};
     }
     // A stale temporary file left by a crash keeps its own mode through
@@ -131,12 +183,12 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
         ::unlink(temporary.c_str());
         return {false, error};
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = describeErrno("cannot rename over", path);
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = describeErrno("cannot rename over", target);
         ::unlink(temporary.c_str());
         return {false, error};
     }
-    syncDirectoryOf(path);
+    syncDirectoryOf(target);
     return {};
 }
 

@@ -25,6 +25,73 @@ std::string describeLastError(const char* what, const std::string& path) {
     return text;
 }
 
+// A path as GetFinalPathNameByHandle gives it, without the prefix that
+// lifts the length limit: \\?\C:\dir\file is C:\dir\file, and
+// \\?\UNC\server\share\file is \\server\share\file.
+std::string withoutLongPrefix(std::string_view path) {
+    if (path.starts_with("\\\\?\\UNC\\")) {
+        return "\\" + std::string(path.substr(7));
+    }
+    if (path.starts_with("\\\\?\\")) {
+        path.remove_prefix(4);
+    }
+    return std::string(path);
+}
+
+// The file a save of `path` replaces: `path` itself, or, when it is a
+// symbolic link, the file at the end of its links. A link naming a file not
+// there yet gets it made (empty) here, and `made` is set so that a failed
+// save can take it away again.
+FileResult fileBehindLinks(const std::string& path, std::string& target, bool& made) {
+    target = path;
+    made = false;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return {};
+    }
+    // Opening follows the links to their end.
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = CreateFileA(path.c_str(), 0, sharing, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        file = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, sharing, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return {false, describeLastError("cannot create the file behind the link", path)};
+        }
+        made = true;
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        return {false, describeLastError("cannot follow the link", path)};
+    }
+    std::string name(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetFinalPathNameByHandleA(file, name.data(), static_cast<DWORD>(name.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            FileResult failed{false, describeLastError("cannot follow the link", path)};
+            if (made) {
+                // Deleted by its handle: deleting by name would take the link.
+                FILE_DISPOSITION_INFO gone{};
+                gone.DeleteFile = TRUE;
+                SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
+                made = false;
+            }
+            CloseHandle(file);
+            return failed;
+        }
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        name.assign(length, '\0'); // the size it needs, its NUL included
+    }
+    CloseHandle(file);
+    target = withoutLongPrefix(name);
+    return {};
+}
+
 } // namespace
 
 std::string currentDirectory() {
@@ -71,11 +138,22 @@ std::uint32_t tickCount() {
 }
 
 FileResult replaceFile(const std::string& path, std::string_view bytes) {
-    const std::string temporary = temporaryNameFor(path);
+    // Renamed over, a link would become a plain file and the file it points
+    // to (kept elsewhere by the operator, say) would stop being saved.
+    std::string target;
+    bool made = false;
+    if (FileResult followed = fileBehindLinks(path, target, made); !followed) {
+        return followed;
+    }
+    const std::string temporary = temporaryNameFor(target);
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return {false, describeLastError("cannot create", temporary)};
+        FileResult failed{false, describeLastError("cannot create", temporary)};
+        if (made) {
+            DeleteFileA(target.c_str());
+        }
+        return failed;
     }
     std::size_t limit = bytes.size();
     bool faulty = faultsLeft > 0;
@@ -109,13 +187,16 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
         error = describeLastError("cannot close", temporary);
         ok = false;
     }
-    if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
+    if (ok && !MoveFileExA(temporary.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = describeLastError("cannot replace", path);
+        error = describeLastError("cannot replace", target);
         ok = false;
     }
     if (!ok) {
         DeleteFileA(temporary.c_str());
+        if (made) {
+            DeleteFileA(target.c_str());
+        }
         return {false, error};
     }
     return {};

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -99,6 +100,47 @@ TEST(FileReplacement, EveryProcessSavesThroughATemporaryFileOfItsOwn) {
     ASSERT_TRUE(platform::replaceFile("gold.dat", "mine"));
     EXPECT_EQ(arena.readFile(other.said()), "theirs, half written");
     EXPECT_EQ(arena.readFile("gold.dat"), "mine");
+}
+
+TEST(FileReplacement, ASaveThroughALinkReplacesTheFileAtItsEnd) {
+    TestArena arena;
+    namespace fs = std::filesystem;
+    fs::create_directory("kept");
+    arena.writeFile("kept/real.dat", "old");
+    ASSERT_EQ(::chmod("kept/real.dat", 0600), 0);
+    // gold.dat -> kept/hop -> real.dat, the second read from kept/.
+    fs::create_symlink("real.dat", "kept/hop");
+    fs::create_symlink("kept/hop", "gold.dat");
+
+    ASSERT_TRUE(platform::replaceFile("gold.dat", "new"));
+    EXPECT_TRUE(fs::is_symlink("gold.dat"));
+    EXPECT_TRUE(fs::is_symlink("kept/hop"));
+    EXPECT_EQ(arena.readFile("kept/real.dat"), "new");
+    EXPECT_EQ(permissionsOf("kept/real.dat"), 0600u);
+    const auto kept = std::distance(fs::directory_iterator("kept"), fs::directory_iterator());
+    EXPECT_EQ(kept, 2) << "a temporary file is left beside the file replaced";
+
+    // A link naming a file not there yet gets that file made.
+    fs::create_symlink("kept/new.dat", "inv.dat");
+    ASSERT_TRUE(platform::replaceFile("inv.dat", "made"));
+    EXPECT_TRUE(fs::is_symlink("inv.dat"));
+    EXPECT_EQ(arena.readFile("kept/new.dat"), "made");
+
+    // One naming a folder that is not there cannot be saved through, and
+    // says where it would have gone.
+    fs::create_symlink("gone/lost.dat", "lost.dat");
+    platform::FileResult refused = platform::replaceFile("lost.dat", "lost");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.error.find("gone/lost.dat"), std::string::npos) << refused.error;
+    EXPECT_TRUE(fs::is_symlink("lost.dat"));
+
+    // Nor can links going round in a circle.
+    fs::create_symlink("round.b", "round.a");
+    fs::create_symlink("round.a", "round.b");
+    refused = platform::replaceFile("round.a", "never");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.error.find("round.a"), std::string::npos) << refused.error;
+    EXPECT_TRUE(fs::is_symlink("round.a"));
 }
 
 } // namespace
