@@ -128,6 +128,35 @@ private:
     std::string path_;
 };
 
+// An exclusive lock on a lock file, held by this object until released or
+// destroyed; the operating system drops it when the process dies, however it
+// dies. Two FileLocks on one file conflict even within one process (on
+// systems without per-open-file locks, only between processes). The holder
+// writes its process id into the file for the operator.
+class FileLock {
+public:
+    FileLock() = default;
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Takes the lock without waiting, creating the file when missing; a lock
+    // this object holds already is released first. Fails with the reason in
+    // words, which says so when another holder has the lock.
+    FileResult acquire(const std::string& path);
+    void release();
+    bool held() const { return handle_ != invalidHandle; }
+
+private:
+    // What the holder writes into the file, and the reason a refusal gives
+    // with what it found there.
+    static std::string holderText();
+    static std::string refusal(const std::string& path, std::string_view fileText);
+
+    static constexpr std::intptr_t invalidHandle = -1;
+    std::intptr_t handle_ = invalidHandle;
+};
+
 // The current time in UTC, as 2026-12-08T05:57:12Z.
 std::string utcTimestamp();
 

@@ -129,4 +129,26 @@ std::string temporaryNameFor(const std::string& path) {
     return path + ".saving." + std::to_string(processId()) + "-" + token;
 }
 
+FileLock::~FileLock() {
+    release();
+}
+
+std::string FileLock::holderText() {
+    return std::to_string(processId()) + "\n";
+}
+
+std::string FileLock::refusal(const std::string& path, std::string_view fileText) {
+    std::string reason = "cannot lock " + path + ": it is held by ";
+    const std::string digits(fileText.substr(0, fileText.find_first_not_of("0123456789")));
+    const std::uint64_t holder = digits.empty() ? 0 : std::strtoull(digits.c_str(), nullptr, 10);
+    if (holder == 0) {
+        reason += "another process";
+    } else if (holder == processId()) {
+        reason += "another lock of this process";
+    } else {
+        reason += "another process (process id " + std::to_string(holder) + ")";
+    }
+    return reason;
+}
+
 } // namespace quorvel::platform

@@ -280,6 +280,60 @@ void AppendFile::close() {
     }
 }
 
+FileResult FileLock::acquire(const std::string& path) {
+    release();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return {false, describeErrno("cannot open", path)};
+    }
+    struct flock whole {}; // from the start, however long the file grows
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    int done = -1;
+#ifdef F_OFD_SETLK
+    // A lock of this open file, not of the process: a second FileLock of the
+    // same process conflicts with it, and closing some other descriptor of
+    // the file does not drop it. Kernels older than 3.15 refuse the command.
+    done = ::fcntl(fd, F_OFD_SETLK, &whole);
+    if (done != 0 && errno == EINVAL) {
+        done = ::fcntl(fd, F_SETLK, &whole);
+    }
+#else
+    done = ::fcntl(fd, F_SETLK, &whole);
+#endif
+    if (done != 0) {
+        std::string reason;
+        if (errno == EACCES || errno == EAGAIN) {
+            char text[32];
+            const ssize_t n = ::pread(fd, text, sizeof text, 0);
+            reason = refusal(path, std::string_view(text, n > 0 ? static_cast<std::size_t>(n) : 0));
+        } else {
+            reason = describeErrno("cannot lock", path);
+        }
+        ::close(fd);
+        return {false, reason};
+    }
+    // The holder's id is for the operator only: the lock holds without it.
+    const std::string holder = holderText();
+    if (::ftruncate(fd, 0) == 0) {
+        const ssize_t written = ::pwrite(fd, holder.data(), holder.size(), 0);
+        static_cast<void>(written);
+    }
+    handle_ = fd;
+    return {};
+}
+
+void FileLock::release() {
+    if (held()) {
+        // Emptied while still held, so the file never names a process that
+        // has let go of it cleanly.
+        const int emptied = ::ftruncate(static_cast<int>(handle_), 0);
+        static_cast<void>(emptied);
+        ::close(static_cast<int>(handle_));
+        handle_ = invalidHandle;
+    }
+}
+
 std::string utcTimestamp() {
     std::time_t now = std::time(nullptr);
     std::tm parts{};

@@ -301,6 +301,67 @@ void AppendFile::close() {
     }
 }
 
+namespace {
+
+// The byte locked: far past any lock file's end, where a lock keeps no one
+// from reading the holder's id at the start (Windows locks are mandatory).
+OVERLAPPED lockedByte() {
+    OVERLAPPED where{};
+    where.OffsetHigh = 0x7FFFFFFF;
+    return where;
+}
+
+} // namespace
+
+FileResult FileLock::acquire(const std::string& path) {
+    release();
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {false, describeLastError("cannot open", path)};
+    }
+    OVERLAPPED where = lockedByte();
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) {
+        std::string reason;
+        if (GetLastError() == ERROR_LOCK_VIOLATION) {
+            char text[32];
+            DWORD n = 0;
+            if (!ReadFile(file, text, sizeof text, &n, nullptr)) {
+                n = 0;
+            }
+            reason = refusal(path, std::string_view(text, n));
+        } else {
+            reason = describeLastError("cannot lock", path);
+        }
+        CloseHandle(file);
+        return {false, reason};
+    }
+    // The holder's id is for the operator only: the lock holds without it.
+    const std::string holder = holderText();
+    DWORD written = 0;
+    if (SetEndOfFile(file)) {
+        WriteFile(file, holder.data(), static_cast<DWORD>(holder.size()), &written, nullptr);
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    return {};
+}
+
+void FileLock::release() {
+    if (held()) {
+        HANDLE file = reinterpret_cast<HANDLE>(handle_);
+        // Emptied while still held, so the file never names a process that
+        // has let go of it cleanly. Unlocked before the handle closes: the
+        // system drops the lock of a closed handle only when it gets to it.
+        SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        OVERLAPPED where = lockedByte();
+        UnlockFileEx(file, 0, 1, 0, &where);
+        CloseHandle(file);
+        handle_ = invalidHandle;
+    }
+}
+
 std::string utcTimestamp() {
     std::time_t now = std::time(nullptr);
     std::tm parts{};

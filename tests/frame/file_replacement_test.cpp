@@ -1,4 +1,5 @@
-// The crash-safe save routine as the operating system sees it.
+// The crash-safe save routine and the folder lock as the operating system
+// sees them.
 #include "frame/platform/platform.h"
 #include "support/test_arena.h"
 
@@ -141,6 +142,50 @@ TEST(FileReplacement, ASaveThroughALinkReplacesTheFileAtItsEnd) {
     EXPECT_FALSE(refused.ok);
     EXPECT_NE(refused.error.find("round.a"), std::string::npos) << refused.error;
     EXPECT_TRUE(fs::is_symlink("round.a"));
+}
+
+TEST(FileReplacement, AFolderLockHasOneHolderAtATime) {
+    TestArena arena;
+    platform::FileLock first;
+    platform::FileLock second;
+    ASSERT_TRUE(first.acquire("quorvel.lock"));
+    EXPECT_TRUE(first.held());
+    EXPECT_EQ(arena.readFile("quorvel.lock"), std::to_string(::getpid()) + "\n");
+    platform::FileResult refused = second.acquire("quorvel.lock");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(second.held());
+    EXPECT_NE(refused.error.find("it is held by another lock of this process"), std::string::npos)
+        << refused.error;
+    first.release();
+    EXPECT_FALSE(first.held());
+    EXPECT_EQ(arena.readFile("quorvel.lock"), "");
+    EXPECT_TRUE(second.acquire("quorvel.lock"));
+    second.release();
+
+    // Another process holds it until the system takes it back from the dead.
+    OtherProcess holder([] {
+        auto* lock = new platform::FileLock; // held until the process dies
+        platform::FileResult taken = lock->acquire("quorvel.lock");
+        return taken ? std::string("taken") : taken.error;
+    });
+    ASSERT_GT(holder.pid(), 0);
+    ASSERT_EQ(holder.said(), "taken");
+    refused = first.acquire("quorvel.lock");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.error.find("it is held by another process (process id " +
+                                 std::to_string(holder.pid()) + ")"),
+              std::string::npos)
+        << refused.error;
+    holder.kill();
+    platform::FileResult taken = first.acquire("quorvel.lock");
+    EXPECT_TRUE(taken.ok) << taken.error;
+
+    // A lock that cannot be made at all says why, and not that it is held.
+    refused = second.acquire("no-folder/quorvel.lock");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.error.find("no-folder/quorvel.lock: No such file or directory"),
+              std::string::npos)
+        << refused.error;
 }
 
 } // namespace

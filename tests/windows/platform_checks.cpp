@@ -1,7 +1,7 @@
 // Checks of the platform layer's file handling that differ most between
 // Windows and POSIX: crash-safe replacement (through a link too), renames
-// over an existing file, the journal's shared append file, file stamps and
-// the tick count. Built
+// over an existing file, the journal's shared append file, the folder lock,
+// file stamps and the tick count. Built
 // for Linux (a ctest) and for Windows (run under Wine by
 // scripts/check-windows). Prints one line per failed check; exits 1 when
 // any failed.
@@ -132,6 +132,25 @@ void savingThroughALink() {
     check(contentOf(target) == "new", "a save through a link replaces the file it points to");
 }
 
+void lockingAFolder() {
+    const std::string path = here("quorvel.lock");
+    platform::FileLock first;
+    platform::FileLock second;
+    platform::FileResult taken = first.acquire(path);
+    check(taken.ok && first.held(), "a free lock is taken: " + taken.error);
+    check(contentOf(path) == std::to_string(platform::processId()) + "\n",
+          "the lock file names its holder and can be read while held: " + contentOf(path));
+    platform::FileResult refused = second.acquire(path);
+    check(!refused.ok && !second.held(), "a held lock is refused to a second holder");
+    check(refused.error.find("it is held by") != std::string::npos,
+          "a refused lock says it is held: " + refused.error);
+    first.release();
+    taken = second.acquire(path);
+    check(taken.ok, "a released lock is taken again: " + taken.error);
+    second.release();
+    check(contentOf(path).empty(), "a released lock file names no holder");
+}
+
 void renamingOverAnOlderFile() {
     const std::string from = here("log");
     const std::string to = here("log.1");
@@ -201,6 +220,7 @@ int main() {
     temporaryNames();
     savingThroughALink();
     renamingOverAnOlderFile();
+    lockingAFolder();
     sharedJournal();
     stampsAndClocks();
 
