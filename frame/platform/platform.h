@@ -65,6 +65,20 @@ ReadResult readFileInto(const std::string& path, const std::function<char*(std::
 // half).
 std::optional<std::string> readWholeFile(const std::string& path);
 
+// Reads the file in chunks of `chunkBytes` and calls `onLine` for each line
+// without its line end ('\n'; a '\r' before it stays in the text); `ended`
+// is false only for a last line that has no line end. A line longer than
+// `maxLineBytes` is not delivered whole: it is passed as one call with
+// `tooLong` true and an empty text, once its end (or the file's) is reached.
+// Memory stays within chunkBytes + maxLineBytes, whatever the file's size.
+// Returns read, missing (no such file) or failed (it exists but cannot be
+// opened or read: permissions, an I/O error, a folder) with the reason in
+// ReadResult::error; ReadResult::bytes stays empty. The lines before a read
+// error have been delivered by then, a cut-short last one has not.
+ReadResult
+forEachLine(const std::string& path, std::size_t chunkBytes, std::size_t maxLineBytes,
+            const std::function<void(std::string_view line, bool ended, bool tooLong)>& onLine);
+
 // What tells one version of a file from the next without reading it.
 struct FileStamp {
     std::uint64_t size = 0;

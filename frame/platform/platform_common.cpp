@@ -1,12 +1,14 @@
 // The parts of the platform layer the standard library does alike everywhere.
 #include "frame/platform/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <system_error>
 
@@ -40,6 +42,30 @@ std::size_t lengthOf(std::FILE* file) {
     return length;
 }
 
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens the file for reading, or says why not: missing, or failed.
+OpenFile openForReading(const std::string& path, ReadResult& result) {
+    if (auto refused = notAFile(path)) {
+        result = *refused;
+        return nullptr;
+    }
+    errno = 0;
+    OpenFile file(std::fopen(path.c_str(), "rb"));
+    if (file == nullptr) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) {
+            result = {ReadStatus::missing, {}, {}};
+        } else {
+            result = failedRead("cannot open", path, error);
+        }
+    }
+    return file;
+}
+
 // A word of this process's own, drawn once: process ids repeat between
 // machines sharing a folder, and between containers on one machine.
 std::uint32_t processToken() {
@@ -68,30 +94,23 @@ std::optional<std::string> environmentValue(const char* name) {
 ReadResult readFileInto(const std::string& path, const std::function<char*(std::size_t)>& place,
                         std::size_t& size) {
     size = 0;
-    if (auto refused = notAFile(path)) {
-        return *refused;
-    }
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ReadResult refused;
+    OpenFile file = openForReading(path, refused);
     if (file == nullptr) {
-        const int error = errno;
-        if (error == ENOENT || error == ENOTDIR) {
-            return {ReadStatus::missing, {}, {}};
-        }
-        return failedRead("cannot open", path, error);
+        return refused;
     }
-    const std::size_t length = lengthOf(file);
+    const std::size_t length = lengthOf(file.get());
     char* into = place(length);
     while (size < length) {
-        const std::size_t n = std::fread(into + size, 1, length - size, file);
+        const std::size_t n = std::fread(into + size, 1, length - size, file.get());
         if (n == 0) {
             break;
         }
         size += n;
     }
-    const bool broken = std::ferror(file) != 0;
+    const bool broken = std::ferror(file.get()) != 0;
     const int error = errno;
-    std::fclose(file);
+    file.reset();
     if (broken) {
         return failedRead("cannot read", path, error == 0 ? EIO : error);
     }
@@ -121,6 +140,71 @@ std::optional<std::string> readWholeFile(const std::string& path) {
         return std::nullopt;
     }
     return std::move(result.bytes);
+}
+
+ReadResult
+forEachLine(const std::string& path, std::size_t chunkBytes, std::size_t maxLineBytes,
+            const std::function<void(std::string_view line, bool ended, bool tooLong)>& onLine) {
+    ReadResult result;
+    OpenFile file = openForReading(path, result);
+    if (file == nullptr) {
+        return result;
+    }
+    std::string chunk(std::max<std::size_t>(chunkBytes, 1), '\0');
+    // The start of a line the chunks so far have not ended; a line within
+    // one chunk is passed straight from it.
+    std::string pending;
+    // The line being read has passed maxLineBytes: the rest of it is skipped.
+    bool tooLong = false;
+    for (;;) {
+        errno = 0;
+        const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        if (n == 0) {
+            break;
+        }
+        std::string_view rest(chunk.data(), n);
+        for (std::size_t end = rest.find('\n'); end != std::string_view::npos;
+             end = rest.find('\n')) {
+            const std::string_view piece = rest.substr(0, end);
+            rest.remove_prefix(end + 1);
+            if (tooLong || pending.size() + piece.size() > maxLineBytes) {
+                onLine({}, true, true);
+            } else if (pending.empty()) {
+                onLine(piece, true, false);
+            } else {
+                pending += piece;
+                onLine(pending, true, false);
+            }
+            pending.clear();
+            tooLong = false;
+        }
+        if (tooLong) {
+            continue;
+        }
+        if (pending.size() + rest.size() > maxLineBytes) {
+            tooLong = true;
+            pending.clear();
+        } else if (!rest.empty()) {
+            // Grown by doubling, but never past the longest line allowed.
+            const std::size_t needed = pending.size() + rest.size();
+            if (needed > pending.capacity()) {
+                pending.reserve(std::min(maxLineBytes, std::max(needed, 2 * pending.capacity())));
+            }
+            pending += rest;
+        }
+    }
+    const bool broken = std::ferror(file.get()) != 0;
+    const int error = errno;
+    file.reset();
+    if (broken) {
+        return failedRead("cannot read", path, error == 0 ? EIO : error);
+    }
+    if (tooLong) {
+        onLine({}, false, true);
+    } else if (!pending.empty()) {
+        onLine(pending, false, false);
+    }
+    return result;
 }
 
 std::string temporaryNameFor(const std::string& path) {

@@ -1,5 +1,5 @@
-// The crash-safe save routine and the folder lock as the operating system
-// sees them.
+// The crash-safe save routine, the folder lock and the line reader as the
+// operating system sees them.
 #include "frame/platform/platform.h"
 #include "support/test_arena.h"
 
@@ -7,10 +7,12 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvel::testing {
 namespace {
@@ -67,6 +69,30 @@ private:
     pid_t pid_ = -1;
     std::string said_;
 };
+
+struct Line {
+    std::string text;
+    bool ended = true;
+    bool tooLong = false;
+    bool operator==(const Line&) const = default;
+};
+
+void PrintTo(const Line& line, std::ostream* out) {
+    *out << '"' << line.text << '"' << (line.ended ? "" : " unended")
+         << (line.tooLong ? " too long" : "");
+}
+
+std::vector<Line> linesOf(const std::string& path, std::size_t chunkBytes,
+                          std::size_t maxLineBytes) {
+    std::vector<Line> lines;
+    platform::ReadResult read = platform::forEachLine(
+        path, chunkBytes, maxLineBytes, [&](std::string_view text, bool ended, bool tooLong) {
+            lines.push_back({std::string(text), ended, tooLong});
+        });
+    EXPECT_EQ(read.status, platform::ReadStatus::read) << read.error;
+    EXPECT_TRUE(read.bytes.empty());
+    return lines;
+}
 
 TEST(FileReplacement, AReplacedFileKeepsItsPermissionsEvenPastAStaleTemporaryFile) {
     TestArena arena;
@@ -186,6 +212,54 @@ TEST(FileReplacement, AFolderLockHasOneHolderAtATime) {
     EXPECT_NE(refused.error.find("no-folder/quorvel.lock: No such file or directory"),
               std::string::npos)
         << refused.error;
+}
+
+TEST(FileReplacement, LinesAreReadInChunksWithoutKeepingOverlongOnes) {
+    TestArena arena;
+    const std::string overlong(26, 'x'); // one past the longest line allowed
+    arena.writeFile("gold.log",
+                    "first\n\nexactly twenty-five bytes\n" + overlong + "\nafter\r\nlast");
+    arena.writeFile("cut.log", "whole\n" + overlong);
+    const std::vector<Line> expected = {
+        {"first"},        {""},        {"exactly twenty-five bytes"},
+        {"", true, true}, {"after\r"}, {"last", false}};
+    const std::vector<Line> cut = {{"whole"}, {"", false, true}};
+    for (std::size_t chunk : {1u, 7u, 24u, 4096u}) {
+        EXPECT_EQ(linesOf("gold.log", chunk, 25), expected) << "chunks of " << chunk;
+        EXPECT_EQ(linesOf("cut.log", chunk, 25), cut) << "chunks of " << chunk;
+    }
+    arena.writeFile("empty.log", "");
+    EXPECT_TRUE(linesOf("empty.log", 7, 25).empty());
+}
+
+TEST(FileReplacement, ALineReadTellsAMissingFileFromOneThatCannotBeRead) {
+    TestArena arena;
+    int lines = 0;
+    auto count = [&](std::string_view, bool, bool) { ++lines; };
+    platform::ReadResult read = platform::forEachLine("no-such.log", 7, 64, count);
+    EXPECT_EQ(read.status, platform::ReadStatus::missing);
+
+    std::filesystem::create_directory("folder.log");
+    read = platform::forEachLine("folder.log", 7, 64, count);
+    EXPECT_EQ(read.status, platform::ReadStatus::failed);
+    EXPECT_NE(read.error.find("folder.log"), std::string::npos) << read.error;
+
+    // Opens, but the first read fails: nothing is mapped at address 0.
+    read = platform::forEachLine("/proc/self/mem", 7, 64, count);
+    EXPECT_EQ(read.status, platform::ReadStatus::failed);
+    EXPECT_NE(read.error.find("cannot read /proc/self/mem"), std::string::npos) << read.error;
+    EXPECT_TRUE(read.bytes.empty());
+    EXPECT_EQ(lines, 0);
+
+    arena.writeFile("locked.log", "secret\n");
+    ASSERT_EQ(::chmod("locked.log", 0200), 0);
+    if (std::ifstream("locked.log").good()) {
+        GTEST_SKIP() << "a file without read permission is still readable to this user (root)";
+    }
+    read = platform::forEachLine("locked.log", 7, 64, count);
+    EXPECT_EQ(read.status, platform::ReadStatus::failed);
+    EXPECT_NE(read.error.find("locked.log"), std::string::npos) << read.error;
+    EXPECT_EQ(lines, 0);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Checks of the platform layer's file handling that differ most between
 // Windows and POSIX: crash-safe replacement (through a link too), renames
 // over an existing file, the journal's shared append file, the folder lock,
-// file stamps and the tick count. Built
+// reading lines in chunks, file stamps and the tick count. Built
 // for Linux (a ctest) and for Windows (run under Wine by
 // scripts/check-windows). Prints one line per failed check; exits 1 when
 // any failed.
@@ -14,6 +14,7 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -151,6 +152,25 @@ void lockingAFolder() {
     check(contentOf(path).empty(), "a released lock file names no holder");
 }
 
+void readingLines() {
+    const std::string path = here("lines.log");
+    platform::replaceFile(path, "one\r\ntwo\n" + std::string(20, 'x') + "\nthree");
+    std::vector<std::string> lines;
+    platform::ReadResult read =
+        platform::forEachLine(path, 3, 10, [&](std::string_view text, bool ended, bool tooLong) {
+            lines.push_back(std::string(text) + (ended ? "|" : "") + (tooLong ? "!" : ""));
+        });
+    const std::vector<std::string> expected = {"one\r|", "two|", "|!", "three"};
+    check(read.status == platform::ReadStatus::read && lines == expected,
+          "lines are read in chunks, a too long one passed over: " + read.error);
+    read = platform::forEachLine(here("no-such.log"), 3, 10, [](std::string_view, bool, bool) {});
+    check(read.status == platform::ReadStatus::missing, "a missing file has no lines to read");
+    read = platform::forEachLine(platform::currentDirectory(), 3, 10,
+                                 [](std::string_view, bool, bool) {});
+    check(read.status == platform::ReadStatus::failed && !read.error.empty(),
+          "a folder cannot be read line by line: " + read.error);
+}
+
 void renamingOverAnOlderFile() {
     const std::string from = here("log");
     const std::string to = here("log.1");
@@ -221,6 +241,7 @@ int main() {
     savingThroughALink();
     renamingOverAnOlderFile();
     lockingAFolder();
+    readingLines();
     sharedJournal();
     stampsAndClocks();
 
