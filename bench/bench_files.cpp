@@ -9,9 +9,8 @@
 #include "generated_files.h"
 
 #include "frame/platform/platform.h"
-#include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
-#include "gold/gold_files.h"
+#include "gold/file_economy.h"
 #include "warps/warp_files.h"
 
 #include <benchmark/benchmark.h>
@@ -47,12 +46,12 @@ namespace {
 
 constexpr std::size_t largeBook = 100000;
 
-// A folder with gold.dat, inv.dat and WarpArea.ini, and a spawn working in
-// it the way the module's does.
+// A folder with gold.dat, inv.dat and WarpArea.ini, and the store over its
+// files that the module's bots share.
 struct Folder {
     std::string previous = std::filesystem::current_path().string();
     std::string path;
-    std::unique_ptr<BotSpawn> spawn;
+    std::unique_ptr<FileEconomy> economy;
 
     Folder() {
         std::string pattern =
@@ -64,10 +63,10 @@ struct Folder {
         std::filesystem::current_path(path);
         write("gold.dat", goldFileBytes(largeBook));
         write("inv.dat", inventoryFileBytes(largeBook));
-        spawn = std::make_unique<BotSpawn>(Word{1});
+        economy = std::make_unique<FileEconomy>();
     }
     ~Folder() {
-        spawn.reset();
+        economy.reset();
         std::error_code ignored;
         std::filesystem::current_path(previous, ignored);
         std::filesystem::remove_all(path, ignored);
@@ -105,11 +104,11 @@ const GoldAccount* linearFind(const GoldLedger& ledger, std::string_view name) {
 
 void BM_LedgerLookup(benchmark::State& state) {
     Folder folder;
-    loadGoldFile(*folder.spawn);
+    folder.economy->loadGold(LoadMode::append);
     const std::vector<std::string> names = spreadNames(largeBook);
     std::size_t next = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(folder.spawn->gold.find(names[next]));
+        benchmark::DoNotOptimize(folder.economy->ledger().find(names[next]));
         next = (next + 1) % names.size();
     }
 }
@@ -117,11 +116,11 @@ BENCHMARK(BM_LedgerLookup);
 
 void BM_LedgerLinearBaseline(benchmark::State& state) {
     Folder folder;
-    loadGoldFile(*folder.spawn);
+    folder.economy->loadGold(LoadMode::append);
     const std::vector<std::string> names = spreadNames(largeBook);
     std::size_t next = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(linearFind(folder.spawn->gold, names[next]));
+        benchmark::DoNotOptimize(linearFind(folder.economy->ledger(), names[next]));
         next = (next + 1) % names.size();
     }
 }
@@ -131,11 +130,11 @@ void BM_LoadGold(benchmark::State& state) {
     Folder folder;
     for (auto _ : state) {
         state.PauseTiming();
-        folder.spawn->gold.clear();
+        folder.economy->ledger().clear();
         state.ResumeTiming();
-        loadGoldFile(*folder.spawn);
+        folder.economy->loadGold(LoadMode::append);
     }
-    if (folder.spawn->gold.size() != largeBook) {
+    if (folder.economy->ledger().size() != largeBook) {
         state.SkipWithError("gold.dat did not load whole");
     }
 }
@@ -145,11 +144,11 @@ void BM_LoadInventory(benchmark::State& state) {
     Folder folder;
     for (auto _ : state) {
         state.PauseTiming();
-        folder.spawn->inventory.clear();
+        folder.economy->book().clear();
         state.ResumeTiming();
-        loadInventoryFile(*folder.spawn);
+        folder.economy->loadInventory(LoadMode::append);
     }
-    if (folder.spawn->inventory.size() != largeBook) {
+    if (folder.economy->book().size() != largeBook) {
         state.SkipWithError("inv.dat did not load whole");
     }
 }
@@ -158,23 +157,26 @@ BENCHMARK(BM_LoadInventory)->Unit(benchmark::kMicrosecond);
 // The first lookup after a load takes in every name of the file: a cost paid
 // once per load, by whichever event looks a name up first.
 template <typename Book, typename Load>
-void firstLookupAfterLoad(benchmark::State& state, Book BotSpawn::*book, const Load& load) {
+void firstLookupAfterLoad(benchmark::State& state, Book& (FileEconomy::*book)(), const Load& load) {
     Folder folder;
-    BotSpawn& spawn = *folder.spawn;
+    FileEconomy& economy = *folder.economy;
     for (auto _ : state) {
         state.PauseTiming();
-        (spawn.*book).clear();
-        load(spawn);
+        (economy.*book)().clear();
+        load(economy);
         state.ResumeTiming();
-        benchmark::DoNotOptimize((spawn.*book).find("Nobody Of That Name"));
+        benchmark::DoNotOptimize((economy.*book)().find("Nobody Of That Name"));
     }
 }
 void BM_FirstLookupAfterLoadGold(benchmark::State& state) {
-    firstLookupAfterLoad(state, &BotSpawn::gold, [](BotSpawn& spawn) { loadGoldFile(spawn); });
+    firstLookupAfterLoad<GoldLedger>(state, &FileEconomy::ledger, [](FileEconomy& economy) {
+        economy.loadGold(LoadMode::append);
+    });
 }
 void BM_FirstLookupAfterLoadInventory(benchmark::State& state) {
-    firstLookupAfterLoad(state, &BotSpawn::inventory,
-                         [](BotSpawn& spawn) { loadInventoryFile(spawn); });
+    firstLookupAfterLoad<InventoryBook>(state, &FileEconomy::book, [](FileEconomy& economy) {
+        economy.loadInventory(LoadMode::append);
+    });
 }
 BENCHMARK(BM_FirstLookupAfterLoadGold)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FirstLookupAfterLoadInventory)->Unit(benchmark::kMicrosecond);
@@ -208,10 +210,10 @@ void reportFlush(benchmark::State& state) {
 
 void BM_SaveGold(benchmark::State& state) {
     Folder folder;
-    loadGoldFile(*folder.spawn);
+    folder.economy->loadGold(LoadMode::append);
     flushTime = {};
     for (auto _ : state) {
-        if (!saveGoldFile(*folder.spawn)) {
+        if (!folder.economy->saveGold()) {
             state.SkipWithError("gold.dat could not be saved");
         }
     }
@@ -221,10 +223,10 @@ BENCHMARK(BM_SaveGold)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveInventory(benchmark::State& state) {
     Folder folder;
-    loadInventoryFile(*folder.spawn);
+    folder.economy->loadInventory(LoadMode::append);
     flushTime = {};
     for (auto _ : state) {
-        if (!saveInventoryFile(*folder.spawn)) {
+        if (!folder.economy->saveInventory()) {
             state.SkipWithError("inv.dat could not be saved");
         }
     }

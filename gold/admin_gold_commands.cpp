@@ -4,7 +4,7 @@
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
 #include "gold/admin_commands.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 #include "gold/transfer_text.h"
 
 namespace quorvel {
@@ -52,17 +52,17 @@ void commandGivegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
     }
     // A negative gift takes gold, but never more than the account holds; a
     // positive one never carries a balance past 4294967295.
-    const std::int64_t held = spawn.gold.balance(gift.name);
+    const std::int64_t held = spawn.economy->balance(gift.name);
     const std::int64_t after = held + gift.amount;
     if (after < 0 || after > largestBalance) {
         sendPrivate(spawn, sender, abuseText);
         return;
     }
-    GoldJournal::Cause giving(spawn.journal, "givegold", playerName(sender));
+    EconomyStore::Cause giving(*spawn.economy, spawn.handle, "givegold", playerName(sender));
     if (gift.amount > 0) {
-        spawn.gold.credit(gift.name, static_cast<std::uint32_t>(gift.amount));
+        spawn.economy->credit(gift.name, static_cast<std::uint32_t>(gift.amount));
     } else if (gift.amount < 0) {
-        spawn.gold.debit(gift.name, static_cast<std::uint32_t>(-gift.amount));
+        spawn.economy->debit(gift.name, static_cast<std::uint32_t>(-gift.amount));
     }
     sendPrivate(spawn, sender, amountText(gift.amount) + std::string(givenText) + gift.name);
 }
@@ -75,7 +75,7 @@ void commandTakegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
     if (!readStaffTransfer(spawn, sender, taking, takeNotNumbersText)) {
         return;
     }
-    if (taking.amount < 0 || taking.amount > spawn.gold.balance(taking.name)) {
+    if (taking.amount < 0 || taking.amount > spawn.economy->balance(taking.name)) {
         sendPrivate(spawn, sender, abuseText);
         return;
     }
@@ -84,8 +84,9 @@ void commandTakegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
                     std::string(accountEndText));
     // Taking nothing opens no account.
     if (taking.amount > 0) {
-        GoldJournal::Cause journalCause(spawn.journal, "takegold", playerName(sender));
-        spawn.gold.debit(taking.name, static_cast<std::uint32_t>(taking.amount));
+        EconomyStore::Cause journalCause(*spawn.economy, spawn.handle, "takegold",
+                                         playerName(sender));
+        spawn.economy->debit(taking.name, static_cast<std::uint32_t>(taking.amount));
     }
 }
 
@@ -98,7 +99,7 @@ void commandPlayergold(BotSpawn& spawn, const PlayerRecord& sender, std::string_
         return;
     }
     sendPrivate(spawn, sender,
-                std::string(text) + " has " + decimal(spawn.gold.balance(text)) + " Gold.");
+                std::string(text) + " has " + decimal(spawn.economy->balance(text)) + " Gold.");
 }
 
 } // namespace quorvel

@@ -4,8 +4,7 @@
 #include "frame/players/player_views.h"
 #include "frame/spawn/bot_spawn.h"
 #include "gold/admin_commands.h"
-#include "gold/gold_files.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 
 namespace quorvel {
 namespace {
@@ -25,6 +24,8 @@ constexpr std::string_view storeAlreadyOnText = "Store/Inventory functions alrea
 constexpr std::string_view storeOnText = "Store/Inventory functions enabled.";
 constexpr std::string_view storeAlreadyOffText = "Store/Inventory functions already deactivated.";
 constexpr std::string_view storeOffText = "Store/Inventory functions disabled.";
+constexpr std::string_view lockedOutText =
+    "The store stays off: another host works in this folder and holds its gold files.";
 constexpr std::string_view goldResetText = "You have just reset the entire Gold Database";
 constexpr std::string_view inventoryResetText = "You have just reset the entire Inventory Database";
 
@@ -45,7 +46,8 @@ void commandGoldsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
     if (!spawn.storeOn) {
         return;
     }
-    replyToSave(spawn, sender, saveGoldFile(spawn), goldSavedText, goldNotSavedText);
+    EconomyStore::Cause saving(*spawn.economy, spawn.handle, "goldsave", playerName(sender));
+    replyToSave(spawn, sender, spawn.economy->saveGold(), goldSavedText, goldNotSavedText);
 }
 
 void commandGoldload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
@@ -53,14 +55,13 @@ void commandGoldload(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
         return;
     }
     // A gold.dat that cannot be read leaves the accounts in play as they are.
-    GoldJournal::Cause reloading(spawn.journal, "goldload", playerName(sender));
-    platform::FileResult loaded = loadGoldFile(spawn, LoadMode::replace);
+    EconomyStore::Cause reloading(*spawn.economy, spawn.handle, "goldload", playerName(sender));
+    platform::FileResult loaded = spawn.economy->reloadGold();
     if (!loaded) {
         sendPrivate(spawn, sender,
                     std::string(goldNotLoadedText) + loaded.error + std::string(heldUnchangedText));
         return;
     }
-    spawn.journal.goldWiped(true, spawn.gold.size());
     sendPrivate(spawn, sender, goldLoadedText);
 }
 
@@ -68,7 +69,9 @@ void commandInvsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_vie
     if (!spawn.storeOn) {
         return;
     }
-    replyToSave(spawn, sender, saveInventoryFile(spawn), inventorySavedText, inventoryNotSavedText);
+    EconomyStore::Cause saving(*spawn.economy, spawn.handle, "invsave", playerName(sender));
+    replyToSave(spawn, sender, spawn.economy->saveInventory(), inventorySavedText,
+                inventoryNotSavedText);
 }
 
 void commandInvload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
@@ -77,21 +80,24 @@ void commandInvload(BotSpawn& spawn, const PlayerRecord& sender, std::string_vie
     }
     // Players in the arena keep the counts in their tags; later entries see
     // the reloaded records.
-    GoldJournal::Cause reloading(spawn.journal, "invload", playerName(sender));
-    platform::FileResult loaded = loadInventoryFile(spawn, LoadMode::replace);
+    EconomyStore::Cause reloading(*spawn.economy, spawn.handle, "invload", playerName(sender));
+    platform::FileResult loaded = spawn.economy->reloadInventory();
     if (!loaded) {
         sendPrivate(spawn, sender,
                     std::string(inventoryNotLoadedText) + loaded.error +
                         std::string(recordsUnchangedText));
         return;
     }
-    spawn.journal.inventoryWiped(true, spawn.inventory.size());
     sendPrivate(spawn, sender, inventoryLoadedText);
 }
 
 void commandIon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
     if (spawn.storeOn) {
         sendPrivate(spawn, sender, storeAlreadyOnText);
+        return;
+    }
+    if (!spawn.economy) {
+        sendPrivate(spawn, sender, lockedOutText);
         return;
     }
     spawn.storeOn = true;
@@ -108,16 +114,22 @@ void commandIoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) 
 }
 
 void commandResetgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    GoldJournal::Cause resetting(spawn.journal, "resetgold", playerName(sender));
-    spawn.gold.clear();
-    spawn.journal.goldWiped(false, 0);
+    if (!spawn.economy) {
+        sendPrivate(spawn, sender, lockedOutText);
+        return;
+    }
+    EconomyStore::Cause resetting(*spawn.economy, spawn.handle, "resetgold", playerName(sender));
+    spawn.economy->resetGold();
     sendPrivate(spawn, sender, goldResetText);
 }
 
 void commandResetinv(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    GoldJournal::Cause resetting(spawn.journal, "resetinv", playerName(sender));
-    spawn.inventory.clear();
-    spawn.journal.inventoryWiped(false, 0);
+    if (!spawn.economy) {
+        sendPrivate(spawn, sender, lockedOutText);
+        return;
+    }
+    EconomyStore::Cause resetting(*spawn.economy, spawn.handle, "resetinv", playerName(sender));
+    spawn.economy->resetInventory();
     sendPrivate(spawn, sender, inventoryResetText);
 }
 

@@ -6,7 +6,7 @@
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 #include "gold/gold_ledger.h"
 
 #include <algorithm>
@@ -26,13 +26,13 @@ void penalizeAntiwarp(BotSpawn& spawn, const PlayerRecord& player) {
     const std::int32_t penalty = std::max(spawn.settings.antiInCenter, std::int32_t{0});
     const std::string name = playerName(player);
     const std::string amount = decimal(penalty);
-    if (spawn.gold.balance(name) < static_cast<std::uint32_t>(penalty)) {
+    if (spawn.economy->balance(name) < static_cast<std::uint32_t>(penalty)) {
         sendPrivate(spawn, player, std::string(tooPoorStart) + amount + std::string(tooPoorEnd));
         return;
     }
     sendPrivate(spawn, player, std::string(penaltyStart) + amount + std::string(penaltyEnd));
-    GoldJournal::Cause cause(spawn.journal, "anti-warp", name);
-    applyAward(spawn.gold, name, -penalty);
+    EconomyStore::Cause cause(*spawn.economy, spawn.handle, "anti-warp", name);
+    spawn.economy->award(name, -penalty);
 }
 
 } // namespace quorvel

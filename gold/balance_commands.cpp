@@ -35,7 +35,7 @@ void commandGold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) 
         return;
     }
     sendPrivate(spawn, sender,
-                std::string(balanceText) + decimal(spawn.gold.balance(playerName(sender))));
+                std::string(balanceText) + decimal(spawn.economy->balance(playerName(sender))));
 }
 
 void commandGratio(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {

@@ -6,7 +6,8 @@
 #include "frame/settings/plugin_settings.h"
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
+#include "gold/gold_tags.h"
 #include "gold/store_commands.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
@@ -22,9 +23,10 @@ constexpr std::string_view arenaSyntaxText = "Syntax: !buy arena msg";
 constexpr std::string_view pointsDoneText = "Points Increased by 10,000";
 constexpr std::string_view bountyDoneText = "Bounty Increased by 6,000";
 constexpr std::string_view scoreResetDoneText = "Score Reset";
+constexpr std::string_view inventoryFullText = "Your Inventory can not hold any more of that item.";
 
 void charge(BotSpawn& spawn, const PlayerRecord& sender, std::int32_t PluginSettings::*price) {
-    spawn.gold.debit(playerName(sender), priceOf(spawn, price));
+    spawn.economy->debit(playerName(sender), priceOf(spawn, price));
 }
 
 void buyArenaMessage(BotSpawn& spawn, const PlayerRecord& sender, std::string_view word,
@@ -64,7 +66,19 @@ void buyIntoInventory(BotSpawn& spawn, const PlayerRecord& sender, const ItemTex
         return;
     }
     const std::int32_t held = itemCount(spawn, sender, item.kind);
-    storeItemCount(spawn, sender, item.kind, held < INT32_MAX ? held + 1 : held);
+    if (held == INT32_MAX) {
+        sendPrivate(spawn, sender, inventoryFullText); // nothing charged
+        return;
+    }
+    // A player who came in while the store was off, or whose record was
+    // wiped by !resetinv, gets a record now, as on entry: what he buys is
+    // still there when he comes back.
+    const std::string name = playerName(sender);
+    if (spawn.economy->findInventory(name) == nullptr) {
+        spawn.economy->createInventory(name);
+        spawn.playerTags.set(&sender, inventoryMarkTag, inventoryMarkSet);
+    }
+    storeItemCount(spawn, sender, item.kind, held + 1);
     charge(spawn, sender, item.price);
     sendPrivate(spawn, sender, item.storedDone);
 }
@@ -95,8 +109,9 @@ void commandBuy(BotSpawn& spawn, const PlayerRecord& sender, std::string_view te
     const std::string word = firstWord(text, rest);
     // Journal lines of this purchase name the item bought.
     const bool itemPurchase = equalIgnoringCase(word, "use") || equalIgnoringCase(word, "inv");
-    GoldJournal::Cause purchase(spawn.journal, "purchase " + foldedCopy(itemPurchase ? rest : word),
-                                playerName(sender));
+    EconomyStore::Cause purchase(*spawn.economy, spawn.handle,
+                                 "purchase " + foldedCopy(itemPurchase ? rest : word),
+                                 playerName(sender));
     if (equalIgnoringCase(word, "arena")) {
         buyArenaMessage(spawn, sender, word, rest);
     } else if (equalIgnoringCase(word, "use")) {

@@ -4,7 +4,7 @@
 #include "frame/players/player_views.h"
 #include "frame/spawn/bot_spawn.h"
 #include "gold/awards.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 #include "gold/gold_ledger.h"
 
 #include <string>
@@ -13,8 +13,8 @@ namespace quorvel {
 
 void payFlagVictory(BotSpawn& spawn, const PlayerRecord& winner) {
     const std::string name = playerName(winner);
-    GoldJournal::Cause cause(spawn.journal, "flag victory", name);
-    applyAward(spawn.gold, name, spawn.settings.flagVictory);
+    EconomyStore::Cause cause(*spawn.economy, spawn.handle, "flag victory", name);
+    spawn.economy->award(name, spawn.settings.flagVictory);
 }
 
 } // namespace quorvel

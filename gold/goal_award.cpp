@@ -5,7 +5,7 @@
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 
 namespace quorvel {
 namespace {
@@ -20,8 +20,8 @@ void awardGoal(BotSpawn& spawn, Word team) {
     const std::int32_t reward = spawn.settings.soccerGoal;
     for (const PlayerRecord& player : playersOf(spawn)) {
         if (static_cast<Word>(player.team) == team) {
-            GoldJournal::Cause cause(spawn.journal, "goal", playerName(player));
-            applyAward(spawn.gold, playerName(player), reward);
+            EconomyStore::Cause cause(*spawn.economy, spawn.handle, "goal", playerName(player));
+            spawn.economy->award(playerName(player), reward);
         }
     }
     sendPublic(spawn, zone::arena(std::string(goalStart) + decimal(reward) + std::string(goalEnd)));

@@ -7,13 +7,10 @@
 // so on the console. A file cut short or grown by stray bytes still gives up
 // its whole records, and the damaged original is copied aside first so the
 // next save cannot destroy the evidence.
-#include "frame/messages/senders.h"
 #include "frame/platform/platform.h"
-#include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
-#include "gold/gold_files.h"
+#include "gold/file_economy.h"
 #include "gold/gold_ledger.h"
-#include "gold/record_files.h"
 
 #include <cstring>
 #include <optional>
@@ -22,7 +19,7 @@
 namespace quorvel {
 namespace {
 
-constexpr const char* goldFileName = "gold.dat";
+constexpr const char* goldFileName = FileEconomy::goldName;
 constexpr std::string_view damagedSuffix = ".damaged";
 constexpr std::size_t recordSize = 24;
 constexpr std::size_t nameSize = sizeof(GoldAccount::name);
@@ -47,7 +44,7 @@ void encodeRecord(const GoldAccount& account, std::string& out) {
 // Copies the damaged file aside under the first free name. An earlier copy
 // is never overwritten; a copy with the same bytes (the same damaged file
 // loaded again) is reused.
-std::optional<std::string> keepDamagedCopy(BotSpawn& spawn, const std::string& bytes) {
+std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std::string& bytes) {
     const std::string base = std::string(goldFileName) + std::string(damagedSuffix);
     for (int number = 0; number < damagedCopiesKept; ++number) {
         const std::string name = number == 0 ? base : base + "." + std::to_string(number);
@@ -62,22 +59,20 @@ std::optional<std::string> keepDamagedCopy(BotSpawn& spawn, const std::string& b
         if (kept) {
             return name;
         }
-        sendConsole(spawn, std::string("Warning: could not keep the damaged ") + goldFileName +
-                               " as " + name + " (" + kept.error + ").");
+        economy.report(std::string("Warning: could not keep the damaged ") + goldFileName + " as " +
+                       name + " (" + kept.error + ").");
         return std::nullopt;
     }
-    sendConsole(spawn, std::string("Warning: could not keep the damaged ") + goldFileName + ": " +
-                           counted(damagedCopiesKept, "earlier copy") +
-                           " already exist; remove old ones.");
+    economy.report(std::string("Warning: could not keep the damaged ") + goldFileName + ": " +
+                   counted(damagedCopiesKept, "earlier copy") + " already exist; remove old ones.");
     return std::nullopt;
 }
 
 } // namespace
 
-platform::FileResult loadGoldFile(BotSpawn& spawn, LoadMode mode) {
+platform::FileResult FileEconomy::loadGold(LoadMode mode) {
     std::size_t size = 0;
-    platform::ReadResult read =
-        readRecordFile(spawn, spawn.gold, goldFileName, goldFileName, "accounts", mode, size);
+    platform::ReadResult read = readRecordFile(ledger_, goldFileName, "accounts", mode, size);
     if (read.status == platform::ReadStatus::failed) {
         return {false, read.error};
     }
@@ -89,33 +84,35 @@ platform::FileResult loadGoldFile(BotSpawn& spawn, LoadMode mode) {
     if (stray != 0) {
         std::optional<std::string> bytes = platform::readWholeFile(goldFileName);
         std::optional<std::string> keptAs =
-            bytes ? keepDamagedCopy(spawn, *bytes) : std::optional<std::string>{};
-        sendConsole(spawn, std::string("Warning: ") + goldFileName +
-                               " is damaged: " + counted(stray, "stray byte") + " after " +
-                               counted(records, "whole record") + "; the whole records are loaded" +
-                               (keptAs ? " and the damaged file is kept as " + *keptAs : "") + ".");
+            bytes ? keepDamagedCopy(*this, *bytes) : std::optional<std::string>{};
+        report(std::string("Warning: ") + goldFileName +
+               " is damaged: " + counted(stray, "stray byte") + " after " +
+               counted(records, "whole record") + "; the whole records are loaded" +
+               (keptAs ? " and the damaged file is kept as " + *keptAs : "") + ".");
     }
     return {};
 }
 
-platform::FileResult saveGoldFile(BotSpawn& spawn) {
-    if (platform::FileResult held = refuseHeldSave(spawn, spawn.gold, goldFileName, "accounts");
+platform::FileResult FileEconomy::saveGold() {
+    if (platform::FileResult held =
+            refuseHeldSave(ledger_.savesHeldBecause(), goldFileName, "accounts");
         !held) {
         return held;
     }
     std::string bytes;
-    bytes.reserve(spawn.gold.size() * recordSize);
-    for (const GoldAccount& account : spawn.gold.accounts()) {
+    bytes.reserve(ledger_.size() * recordSize);
+    for (const GoldAccount& account : ledger_.accounts()) {
         encodeRecord(account, bytes);
     }
     platform::FileResult saved = platform::replaceFile(goldFileName, bytes);
     if (!saved) {
-        sendConsole(spawn, std::string("Could not save ") + goldFileName + ": " + saved.error +
-                               ". The previous " + goldFileName + " is unchanged.");
+        report(std::string("Could not save ") + goldFileName + ": " + saved.error +
+               ". The previous " + goldFileName + " is unchanged.");
         return saved;
     }
     // gold.log: the changes before this line are in gold.dat now.
-    spawn.journal.goldSaved(spawn.gold.size());
+    journal_.goldSaved(cause().bot, ledger_.size());
+    reportJournalProblem();
     return saved;
 }
 

@@ -13,54 +13,44 @@ std::string signedChange(std::int64_t change) {
 
 } // namespace
 
-GoldJournal::Cause::Cause(GoldJournal& journal, std::string_view what, std::string_view who)
-    : journal_(journal), previousWhat_(std::move(journal.what_)),
-      previousWho_(std::move(journal.who_)) {
-    journal_.what_ = what;
-    journal_.who_ = who;
+void GoldJournal::goldChanged(const ChangeCause& cause, std::string_view account,
+                              std::int64_t change, std::uint32_t after) {
+    write(cause, account, "gold", signedChange(change), std::to_string(after));
 }
 
-GoldJournal::Cause::~Cause() {
-    journal_.what_ = std::move(previousWhat_);
-    journal_.who_ = std::move(previousWho_);
+void GoldJournal::itemChanged(const ChangeCause& cause, std::string_view account,
+                              std::string_view item, std::int64_t change, std::int32_t after) {
+    write(cause, account, item, signedChange(change), std::to_string(after));
 }
 
-void GoldJournal::goldChanged(std::string_view account, std::int64_t change, std::uint32_t after) {
-    write(account, "gold", signedChange(change), std::to_string(after));
+void GoldJournal::inventoryCreated(const ChangeCause& cause, std::string_view account) {
+    write(cause, account, "inventory", "new", "0");
 }
 
-void GoldJournal::itemChanged(std::string_view account, std::string_view item, std::int64_t change,
-                              std::int32_t after) {
-    write(account, item, signedChange(change), std::to_string(after));
+void GoldJournal::goldWiped(const ChangeCause& cause, bool reloaded, std::size_t accountsAfter) {
+    write(cause, "*", "gold", reloaded ? "reload" : "reset", std::to_string(accountsAfter));
 }
 
-void GoldJournal::inventoryCreated(std::string_view account) {
-    write(account, "inventory", "new", "0");
+void GoldJournal::inventoryWiped(const ChangeCause& cause, bool reloaded,
+                                 std::size_t recordsAfter) {
+    write(cause, "*", "inventory", reloaded ? "reload" : "reset", std::to_string(recordsAfter));
 }
 
-void GoldJournal::goldWiped(bool reloaded, std::size_t accountsAfter) {
-    write("*", "gold", reloaded ? "reload" : "reset", std::to_string(accountsAfter));
-}
-
-void GoldJournal::inventoryWiped(bool reloaded, std::size_t recordsAfter) {
-    write("*", "inventory", reloaded ? "reload" : "reset", std::to_string(recordsAfter));
-}
-
-void GoldJournal::goldSaved(std::size_t accounts) {
-    Cause saving(*this, "save", "-");
-    write("*", "gold", "saved", std::to_string(accounts));
+void GoldJournal::goldSaved(Word bot, std::size_t accounts) {
+    write(ChangeCause{"save", "-", bot}, "*", "gold", "saved", std::to_string(accounts));
+    goldSavedSinceRotation_ = true;
     afterSave();
 }
 
-void GoldJournal::inventorySaved(std::size_t records) {
-    Cause saving(*this, "save", "-");
-    write("*", "inventory", "saved", std::to_string(records));
+void GoldJournal::inventorySaved(Word bot, std::size_t records) {
+    write(ChangeCause{"save", "-", bot}, "*", "inventory", "saved", std::to_string(records));
+    inventorySavedSinceRotation_ = true;
     afterSave();
 }
 
-void GoldJournal::write(std::string_view account, std::string_view field, std::string_view change,
-                        std::string_view after) {
-    if (paused_) {
+void GoldJournal::write(const ChangeCause& cause, std::string_view account, std::string_view field,
+                        std::string_view change, std::string_view after) {
+    if (paused_ || held_) {
         return;
     }
     if (!file_.isOpen()) {
@@ -72,11 +62,13 @@ void GoldJournal::write(std::string_view account, std::string_view field, std::s
     // A failed append may have left part of its line in the file.
     std::string line = cutShort_ ? "\t\t\n" : "";
     line += platform::utcTimestamp();
-    for (std::string_view part :
-         {std::string_view(what_), std::string_view(who_), account, field, change, after}) {
+    for (std::string_view part : {std::string_view(cause.what), std::string_view(cause.who),
+                                  account, field, change, after}) {
         line += '\t';
         line += journalEscape(part);
     }
+    line += '\t';
+    line += std::to_string(cause.bot);
     line += '\n';
     if (auto written = file_.append(line); !written) {
         cutShort_ = true;
@@ -89,9 +81,12 @@ void GoldJournal::write(std::string_view account, std::string_view field, std::s
 }
 
 void GoldJournal::afterSave() {
-    if (!file_.isOpen() || file_.size() <= rotateAbove) {
+    if (!file_.isOpen() || file_.size() <= rotateAbove || !goldSavedSinceRotation_ ||
+        !inventorySavedSinceRotation_) {
         return;
     }
+    goldSavedSinceRotation_ = false;
+    inventorySavedSinceRotation_ = false;
     file_.sync();
     file_.close();
     if (auto moved = platform::renameFile(fileName, rotatedName); !moved) {
@@ -128,28 +123,46 @@ std::optional<std::string> GoldJournal::takeProblem() {
 }
 
 std::string journalEscape(std::string_view text) {
+    static constexpr char hex[] = "0123456789ABCDEF";
     std::string escaped;
     escaped.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '\t':
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
             escaped += "\\t";
-            break;
-        case '\n':
+        } else if (c == '\n') {
             escaped += "\\n";
-            break;
-        case '\r':
+        } else if (c == '\r') {
             escaped += "\\r";
-            break;
-        case '\\':
+        } else if (c == '\\') {
             escaped += "\\\\";
-            break;
-        default:
+        } else if (byte < 0x20 || byte == 0x7F) {
+            escaped += "\\x";
+            escaped += hex[byte >> 4];
+            escaped += hex[byte & 0xF];
+        } else {
             escaped += c;
         }
     }
     return escaped;
 }
+
+namespace {
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+} // namespace
 
 std::string journalUnescape(std::string_view text) {
     std::string plain;
@@ -160,6 +173,12 @@ std::string journalUnescape(std::string_view text) {
             continue;
         }
         char next = text[++i];
+        if (next == 'x' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+            hexValue(text[i + 2]) >= 0) {
+            plain += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+            continue;
+        }
         plain += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
     }
     return plain;

@@ -1,17 +1,21 @@
 // gold.log: one line for every change of a gold balance or an inventory
-// count, with its cause, who caused it, whose account it was and the value
-// after it. It is the operators' audit trail, and it brings back every change
-// made since the last save when the host dies:
+// count, with its cause, who caused it, whose account it was, the value
+// after it and the bot it came through. It is the operators' audit trail,
+// and it brings back every change made since the last save when the host
+// dies:
 //
-//   2026-12-08T05:57:12Z<TAB>givegold<TAB>Staffer<TAB>Bob<TAB>gold<TAB>+100<TAB>130
+//   2026-12-08T05:57:12Z<TAB>givegold<TAB>Staffer<TAB>Bob<TAB>gold<TAB>+100<TAB>130<TAB>2
 //
 // Columns: time (UTC), cause, by, account, field (gold, an item word, or
 // inventory for a whole record), change (+N, -N, new, reset, reload, saved),
-// value after. Each line reaches the operating system as it is written;
-// the file is flushed to disk once a second by the tick.
+// value after, and the handle of the bot in decimal. Journals written before
+// the bot column existed have seven columns and read the same. Each line
+// reaches the operating system as it is written; the file is flushed to
+// disk once a second by the tick.
 #pragma once
 
 #include "frame/platform/platform.h"
+#include "gold/economy_store.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,30 +30,20 @@ public:
     static constexpr const char* rotatedName = "gold.log.1";
     static constexpr std::uint64_t rotateAbove = 16u * 1024u * 1024u;
 
-    // Names what causes the changes recorded while it lives; scopes nest.
-    class Cause {
-    public:
-        Cause(GoldJournal& journal, std::string_view what, std::string_view who);
-        ~Cause();
-        Cause(const Cause&) = delete;
-        Cause& operator=(const Cause&) = delete;
-
-    private:
-        GoldJournal& journal_;
-        std::string previousWhat_;
-        std::string previousWho_;
-    };
-
-    void goldChanged(std::string_view account, std::int64_t change, std::uint32_t after);
-    void itemChanged(std::string_view account, std::string_view item, std::int64_t change,
-                     std::int32_t after);
-    void inventoryCreated(std::string_view account);
+    void goldChanged(const ChangeCause& cause, std::string_view account, std::int64_t change,
+                     std::uint32_t after);
+    void itemChanged(const ChangeCause& cause, std::string_view account, std::string_view item,
+                     std::int64_t change, std::int32_t after);
+    void inventoryCreated(const ChangeCause& cause, std::string_view account);
     // A whole table emptied (reset) or read again from its file (reload).
-    void goldWiped(bool reloaded, std::size_t accountsAfter);
-    void inventoryWiped(bool reloaded, std::size_t recordsAfter);
-    // A completed save of gold.dat or inv.dat; a large journal is rotated.
-    void goldSaved(std::size_t accounts);
-    void inventorySaved(std::size_t records);
+    void goldWiped(const ChangeCause& cause, bool reloaded, std::size_t accountsAfter);
+    void inventoryWiped(const ChangeCause& cause, bool reloaded, std::size_t recordsAfter);
+    // A completed save of gold.dat or inv.dat: every line before the mark is
+    // in the file saved. A large journal is rotated aside once both tables
+    // have been saved since the last rotation, so gold.log.1, which the
+    // rotation replaces, never holds a line no save has covered.
+    void goldSaved(Word bot, std::size_t accounts);
+    void inventorySaved(Word bot, std::size_t records);
 
     // The tick: takes what was written since the last sync to the disk.
     void syncToDisk();
@@ -58,6 +52,10 @@ public:
 
     // While paused (during recovery) nothing is written.
     void pause(bool paused) { paused_ = paused; }
+    // Nothing is ever written again by this journal (gold.log could not be
+    // read, and writing to it would bury the lines it holds).
+    void hold() { held_ = true; }
+    bool isHeld() const { return held_; }
 
     // The file may end in a line cut short (a full disk stopped a write
     // part-way, or the machine went down during one): the next line first
@@ -66,22 +64,25 @@ public:
     void lineCutShort() { cutShort_ = true; }
 
 private:
-    void write(std::string_view account, std::string_view field, std::string_view change,
-               std::string_view after);
+    void write(const ChangeCause& cause, std::string_view account, std::string_view field,
+               std::string_view change, std::string_view after);
     void afterSave();
     void fail(const std::string& why);
 
     platform::AppendFile file_;
-    std::string what_ = "unknown";
-    std::string who_ = "-";
     bool paused_ = false;
+    bool held_ = false;
     bool unsynced_ = false;
     bool failing_ = false;
     bool cutShort_ = false;
+    bool goldSavedSinceRotation_ = false;
+    bool inventorySavedSinceRotation_ = false;
     std::optional<std::string> problem_;
 };
 
-// A journal text field with tabs, line ends and backslashes escaped, and back.
+// A journal text field with every control byte and the backslash escaped
+// (\t \n \r, \\ and \xHH for the rest), so no line can carry a terminal's
+// control sequence; and back.
 std::string journalEscape(std::string_view text);
 std::string journalUnescape(std::string_view text);
 

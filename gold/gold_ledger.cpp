@@ -1,7 +1,6 @@
 #include "gold/gold_ledger.h"
 
 #include "frame/text/text_rules.h"
-#include "gold/gold_journal.h"
 
 #include <algorithm>
 #include <climits>
@@ -55,18 +54,11 @@ GoldAccount& GoldLedger::findOrCreate(std::string_view name) {
 void GoldLedger::credit(std::string_view name, std::uint32_t amount) {
     GoldAccount& account = findOrCreate(name);
     account.amount += amount;
-    if (journal_ != nullptr) {
-        journal_->goldChanged(fieldText(account.name, sizeof account.name), amount, account.amount);
-    }
 }
 
 void GoldLedger::debit(std::string_view name, std::uint32_t amount) {
     GoldAccount& account = findOrCreate(name);
     account.amount -= amount;
-    if (journal_ != nullptr) {
-        journal_->goldChanged(fieldText(account.name, sizeof account.name),
-                              -static_cast<std::int64_t>(amount), account.amount);
-    }
 }
 
 void GoldLedger::clear() {
@@ -113,17 +105,6 @@ void GoldLedger::append(const GoldAccount& account) {
     // The first account of a name keeps the index; later duplicates are
     // stored and saved but never found.
     accounts_.push_back(copy);
-}
-
-void applyAward(GoldLedger& ledger, std::string_view name, std::int32_t amount) {
-    const std::uint32_t held = ledger.balance(name);
-    if (amount >= 0) {
-        const auto gain = static_cast<std::uint32_t>(amount);
-        ledger.credit(name, std::min(gain, UINT32_MAX - held));
-    } else {
-        const std::uint32_t loss = 0u - static_cast<std::uint32_t>(amount);
-        ledger.debit(name, std::min(loss, held));
-    }
 }
 
 } // namespace quorvel

@@ -18,8 +18,6 @@
 
 namespace quorvel {
 
-class GoldJournal;
-
 struct GoldAccount {
     std::uint32_t amount = 0;
     char name[20] = {}; // NUL-terminated, at most 19 characters
@@ -56,9 +54,6 @@ public:
     void releaseSaves() { savesHeldBecause_.clear(); }
     const std::string& savesHeldBecause() const { return savesHeldBecause_; }
 
-    // Every credit and debit is written to the journal once one is set.
-    void setJournal(GoldJournal* journal) { journal_ = journal; }
-
     const std::vector<GoldAccount>& accounts() const { return accounts_; }
     std::size_t size() const { return accounts_.size(); }
 
@@ -72,15 +67,9 @@ private:
     // Catching up with appended accounts changes no answer: a lookup stays a
     // const operation.
     mutable NameIndex firstByName_;
-    GoldJournal* journal_ = nullptr;
     RawRecordLoad<GoldAccount> rawLoad_;
     std::string savesHeldBecause_;
 };
-
-// An award or penalty from the settings applied to an account: a positive
-// amount adds gold but never past 4294967295, a negative one (an operator may
-// configure one) takes gold but never below 0. Awards never wrap a balance.
-void applyAward(GoldLedger& ledger, std::string_view name, std::int32_t amount);
 
 // A name as the 20-byte field stores it: the first 19 characters.
 std::string_view storableName(std::string_view name);

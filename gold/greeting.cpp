@@ -6,7 +6,7 @@
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 #include "gold/gold_tags.h"
 
 namespace quorvel {
@@ -33,7 +33,7 @@ void greetPlayer(BotSpawn& spawn, const PlayerRecord& player) {
     const std::string name = playerName(player);
     sendPrivate(spawn, player,
                 std::string(welcomeStart) + name + std::string(welcomeMiddle) +
-                    decimal(spawn.gold.balance(name)) + std::string(welcomeEnd) +
+                    decimal(spawn.economy->balance(name)) + std::string(welcomeEnd) +
                     std::string(helpHint));
     spawn.playerTags.set(&player, goldNoticeTag, goldNoticeOn);
 
@@ -41,16 +41,15 @@ void greetPlayer(BotSpawn& spawn, const PlayerRecord& player) {
     // bot started (when there was no inv.dat to read): a second record of
     // the same name would never be found again, and whatever was bought into
     // the inventory on this visit would be written over the first one.
-    if (const InventoryRecord* record = spawn.inventory.find(name)) {
+    if (const InventoryRecord* record = spawn.economy->findInventory(name)) {
         setItemTags(spawn, player, record->counts);
         sendPrivate(spawn, player, "Hello " + name + std::string(reloadedEnd));
     }
     // No record yet: this visit starts empty.
     if (spawn.playerTags.get(&player, inventoryMarkTag) != inventoryMarkSet) {
         setItemTags(spawn, player, {});
-        spawn.inventory.appendEmpty(name);
-        GoldJournal::Cause entering(spawn.journal, "entry", name);
-        spawn.journal.inventoryCreated(name);
+        EconomyStore::Cause entering(*spawn.economy, spawn.handle, "entry", name);
+        spawn.economy->createInventory(name);
     }
 }
 

@@ -1,11 +1,8 @@
 // inv.dat: a run of 52-byte records, one per inventory record in book order:
 // the name in 20 zero-padded bytes, then the eight counts as little-endian
 // 32-bit integers. No header, no count.
-#include "frame/messages/senders.h"
 #include "frame/platform/platform.h"
-#include "frame/spawn/bot_spawn.h"
-#include "gold/gold_files.h"
-#include "gold/record_files.h"
+#include "gold/file_economy.h"
 
 #include <cstring>
 #include <optional>
@@ -14,14 +11,10 @@
 namespace quorvel {
 namespace {
 
-constexpr const char* inventoryFileName = "inv.dat";
+constexpr const char* inventoryFileName = FileEconomy::inventoryName;
 constexpr std::size_t nameBytes = sizeof(InventoryRecord::name);
 constexpr std::size_t recordBytes = nameBytes + 4 * itemKindCount;
 static_assert(recordBytes == 52);
-
-std::string inventoryPath() {
-    return platform::joinPath(platform::currentDirectory(), inventoryFileName);
-}
 
 void writeLittleEndian(std::string& out, std::int32_t signedValue) {
     const auto value = static_cast<std::uint32_t>(signedValue);
@@ -42,27 +35,26 @@ void copyNameField(char* to, const char* from) {
 
 } // namespace
 
-platform::FileResult loadInventoryFile(BotSpawn& spawn, LoadMode mode) {
+platform::FileResult FileEconomy::loadInventory(LoadMode mode) {
     std::size_t size = 0;
-    platform::ReadResult read = readRecordFile(spawn, spawn.inventory, inventoryPath(),
-                                               inventoryFileName, "records", mode, size);
+    platform::ReadResult read = readRecordFile(book_, inventoryFileName, "records", mode, size);
     if (read.status == platform::ReadStatus::failed) {
         return {false, read.error};
     }
     // A trailing part-record is ignored.
-    spawn.inventoryLoaded = read.status == platform::ReadStatus::read;
+    inventoryLoaded_ = read.status == platform::ReadStatus::read;
     return {};
 }
 
-platform::FileResult saveInventoryFile(BotSpawn& spawn) {
+platform::FileResult FileEconomy::saveInventory() {
     if (platform::FileResult held =
-            refuseHeldSave(spawn, spawn.inventory, inventoryFileName, "records");
+            refuseHeldSave(book_.savesHeldBecause(), inventoryFileName, "records");
         !held) {
         return held;
     }
     std::string bytes;
-    bytes.reserve(spawn.inventory.size() * recordBytes);
-    for (const InventoryRecord& record : spawn.inventory.records()) {
+    bytes.reserve(book_.size() * recordBytes);
+    for (const InventoryRecord& record : book_.records()) {
         char name[nameBytes];
         copyNameField(name, record.name);
         bytes.append(name, nameBytes);
@@ -72,13 +64,13 @@ platform::FileResult saveInventoryFile(BotSpawn& spawn) {
     }
     // Written beside the old file and renamed over it, so a failure leaves
     // the old inventories whole.
-    platform::FileResult result = platform::replaceFile(inventoryPath(), bytes);
+    platform::FileResult result = platform::replaceFile(inventoryFileName, bytes);
     if (result) {
-        spawn.journal.inventorySaved(spawn.inventory.size());
+        journal_.inventorySaved(cause().bot, book_.size());
+        reportJournalProblem();
     } else {
-        sendConsole(spawn, std::string("Could not save ") + inventoryFileName + ": " +
-                               result.error + ". The previous " + inventoryFileName +
-                               " is unchanged.");
+        report(std::string("Could not save ") + inventoryFileName + ": " + result.error +
+               ". The previous " + inventoryFileName + " is unchanged.");
     }
     return result;
 }

@@ -4,7 +4,7 @@
 #include "frame/players/player_views.h"
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 #include "gold/store_commands.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
@@ -28,7 +28,7 @@ void useItem(BotSpawn& spawn, const PlayerRecord& sender, const ItemTexts& item)
         return;
     }
     sendPrivate(spawn, sender, zone::prize(prizeNumberOf(item.kind)));
-    GoldJournal::Cause use(spawn.journal, "inventory use", playerName(sender));
+    EconomyStore::Cause use(*spawn.economy, spawn.handle, "inventory use", playerName(sender));
     storeItemCount(spawn, sender, item.kind, held - 1);
     sendPrivate(spawn, sender, item.usedDone);
 }

@@ -1,22 +1,23 @@
 #include "gold/journal_recovery.h"
 
-#include "frame/messages/senders.h"
 #include "frame/platform/platform.h"
-#include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
-#include "gold/gold_files.h"
+#include "gold/file_economy.h"
 #include "gold/gold_journal.h"
+#include "gold/store_items.h"
 
 #include <array>
+#include <exception>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace quorvel {
 namespace {
 
-constexpr std::array<std::string_view, itemKindCount> itemWords = {
-    "guns", "bombs", "multi", "super", "shield", "thor", "prize", "portal"};
+// Journal files are read this much at a time; no journal line comes near the
+// longest line, and one that does is passed over.
+constexpr std::size_t chunkBytes = 64 * 1024;
+constexpr std::size_t longestLine = 64 * 1024;
 
 struct JournalLine {
     std::string account;
@@ -25,22 +26,28 @@ struct JournalLine {
     std::string_view after;
 };
 
+bool isBotField(std::string_view field) {
+    return !field.empty() && readBoundedNumber(field, 0, 4294967295LL).has_value();
+}
+
 std::optional<JournalLine> parseLine(std::string_view line) {
-    // Exactly seven fields: a line with an eighth, even an empty one, is not
-    // a journal line (a line cut short is closed off with extra tabs).
-    std::array<std::string_view, 7> fields;
+    // Seven fields, or eight with the bot's handle last: a line with more,
+    // or with an empty eighth, is not a journal line (a line cut short is
+    // closed off with extra tabs).
+    std::array<std::string_view, 9> fields;
     std::size_t count = 0;
-    bool ended = false;
     while (count < fields.size()) {
         std::size_t tab = line.find('\t');
         fields[count++] = line.substr(0, tab);
         if (tab == std::string_view::npos) {
-            ended = true;
             break;
         }
         line.remove_prefix(tab + 1);
+        if (count == fields.size()) {
+            return std::nullopt;
+        }
     }
-    if (count != fields.size() || !ended) {
+    if (count != 7 && !(count == 8 && isBotField(fields[7]))) {
         return std::nullopt;
     }
     return JournalLine{journalUnescape(fields[3]), fields[4], fields[5], fields[6]};
@@ -51,18 +58,6 @@ bool isGoldSave(const JournalLine& line) {
 }
 bool isInventorySave(const JournalLine& line) {
     return line.field == "inventory" && line.change == "saved";
-}
-bool isGoldLine(const JournalLine& line) {
-    return line.field == "gold";
-}
-
-std::optional<std::size_t> itemIndex(std::string_view word) {
-    for (std::size_t i = 0; i < itemWords.size(); ++i) {
-        if (itemWords[i] == word) {
-            return i;
-        }
-    }
-    return std::nullopt;
 }
 
 bool applyGold(const JournalLine& line, GoldLedger& ledger, const std::function<void()>& reload) {
@@ -102,89 +97,120 @@ bool applyInventory(const JournalLine& line, InventoryBook& book,
         }
         return false;
     }
-    auto item = itemIndex(line.field);
+    auto kind = itemKindOfWord(line.field);
     auto after = readInt32(line.after);
-    if (!item || !after) {
+    if (!kind || !after) {
         return false;
     }
     InventoryRecord* record = book.find(line.account);
     if (record == nullptr) {
         record = &book.appendEmpty(line.account);
     }
-    record->counts[*item] = *after;
+    record->counts[static_cast<std::size_t>(*kind)] = *after;
     return true;
 }
 
 } // namespace
 
+JournalReplay::JournalReplay(GoldLedger& ledger, InventoryBook& book,
+                             std::function<void()> reloadGold,
+                             std::function<void()> reloadInventory)
+    : ledger_(ledger), book_(book), reloadGold_(std::move(reloadGold)),
+      reloadInventory_(std::move(reloadInventory)) {}
+
+void JournalReplay::scan(std::string_view text) {
+    if (auto line = parseLine(text)) {
+        ++scanned_;
+        if (isGoldSave(*line)) {
+            goldFrom_ = scanned_;
+        } else if (isInventorySave(*line)) {
+            inventoryFrom_ = scanned_;
+        }
+    }
+}
+
+void JournalReplay::apply(std::string_view text) {
+    auto line = parseLine(text);
+    if (!line) {
+        return;
+    }
+    ++position_;
+    if (isGoldSave(*line) || isInventorySave(*line)) {
+        return;
+    }
+    if (line->field == "gold") {
+        if (position_ > goldFrom_ && applyGold(*line, ledger_, reloadGold_)) {
+            ++applied_;
+        }
+    } else if (position_ > inventoryFrom_ && applyInventory(*line, book_, reloadInventory_)) {
+        ++applied_;
+    }
+}
+
 std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, InventoryBook& book,
                           const std::function<void()>& reloadGold,
                           const std::function<void()>& reloadInventory) {
-    std::vector<JournalLine> lines;
-    while (true) {
-        std::size_t end = journal.find('\n');
-        if (end == std::string_view::npos) {
-            break; // nothing, or a last line the crash cut short
-        }
-        if (auto parsed = parseLine(journal.substr(0, end))) {
-            lines.push_back(std::move(*parsed));
-        }
-        journal.remove_prefix(end + 1);
-    }
-    std::size_t goldFrom = 0;
-    std::size_t inventoryFrom = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (isGoldSave(lines[i])) {
-            goldFrom = i + 1;
-        } else if (isInventorySave(lines[i])) {
-            inventoryFrom = i + 1;
+    JournalReplay replay(ledger, book, reloadGold, reloadInventory);
+    for (bool applying : {false, true}) {
+        std::string_view rest = journal;
+        // A last line without its line end was cut short by a crash.
+        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
+             rest.remove_prefix(end + 1)) {
+            applying ? replay.apply(rest.substr(0, end)) : replay.scan(rest.substr(0, end));
         }
     }
-    std::size_t applied = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const JournalLine& line = lines[i];
-        if (isGoldSave(line) || isInventorySave(line)) {
-            continue;
-        }
-        if (isGoldLine(line)) {
-            if (i >= goldFrom && applyGold(line, ledger, reloadGold)) {
-                ++applied;
-            }
-        } else if (i >= inventoryFrom && applyInventory(line, book, reloadInventory)) {
-            ++applied;
-        }
-    }
-    return applied;
+    return replay.applied();
 }
 
-void recoverFromJournal(BotSpawn& spawn) {
-    std::string journal;
-    if (auto older = platform::readWholeFile(GoldJournal::rotatedName)) {
-        journal = std::move(*older);
-    }
-    if (auto current = platform::readWholeFile(GoldJournal::fileName)) {
-        // A cut-short last line of the older file must not glue onto the
-        // first line of the newer one.
-        if (!journal.empty() && journal.back() != '\n') {
-            journal.resize(journal.rfind('\n') + 1);
+bool recoverFromJournal(FileEconomy& economy) {
+    GoldJournal& journal = economy.journal();
+    JournalReplay replay(
+        economy.ledger(), economy.book(), [&] { economy.loadGold(LoadMode::append); },
+        [&] { economy.loadInventory(LoadMode::append); });
+    bool lastLineCut = false;
+    const auto pass = [&](bool applying) -> std::optional<std::string> {
+        for (const char* name : {GoldJournal::rotatedName, GoldJournal::fileName}) {
+            platform::ReadResult read =
+                platform::forEachLine(name, chunkBytes, longestLine,
+                                      [&](std::string_view line, bool ended, bool tooLong) {
+                                          lastLineCut = !ended;
+                                          if (!ended || tooLong) {
+                                              return; // cut short by a crash, or not a journal line
+                                          }
+                                          applying ? replay.apply(line) : replay.scan(line);
+                                      });
+            if (read.status == platform::ReadStatus::failed) {
+                return std::string(name) + " could not be read (" + read.error + ")";
+            }
+            if (read.status == platform::ReadStatus::missing) {
+                lastLineCut = false;
+            }
         }
-        // Nor the next line written onto a cut-short gold.log.
-        if (!current->empty() && current->back() != '\n') {
-            spawn.journal.lineCutShort();
+        return std::nullopt;
+    };
+    std::optional<std::string> failure;
+    journal.pause(true);
+    try {
+        failure = pass(false);
+        if (!failure) {
+            failure = pass(true);
         }
-        journal += *current;
+    } catch (const std::exception& error) {
+        failure = std::string("gold.log could not be replayed (") + error.what() + ")";
     }
-    if (journal.empty()) {
-        return;
+    journal.pause(false);
+    if (failure) {
+        economy.holdSaves(*failure);
+        return false;
     }
-    spawn.journal.pause(true);
-    std::size_t applied = replayJournal(
-        journal, spawn.gold, spawn.inventory, [&] { loadGoldFile(spawn); },
-        [&] { loadInventoryFile(spawn); });
-    spawn.journal.pause(false);
-    if (applied > 0) {
-        sendConsole(spawn, "Recovered " + std::to_string(applied) + " changes from gold.log.");
+    // The next line written onto a cut-short gold.log must not glue onto it.
+    if (lastLineCut) {
+        journal.lineCutShort();
     }
+    if (replay.applied() > 0) {
+        economy.report("Recovered " + std::to_string(replay.applied()) + " changes from gold.log.");
+    }
+    return true;
 }
 
 } // namespace quorvel

@@ -6,7 +6,7 @@
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 #include "gold/gold_tags.h"
 
 namespace quorvel {
@@ -21,7 +21,7 @@ constexpr std::string_view loseEnd = " Gold from your account.";
 
 void rewardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
     const std::int32_t reward = spawn.settings.kill;
-    applyAward(spawn.gold, playerName(killer), reward);
+    spawn.economy->award(playerName(killer), reward);
     if (spawn.playerTags.get(&killer, goldNoticeTag) == goldNoticeOn) {
         sendPrivate(spawn, killer,
                     std::string(givenStart) + decimal(reward) + std::string(givenMiddle) +
@@ -34,12 +34,12 @@ void punishTeamKill(BotSpawn& spawn, const PlayerRecord& killer) {
     const std::string name = playerName(killer);
     // Compared as gold amounts are: a negative penalty reads as a huge one
     // that nobody can pay, so it only ever warns.
-    if (penalty < 0 || spawn.gold.balance(name) < static_cast<std::uint32_t>(penalty)) {
+    if (penalty < 0 || spawn.economy->balance(name) < static_cast<std::uint32_t>(penalty)) {
         sendPrivate(spawn, killer,
                     std::string(earnStart) + decimal(penalty) + std::string(earnEnd));
         return;
     }
-    applyAward(spawn.gold, name, -penalty);
+    spawn.economy->award(name, -penalty);
     sendPrivate(spawn, killer, std::string(loseStart) + decimal(penalty) + std::string(loseEnd));
 }
 
@@ -47,7 +47,8 @@ void punishTeamKill(BotSpawn& spawn, const PlayerRecord& killer) {
 
 void awardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
     const bool teamKill = killer.team == killed.team;
-    GoldJournal::Cause cause(spawn.journal, teamKill ? "team kill" : "kill", playerName(killer));
+    EconomyStore::Cause cause(*spawn.economy, spawn.handle, teamKill ? "team kill" : "kill",
+                              playerName(killer));
     if (!teamKill) {
         rewardKill(spawn, killed, killer);
     } else {

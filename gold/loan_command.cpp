@@ -2,7 +2,7 @@
 #include "frame/messages/senders.h"
 #include "frame/players/player_views.h"
 #include "frame/spawn/bot_spawn.h"
-#include "gold/gold_journal.h"
+#include "gold/economy_store.h"
 #include "gold/store_commands.h"
 #include "gold/transfer_text.h"
 
@@ -37,14 +37,14 @@ void commandLendgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
         break;
     }
     const std::string senderName = playerName(sender);
-    const std::uint32_t held = spawn.gold.balance(senderName);
+    const std::uint32_t held = spawn.economy->balance(senderName);
     if (loan.amount < 0 || loan.amount > held) {
         sendPrivate(spawn, sender, notThatMuchText);
         return;
     }
     const auto amount = static_cast<std::uint32_t>(loan.amount);
-    const GoldAccount* from = spawn.gold.find(senderName);
-    const GoldAccount* to = spawn.gold.find(loan.name);
+    const GoldAccount* from = spawn.economy->findAccount(senderName);
+    const GoldAccount* to = spawn.economy->findAccount(loan.name);
     // A loan to oneself changes nothing; to anyone else it must fit.
     if (to != nullptr && to != from && loan.amount > largestBalance - to->amount) {
         sendPrivate(spawn, sender, targetFullText);
@@ -55,9 +55,9 @@ void commandLendgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
     // credit before the debit would carry a large balance past 4294967295
     // and back, and gold.log would show the wrapped balance in between.
     if (amount != 0 && (to == nullptr || to != from)) {
-        GoldJournal::Cause lending(spawn.journal, "loan", senderName);
-        spawn.gold.credit(loan.name, amount);
-        spawn.gold.debit(senderName, amount);
+        EconomyStore::Cause lending(*spawn.economy, spawn.handle, "loan", senderName);
+        spawn.economy->credit(loan.name, amount);
+        spawn.economy->debit(senderName, amount);
     }
 }
 

@@ -88,6 +88,15 @@ const ItemTexts* findInventoryItem(std::string_view word) {
     return nullptr;
 }
 
+std::optional<ItemKind> itemKindOfWord(std::string_view word) {
+    for (const ItemTexts& item : inventoryItems) {
+        if (item.itemWord == word) {
+            return item.kind;
+        }
+    }
+    return std::nullopt;
+}
+
 std::int32_t prizeNumberOf(ItemKind kind) {
     return itemPrizeNumbers[static_cast<std::size_t>(kind)];
 }
@@ -106,7 +115,7 @@ std::uint32_t priceOf(const BotSpawn& spawn, std::int32_t PluginSettings::*price
 
 bool passesBalanceCheck(BotSpawn& spawn, const PlayerRecord& sender,
                         std::int32_t PluginSettings::*price) {
-    if (priceOf(spawn, price) <= spawn.gold.balance(playerName(sender))) {
+    if (priceOf(spawn, price) <= spawn.economy->balance(playerName(sender))) {
         return true;
     }
     std::string reply(mustHaveStart);
@@ -124,13 +133,7 @@ void storeItemCount(BotSpawn& spawn, const PlayerRecord& player, ItemKind kind,
                     std::int32_t count) {
     spawn.playerTags.set(&player, prizeNumberOf(kind), count);
     const std::string name = playerName(player);
-    if (InventoryRecord* record = spawn.inventory.find(name)) {
-        std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
-        const std::int64_t change = std::int64_t{count} - stored;
-        stored = count;
-        spawn.journal.itemChanged(name, inventoryItems[static_cast<std::size_t>(kind)].itemWord,
-                                  change, count);
-    }
+    spawn.economy->setItemCount(name, kind, count);
 }
 
 std::string firstWord(std::string_view text, std::string& rest) {

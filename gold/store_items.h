@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,8 @@ extern const std::array<ItemTexts, itemKindCount> inventoryItems;
 
 // The inventory kind whose item word matches, ignoring the case of A to Z.
 const ItemTexts* findInventoryItem(std::string_view word);
+// The inventory kind whose item word is exactly `word`, as gold.log has it.
+std::optional<ItemKind> itemKindOfWord(std::string_view word);
 
 std::int32_t prizeNumberOf(ItemKind kind);
 

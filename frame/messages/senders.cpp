@@ -8,9 +8,10 @@ namespace quorvel {
 namespace {
 
 // Records go to the host at once; before the handshake has given a callback
-// they are dropped.
+// they are dropped. Handle 0 is a bot like any other: a host may count its
+// bots from 0.
 void handToHost(BotSpawn& spawn, BotEvent& record) {
-    if (spawn.handle == 0 || spawn.hostCallback == nullptr) {
+    if (spawn.hostCallback == nullptr) {
         return;
     }
     record.handle = spawn.handle;

@@ -49,6 +49,17 @@ std::string notNumericMessage(const SettingKey& key) {
     return std::string("quorvel.ini error: ") + key.section + ":" + key.key + " must be numeric";
 }
 
+// A price is compared with balances as an unsigned amount: a negative one
+// would be a price of about four thousand million.
+bool isPrice(const SettingKey& key) {
+    return std::string_view(key.section) == "Store";
+}
+
+std::string negativePriceMessage(const SettingKey& key) {
+    return std::string("quorvel.ini error: ") + key.section + ":" + key.key +
+           " must not be negative; the default " + key.fallback + " is used";
+}
+
 } // namespace
 
 void loadSettings(BotSpawn& spawn) {
@@ -61,6 +72,9 @@ void loadSettings(BotSpawn& spawn) {
         std::optional<std::int32_t> number = readInt32(text);
         if (!number) {
             sendConsole(spawn, notNumericMessage(key));
+            number = readNumber(key.fallback);
+        } else if (*number < 0 && isPrice(key)) {
+            sendConsole(spawn, negativePriceMessage(key));
             number = readNumber(key.fallback);
         }
         if (key.field == nullptr) {

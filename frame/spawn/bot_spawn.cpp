@@ -8,7 +8,6 @@ constexpr std::uint32_t firstSeed = 55555;
 
 BotSpawn::BotSpawn(Word botHandle) : handle(botHandle), random(firstSeed) {
     random.reseed(spawnSeed());
-    gold.setJournal(&journal);
 }
 
 } // namespace quorvel

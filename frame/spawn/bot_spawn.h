@@ -9,9 +9,7 @@
 #include "frame/settings/plugin_settings.h"
 #include "frame/spawn/player_tags.h"
 #include "frame/spawn/spawn_random.h"
-#include "gold/gold_journal.h"
-#include "gold/gold_ledger.h"
-#include "gold/inventory_book.h"
+#include "gold/economy_store.h"
 #include "rabbit/rabbit_game.h"
 #include "shipcheck/ship_checker.h"
 #include "warps/auto_warper.h"
@@ -27,7 +25,8 @@ struct BotSpawn {
     BotSpawn& operator=(const BotSpawn&) = delete;
 
     // The host link.
-    bool stopped = false; // a refused handshake: every later event is ignored
+    bool stopped = false;  // a refused handshake: every later event is ignored
+    bool accepted = false; // a handshake was accepted: the files were read
     Word handle = 0;
     HostCallback hostCallback = nullptr;
     const HostList* players = nullptr;
@@ -41,18 +40,16 @@ struct BotSpawn {
     std::int32_t autosaveCountdown = 0;
     std::int32_t autosaveInterval = 0;
 
-    // The store and every gold feature.
+    // The store and every gold feature: on only while the bot has a seat at
+    // its folder's economy.
     bool storeOn = false;
+    EconomySeat economy;
 
     FlagWatch flagWatch;
     RabbitGame rabbitGame;
     ZombieGame zombieGame;
     ShipChecker shipChecker;
     AutoWarper autoWarper;
-    GoldJournal journal; // gold.log: every gold and item change since the last save
-    GoldLedger gold;
-    InventoryBook inventory;
-    bool inventoryLoaded = false;
     PluginSettings settings;
 };
 

@@ -184,7 +184,6 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
     default:
         break;
     }
-    reportJournalProblem(spawn);
 }
 
 } // namespace quorvel

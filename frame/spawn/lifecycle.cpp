@@ -4,8 +4,7 @@
 #include "frame/messages/senders.h"
 #include "frame/settings/plugin_settings.h"
 #include "frame/spawn/bot_spawn.h"
-#include "gold/gold_files.h"
-#include "gold/journal_recovery.h"
+#include "gold/file_economy.h"
 #include "rabbit/rabbit.h"
 #include "zombies/zombies.h"
 
@@ -25,16 +24,26 @@ constexpr const char* autosaveText = "AutoSave...";
 void startSpawn(BotSpawn& spawn) {
     sendConsole(spawn, connectedText);
     loadSettings(spawn);
-    spawn.inventory.clear();
-    loadInventoryFile(spawn);
-    // gold.dat replaces the accounts held, as inv.dat replaces the records:
-    // a host that reconnects the bot would otherwise double the ledger, and
-    // gold.dat with it, at every reconnect. Changes since the last save come
-    // back from gold.log below.
-    loadGoldFile(spawn, LoadMode::replace);
-    recoverFromJournal(spawn);
+    // The first bot of the folder opens its economy (gold.dat, inv.dat and
+    // what gold.log adds); every later one joins what is loaded. A bot that
+    // shakes hands again keeps its seat: what is in play is newer than the
+    // files.
+    if (!spawn.economy) {
+        openFileEconomy(spawn.economy, spawn.handle,
+                        [&spawn](std::string_view text) { sendConsole(spawn, text); });
+    }
+    spawn.storeOn = spawn.storeOn && spawn.economy;
     loadZombieSettings(spawn);
+    spawn.accepted = true;
     spawn.autosaveCountdown = spawn.autosaveInterval;
+}
+
+// gold.dat and inv.dat, saved by this bot: the shared accounts and records,
+// so no other bot's change is written over.
+void saveEconomy(BotSpawn& spawn, std::string_view why) {
+    EconomyStore::Cause saving(*spawn.economy, spawn.handle, why, "-");
+    spawn.economy->saveGold();
+    spawn.economy->saveInventory();
 }
 
 } // namespace
@@ -58,10 +67,22 @@ void receiveHandshake(BotSpawn& spawn, const BotEvent& event) {
 }
 
 void terminateSpawn(BotSpawn& spawn) {
-    saveInventoryFile(spawn);
-    saveGoldFile(spawn);
-    saveZombieSettingsAtExit(spawn);
+    // A bot whose handshake never came, or was refused, loaded nothing and
+    // saves nothing.
+    if (spawn.economy) {
+        EconomyStore::Cause saving(*spawn.economy, spawn.handle, "terminate", "-");
+        spawn.economy->saveInventory();
+        spawn.economy->saveGold();
+    }
+    if (spawn.accepted) {
+        saveZombieSettingsAtExit(spawn);
+    }
     sendConsole(spawn, disconnectedText);
+    // The bot leaves its folder's economy; the last one to leave closes it
+    // (and frees the folder's lock), so a new handshake reads the files
+    // again, which hold everything by now.
+    spawn.economy.leave();
+    spawn.storeOn = false;
 }
 
 void runTick(BotSpawn& spawn) {
@@ -81,18 +102,17 @@ void runTick(BotSpawn& spawn) {
     if (zombiesOn(spawn)) {
         runZombiesTick(spawn);
     }
-    if (spawn.autosaveCountdown == 0 && spawn.storeOn) {
-        sendConsole(spawn, autosaveText);
-        saveGoldFile(spawn);
-        saveInventoryFile(spawn);
+    // The countdown starts again whether or not the store is on, so
+    // autosaving goes on once it is switched back on.
+    if (spawn.autosaveCountdown == 0) {
+        if (spawn.storeOn) {
+            sendConsole(spawn, autosaveText);
+            saveEconomy(spawn, "autosave");
+        }
         spawn.autosaveCountdown = spawn.autosaveInterval;
     }
-    spawn.journal.syncToDisk();
-}
-
-void reportJournalProblem(BotSpawn& spawn) {
-    if (auto problem = spawn.journal.takeProblem()) {
-        sendConsole(spawn, *problem);
+    if (spawn.economy) {
+        spawn.economy->sync();
     }
 }
 

@@ -8,15 +8,14 @@ namespace quorvel {
 
 struct BotSpawn;
 
-// Version check; when accepted, loads quorvel.ini, inv.dat, gold.dat and
-// Ghoulset.ini in that order.
+// Version check; when accepted, loads quorvel.ini, takes a seat at the
+// folder's economy (loading inv.dat and gold.dat when it is the first bot)
+// and loads Ghoulset.ini.
 void receiveHandshake(BotSpawn& spawn, const BotEvent& event);
-// Saves inv.dat, gold.dat and Ghoulset.ini.
+// Saves inv.dat, gold.dat and Ghoulset.ini, and leaves the economy.
 void terminateSpawn(BotSpawn& spawn);
 // The four countdowns, then the jackpot, rabbit, zombies and autosave steps.
 void runTick(BotSpawn& spawn);
-// Echoes a failure to write gold.log, once.
-void reportJournalProblem(BotSpawn& spawn);
 // Drops the frame's own reference to a player who leaves.
 void forgetLeavingPlayer(BotSpawn& spawn, const PlayerRecord& player);
 

@@ -5,7 +5,7 @@
 // counts, so no two versions share a file.
 #pragma once
 
-#include "frame/spawn/bot_spawn.h"
+#include "support/test_arena.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -78,9 +78,9 @@ public:
         GoldAccount* accounts = nullptr;
         InventoryRecord* records = nullptr;
     };
-    static Places placesIn(BotSpawn& spawn) {
-        return {const_cast<GoldAccount*>(spawn.gold.accounts().data()),
-                const_cast<InventoryRecord*>(spawn.inventory.records().data())};
+    static Places placesIn(TestArena& arena) {
+        return {const_cast<GoldAccount*>(arena.gold().accounts().data()),
+                const_cast<InventoryRecord*>(arena.inventory().records().data())};
     }
 
     // Puts a version into those places, without the journal (what is tested
@@ -95,13 +95,13 @@ public:
     }
 
     // Whether a spawn holds exactly these versions, account by account.
-    bool holds(const BotSpawn& spawn, std::uint64_t gold, std::uint64_t inventory) const {
-        if (spawn.gold.size() != names_.size() || spawn.inventory.size() != names_.size()) {
+    bool holds(TestArena& arena, std::uint64_t gold, std::uint64_t inventory) const {
+        if (arena.gold().size() != names_.size() || arena.inventory().size() != names_.size()) {
             return false;
         }
         for (std::size_t i = 0; i < names_.size(); ++i) {
-            const GoldAccount& account = spawn.gold.accounts()[i];
-            const InventoryRecord& record = spawn.inventory.records()[i];
+            const GoldAccount& account = arena.gold().accounts()[i];
+            const InventoryRecord& record = arena.inventory().records()[i];
             if (account.amount != balance(gold, i) || names_[i] != account.name ||
                 std::string_view(record.name, strnlen(record.name, sizeof record.name)) !=
                     names_[i]) {

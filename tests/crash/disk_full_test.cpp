@@ -146,9 +146,7 @@ protected:
         return "cannot write " + temporaryName + ": " + std::strerror(ENOSPC);
     }
     std::string goldReason() const { return reason(platform::temporaryNameFor("gold.dat")); }
-    std::string inventoryReason() const {
-        return reason(platform::temporaryNameFor(folder_ + "/inv.dat"));
-    }
+    std::string inventoryReason() const { return reason(platform::temporaryNameFor("inv.dat")); }
     std::string ghoulsetReason() const {
         return reason(platform::temporaryNameFor("Ghoulset.ini"));
     }
@@ -285,8 +283,8 @@ TEST_P(FullDisk, AutosaveAndTerminateFailLoudlyAndTheJournalKeepsTheChanges) {
     arena.handshake();
     EXPECT_EQ(arena.takeTexts(),
               (Texts{"DLL plugin connected.", "Recovered 2 changes from gold.log."}));
-    EXPECT_EQ(arena.spawn().gold.balance("Bob"), 1100u);
-    EXPECT_EQ(arena.spawn().gold.balance("Al"), 42u);
+    EXPECT_EQ(arena.gold().balance("Bob"), 1100u);
+    EXPECT_EQ(arena.gold().balance("Al"), 42u);
     arena.tick(2);
     EXPECT_EQ(arena.takeTexts(), Texts{"AutoSave..."});
     std::string expected = goldFile(1100);
@@ -325,11 +323,11 @@ TEST_P(FullFileSystem, AJournalLineCutShortByAFullDiskDoesNotSwallowTheNextOne) 
         ASSERT_TRUE(journalFailed) << "gold.log never ran out of room";
         makeRoom();
         arena.command(staff, "givegold", "Al:5");
-        ASSERT_EQ(arena.spawn().gold.balance("Al"), 55u);
+        ASSERT_EQ(arena.gold().balance("Al"), 55u);
     } // the host dies without Terminate
     TestArena arena(folder_, 7);
     arena.handshake();
-    EXPECT_EQ(arena.spawn().gold.balance("Al"), 55u) << *read("gold.log");
+    EXPECT_EQ(arena.gold().balance("Al"), 55u) << *read("gold.log");
 }
 
 INSTANTIATE_TEST_SUITE_P(Saves, FullDisk, ::testing::Values(Disk::RealTmpfs, Disk::InjectedFault),

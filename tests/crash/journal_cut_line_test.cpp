@@ -51,15 +51,15 @@ TEST(JournalCutShort, TheNextChangeSurvivesWhereverTheLastLineWasCut) {
         {
             TestArena arena(folder.path, 7);
             arena.handshake();
-            ASSERT_EQ(arena.spawn().gold.balance("Bob"), 1001u);
+            ASSERT_EQ(arena.gold().balance("Bob"), 1001u);
             PlayerRecord& staff = arena.addPlayer({.name = "Warden", .accessLevel = 2});
             arena.command(staff, "givegold", "Al:5");
-            ASSERT_EQ(arena.spawn().gold.balance("Al"), 55u);
+            ASSERT_EQ(arena.gold().balance("Al"), 55u);
         } // the host dies without Terminate
         TestArena arena(folder.path, 7);
         arena.handshake();
-        EXPECT_EQ(arena.spawn().gold.balance("Al"), 55u);
-        EXPECT_EQ(arena.spawn().gold.balance("Bob"), 1001u);
+        EXPECT_EQ(arena.gold().balance("Al"), 55u);
+        EXPECT_EQ(arena.gold().balance("Bob"), 1001u);
     }
 }
 

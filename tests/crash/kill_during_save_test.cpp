@@ -87,13 +87,13 @@ void announce(int pipe, char what, std::uint64_t version) {
     ::alarm(120); // never outlives a parent that failed to kill it
     TestArena arena(folder, 7);
     arena.handshake();
-    if (!book.holds(arena.spawn(), onDiskGold, onDiskInventory)) {
+    if (!book.holds(arena, onDiskGold, onDiskInventory)) {
         announce(pipe, 'L', onDiskGold);
         std::_Exit(2);
     }
     PlayerRecord& keeper = arena.addPlayer({.name = "Keeper", .accessLevel = 2});
     arena.take();
-    const BookVersions::Places places = BookVersions::placesIn(arena.spawn());
+    const BookVersions::Places places = BookVersions::placesIn(arena);
     for (std::uint64_t version = firstVersion;; ++version) {
         book.apply(places, version, version);
         announce(pipe, 'G', version);
@@ -249,7 +249,7 @@ void restartAndSave(const Folder& folder, const BookVersions& book, std::uint64_
     plantStaleTemporaries(folder);
     TestArena arena(folder.path, 7);
     arena.handshake();
-    ASSERT_TRUE(book.holds(arena.spawn(), gold, inventory))
+    ASSERT_TRUE(book.holds(arena, gold, inventory))
         << "after a restart the bot does not hold gold version " << gold
         << " and inventory version " << inventory;
     PlayerRecord& keeper = arena.addPlayer({.name = "Keeper", .accessLevel = 2});

@@ -27,8 +27,8 @@ TEST(StaffGold, GivegoldRefusalsAndBounds) {
          privateLine(mod, "-30 Gold given to bob"), privateLine(mod, abuse),
          privateLine(mod, "-70 Gold given to Bob")}));
     EXPECT_EQ(goldOf(arena, "Bob"), 0u);
-    ASSERT_EQ(arena.spawn().gold.size(), 1u); // neither Nobody nor a wrap
-    EXPECT_STREQ(arena.spawn().gold.accounts()[0].name, "Bob");
+    ASSERT_EQ(arena.gold().size(), 1u); // neither Nobody nor a wrap
+    EXPECT_STREQ(arena.gold().accounts()[0].name, "Bob");
 
     arena.command(mod, "givegold", "Bob:4294967295");
     arena.command(mod, "givegold", "Bob:1");
@@ -41,8 +41,8 @@ TEST(StaffGold, TakegoldNeverTakesMoreThanTheAccountHolds) {
     TestArena arena;
     openStore(arena);
     auto& mod = arena.addPlayer({.name = "Mod", .accessLevel = modLevel});
-    arena.spawn().gold.credit("Bob", 30);
-    arena.spawn().gold.credit("Mod", 1000);
+    arena.gold().credit("Bob", 30);
+    arena.gold().credit("Mod", 1000);
     for (const char* text : {"", "Bob", "Bob:ten", "Bob:99999999999", "Bob:31", "Bob:-1",
                              "Nobody:5", "Nobody:0", "BOB:30"}) {
         arena.command(mod, "takegold", text);
@@ -56,21 +56,21 @@ TEST(StaffGold, TakegoldNeverTakesMoreThanTheAccountHolds) {
                              privateLine(mod, "0 Gold removed from Nobody's account."),
                              privateLine(mod, "30 Gold removed from BOB's account.")}));
     EXPECT_EQ(goldOf(arena, "Bob"), 0u);
-    EXPECT_EQ(arena.spawn().gold.size(), 2u);
+    EXPECT_EQ(arena.gold().size(), 2u);
 }
 
 TEST(StaffGold, PlayergoldLooksUpWithoutOpeningAnAccount) {
     TestArena arena;
     openStore(arena);
     auto& mod = arena.addPlayer({.name = "Mod", .accessLevel = modLevel});
-    arena.spawn().gold.credit("Bob", 42);
+    arena.gold().credit("Bob", 42);
     arena.command(mod, "playergold");
     arena.command(mod, "playergold", "bOB");
     arena.command(mod, "playergold", "Nobody");
     EXPECT_TRUE(sentExactly(arena.take(),
                             {privateLine(mod, "State a name"), privateLine(mod, "bOB has 42 Gold."),
                              privateLine(mod, "Nobody has 0 Gold.")}));
-    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+    EXPECT_EQ(arena.gold().size(), 1u);
 }
 
 TEST(StaffGold, SavesReloadsAndResets) {
@@ -78,8 +78,8 @@ TEST(StaffGold, SavesReloadsAndResets) {
     openStore(arena);
     auto& mod = arena.addPlayer({.name = "Mod", .accessLevel = modLevel});
     auto& sop = arena.addPlayer({.name = "Boss", .accessLevel = sopLevel});
-    arena.spawn().gold.credit("Bob", 42);
-    arena.spawn().inventory.appendEmpty("Bob");
+    arena.gold().credit("Bob", 42);
+    arena.inventory().appendEmpty("Bob");
     arena.command(mod, "goldsave");
     arena.command(mod, "invsave");
     EXPECT_TRUE(sentExactly(arena.take(),
@@ -89,19 +89,23 @@ TEST(StaffGold, SavesReloadsAndResets) {
     EXPECT_EQ(arena.readFile("inv.dat")->size(), 52u);
 
     arena.command(mod, "givegold", "Newbie:5");
-    arena.spawn().inventory.appendEmpty("Newbie");
+    arena.inventory().appendEmpty("Newbie");
     arena.command(mod, "goldload");
     arena.command(mod, "invload");
     EXPECT_TRUE(sentExactly(arena.take(),
                             {privateLine(mod, "5 Gold given to Newbie"),
+                             console("The gold accounts were reloaded from gold.dat by Mod "
+                                     "through bot 1."),
                              privateLine(mod, "Gold accounts loaded from saved backup."),
+                             console("The inventory records were reloaded from inv.dat by Mod "
+                                     "through bot 1."),
                              privateLine(mod, "Inventory Database loaded from saved backup.")}));
-    EXPECT_EQ(arena.spawn().gold.find("Newbie"), nullptr);
+    EXPECT_EQ(arena.gold().find("Newbie"), nullptr);
     EXPECT_EQ(goldOf(arena, "Bob"), 42u);
-    EXPECT_EQ(arena.spawn().inventory.size(), 1u);
+    EXPECT_EQ(arena.inventory().size(), 1u);
 
     // A save that cannot be made is not reported as made.
-    std::filesystem::create_directory(arena.directory() + "/gold.dat.saving");
+    std::filesystem::create_directory(platform::temporaryNameFor("gold.dat"));
     arena.command(mod, "goldsave");
     auto sent = arena.take();
     ASSERT_FALSE(sent.empty());
@@ -118,11 +122,13 @@ TEST(StaffGold, SavesReloadsAndResets) {
     arena.command(sop, "resetinv");
     EXPECT_TRUE(sentExactly(
         arena.take(), {privateLine(mod, "Store/Inventory functions disabled."),
+                       console("The gold accounts were reset by Boss through bot 1."),
                        privateLine(sop, "You have just reset the entire Gold Database"),
+                       console("The inventory records were reset by Boss through bot 1."),
                        privateLine(sop, "You have just reset the entire Inventory Database")}));
-    EXPECT_EQ(arena.spawn().gold.size(), 0u);
-    EXPECT_EQ(arena.spawn().inventory.size(), 0u);
-    EXPECT_TRUE(arena.spawn().inventoryLoaded);
+    EXPECT_EQ(arena.gold().size(), 0u);
+    EXPECT_EQ(arena.inventory().size(), 0u);
+    EXPECT_TRUE(arena.economy().inventoryLoaded());
     EXPECT_EQ(arena.readFile("inv.dat")->size(), 52u); // untouched until the next save
 }
 

@@ -60,7 +60,7 @@ TEST(KillAward, TeamKillCostsThePenaltyOnlyWhenItCanBePaid) {
         auto& ann = arena.addPlayer({.name = "Ann", .team = 3, .ship = 1});
         auto& bob = arena.addPlayer({.name = "Bob", .team = 3, .ship = 1});
         if (c.before != 0) {
-            arena.spawn().gold.credit("Ann", c.before);
+            arena.gold().credit("Ann", c.before);
         }
         arena.kill(bob, ann);
         EXPECT_TRUE(sentExactly(arena.take(), {privateLine(ann, c.reply)})) << c.ini << c.before;
@@ -73,13 +73,13 @@ TEST(KillAward, AwardsFromTheSettingsNeverWrapABalance) {
     openStore(arena, "[Gold]\nKill=-3\nSoccerGoal=2147483647\n");
     auto& ann = arena.addPlayer({.name = "Ann", .team = 0, .ship = 1});
     auto& bob = arena.addPlayer({.name = "Bob", .team = 1, .ship = 1});
-    arena.spawn().gold.credit("Ann", 2);
+    arena.gold().credit("Ann", 2);
     arena.kill(bob, ann);
     EXPECT_EQ(goldOf(arena, "Ann"), 0u);
     arena.kill(bob, ann);
     EXPECT_EQ(goldOf(arena, "Ann"), 0u);
 
-    arena.spawn().gold.credit("Bob", 4294967000u);
+    arena.gold().credit("Bob", 4294967000u);
     arena.goal(1);
     arena.goal(1);
     EXPECT_EQ(goldOf(arena, "Bob"), 4294967295u);
@@ -92,14 +92,14 @@ TEST(GoalAward, PaysEveryPlayerOfTheScoringFreqAndAnnouncesIt) {
     auto& ann = arena.addPlayer({.name = "Ann", .team = 1, .ship = 1});
     arena.addPlayer({.name = "Bob", .team = 1, .ship = 8});
     arena.addPlayer({.name = "Cid", .team = 0, .ship = 1});
-    arena.spawn().gold.credit("Ann", 10);
+    arena.gold().credit("Ann", 10);
     arena.goal(1);
     EXPECT_TRUE(sentExactly(
         arena.take(), {publicLine("*arena Goal!  25 Gold has been added to each player's account "
                                   "on the team that scored.")}));
     EXPECT_EQ(goldOf(arena, "Ann"), 35u);
     EXPECT_EQ(goldOf(arena, "Bob"), 25u);
-    EXPECT_EQ(arena.spawn().gold.find("Cid"), nullptr);
+    EXPECT_EQ(arena.gold().find("Cid"), nullptr);
     (void)ann;
 }
 
@@ -116,8 +116,8 @@ TEST(Awards, NothingMovesWhileTheStoreIsOff) {
     arena.goal(0);
     arena.joinArena(ann);
     EXPECT_TRUE(sentExactly(arena.take(), {}));
-    EXPECT_EQ(arena.spawn().gold.size(), 0u);
-    EXPECT_EQ(arena.spawn().inventory.size(), 0u);
+    EXPECT_EQ(arena.gold().size(), 0u);
+    EXPECT_EQ(arena.inventory().size(), 0u);
     EXPECT_FALSE(arena.spawn().playerTags.has(&ann, 100));
 }
 

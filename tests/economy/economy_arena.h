@@ -39,7 +39,7 @@ inline ::testing::AssertionResult sentExactly(const std::vector<Sent>& got,
 
 // A balance as the ledger holds it.
 inline std::uint32_t goldOf(TestArena& arena, const std::string& name) {
-    return arena.spawn().gold.balance(name);
+    return arena.gold().balance(name);
 }
 
 } // namespace quorvel::testing

@@ -19,7 +19,7 @@ TEST(Greeting, WithInvDatTheInventoryComesBackInAnyLetterCase) {
     TestArena arena;
     arena.writeFile("inv.dat", invRecord("bOB", {1, 2, 3, 4, 5, 6, 7, 8}));
     openStore(arena);
-    arena.spawn().gold.credit("Bob", 70);
+    arena.gold().credit("Bob", 70);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 1});
     arena.enter(bob);
     EXPECT_TRUE(sentExactly(
@@ -33,7 +33,7 @@ TEST(Greeting, WithInvDatTheInventoryComesBackInAnyLetterCase) {
     }
     EXPECT_EQ(arena.spawn().playerTags.get(&bob, 100), 15);
     EXPECT_EQ(arena.spawn().playerTags.get(&bob, 900), 1);
-    EXPECT_EQ(arena.spawn().inventory.size(), 1u);
+    EXPECT_EQ(arena.inventory().size(), 1u);
 
     // A newcomer gets a zero record and no "Hello"; no gold account is opened.
     auto& ann = arena.addPlayer({.name = "Ann", .ship = 1});
@@ -41,9 +41,9 @@ TEST(Greeting, WithInvDatTheInventoryComesBackInAnyLetterCase) {
     EXPECT_TRUE(
         sentExactly(arena.take(), {privateLine(ann, "Welcome Ann. You have 0 Gold in your account. "
                                                     "Type ::!help for command list.")}));
-    ASSERT_EQ(arena.spawn().inventory.size(), 2u);
-    EXPECT_STREQ(arena.spawn().inventory.records()[1].name, "Ann");
-    EXPECT_EQ(arena.spawn().gold.find("Ann"), nullptr);
+    ASSERT_EQ(arena.inventory().size(), 2u);
+    EXPECT_STREQ(arena.inventory().records()[1].name, "Ann");
+    EXPECT_EQ(arena.gold().find("Ann"), nullptr);
 
     // Leaving drops the tags; coming back restores what the record holds.
     arena.command(bob, "inv", "guns");
@@ -61,13 +61,13 @@ TEST(Greeting, WithInvDatTheInventoryComesBackInAnyLetterCase) {
 TEST(Greeting, WithoutInvDatAPlayerWhoComesBackKeepsWhatTheyBought) {
     TestArena arena;
     openStore(arena);
-    arena.spawn().gold.credit("Bob", 1000);
+    arena.gold().credit("Bob", 1000);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 1});
     arena.enter(bob);
     EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "Welcome Bob. You have 1000 Gold in "
                                                             "your account. Type ::!help for "
                                                             "command list.")}));
-    EXPECT_EQ(arena.spawn().inventory.size(), 1u);
+    EXPECT_EQ(arena.inventory().size(), 1u);
     for (std::int32_t key : prizeKeys) {
         EXPECT_TRUE(arena.spawn().playerTags.has(&bob, key));
     }
@@ -85,15 +85,15 @@ TEST(Greeting, WithoutInvDatAPlayerWhoComesBackKeepsWhatTheyBought) {
                             "command list."),
          privateLine(again, "Hello BOB, Your Inventory has been reloaded from the last time you "
                             "visited.")}));
-    EXPECT_EQ(arena.spawn().inventory.size(), 1u);
+    EXPECT_EQ(arena.inventory().size(), 1u);
     EXPECT_EQ(arena.spawn().playerTags.get(&again, 24), 1);
     arena.command(again, "buy", "inv thor");
     arena.take();
-    EXPECT_EQ(arena.spawn().gold.balance("Bob"), 800u);
+    EXPECT_EQ(arena.gold().balance("Bob"), 800u);
     arena.leave(again);
+    ASSERT_EQ(arena.inventory().size(), 1u);
+    EXPECT_EQ(arena.inventory().records()[0].counts[5], 2);
     arena.terminate();
-    ASSERT_EQ(arena.spawn().inventory.size(), 1u);
-    EXPECT_EQ(arena.spawn().inventory.records()[0].counts[5], 2);
     EXPECT_EQ(arena.readFile("inv.dat")->size(), 52u);
 }
 

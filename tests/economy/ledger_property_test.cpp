@@ -46,7 +46,7 @@ TEST(LedgerProperty, BalancesMoveOnlyByWhatEachOperationSays) {
         arena.take();
 
         for (int step = 0; step < 400; ++step) {
-            GoldLedger& ledger = arena.spawn().gold;
+            GoldLedger& ledger = arena.gold();
             const std::int64_t before = total(ledger);
             std::int64_t expected = 0;
             PlayerRecord& actor = *players[pick(players.size())];
@@ -120,9 +120,9 @@ TEST(LedgerProperty, BalancesMoveOnlyByWhatEachOperationSays) {
                 break;
             }
             arena.take();
-            ASSERT_EQ(total(arena.spawn().gold) - before, expected)
+            ASSERT_EQ(total(arena.gold()) - before, expected)
                 << "seed " << seed << " step " << step << ": " << what << " by " << who;
-            for (const GoldAccount& account : arena.spawn().gold.accounts()) {
+            for (const GoldAccount& account : arena.gold().accounts()) {
                 ASSERT_NE(std::string(account.name), "") << "seed " << seed << " step " << step;
             }
         }

@@ -7,7 +7,7 @@ TEST(Loan, MovesAtMostTheWholeBalanceAndRefusesNegativeAmounts) {
     TestArena arena;
     openStore(arena);
     auto& ann = arena.addPlayer({.name = "Ann"});
-    arena.spawn().gold.credit("Ann", 10);
+    arena.gold().credit("Ann", 10);
 
     arena.command(ann, "lendgold", "Bob:11");
     arena.command(ann, "lendgold", "Bob:-5");
@@ -19,7 +19,7 @@ TEST(Loan, MovesAtMostTheWholeBalanceAndRefusesNegativeAmounts) {
     EXPECT_EQ(goldOf(arena, "BOB"), 10u);
 
     // However rich the lender, a negative loan never passes as a huge one.
-    arena.spawn().gold.credit("Ann", 4294967295u);
+    arena.gold().credit("Ann", 4294967295u);
     arena.command(ann, "lendgold", "Bob:-5");
     EXPECT_TRUE(
         sentExactly(arena.take(), {privateLine(ann, "You can not give more than you have.")}));
@@ -31,7 +31,7 @@ TEST(Loan, RefusesTextsThatAreNotNameAndAmount) {
     TestArena arena;
     openStore(arena);
     auto& ann = arena.addPlayer({.name = "Ann"});
-    arena.spawn().gold.credit("Ann", 100);
+    arena.gold().credit("Ann", 100);
     for (const char* text : {"", "Bob", "5:5", "bob:BOB", ":5", "Bob:ten", "Bob:", "Bob:+5",
                              "Bob:4294967306", "Bob:4294967296", "Bob:-2147483649"}) {
         arena.command(ann, "lendgold", text);
@@ -44,23 +44,23 @@ TEST(Loan, RefusesTextsThatAreNotNameAndAmount) {
          privateLine(ann, "Syntax: Player:Ammount"), notNumbers, notNumbers, notNumbers, notNumbers,
          notNumbers, notNumbers}));
     EXPECT_EQ(goldOf(arena, "Ann"), 100u);
-    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+    EXPECT_EQ(arena.gold().size(), 1u);
 }
 
 TEST(Loan, ToOneselfNothingAndBeyondTheLargestBalanceChangesNoAccount) {
     TestArena arena;
     openStore(arena);
     auto& ann = arena.addPlayer({.name = "Ann"});
-    arena.spawn().gold.credit("Ann", 4000000000u);
+    arena.gold().credit("Ann", 4000000000u);
 
     arena.command(ann, "lendgold", "aNN:4000000000");
     arena.command(ann, "lendgold", "Nobody:0");
     EXPECT_TRUE(sentExactly(arena.take(), {privateLine(ann, "-294967296 Gold given to aNN"),
                                            privateLine(ann, "0 Gold given to Nobody")}));
     EXPECT_EQ(goldOf(arena, "Ann"), 4000000000u);
-    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+    EXPECT_EQ(arena.gold().size(), 1u);
 
-    arena.spawn().gold.credit("Carol", 4294967290u);
+    arena.gold().credit("Carol", 4294967290u);
     arena.command(ann, "lendgold", "Carol:6");
     EXPECT_TRUE(sentExactly(arena.take(),
                             {privateLine(ann, "That account can not hold that much more gold.")}));

@@ -15,7 +15,7 @@ TEST(StorePurchase, ThePriceIsEnoughAndOneLessIsNotWhateverItIsSetTo) {
         const std::string mustHave = "You must have " + std::to_string(config.price) +
                                      " Gold in your account to access this command.";
 
-        arena.spawn().gold.credit("Bob", config.price - 1);
+        arena.gold().credit("Bob", config.price - 1);
         arena.command(bob, "buy", "use guns");
         arena.command(bob, "buy", "inv guns");
         EXPECT_TRUE(
@@ -23,13 +23,13 @@ TEST(StorePurchase, ThePriceIsEnoughAndOneLessIsNotWhateverItIsSetTo) {
         EXPECT_EQ(goldOf(arena, "Bob"), config.price - 1);
         EXPECT_EQ(arena.spawn().playerTags.get(&bob, 8), 0);
 
-        arena.spawn().gold.credit("Bob", 1);
+        arena.gold().credit("Bob", 1);
         arena.command(bob, "buy", "use guns");
         EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "*prize#8"),
                                                privateLine(bob, "Gun Upgrade Installed")}));
         EXPECT_EQ(goldOf(arena, "Bob"), 0u);
 
-        arena.spawn().gold.credit("Bob", config.price);
+        arena.gold().credit("Bob", config.price);
         arena.command(bob, "buy", "inv guns");
         EXPECT_TRUE(
             sentExactly(arena.take(), {privateLine(bob, "Gun Upgrade placed in Inventory")}));
@@ -42,7 +42,7 @@ TEST(StorePurchase, SpectatorsPayForServicesButNotForItems) {
     TestArena arena;
     openStore(arena);
     auto& watcher = arena.addPlayer({.name = "Watcher", .ship = 8});
-    arena.spawn().gold.credit("Watcher", 2000);
+    arena.gold().credit("Watcher", 2000);
 
     arena.command(watcher, "buy", "use guns");
     arena.command(watcher, "buy", "inv guns");
@@ -70,13 +70,13 @@ TEST(StorePurchase, ArenaMessageChecksTheBalanceBeforeTheSyntax) {
     TestArena arena;
     openStore(arena, "[Store]\nArena=40\n");
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 8});
-    arena.spawn().gold.credit("Bob", 39);
+    arena.gold().credit("Bob", 39);
     arena.command(bob, "buy", "arena");
     EXPECT_TRUE(sentExactly(
         arena.take(),
         {privateLine(bob, "You must have 40 Gold in your account to access this command.")}));
 
-    arena.spawn().gold.credit("Bob", 1);
+    arena.gold().credit("Bob", 1);
     arena.command(bob, "buy", "arena");
     arena.command(bob, "buy", "arena arena");
     arena.command(bob, "buy", "arena ");
@@ -94,7 +94,7 @@ TEST(StorePurchase, WordsIgnoreCaseAndAnythingElseGetsNoReply) {
     TestArena arena;
     openStore(arena);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 2});
-    arena.spawn().gold.credit("Bob", 5000);
+    arena.gold().credit("Bob", 5000);
     for (const char* text :
          {"GUNS", "use", "inv", "use lasers", "use guns now", "sell guns", "inv  "}) {
         arena.command(bob, "buy", text);
@@ -112,7 +112,15 @@ TEST(StorePurchase, WordsIgnoreCaseAndAnythingElseGetsNoReply) {
 
 TEST(StorePurchase, PriceListCarriesTheConfiguredPricesInColumns) {
     TestArena arena;
-    openStore(arena, "[Store]\nGunUpgrade=275\nScoreReset=-1\n");
+    arena.writeFile("quorvel.ini",
+                    "[Settings]\nInventory=1\n[Store]\nGunUpgrade=275\nScoreReset=-1\n");
+    arena.handshake();
+    // A negative price would be compared as about four thousand million: it
+    // is refused like a value that is not a number.
+    EXPECT_EQ(arena.takeTexts(),
+              (std::vector<std::string>{"DLL plugin connected.",
+                                        "quorvel.ini error: Store:ScoreReset must not be negative; "
+                                        "the default 50 is used"}));
     auto& bob = arena.addPlayer({.name = "Bob"});
     arena.command(bob, "buy");
     auto texts = arena.takeTexts();
@@ -121,19 +129,17 @@ TEST(StorePurchase, PriceListCarriesTheConfiguredPricesInColumns) {
     EXPECT_EQ(texts[1], std::string(57, '-'));
     EXPECT_EQ(texts[12],
               "guns                275                 Increase Power of Guns by 1 level");
-    EXPECT_EQ(texts[14], "reset               -1                  Reset your score");
+    EXPECT_EQ(texts[14], "reset               50                  Reset your score");
     EXPECT_EQ(texts[15], "Type !buy use <item name> to buy item for instant use, type !buy inv "
                          "<item name> to buy and put in your Inventory.");
     EXPECT_EQ(texts[16],
               "For arena, flags, points, bounty, and reset just Type !buy <item name> instead.");
 
-    // A negative price reads as a huge one: nobody can pay it.
-    arena.spawn().gold.credit("Bob", 1000);
+    arena.gold().credit("Bob", 1000);
     arena.command(bob, "buy", "reset");
-    EXPECT_TRUE(sentExactly(
-        arena.take(),
-        {privateLine(bob, "You must have -1 Gold in your account to access this command.")}));
-    EXPECT_EQ(goldOf(arena, "Bob"), 1000u);
+    EXPECT_TRUE(sentExactly(arena.take(),
+                            {privateLine(bob, "*scorereset"), privateLine(bob, "Score Reset")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 950u);
 }
 
 TEST(StoreInventory, ItemsBoughtIntoTheInventoryAreListedUsedAndKeptInTheRecord) {
@@ -143,7 +149,7 @@ TEST(StoreInventory, ItemsBoughtIntoTheInventoryAreListedUsedAndKeptInTheRecord)
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 0});
     arena.enter(bob);
     arena.take();
-    arena.spawn().gold.credit("Bob", 1000);
+    arena.gold().credit("Bob", 1000);
 
     arena.command(bob, "inv");
     EXPECT_TRUE(sentExactly(
@@ -156,7 +162,7 @@ TEST(StoreInventory, ItemsBoughtIntoTheInventoryAreListedUsedAndKeptInTheRecord)
     arena.command(bob, "buy", "inv portal");
     arena.command(bob, "buy", "inv portal");
     arena.take();
-    const InventoryRecord* record = arena.spawn().inventory.find("bob");
+    const InventoryRecord* record = arena.inventory().find("bob");
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->counts[2], 1); // multi
     EXPECT_EQ(record->counts[7], 2); // portal
@@ -192,26 +198,43 @@ TEST(StoreInventory, ItemsBoughtIntoTheInventoryAreListedUsedAndKeptInTheRecord)
     EXPECT_EQ(goldOf(arena, "Bob"), 1000u - 150 - 200);
 }
 
-TEST(StoreInventory, AfterAResetOnlyTheTagsChange) {
+TEST(StoreInventory, ABuyerWithoutARecordGetsOneAndNobodyPaysForNothing) {
     TestArena arena;
     arena.writeFile("inv.dat", "");
     openStore(arena);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 0});
     auto& sop = arena.addPlayer({.name = "Boss", .accessLevel = 4});
     arena.enter(bob);
-    arena.spawn().gold.credit("Bob", 500);
+    arena.gold().credit("Bob", 500);
     arena.command(sop, "resetinv");
     arena.command(bob, "buy", "inv thor");
     arena.take();
+    // The record is made as on entry, so the item is still there when he
+    // comes back.
     EXPECT_EQ(arena.spawn().playerTags.get(&bob, 24), 1);
-    EXPECT_EQ(arena.spawn().inventory.size(), 0u);
+    ASSERT_EQ(arena.inventory().size(), 1u);
+    EXPECT_EQ(arena.inventory().find("bob")->counts[5], 1);
+    arena.leave(bob);
+    auto& back = arena.addPlayer({.name = "Bob", .ship = 0});
+    arena.enter(back);
+    arena.take();
+    EXPECT_EQ(arena.spawn().playerTags.get(&back, 24), 1);
+
+    // A count at its largest takes no more, and no gold for it.
+    arena.spawn().playerTags.set(&back, 24, 2147483647);
+    const std::uint32_t before = goldOf(arena, "Bob");
+    arena.command(back, "buy", "inv thor");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(back, "Your Inventory can not hold any "
+                                                             "more of that item.")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), before);
+    EXPECT_EQ(arena.spawn().playerTags.get(&back, 24), 2147483647);
 }
 
 TEST(StoreFlags, ListsFlagsAndCarriersAfterCharging) {
     TestArena arena;
     openStore(arena);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 8});
-    arena.spawn().gold.credit("Bob", 1000);
+    arena.gold().credit("Bob", 1000);
     arena.command(bob, "buy", "flags");
     EXPECT_TRUE(
         sentExactly(arena.take(), {privateLine(bob, ""), privateLine(bob, "<No uncarried flags>"),
@@ -240,7 +263,7 @@ TEST(StoreSwitch, EveryPlayerCommandIsSilentWhileTheStoreIsOff) {
     arena.take();
     ASSERT_FALSE(arena.spawn().storeOn);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 1});
-    arena.spawn().gold.credit("Bob", 5000);
+    arena.gold().credit("Bob", 5000);
     const char* commands[][2] = {{"gold", ""},        {"gratio", ""},        {"buy", ""},
                                  {"buy", "use guns"}, {"buy", "points"},     {"inv", ""},
                                  {"inv", "guns"},     {"lendgold", "Ann:5"}, {"show", ""},
@@ -250,7 +273,7 @@ TEST(StoreSwitch, EveryPlayerCommandIsSilentWhileTheStoreIsOff) {
     }
     EXPECT_TRUE(sentExactly(arena.take(), {}));
     EXPECT_EQ(goldOf(arena, "Bob"), 5000u);
-    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+    EXPECT_EQ(arena.gold().size(), 1u);
 }
 
 TEST(StoreBalance, GoldAnswersWithoutOpeningAnAccountAndPrintsSigned) {
@@ -260,8 +283,8 @@ TEST(StoreBalance, GoldAnswersWithoutOpeningAnAccountAndPrintsSigned) {
     arena.command(bob, "gold");
     EXPECT_TRUE(
         sentExactly(arena.take(), {privateLine(bob, "Ammount of Gold left in your account: 0")}));
-    EXPECT_EQ(arena.spawn().gold.size(), 0u);
-    arena.spawn().gold.credit("bob", 3000000000u);
+    EXPECT_EQ(arena.gold().size(), 0u);
+    arena.gold().credit("bob", 3000000000u);
     arena.command(bob, "gold");
     EXPECT_TRUE(sentExactly(
         arena.take(), {privateLine(bob, "Ammount of Gold left in your account: -1294967296")}));

@@ -28,7 +28,7 @@ TEST(UnreadableFiles, AnUnreadableGoldDatIsNeverSavedOverAndStaffHearWhy) {
         << start[1];
 
     auto& sop = arena.addPlayer({.name = "Sop", .accessLevel = sopLevel});
-    arena.spawn().gold.credit("Bob", 50);
+    arena.gold().credit("Bob", 50);
     arena.command(sop, "goldsave");
     std::vector<std::string> refused = arena.takeTexts();
     ASSERT_EQ(refused.size(), 2u); // the console, then the staff member
@@ -75,8 +75,10 @@ TEST(UnreadableFiles, GoldloadAfterTheFileWasFixedReleasesTheSaves) {
     arena.command(sop, "goldload");
     arena.command(sop, "goldsave");
     EXPECT_EQ(arena.takeTexts(),
-              (std::vector<std::string>{"Gold accounts loaded from saved backup.",
-                                        "Gold accounts saved for backup purposes."}));
+              (std::vector<std::string>{
+                  "The gold accounts were reloaded from gold.dat by Sop through bot 1.",
+                  "Gold accounts loaded from saved backup.",
+                  "Gold accounts saved for backup purposes."}));
     EXPECT_EQ(goldOf(arena, "Cy"), 9u);
 }
 
@@ -107,6 +109,36 @@ TEST(UnreadableFiles, AnUnreadableInvDatIsNeverSavedOver) {
         << notLoaded.back();
     arena.terminate();
     EXPECT_TRUE(std::filesystem::is_directory(arena.directory() + "/inv.dat"));
+}
+
+TEST(UnreadableFiles, AnUnreadableJournalIsReportedAndNothingIsMarkedSavedOverIt) {
+    TestArena arena;
+    std::filesystem::create_directory(arena.directory() + "/gold.log");
+    arena.writeFile("gold.dat", std::string("\x09\0\0\0Cy", 6) + std::string(18, '\0'));
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\n");
+    arena.handshake();
+    std::vector<std::string> start = arena.takeTexts();
+    ASSERT_EQ(start.size(), 2u);
+    EXPECT_TRUE(startsAndEnds(start[1], "gold.log could not be read (",
+                              "). The changes it holds are not recovered, and gold.log, gold.dat "
+                              "and inv.dat are not written until it can be read: make it readable "
+                              "and restart the bot."))
+        << start[1];
+
+    auto& sop = arena.addPlayer({.name = "Sop", .accessLevel = sopLevel});
+    arena.command(sop, "givegold", "Cy:1");
+    arena.command(sop, "goldsave");
+    std::vector<std::string> refused = arena.takeTexts();
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_TRUE(startsAndEnds(refused[2], "Gold accounts could not be saved: gold.log could not be "
+                                          "read (",
+                              "), and a save would mark the changes it holds as saved. The "
+                              "previous backup is unchanged."))
+        << refused[2];
+    arena.terminate();
+    EXPECT_EQ(arena.readFile("gold.dat")->size(), 24u);
+    EXPECT_EQ(arena.readFile("gold.dat")->front(), '\x09');
+    EXPECT_TRUE(std::filesystem::is_directory(arena.directory() + "/gold.log"));
 }
 
 } // namespace

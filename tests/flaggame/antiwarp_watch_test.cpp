@@ -42,7 +42,7 @@ TEST(AntiwarpWatch, OnlyShipsWithAntiwarpInsideTheSquareAreStripped) {
     EXPECT_EQ(arena.take(), (std::vector<Sent>{privateLine(centre, "*prize #-20"),
                                                privateLine(centre, "*prize #-20"),
                                                privateLine(corner, "*prize #-20")}));
-    EXPECT_EQ(arena.spawn().gold.size(), 0u); // the store is off: no gold side
+    EXPECT_EQ(arena.gold().size(), 0u); // the store is off: no gold side
 }
 
 TEST(AntiwarpWatch, PenaltyWithAndWithoutEnoughGold) {
@@ -51,30 +51,30 @@ TEST(AntiwarpWatch, PenaltyWithAndWithoutEnoughGold) {
     PlayerRecord& rich = withAntiwarp(arena.addPlayer({.name = "Rich"}));
     PlayerRecord& poor = withAntiwarp(arena.addPlayer({.name = "Poor"}));
     PlayerRecord& broke = withAntiwarp(arena.addPlayer({.name = "Broke"}));
-    arena.spawn().gold.credit("Rich", 7);
-    arena.spawn().gold.credit("Poor", 4);
+    arena.gold().credit("Rich", 7);
+    arena.gold().credit("Poor", 4);
 
     arena.move(rich);
     EXPECT_EQ(arena.take(), (std::vector<Sent>{privateLine(rich, "*prize #-20"),
                                                privateLine(rich, penaltyFive)}));
-    EXPECT_EQ(arena.spawn().gold.balance("Rich"), 2u);
+    EXPECT_EQ(arena.gold().balance("Rich"), 2u);
     arena.move(rich); // 2 left is too little for the next one
     EXPECT_EQ(arena.take(), (std::vector<Sent>{privateLine(rich, "*prize #-20"),
                                                privateLine(rich, tooPoorFive)}));
-    EXPECT_EQ(arena.spawn().gold.balance("Rich"), 2u);
+    EXPECT_EQ(arena.gold().balance("Rich"), 2u);
 
     arena.move(poor);
     EXPECT_EQ(arena.takeTexts(), (Texts{"*prize #-20", tooPoorFive}));
-    EXPECT_EQ(arena.spawn().gold.balance("Poor"), 4u);
+    EXPECT_EQ(arena.gold().balance("Poor"), 4u);
 
     arena.move(broke);
     EXPECT_EQ(arena.takeTexts(), (Texts{"*prize #-20", tooPoorFive}));
-    EXPECT_EQ(arena.spawn().gold.find("Broke"), nullptr);
+    EXPECT_EQ(arena.gold().find("Broke"), nullptr);
 
-    arena.spawn().gold.credit("Poor", 1); // exactly the penalty: taken, down to 0
+    arena.gold().credit("Poor", 1); // exactly the penalty: taken, down to 0
     arena.move(poor);
     EXPECT_EQ(arena.takeTexts(), (Texts{"*prize #-20", penaltyFive}));
-    EXPECT_EQ(arena.spawn().gold.balance("Poor"), 0u);
+    EXPECT_EQ(arena.gold().balance("Poor"), 0u);
 }
 
 TEST(AntiwarpWatch, ZeroOrNegativePenaltyNeverCreatesGold) {
@@ -83,13 +83,13 @@ TEST(AntiwarpWatch, ZeroOrNegativePenaltyNeverCreatesGold) {
         TestArena arena;
         connectWithIni(arena, storeIni(setting));
         PlayerRecord& player = withAntiwarp(arena.addPlayer({.name = "Player"}));
-        arena.spawn().gold.credit("Player", 3);
+        arena.gold().credit("Player", 3);
         arena.move(player);
         EXPECT_EQ(
             arena.takeTexts(),
             (Texts{"*prize #-20", "No Anti-Warp in center. You lose 0 Gold from your account."}))
             << setting;
-        EXPECT_EQ(arena.spawn().gold.balance("Player"), 3u) << setting;
+        EXPECT_EQ(arena.gold().balance("Player"), 3u) << setting;
     }
 }
 
@@ -97,14 +97,14 @@ TEST(AntiwarpWatch, HugePenaltyIsComparedUnsignedAndNeverWraps) {
     TestArena arena;
     connectWithIni(arena, storeIni("AntiInCenter=2147483647\n"));
     PlayerRecord& player = withAntiwarp(arena.addPlayer({.name = "Player"}));
-    arena.spawn().gold.credit("Player", 2147483646u);
+    arena.gold().credit("Player", 2147483646u);
     arena.move(player);
     EXPECT_EQ(
         arena.takeTexts().back(),
         "Earn some Gold for you account so I can take 2147483647 away to punish you next time!");
-    arena.spawn().gold.credit("Player", 2u);
+    arena.gold().credit("Player", 2u);
     arena.move(player);
-    EXPECT_EQ(arena.spawn().gold.balance("Player"), 1u);
+    EXPECT_EQ(arena.gold().balance("Player"), 1u);
 }
 
 TEST(FlagCommands, AradiusShowsSetsAndRefuses) {

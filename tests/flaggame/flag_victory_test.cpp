@@ -34,7 +34,7 @@ TEST(FlagVictory, TableObjectAndGoldWhileTheStoreIsOn) {
     // The host's squad field may be filled to its last byte without a NUL.
     std::memcpy(full.squad, "ASquadNameOfTwenty!!", sizeof full.squad);
     scored(arena.addPlayer({.name = "Viewer", .team = 1, .ship = 8}), 0, 0, 0);
-    arena.spawn().gold.credit("alice", 4294967290u); // near the top: the award stops there
+    arena.gold().credit("alice", 4294967290u); // near the top: the award stops there
     arena.flagWin(1);
 
     std::vector<Sent> sent = arena.take();
@@ -53,7 +53,7 @@ TEST(FlagVictory, TableObjectAndGoldWhileTheStoreIsOn) {
                          "*objon 1",
                          goldMessage,
                      }));
-    const GoldLedger& gold = arena.spawn().gold;
+    const GoldLedger& gold = arena.gold();
     EXPECT_EQ(gold.balance("Alice"), 4294967295u);
     EXPECT_EQ(gold.balance("NineteenCharsLong19"), 100u);
     EXPECT_EQ(gold.balance("Viewer"), 100u);
@@ -69,7 +69,7 @@ TEST(FlagVictory, StoreOffListsWithoutGold) {
     EXPECT_EQ(arena.takeTexts(),
               (Texts{header, "*arena Bob                                   0     0     0         ",
                      "*objon 2"}));
-    EXPECT_EQ(arena.spawn().gold.size(), 0u);
+    EXPECT_EQ(arena.gold().size(), 0u);
 }
 
 TEST(FlagVictory, ShutupPaysQuietlyOrDoesNothing) {
@@ -83,14 +83,14 @@ TEST(FlagVictory, ShutupPaysQuietlyOrDoesNothing) {
 
     arena.flagWin(3);
     EXPECT_EQ(arena.takeTexts(), Texts{goldMessage});
-    EXPECT_EQ(arena.spawn().gold.balance("Win"), 100u);
-    EXPECT_EQ(arena.spawn().gold.balance("Win2"), 100u);
-    EXPECT_EQ(arena.spawn().gold.balance("Mod"), 0u);
+    EXPECT_EQ(arena.gold().balance("Win"), 100u);
+    EXPECT_EQ(arena.gold().balance("Win2"), 100u);
+    EXPECT_EQ(arena.gold().balance("Mod"), 0u);
 
     arena.spawn().storeOn = false;
     arena.flagWin(3);
     EXPECT_TRUE(arena.take().empty());
-    EXPECT_EQ(arena.spawn().gold.balance("Win"), 100u);
+    EXPECT_EQ(arena.gold().balance("Win"), 100u);
 
     arena.command(mod, "start");
     arena.take();
@@ -103,13 +103,13 @@ TEST(FlagVictory, NegativeAwardTakesGoldButNeverBelowZero) {
     connectWithIni(arena, storeIni("FlagVictory=-50\n"));
     arena.addPlayer({.name = "Rich", .team = 1});
     arena.addPlayer({.name = "Poor", .team = 1});
-    arena.spawn().gold.credit("Rich", 80);
-    arena.spawn().gold.credit("Poor", 20);
+    arena.gold().credit("Rich", 80);
+    arena.gold().credit("Poor", 20);
     arena.flagWin(1);
     EXPECT_EQ(arena.takeTexts().back(),
               "*arena Flag Game Won!!! -50 Gold has been given to all players on winning team.");
-    EXPECT_EQ(arena.spawn().gold.balance("Rich"), 30u);
-    EXPECT_EQ(arena.spawn().gold.balance("Poor"), 0u);
+    EXPECT_EQ(arena.gold().balance("Rich"), 30u);
+    EXPECT_EQ(arena.gold().balance("Poor"), 0u);
 }
 
 } // namespace

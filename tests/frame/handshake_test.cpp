@@ -50,6 +50,23 @@ TEST(Handshake, EventsBeforeTheHandshakeAreHandledButSayNothing) {
     arena.tick(5); // the jackpot countdown runs from creation
     EXPECT_TRUE(arena.take().empty());
     EXPECT_EQ(arena.spawn().flagWatch.jackpotCountdown, 5);
+
+    // A bot that never loaded anything saves nothing over the files.
+    arena.writeFile("gold.dat", std::string(24, 'g'));
+    arena.writeFile("inv.dat", std::string(52, 'i'));
+    arena.writeFile("Ghoulset.ini", "0 1\n1 4\n");
+    arena.terminate();
+    EXPECT_EQ(arena.readFile("gold.dat"), std::string(24, 'g'));
+    EXPECT_EQ(arena.readFile("inv.dat"), std::string(52, 'i'));
+    EXPECT_EQ(arena.readFile("Ghoulset.ini"), "0 1\n1 4\n");
+    EXPECT_FALSE(arena.fileExists("gold.log"));
+}
+
+TEST(Handshake, ABotWithHandleZeroIsABotLikeAnyOther) {
+    TestArena folder;
+    TestArena zero(folder.directory(), 7, 0);
+    zero.handshake();
+    EXPECT_EQ(zero.take().front(), console("DLL plugin connected."));
 }
 
 TEST(Handshake, SecondAcceptedHandshakeLoadsAgainAndKeepsOtherCountdowns) {

@@ -28,7 +28,8 @@ TEST(Reconnect, GoldDatKeepsOneRecordPerAccountOverReconnects) {
         arena.terminate();
         EXPECT_EQ(arena.readFile("gold.dat"), firstSave) << "after reconnect " << reconnect + 1;
     }
-    EXPECT_EQ(arena.spawn().gold.size(), firstSave->size() / 24);
+    arena.handshake();
+    EXPECT_EQ(arena.gold().size(), firstSave->size() / 24);
 }
 
 TEST(Reconnect, HandshakeWithoutTerminateKeepsTheChangesSinceTheLastSave) {
@@ -44,8 +45,8 @@ TEST(Reconnect, HandshakeWithoutTerminateKeepsTheChangesSinceTheLastSave) {
     arena.handshake();
     arena.kill(al, bob); // only in memory and in gold.log
     arena.handshake();
-    ASSERT_EQ(arena.spawn().gold.size(), 1u);
-    EXPECT_EQ(arena.spawn().gold.balance("Bob"), 4u);
+    ASSERT_EQ(arena.gold().size(), 1u);
+    EXPECT_EQ(arena.gold().balance("Bob"), 4u);
 }
 
 } // namespace

@@ -98,8 +98,13 @@ TEST(Tick, AutosaveIsOffWithIntervalZeroOrStoreOff) {
     storeOff.take();
     storeOff.tick(2);
     EXPECT_TRUE(consoleLines(storeOff).empty());
-    // Not reloaded while the store is off.
-    EXPECT_EQ(storeOff.spawn().autosaveCountdown, 0);
+    // The countdown starts again all the same, so autosaving goes on once
+    // the store is switched back on.
+    EXPECT_EQ(storeOff.spawn().autosaveCountdown, 2);
+    storeOff.command(storeOff.addPlayer({.name = "Mod", .accessLevel = 2}), "ion");
+    storeOff.take();
+    storeOff.tick(2);
+    EXPECT_EQ(consoleLines(storeOff), std::vector<Sent>{console("AutoSave...")});
 }
 
 TEST(ArenaEvents, LeavingForgetsTagsAndTheBotsOwnRecord) {

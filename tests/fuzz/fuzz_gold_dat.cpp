@@ -4,7 +4,7 @@
 // with stray bytes must be copied aside before anything can overwrite it.
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
-#include "gold/gold_files.h"
+#include "gold/file_economy.h"
 
 #include "scratch_folder.h"
 
@@ -50,18 +50,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("gold.dat", bytes);
 
-    BotSpawn loaded(1);
-    loadGoldFile(loaded);
+    FileEconomy loaded;
+    loaded.loadGold(LoadMode::append);
 
     // Every whole record, as it stands in the file.
     const std::size_t records = size / recordSize;
-    if (loaded.gold.size() != records) {
-        fail("loaded " + std::to_string(loaded.gold.size()) + " accounts from " +
+    if (loaded.ledger().size() != records) {
+        fail("loaded " + std::to_string(loaded.ledger().size()) + " accounts from " +
              std::to_string(records) + " whole records");
     }
     for (std::size_t i = 0; i < records; ++i) {
         const auto* raw = data + i * recordSize;
-        const GoldAccount& account = loaded.gold.accounts()[i];
+        const GoldAccount& account = loaded.ledger().accounts()[i];
         if (account.amount != littleEndian(raw)) {
             fail("balance of record " + std::to_string(i) + " changed on loading");
         }
@@ -75,12 +75,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // ledger is checked against a plain walk.
     if (records <= 64) {
         for (std::size_t i = 0; i < records; ++i) {
-            const std::string name = nameOf(loaded.gold.accounts()[i]);
+            const std::string name = nameOf(loaded.ledger().accounts()[i]);
             std::size_t first = 0;
-            while (!equalIgnoringCase(nameOf(loaded.gold.accounts()[first]), name)) {
+            while (!equalIgnoringCase(nameOf(loaded.ledger().accounts()[first]), name)) {
                 ++first;
             }
-            if (loaded.gold.find(name) != &loaded.gold.accounts()[first]) {
+            if (loaded.ledger().find(name) != &loaded.ledger().accounts()[first]) {
                 fail("\"" + name + "\" does not find its first account");
             }
         }
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    if (!saveGoldFile(loaded)) {
+    if (!loaded.saveGold()) {
         fail("saving gold.dat failed");
     }
     const std::string saved = fuzz::readFile("gold.dat");
@@ -103,12 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved gold.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " accounts");
     }
-    BotSpawn reloaded(1);
-    loadGoldFile(reloaded);
-    expectSameAccounts(loaded.gold, reloaded.gold, "save and reload");
+    FileEconomy reloaded;
+    reloaded.loadGold(LoadMode::append);
+    expectSameAccounts(loaded.ledger(), reloaded.ledger(), "save and reload");
 
     // What was saved once is saved again byte for byte.
-    if (!saveGoldFile(reloaded) || fuzz::readFile("gold.dat") != saved) {
+    if (!reloaded.saveGold() || fuzz::readFile("gold.dat") != saved) {
         fail("a second save of the same accounts wrote other bytes");
     }
     return 0;

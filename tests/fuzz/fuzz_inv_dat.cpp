@@ -4,7 +4,7 @@
 // first record.
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
-#include "gold/gold_files.h"
+#include "gold/file_economy.h"
 
 #include "scratch_folder.h"
 
@@ -50,20 +50,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("inv.dat", bytes);
 
-    BotSpawn loaded(1);
-    loadInventoryFile(loaded);
-    if (!loaded.inventoryLoaded) {
+    FileEconomy loaded;
+    loaded.loadInventory(LoadMode::append);
+    if (!loaded.inventoryLoaded()) {
         fail("an existing inv.dat was not marked loaded");
     }
 
     const std::size_t records = size / recordSize;
-    if (loaded.inventory.size() != records) {
-        fail("loaded " + std::to_string(loaded.inventory.size()) + " records from " +
+    if (loaded.book().size() != records) {
+        fail("loaded " + std::to_string(loaded.book().size()) + " records from " +
              std::to_string(records) + " whole records");
     }
     for (std::size_t i = 0; i < records; ++i) {
         const auto* raw = data + i * recordSize;
-        const InventoryRecord& record = loaded.inventory.records()[i];
+        const InventoryRecord& record = loaded.book().records()[i];
         if (nameOf(record) != fieldText(reinterpret_cast<const char*>(raw), 20)) {
             fail("name of record " + std::to_string(i) + " changed on loading");
         }
@@ -77,18 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (records <= 64) {
         for (std::size_t i = 0; i < records; ++i) {
-            const std::string name = nameOf(loaded.inventory.records()[i]);
+            const std::string name = nameOf(loaded.book().records()[i]);
             std::size_t first = 0;
-            while (!equalIgnoringCase(nameOf(loaded.inventory.records()[first]), name)) {
+            while (!equalIgnoringCase(nameOf(loaded.book().records()[first]), name)) {
                 ++first;
             }
-            if (loaded.inventory.find(name) != &loaded.inventory.records()[first]) {
+            if (loaded.book().find(name) != &loaded.book().records()[first]) {
                 fail("\"" + name + "\" does not find its first inventory record");
             }
         }
     }
 
-    if (!saveInventoryFile(loaded)) {
+    if (!loaded.saveInventory()) {
         fail("saving inv.dat failed");
     }
     const std::string saved = fuzz::readFile("inv.dat");
@@ -96,10 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved inv.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " records");
     }
-    BotSpawn reloaded(1);
-    loadInventoryFile(reloaded);
-    expectSameRecords(loaded.inventory, reloaded.inventory, "save and reload");
-    if (!saveInventoryFile(reloaded) || fuzz::readFile("inv.dat") != saved) {
+    FileEconomy reloaded;
+    reloaded.loadInventory(LoadMode::append);
+    expectSameRecords(loaded.book(), reloaded.book(), "save and reload");
+    if (!reloaded.saveInventory() || fuzz::readFile("inv.dat") != saved) {
         fail("a second save of the same records wrote other bytes");
     }
     return 0;

@@ -2,7 +2,7 @@
 #include "support/test_arena.h"
 
 #include "frame/platform/platform.h"
-#include "gold/gold_files.h"
+#include "gold/file_economy.h"
 
 #include <gtest/gtest.h>
 
@@ -45,10 +45,10 @@ TEST(GoldDat, ByteExactRoundTripThroughHandshakeAndTerminate) {
     arena.writeFile("gold.dat", original);
     arena.handshake();
     using Accounts = std::vector<std::pair<std::string, std::uint32_t>>;
-    EXPECT_EQ(accountsOf(arena.spawn().gold), (Accounts{{"Bob", 16909060u},
-                                                        {"NineteenCharsLong19", 4294967295u},
-                                                        {"", 0u},
-                                                        {"x y-z[]", 2147483648u}}));
+    EXPECT_EQ(accountsOf(arena.gold()), (Accounts{{"Bob", 16909060u},
+                                                  {"NineteenCharsLong19", 4294967295u},
+                                                  {"", 0u},
+                                                  {"x y-z[]", 2147483648u}}));
     arena.terminate();
     EXPECT_EQ(arena.readFile("gold.dat"), original);
     EXPECT_EQ(arena.takeTexts(),
@@ -59,7 +59,7 @@ TEST(GoldDat, EmptyMissingAndWholeFiles) {
     {
         TestArena arena; // no gold.dat: nothing loaded, nothing said
         arena.handshake();
-        EXPECT_EQ(arena.spawn().gold.size(), 0u);
+        EXPECT_EQ(arena.gold().size(), 0u);
         EXPECT_EQ(arena.takeTexts(), std::vector<std::string>{"DLL plugin connected."});
         arena.terminate(); // an empty ledger saves an empty file
         EXPECT_EQ(arena.readFile("gold.dat"), ""s);
@@ -68,14 +68,14 @@ TEST(GoldDat, EmptyMissingAndWholeFiles) {
         TestArena arena;
         arena.writeFile("gold.dat", "");
         arena.handshake();
-        EXPECT_EQ(arena.spawn().gold.size(), 0u);
+        EXPECT_EQ(arena.gold().size(), 0u);
     }
     {
         TestArena arena;
         arena.writeFile("gold.dat", goldRecord(1, "A") + goldRecord(2, "B"));
         arena.handshake();
-        EXPECT_EQ(arena.spawn().gold.size(), 2u);
-        EXPECT_EQ(arena.spawn().gold.balance("b"), 2u);
+        EXPECT_EQ(arena.gold().size(), 2u);
+        EXPECT_EQ(arena.gold().balance("b"), 2u);
     }
 }
 
@@ -84,9 +84,9 @@ TEST(GoldDat, BytesAfterTheNulAreDroppedAndAFullFieldKeeps19Characters) {
     arena.writeFile("gold.dat",
                     goldRecord(5, "Bob\0garbage!!"s) + goldRecord(6, "TwentyCharacterName!"));
     arena.handshake();
-    EXPECT_EQ(arena.spawn().gold.balance("BOB"), 5u);
-    EXPECT_EQ(arena.spawn().gold.balance("TwentyCharacterName"), 6u);
-    EXPECT_EQ(arena.spawn().gold.balance("TwentyCharacterName!"), 6u);
+    EXPECT_EQ(arena.gold().balance("BOB"), 5u);
+    EXPECT_EQ(arena.gold().balance("TwentyCharacterName"), 6u);
+    EXPECT_EQ(arena.gold().balance("TwentyCharacterName!"), 6u);
     arena.terminate();
     EXPECT_EQ(arena.readFile("gold.dat"),
               goldRecord(5, "Bob") + goldRecord(6, "TwentyCharacterName"));
@@ -95,15 +95,14 @@ TEST(GoldDat, BytesAfterTheNulAreDroppedAndAFullFieldKeeps19Characters) {
 TEST(GoldDat, LongNamesAreStoredAsTheirFirst19Characters) {
     TestArena arena;
     arena.handshake();
-    arena.spawn().gold.credit("ANameOfTwentyFiveLetters!", 40);
-    arena.spawn().gold.credit("anameoftwentyfivelettersXYZ", 2); // same first 19
+    arena.gold().credit("ANameOfTwentyFiveLetters!", 40);
+    arena.gold().credit("anameoftwentyfivelettersXYZ", 2); // same first 19
     arena.terminate();
     EXPECT_EQ(arena.readFile("gold.dat"), goldRecord(42, "ANameOfTwentyFiveLe"));
 
-    arena.spawn().gold.clear();
-    loadGoldFile(arena.spawn());
-    EXPECT_EQ(arena.spawn().gold.balance("ANameOfTwentyFiveLetters!"), 42u);
-    EXPECT_EQ(arena.spawn().gold.balance("anameoftwentyfivele"), 42u);
+    arena.handshake();
+    EXPECT_EQ(arena.gold().balance("ANameOfTwentyFiveLetters!"), 42u);
+    EXPECT_EQ(arena.gold().balance("anameoftwentyfivele"), 42u);
 }
 
 TEST(GoldDat, DuplicateNamesFirstMatchWinsAndSavingKeepsThemAll) {
@@ -111,7 +110,7 @@ TEST(GoldDat, DuplicateNamesFirstMatchWinsAndSavingKeepsThemAll) {
     arena.writeFile("gold.dat",
                     goldRecord(10, "Bob") + goldRecord(5, "Alice") + goldRecord(20, "BOB"));
     arena.handshake();
-    GoldLedger& gold = arena.spawn().gold;
+    GoldLedger& gold = arena.gold();
     ASSERT_EQ(gold.size(), 3u);
     EXPECT_EQ(gold.balance("bob"), 10u);
     EXPECT_EQ(gold.find("BOB"), &gold.accounts()[0]);
@@ -125,10 +124,11 @@ TEST(GoldDat, DuplicateNamesFirstMatchWinsAndSavingKeepsThemAll) {
 
     // Loading again without clearing doubles the records; lookups still see
     // the first copy.
-    loadGoldFile(arena.spawn());
-    EXPECT_EQ(gold.size(), 6u);
-    EXPECT_EQ(gold.balance("BOB"), 8u);
-    EXPECT_EQ(gold.balance("alice"), 5u);
+    arena.handshake();
+    arena.economy().loadGold(LoadMode::append);
+    EXPECT_EQ(arena.gold().size(), 6u);
+    EXPECT_EQ(arena.gold().balance("BOB"), 8u);
+    EXPECT_EQ(arena.gold().balance("alice"), 5u);
 }
 
 TEST(GoldDat, StrayBytesLoadTheWholeRecordsAndKeepTheDamagedFile) {
@@ -136,8 +136,8 @@ TEST(GoldDat, StrayBytesLoadTheWholeRecordsAndKeepTheDamagedFile) {
     const std::string damaged = goldRecord(7, "Bob") + "X";
     arena.writeFile("gold.dat", damaged);
     arena.handshake();
-    EXPECT_EQ(arena.spawn().gold.balance("Bob"), 7u);
-    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+    EXPECT_EQ(arena.gold().balance("Bob"), 7u);
+    EXPECT_EQ(arena.gold().size(), 1u);
     const std::string warning = "Warning: gold.dat is damaged: 1 stray byte after 1 whole "
                                 "record; the whole records are loaded and the damaged file is "
                                 "kept as gold.dat.damaged.";
@@ -146,8 +146,8 @@ TEST(GoldDat, StrayBytesLoadTheWholeRecordsAndKeepTheDamagedFile) {
     EXPECT_EQ(arena.readFile("gold.dat"), damaged); // untouched until a save
 
     // The same damaged file read again reuses its copy.
-    arena.spawn().gold.clear();
-    loadGoldFile(arena.spawn());
+    arena.gold().clear();
+    arena.economy().loadGold(LoadMode::append);
     EXPECT_EQ(arena.takeTexts(), std::vector<std::string>{warning});
     EXPECT_FALSE(arena.fileExists("gold.dat.damaged.1"));
 
@@ -158,22 +158,22 @@ TEST(GoldDat, StrayBytesLoadTheWholeRecordsAndKeepTheDamagedFile) {
     // Another damaged file never overwrites the earlier copy.
     const std::string other = goldRecord(1, "A") + goldRecord(2, "B") + std::string(23, 'z');
     arena.writeFile("gold.dat", other);
-    arena.spawn().gold.clear();
-    loadGoldFile(arena.spawn());
+    arena.handshake();
     EXPECT_EQ(arena.takeTexts(),
-              std::vector<std::string>{"Warning: gold.dat is damaged: 23 stray bytes after 2 "
-                                       "whole records; the whole records are loaded and the "
-                                       "damaged file is kept as gold.dat.damaged.1."});
+              (std::vector<std::string>{"DLL plugin connected.",
+                                        "Warning: gold.dat is damaged: 23 stray bytes after 2 "
+                                        "whole records; the whole records are loaded and the "
+                                        "damaged file is kept as gold.dat.damaged.1."}));
     EXPECT_EQ(arena.readFile("gold.dat.damaged"), damaged);
     EXPECT_EQ(arena.readFile("gold.dat.damaged.1"), other);
-    EXPECT_EQ(arena.spawn().gold.size(), 2u);
+    EXPECT_EQ(arena.gold().size(), 2u);
 }
 
 TEST(GoldDat, ShortFileHasNoWholeRecord) {
     TestArena arena;
     arena.writeFile("gold.dat", "short");
     arena.handshake();
-    EXPECT_EQ(arena.spawn().gold.size(), 0u);
+    EXPECT_EQ(arena.gold().size(), 0u);
     EXPECT_EQ(arena.takeTexts().back(),
               "Warning: gold.dat is damaged: 5 stray bytes after 0 whole records; the whole "
               "records are loaded and the damaged file is kept as gold.dat.damaged.");
@@ -185,7 +185,7 @@ protected:
         arena.writeFile("gold.dat", previous);
         arena.handshake();
         arena.take();
-        arena.spawn().gold.credit("Carol", 99); // the ledger now differs from the file
+        arena.economy().credit("Carol", 99); // the ledger now differs from the file
     }
     void TearDown() override { platform::injectWriteFault(0, 0); }
 
@@ -207,9 +207,9 @@ protected:
 
 TEST_F(GoldDatSave, AWriteFailurePartWayLeavesTheOldFile) {
     platform::injectWriteFault(30, 1); // one record and a bit, then the disk is full
-    expectFailedSave(saveGoldFile(arena.spawn()), {"gold.dat"});
+    expectFailedSave(arena.economy().saveGold(), {"gold.dat"});
 
-    platform::FileResult saved = saveGoldFile(arena.spawn()); // the disk has room again
+    platform::FileResult saved = arena.economy().saveGold(); // the disk has room again
     EXPECT_TRUE(saved.ok);
     EXPECT_TRUE(arena.take().empty());
     EXPECT_EQ(arena.readFile("gold.dat"), previous + goldRecord(99, "Carol"));
@@ -217,8 +217,9 @@ TEST_F(GoldDatSave, AWriteFailurePartWayLeavesTheOldFile) {
 }
 
 TEST_F(GoldDatSave, AnImpossibleSaveLeavesTheOldFile) {
-    std::filesystem::create_directory("gold.dat.saving");
-    expectFailedSave(saveGoldFile(arena.spawn()), {"gold.dat", "gold.dat.saving"});
+    const std::string temporary = platform::temporaryNameFor("gold.dat");
+    std::filesystem::create_directory(temporary);
+    expectFailedSave(arena.economy().saveGold(), {"gold.dat", temporary});
 
     // Terminate reports the failure too, then disconnects as usual.
     arena.terminate();
@@ -232,8 +233,10 @@ TEST_F(GoldDatSave, AnImpossibleSaveLeavesTheOldFile) {
     EXPECT_EQ(texts.back(), "DLL plugin disconnected.");
     EXPECT_EQ(arena.readFile("gold.dat"), previous);
 
-    std::filesystem::remove("gold.dat.saving");
-    EXPECT_TRUE(saveGoldFile(arena.spawn()).ok);
+    // The host reconnects: gold.log brings back what the failed save lost.
+    std::filesystem::remove(temporary);
+    arena.handshake();
+    EXPECT_TRUE(arena.economy().saveGold().ok);
     EXPECT_EQ(arena.readFile("gold.dat"), previous + goldRecord(99, "Carol"));
 }
 
@@ -241,7 +244,7 @@ TEST(GoldDatAutosave, TheAutosaveWritesGoldWhileTheStoreIsOn) {
     TestArena arena;
     arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=3\n");
     arena.handshake();
-    arena.spawn().gold.credit("Dave", 9);
+    arena.gold().credit("Dave", 9);
     arena.tick(2);
     EXPECT_FALSE(arena.fileExists("gold.dat"));
     arena.take();

@@ -2,6 +2,8 @@
 
 #include "frame/text/text_rules.h"
 
+#include "support/test_arena.h"
+
 #include <gtest/gtest.h>
 
 namespace quorvel {
@@ -34,14 +36,18 @@ TEST(GoldLedger, CreditAndDebitWrapButAwardsNeverDo) {
     ledger.debit("New", 0); // debit creates the account
     EXPECT_NE(ledger.find("new"), nullptr);
 
-    applyAward(ledger, "Ann", 100); // capped at the top
-    EXPECT_EQ(ledger.balance("Ann"), 4294967295u);
-    applyAward(ledger, "Cat", 5);
-    applyAward(ledger, "Cat", -9); // taken, but not below 0
-    EXPECT_EQ(ledger.balance("Cat"), 0u);
-    applyAward(ledger, "Cat", 2147483647);
-    applyAward(ledger, "Cat", -2147483647 - 1);
-    EXPECT_EQ(ledger.balance("Cat"), 0u);
+    testing::TestArena arena;
+    arena.handshake();
+    EconomyStore& economy = arena.economy();
+    economy.credit("Ann", 4294967294u);
+    economy.award("Ann", 100); // capped at the top
+    EXPECT_EQ(economy.balance("Ann"), 4294967295u);
+    economy.award("Cat", 5);
+    economy.award("Cat", -9); // taken, but not below 0
+    EXPECT_EQ(economy.balance("Cat"), 0u);
+    economy.award("Cat", 2147483647);
+    economy.award("Cat", -2147483647 - 1);
+    EXPECT_EQ(economy.balance("Cat"), 0u);
 }
 
 TEST(GoldLedger, ClearForgetsEveryAccountAndItsIndex) {

@@ -1,7 +1,7 @@
 // The host dies without Terminate: a child process plays a session and
 // exits on the spot; a new spawn started in the same folder must find every
 // balance and item count as the child left them.
-#include "gold/gold_files.h"
+#include "gold/file_economy.h"
 #include "gold/gold_journal.h"
 #include "support/test_arena.h"
 
@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,12 +19,12 @@ namespace quorvel::testing {
 namespace {
 
 // Every account and record, in order, as text.
-std::string snapshot(const BotSpawn& spawn) {
+std::string snapshot(TestArena& arena) {
     std::ostringstream out;
-    for (const GoldAccount& account : spawn.gold.accounts()) {
+    for (const GoldAccount& account : arena.gold().accounts()) {
         out << "gold " << account.name << " " << account.amount << "\n";
     }
-    for (const InventoryRecord& record : spawn.inventory.records()) {
+    for (const InventoryRecord& record : arena.inventory().records()) {
         out << "inv " << std::string(record.name, strnlen(record.name, sizeof record.name));
         for (std::int32_t count : record.counts) {
             out << " " << count;
@@ -57,7 +58,7 @@ template <typename Session> std::string dieAfter(const Folder& folder, Session s
         TestArena arena(folder.path, 7);
         arena.handshake();
         session(arena);
-        std::ofstream(folder.path + "/expected.txt") << snapshot(arena.spawn());
+        std::ofstream(folder.path + "/expected.txt") << snapshot(arena);
         std::_Exit(0);
     }
     int status = 0;
@@ -97,7 +98,7 @@ TEST(CrashRecovery, EveryChangeSinceTheLastSaveComesBack) {
 
     TestArena restarted(folder.path, 7);
     restarted.handshake();
-    EXPECT_EQ(snapshot(restarted.spawn()), expected);
+    EXPECT_EQ(snapshot(restarted), expected);
     auto sent = restarted.take();
     bool told = false;
     for (const Sent& line : sent) {
@@ -113,14 +114,14 @@ TEST(CrashRecovery, ADeathBetweenASaveAndItsMarkerAppliesNothingTwice) {
         playAnEvening(arena);
         // The files are replaced, then the host dies before the journal
         // notes the saves.
-        arena.spawn().journal.pause(true);
-        saveInventoryFile(arena.spawn());
-        saveGoldFile(arena.spawn());
-        arena.spawn().journal.pause(false);
+        arena.journal().pause(true);
+        arena.economy().saveInventory();
+        arena.economy().saveGold();
+        arena.journal().pause(false);
     });
     TestArena restarted(folder.path, 7);
     restarted.handshake();
-    EXPECT_EQ(snapshot(restarted.spawn()), expected);
+    EXPECT_EQ(snapshot(restarted), expected);
 }
 
 TEST(CrashRecovery, ReloadsAndResetsBeforeTheDeathStayDone) {
@@ -137,7 +138,7 @@ TEST(CrashRecovery, ReloadsAndResetsBeforeTheDeathStayDone) {
     ASSERT_EQ(expected.find("inv "), std::string::npos) << expected;
     TestArena restarted(folder.path, 7);
     restarted.handshake();
-    EXPECT_EQ(snapshot(restarted.spawn()), expected);
+    EXPECT_EQ(snapshot(restarted), expected);
 }
 
 TEST(CrashRecovery, AResetGoldBeforeTheDeathStaysDone) {
@@ -152,8 +153,111 @@ TEST(CrashRecovery, AResetGoldBeforeTheDeathStaysDone) {
     ASSERT_NE(expected.find("gold Eve 9"), std::string::npos) << expected;
     TestArena restarted(folder.path, 7);
     restarted.handshake();
-    EXPECT_EQ(snapshot(restarted.spawn()), expected);
+    EXPECT_EQ(snapshot(restarted), expected);
 }
+
+TEST(CrashRecovery, SeveralBotsInterleavingComeBackWholeAndNothingTwice) {
+    Folder folder;
+    const std::string expected = dieAfter(folder, [&folder](TestArena& one) {
+        TestArena two(folder.path, 7, 2);
+        two.handshake();
+        playAnEvening(one);
+        one.economy().saveGold(); // covers bot 1's evening only
+        playAnEvening(two);
+        PlayerRecord& bob = one.addPlayer({.name = "Bob", .team = 1, .ship = 1});
+        PlayerRecord& again = two.addPlayer({.name = "Bob", .team = 1, .ship = 1});
+        one.command(bob, "lendgold", "Dan:" + std::to_string(one.economy().balance("Bob")));
+        two.command(again, "lendgold", "Dan:1"); // nothing left to lend
+        two.economy().saveInventory();
+        two.command(again, "buy", "inv guns"); // nothing left to pay with
+    });
+    // Both evenings, each counted once.
+    ASSERT_NE(expected.find("gold Carol 80"), std::string::npos) << expected;
+    ASSERT_NE(expected.find("gold Al 34"), std::string::npos) << expected;
+    ASSERT_NE(expected.find("gold Bob 0"), std::string::npos) << expected;
+    TestArena restarted(folder.path, 7);
+    restarted.handshake();
+    EXPECT_EQ(snapshot(restarted), expected);
+}
+
+#ifndef __SANITIZE_ADDRESS__
+// Starts a bot in a child whose address space may grow by `headroom` bytes
+// at most; `check` says what is wrong with the started bot, or nothing.
+template <typename Check>
+void startUnderMemoryLimit(const Folder& folder, std::size_t headroom, Check check) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const auto used = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+        const rlimit limit{used + headroom, used + headroom};
+        ::setrlimit(RLIMIT_AS, &limit);
+        TestArena arena(folder.path, 7);
+        arena.handshake();
+        const std::string wrong = check(arena);
+        if (!wrong.empty()) {
+            std::fprintf(stderr, "%s\n", wrong.c_str());
+        }
+        std::_Exit(wrong.empty() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+std::string startedWhole(TestArena& arena) {
+    const BotSpawn& spawn = arena.spawn();
+    if (!spawn.accepted || spawn.autosaveCountdown != 3 || spawn.zombieGame.humanTeam != 5) {
+        return "the start-up was left half done";
+    }
+    return {};
+}
+
+TEST(CrashRecovery, AJournalLargerThanTheMemoryLeftIsReadInPieces) {
+    constexpr std::size_t lines = 1000000; // about 45 MB
+    constexpr std::size_t headroom = 32 * 1024 * 1024;
+    Folder folder;
+    std::ofstream(folder.path + "/quorvel.ini") << "[Settings]\nInventory=1\nAutoSave=3\n";
+    std::ofstream(folder.path + "/Ghoulset.ini") << "5 1\n1 4\n0 0 0 0\n";
+    {
+        std::ofstream journal(folder.path + "/gold.log", std::ios::binary);
+        for (std::size_t i = 1; i <= lines; ++i) {
+            journal << "2026-12-08T05:57:12Z\tkill\tBob\tBob\tgold\t+2\t" << 1000 + 2 * i
+                    << "\t1\n";
+        }
+    }
+    startUnderMemoryLimit(folder, headroom, [](TestArena& arena) -> std::string {
+        const auto texts = arena.takeTexts();
+        if (std::find(texts.begin(), texts.end(), "Recovered 1000000 changes from gold.log.") ==
+                texts.end() ||
+            arena.economy().balance("Bob") != 1000 + 2 * lines) {
+            return "the journal was not replayed whole";
+        }
+        return startedWhole(arena);
+    });
+
+    // Recovery that runs out of memory all the same (a million accounts to
+    // bring back) is reported, holds the saves back, and the rest of the
+    // start-up is done.
+    {
+        std::ofstream journal(folder.path + "/gold.log", std::ios::binary);
+        for (std::size_t i = 0; i < lines; ++i) {
+            journal << "2026-12-08T05:57:12Z\tkill\tP" << i << "\tP" << i << "\tgold\t+2\t2\t1\n";
+        }
+    }
+    startUnderMemoryLimit(folder, headroom / 4, [](TestArena& arena) -> std::string {
+        const auto texts = arena.takeTexts();
+        const bool reported = std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+            return t.rfind("gold.log could not be replayed (", 0) == 0;
+        });
+        if (!reported || arena.economy().saveGold()) {
+            return "the failed recovery was not reported, or saves were not held back";
+        }
+        return startedWhole(arena);
+    });
+    EXPECT_EQ(std::filesystem::file_size(folder.path + "/gold.dat"), 24u); // untouched
+}
+#endif
 
 } // namespace
 } // namespace quorvel::testing

@@ -27,7 +27,7 @@ struct AuditedArena {
         arena.take();
     }
     void after(std::vector<std::int64_t> typed = {}) {
-        audit.afterEvent(arena.spawn().gold, typed, ++event);
+        audit.afterEvent(arena.gold(), typed, ++event);
     }
     void journal(const std::string& line) {
         std::ofstream(arena.directory() + "/gold.log", std::ios::app) << line << "\n";
@@ -54,7 +54,7 @@ TEST(LedgerAuditCheck, PassesAPlainSessionAndReportsEachKindOfFault) {
     ASSERT_EQ(a.audit.goldLines(), 5u);
 
     // A balance that moves without a line.
-    a.arena.spawn().gold.find("Bob")->amount += 7;
+    a.arena.gold().find("Bob")->amount += 7;
     a.after();
     ASSERT_EQ(a.audit.faults().size(), 1u);
     EXPECT_NE(a.audit.faults()[0].find("Bob holds 79 but gold.log says 72"), std::string::npos)
@@ -62,25 +62,25 @@ TEST(LedgerAuditCheck, PassesAPlainSessionAndReportsEachKindOfFault) {
 
     // A line whose before and after do not add up, and a change its cause
     // cannot explain (a kill pays 2).
-    a.journal("2026-12-08T00:00:00Z\tkill\tAl\tAl\tgold\t+2\t999");
-    a.arena.spawn().gold.find("Al")->amount = 999;
+    a.journal("2026-12-08T00:00:00Z\tkill\tAl\tAl\tgold\t+2\t999\t1");
+    a.arena.gold().find("Al")->amount = 999;
     a.after();
     ASSERT_EQ(a.audit.faults().size(), 2u);
     EXPECT_NE(a.audit.faults()[1].find("Al went from 30 by +2 to 999"), std::string::npos)
         << a.audit.faults()[1];
-    a.journal("2026-12-08T00:00:00Z\tkill\tAl\tAl\tgold\t+7\t1006");
-    a.arena.spawn().gold.find("Al")->amount = 1006;
+    a.journal("2026-12-08T00:00:00Z\tkill\tAl\tAl\tgold\t+7\t1006\t1");
+    a.arena.gold().find("Al")->amount = 1006;
     a.after();
     ASSERT_EQ(a.audit.faults().size(), 3u);
     EXPECT_NE(a.audit.faults()[2].find("caused by \"kill\""), std::string::npos)
         << a.audit.faults()[2];
 
     // A staff gift of an amount nobody typed, and a wrapped balance.
-    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+5\t1011");
-    a.arena.spawn().gold.find("Al")->amount = 1011;
+    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+5\t1011\t1");
+    a.arena.gold().find("Al")->amount = 1011;
     a.after({6});
     ASSERT_EQ(a.audit.faults().size(), 4u);
-    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+4294967295\t4294968306");
+    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+4294967295\t4294968306\t1");
     a.after({4294967295LL});
     ASSERT_EQ(a.audit.faults().size(), 6u); // out of range, and not where Al's balance is
     EXPECT_NE(a.audit.faults()[4].find("left 0..4294967295"), std::string::npos)

@@ -18,18 +18,18 @@ TEST(SoakFindings, ALoanToOneselfNeverShowsAWrappedBalance) {
     PlayerRecord& staff = arena.addPlayer({.name = "Warden", .accessLevel = 2});
     PlayerRecord& voryn = arena.addPlayer({.name = "Voryn", .ship = 1});
     arena.command(staff, "givegold", "Voryn:4294965686");
-    audit.afterEvent(arena.spawn().gold, {4294965686LL}, 1);
+    audit.afterEvent(arena.gold(), {4294965686LL}, 1);
     for (const char* spelling : {"VORYN", "Voryn"}) {
         for (std::int64_t amount : {2147483648LL, 4294965686LL, 1LL}) {
             arena.command(voryn, "lendgold", spelling + (":" + std::to_string(amount)));
-            audit.afterEvent(arena.spawn().gold, {amount}, 2);
-            EXPECT_EQ(arena.spawn().gold.balance("Voryn"), 4294965686u);
+            audit.afterEvent(arena.gold(), {amount}, 2);
+            EXPECT_EQ(arena.gold().balance("Voryn"), 4294965686u);
         }
     }
     for (const std::string& fault : audit.faults()) {
         ADD_FAILURE() << fault;
     }
-    EXPECT_EQ(arena.spawn().gold.size(), 1u);
+    EXPECT_EQ(arena.gold().size(), 1u);
 }
 
 } // namespace

@@ -156,7 +156,7 @@ public:
 
     void run() {
         arena_.handshake();
-        audit_.startFrom(arena_.spawn().gold);
+        audit_.startFrom(arena_.gold());
         watch_.check(arena_.take(), {}, ++counts_.events);
         bot_ = &arena_.addPlayer({.name = "Quorvel", .team = 9999, .ship = 8});
         watch_.entered(*bot_);
@@ -282,7 +282,9 @@ private:
             }
         }
         watch_.check(sent, typed, counts_.events);
-        audit_.afterEvent(arena_.spawn().gold, amounts, counts_.events);
+        if (arena_.spawn().economy) { // Terminate leaves it
+            audit_.afterEvent(arena_.gold(), amounts, counts_.events);
+        }
         for (const Sent& line : sent) {
             if (line.code != Say) {
                 continue;
@@ -563,7 +565,7 @@ private:
                 continue;
             }
             ++counts_.tagChecks;
-            const InventoryRecord* record = spawn.inventory.find(pilot->name);
+            const InventoryRecord* record = arena_.inventory().find(pilot->name);
             if (record == nullptr) {
                 fault(std::string(pilot->name) +
                       " carries item counts but has no inventory record");
@@ -583,13 +585,13 @@ private:
     // The host stops the bot; a bot started again in the folder holds every
     // balance and every inventory record as they were.
     void finishAndRestart() {
-        const std::vector<GoldAccount> accounts = arena_.spawn().gold.accounts();
-        const std::vector<InventoryRecord> records = arena_.spawn().inventory.records();
+        const std::vector<GoldAccount> accounts = arena_.gold().accounts();
+        const std::vector<InventoryRecord> records = arena_.inventory().records();
         act([&] { arena_.terminate(); });
         TestArena restarted(arena_.directory(), 20261208);
         restarted.handshake();
-        const auto& reloaded = restarted.spawn().gold.accounts();
-        const auto& reloadedRecords = restarted.spawn().inventory.records();
+        const auto& reloaded = restarted.gold().accounts();
+        const auto& reloadedRecords = restarted.inventory().records();
         const bool sameGold =
             reloaded.size() == accounts.size() &&
             std::equal(accounts.begin(), accounts.end(), reloaded.begin(),

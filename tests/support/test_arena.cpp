@@ -15,6 +15,8 @@ namespace quorvel::testing {
 namespace {
 
 TestArena* current = nullptr;
+// Every arena alive: a record goes to the one whose bot sent it.
+std::vector<TestArena*> live;
 
 void copyName(char (&field)[20], const std::string& text) {
     std::memset(field, 0, sizeof field);
@@ -69,6 +71,21 @@ TestArena::TestArena(const std::string& directory, std::optional<std::uint32_t> 
     start(seed);
 }
 
+TestArena::TestArena(const std::string& directory, std::optional<std::uint32_t> seed, Word handle)
+    : handle_(handle) {
+    previousDirectory_ = std::filesystem::current_path().string();
+    directory_ = directory;
+    ownsDirectory_ = false;
+    start(seed);
+}
+
+FileEconomy& TestArena::economy() {
+    if (!spawn_->economy) {
+        throw std::logic_error("the bot has no seat at an economy");
+    }
+    return dynamic_cast<FileEconomy&>(*spawn_->economy);
+}
+
 void TestArena::start(std::optional<std::uint32_t> seed) {
     std::filesystem::current_path(directory_);
     if (const char* old = std::getenv("QUORVEL_RANDOM_SEED")) {
@@ -77,12 +94,14 @@ void TestArena::start(std::optional<std::uint32_t> seed) {
     if (seed) {
         ::setenv("QUORVEL_RANDOM_SEED", std::to_string(*seed).c_str(), 1);
     }
-    spawn_ = std::make_unique<BotSpawn>(Word{1});
+    spawn_ = std::make_unique<BotSpawn>(handle_);
     current = this;
+    live.push_back(this);
 }
 
 TestArena::~TestArena() {
     current = nullptr;
+    std::erase(live, this);
     spawn_.reset();
     if (previousSeed_) {
         ::setenv("QUORVEL_RANDOM_SEED", previousSeed_->c_str(), 1);
@@ -166,7 +185,15 @@ void TestArena::rebuildLists() {
 }
 
 void QUORVEL_CALL TestArena::receive(BotEvent& record) {
-    if (current == nullptr) {
+    TestArena* to = current;
+    if (to == nullptr || to->handle_ != record.handle) {
+        for (TestArena* arena : live) {
+            if (arena->handle_ == record.handle) {
+                to = arena;
+            }
+        }
+    }
+    if (to == nullptr) {
         return;
     }
     Sent sent;
@@ -179,12 +206,12 @@ void QUORVEL_CALL TestArena::receive(BotEvent& record) {
         sent.target = record.value[2];
         sent.text = reinterpret_cast<const char*>(record.value[3]);
     }
-    current->sent_.push_back(std::move(sent));
+    to->sent_.push_back(std::move(sent));
 }
 
 void TestArena::event(Word code, std::initializer_list<Word> values) {
     BotEvent record{};
-    record.handle = 1;
+    record.handle = handle_;
     record.code = code;
     std::size_t slot = 0;
     for (Word value : values) {

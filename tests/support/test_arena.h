@@ -6,6 +6,7 @@
 #include <quorvel/host_abi.h>
 
 #include "frame/spawn/bot_spawn.h"
+#include "gold/file_economy.h"
 
 #include <cstdint>
 #include <list>
@@ -53,11 +54,20 @@ public:
     // Works in `directory` (which must exist) and leaves it in place, so a
     // second arena can start again where a first one stopped.
     TestArena(const std::string& directory, std::optional<std::uint32_t> seed);
+    // A second bot of the same host: works in `directory` too, with its own
+    // handle, players and records.
+    TestArena(const std::string& directory, std::optional<std::uint32_t> seed, Word handle);
     ~TestArena();
     TestArena(const TestArena&) = delete;
     TestArena& operator=(const TestArena&) = delete;
 
     BotSpawn& spawn() { return *spawn_; }
+    // The folder's economy the bot has a seat at (after an accepted
+    // handshake; throws without one), and what it holds.
+    FileEconomy& economy();
+    GoldLedger& gold() { return economy().ledger(); }
+    InventoryBook& inventory() { return economy().book(); }
+    GoldJournal& journal() { return economy().journal(); }
     const std::string& directory() const { return directory_; }
 
     // Files in the working directory.
@@ -111,6 +121,7 @@ private:
     std::string directory_;
     bool ownsDirectory_ = true;
     std::optional<std::string> previousSeed_;
+    Word handle_ = 1;
     std::unique_ptr<BotSpawn> spawn_;
     std::list<PlayerRecord> records_;   // stable addresses
     std::vector<PlayerRecord*> listed_; // host list order

@@ -1,0 +1,79 @@
+#include "gold/economy_store.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace quorvel {
+
+EconomyStore::Cause::Cause(EconomyStore& store, Word bot, std::string_view what,
+                           std::string_view who)
+    : store_(store), previous_(std::move(store.cause_)), previousSet_(store.causeSet_) {
+    store_.cause_ = ChangeCause{std::string(what), std::string(who), bot};
+    store_.causeSet_ = true;
+}
+
+EconomyStore::Cause::~Cause() {
+    store_.cause_ = std::move(previous_);
+    store_.causeSet_ = previousSet_;
+}
+
+std::uint32_t EconomyStore::balance(std::string_view name) const {
+    const GoldAccount* account = findAccount(name);
+    return account == nullptr ? 0 : account->amount;
+}
+
+void EconomyStore::award(std::string_view name, std::int32_t amount) {
+    const std::uint32_t held = balance(name);
+    if (amount >= 0) {
+        credit(name, std::min(static_cast<std::uint32_t>(amount), UINT32_MAX - held));
+    } else {
+        debit(name, std::min(0u - static_cast<std::uint32_t>(amount), held));
+    }
+}
+
+void EconomyStore::join(const void* member, Word bot, Console console) {
+    leave(member);
+    members_.push_back(Member{member, bot, std::move(console)});
+}
+
+void EconomyStore::leave(const void* member) {
+    std::erase_if(members_, [member](const Member& m) { return m.id == member; });
+}
+
+void EconomyStore::tellActor(std::string_view text) const {
+    if (!causeSet_) {
+        tellEveryBot(text);
+        return;
+    }
+    for (const Member& member : members_) {
+        if (member.bot == cause_.bot) {
+            member.console(text);
+            return;
+        }
+    }
+    tellEveryBot(text); // a bot that has left: nobody's word is lost
+}
+
+void EconomyStore::tellEveryBot(std::string_view text) const {
+    for (const Member& member : members_) {
+        member.console(text);
+    }
+}
+
+void EconomySeat::take(std::shared_ptr<EconomyStore> store, Word bot,
+                       EconomyStore::Console console) {
+    leave();
+    store_ = std::move(store);
+    if (store_) {
+        store_->join(this, bot, std::move(console));
+    }
+}
+
+void EconomySeat::leave() {
+    if (store_) {
+        store_->leave(this);
+        store_.reset();
+    }
+}
+
+} // namespace quorvel

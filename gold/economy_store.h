@@ -1,0 +1,135 @@
+// The economy of a working folder: gold accounts and inventory records,
+// shared by every bot of the host that works in that folder. Services find,
+// change, save, reload and reset through this interface only; the files
+// (gold.dat, inv.dat, gold.log) are one implementation of it (FileEconomy),
+// and a zone that keeps one economy in a database for hosts on several
+// machines needs a second one, not a change of the services.
+//
+// Every change is made under a Cause: what caused it, who, and through
+// which bot. The cause is set for the handling of one event and nests.
+#pragma once
+
+#include <quorvel/host_abi.h>
+
+#include "frame/platform/platform.h"
+#include "gold/gold_ledger.h"
+#include "gold/inventory_book.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+struct ChangeCause {
+    std::string what = "unknown"; // kill, purchase guns, givegold, save ...
+    std::string who = "-";        // the player or staff member behind it
+    Word bot = 0;                 // the handle of the bot it came through
+};
+
+class EconomyStore {
+public:
+    class Cause {
+    public:
+        Cause(EconomyStore& store, Word bot, std::string_view what, std::string_view who);
+        ~Cause();
+        Cause(const Cause&) = delete;
+        Cause& operator=(const Cause&) = delete;
+
+    private:
+        EconomyStore& store_;
+        ChangeCause previous_;
+        bool previousSet_;
+    };
+
+    // What a bot's console is told by the store.
+    using Console = std::function<void(std::string_view)>;
+
+    EconomyStore() = default;
+    virtual ~EconomyStore() = default;
+    EconomyStore(const EconomyStore&) = delete;
+    EconomyStore& operator=(const EconomyStore&) = delete;
+
+    // Finding. A lookup matches names ignoring the case of A to Z and takes
+    // the first match; it never creates anything.
+    virtual const GoldAccount* findAccount(std::string_view name) const = 0;
+    std::uint32_t balance(std::string_view name) const;
+    virtual const InventoryRecord* findInventory(std::string_view name) const = 0;
+    // Whether the inventory records were read from their file: without them
+    // an entering player starts a new record.
+    virtual bool inventoryLoaded() const = 0;
+
+    // Changing, under the cause in force. credit and debit create the
+    // account when there is none and wrap modulo 2^32; award never wraps
+    // (a gain stops at 4294967295, a loss at 0).
+    virtual void credit(std::string_view name, std::uint32_t amount) = 0;
+    virtual void debit(std::string_view name, std::uint32_t amount) = 0;
+    void award(std::string_view name, std::int32_t amount);
+    // One item count in the first record of `name`; false when it has none.
+    virtual bool setItemCount(std::string_view name, ItemKind kind, std::int32_t count) = 0;
+    // A record with every count 0, appended.
+    virtual void createInventory(std::string_view name) = 0;
+
+    // Whole tables: saved, read again from what was saved, emptied. A
+    // failure is told to the acting bot's console and returned; a reload
+    // that fails leaves what is in play as it was. Reloads and resets are
+    // told to every bot's console, naming the bot that did them.
+    virtual platform::FileResult saveGold() = 0;
+    virtual platform::FileResult saveInventory() = 0;
+    virtual platform::FileResult reloadGold() = 0;
+    virtual platform::FileResult reloadInventory() = 0;
+    virtual void resetGold() = 0;
+    virtual void resetInventory() = 0;
+
+    // Once a second: what was recorded reaches the disk.
+    virtual void sync() = 0;
+
+    // The bots sharing the store. `member` tells them apart (two bots may
+    // carry one handle in tests); the store lives while any is joined.
+    void join(const void* member, Word bot, Console console);
+    void leave(const void* member);
+    std::size_t memberCount() const { return members_.size(); }
+
+protected:
+    const ChangeCause& cause() const { return cause_; }
+    // To the console of the bot whose cause is in force, or to every bot
+    // when no cause is.
+    void tellActor(std::string_view text) const;
+    void tellEveryBot(std::string_view text) const;
+
+private:
+    struct Member {
+        const void* id;
+        Word bot;
+        Console console;
+    };
+    ChangeCause cause_;
+    bool causeSet_ = false;
+    std::vector<Member> members_;
+};
+
+// A bot's place at its folder's store: taken when its handshake is
+// accepted, left at Terminate or when the bot is destroyed.
+class EconomySeat {
+public:
+    EconomySeat() = default;
+    ~EconomySeat() { leave(); }
+    EconomySeat(const EconomySeat&) = delete;
+    EconomySeat& operator=(const EconomySeat&) = delete;
+
+    void take(std::shared_ptr<EconomyStore> store, Word bot, EconomyStore::Console console);
+    void leave();
+
+    explicit operator bool() const { return store_ != nullptr; }
+    EconomyStore& operator*() const { return *store_; }
+    EconomyStore* operator->() const { return store_.get(); }
+    EconomyStore* get() const { return store_.get(); }
+
+private:
+    std::shared_ptr<EconomyStore> store_;
+};
+
+} // namespace quorvel

@@ -1,0 +1,228 @@
+// The shared store over gold.dat, inv.dat and gold.log, and the one store
+// of each working folder in this host process.
+#include "gold/file_economy.h"
+#include "frame/platform/platform.h"
+#include "frame/text/text_rules.h"
+#include "gold/journal_recovery.h"
+#include "gold/store_items.h"
+
+#include <exception>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace quorvel {
+namespace {
+
+// The open store of each folder this process works in, and the folders
+// whose lock another host holds: their stores stay off.
+std::map<std::string, std::weak_ptr<FileEconomy>>& openStores() {
+    static std::map<std::string, std::weak_ptr<FileEconomy>> stores;
+    return stores;
+}
+std::set<std::string>& lockedOut() {
+    static std::set<std::string> folders;
+    return folders;
+}
+
+std::string lockedOutText(std::string_view reason) {
+    return std::string("Could not take ") + FileEconomy::lockName + ": " + std::string(reason) +
+           ". Another host works in this folder: this bot reads and writes none of gold.dat, "
+           "inv.dat and gold.log, and its store stays off.";
+}
+
+} // namespace
+
+const GoldAccount* FileEconomy::findAccount(std::string_view name) const {
+    return ledger_.find(name);
+}
+
+const InventoryRecord* FileEconomy::findInventory(std::string_view name) const {
+    return book_.find(name);
+}
+
+void FileEconomy::credit(std::string_view name, std::uint32_t amount) {
+    ledger_.credit(name, amount);
+    const GoldAccount& account = *ledger_.find(name);
+    journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name), amount,
+                         account.amount);
+    reportJournalProblem();
+}
+
+void FileEconomy::debit(std::string_view name, std::uint32_t amount) {
+    ledger_.debit(name, amount);
+    const GoldAccount& account = *ledger_.find(name);
+    journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name),
+                         -static_cast<std::int64_t>(amount), account.amount);
+    reportJournalProblem();
+}
+
+bool FileEconomy::setItemCount(std::string_view name, ItemKind kind, std::int32_t count) {
+    InventoryRecord* record = book_.find(name);
+    if (record == nullptr) {
+        return false;
+    }
+    std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
+    const std::int64_t change = std::int64_t{count} - stored;
+    stored = count;
+    journal_.itemChanged(cause(), name, inventoryItems[static_cast<std::size_t>(kind)].itemWord,
+                         change, count);
+    reportJournalProblem();
+    return true;
+}
+
+void FileEconomy::createInventory(std::string_view name) {
+    book_.appendEmpty(name);
+    journal_.inventoryCreated(cause(), name);
+    reportJournalProblem();
+}
+
+void FileEconomy::resetGold() {
+    ledger_.clear();
+    journal_.goldWiped(cause(), false, 0);
+    reportJournalProblem();
+    tellEveryBot("The gold accounts were reset by " + cause().who + " through bot " +
+                 std::to_string(cause().bot) + ".");
+}
+
+void FileEconomy::resetInventory() {
+    book_.clear();
+    journal_.inventoryWiped(cause(), false, 0);
+    reportJournalProblem();
+    tellEveryBot("The inventory records were reset by " + cause().who + " through bot " +
+                 std::to_string(cause().bot) + ".");
+}
+
+platform::FileResult FileEconomy::reloadGold() {
+    platform::FileResult loaded = loadGold(LoadMode::replace);
+    if (loaded) {
+        journal_.goldWiped(cause(), true, ledger_.size());
+        reportJournalProblem();
+        tellEveryBot("The gold accounts were reloaded from gold.dat by " + cause().who +
+                     " through bot " + std::to_string(cause().bot) + ".");
+    }
+    return loaded;
+}
+
+platform::FileResult FileEconomy::reloadInventory() {
+    platform::FileResult loaded = loadInventory(LoadMode::replace);
+    if (loaded) {
+        journal_.inventoryWiped(cause(), true, book_.size());
+        reportJournalProblem();
+        tellEveryBot("The inventory records were reloaded from inv.dat by " + cause().who +
+                     " through bot " + std::to_string(cause().bot) + ".");
+    }
+    return loaded;
+}
+
+void FileEconomy::sync() {
+    journal_.syncToDisk();
+    reportJournalProblem();
+}
+
+void FileEconomy::load() {
+    book_.clear();
+    loadInventory(LoadMode::append);
+    loadGold(LoadMode::replace);
+    recoverFromJournal(*this);
+}
+
+void FileEconomy::holdSaves(std::string reason) {
+    journalHeldBecause_ = std::move(reason);
+    journal_.hold();
+    report(journalHeldBecause_ + ". The changes it holds are not recovered, and gold.log, " +
+           goldName + " and " + inventoryName +
+           " are not written until it can be read: make it readable and restart the bot.");
+}
+
+platform::FileResult FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
+                                                 std::string_view fileName,
+                                                 std::string_view recordsWord) const {
+    platform::FileResult held{true, {}};
+    if (!journalHeldBecause_.empty()) {
+        held = {false,
+                journalHeldBecause_ + ", and a save would mark the changes it holds as saved"};
+    } else if (!fileHeldBecause.empty()) {
+        held = {false, "it could not be read when its " + std::string(recordsWord) +
+                           " were loaded (" + fileHeldBecause +
+                           "), and a save would overwrite them"};
+    }
+    if (!held) {
+        report("Could not save " + std::string(fileName) + ": " + held.error + ". The previous " +
+               std::string(fileName) + " is unchanged.");
+    }
+    return held;
+}
+
+void FileEconomy::reportJournalProblem() const {
+    if (auto problem = journal_.takeProblem()) {
+        report(*problem);
+    }
+}
+
+template <typename Book>
+platform::ReadResult FileEconomy::readRecordFile(Book& book, const char* fileName,
+                                                 std::string_view recordsWord, LoadMode mode,
+                                                 std::size_t& size) {
+    platform::ReadResult read = platform::readFileInto(
+        fileName, [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
+    if (read.status != platform::ReadStatus::read) {
+        book.dropRaw();
+    }
+    if (read.status == platform::ReadStatus::failed) {
+        book.holdSaves(read.error);
+        report("Could not read " + std::string(fileName) + ": " + read.error + ". Its " +
+               std::string(recordsWord) + " are not loaded, and " + fileName +
+               " is not saved until it can be read.");
+        return read;
+    }
+    book.releaseSaves();
+    if (read.status == platform::ReadStatus::missing) {
+        if (mode == LoadMode::replace) {
+            book.clear();
+        }
+        return read;
+    }
+    book.adoptRaw(size, mode == LoadMode::replace);
+    return read;
+}
+
+template platform::ReadResult FileEconomy::readRecordFile(GoldLedger&, const char*,
+                                                          std::string_view, LoadMode, std::size_t&);
+template platform::ReadResult FileEconomy::readRecordFile(InventoryBook&, const char*,
+                                                          std::string_view, LoadMode, std::size_t&);
+
+bool openFileEconomy(EconomySeat& seat, Word bot, const EconomyStore::Console& console) {
+    const std::string folder = platform::currentDirectory();
+    if (auto open = openStores()[folder].lock()) {
+        seat.take(open, bot, console);
+        return true;
+    }
+    if (lockedOut().contains(folder)) {
+        console(lockedOutText("another host holds it"));
+        return false;
+    }
+    auto economy = std::make_shared<FileEconomy>();
+    if (platform::FileResult locked = economy->lockFolder(); !locked) {
+        lockedOut().insert(folder);
+        console(lockedOutText(locked.error));
+        return false;
+    }
+    seat.take(economy, bot, console);
+    try {
+        EconomyStore::Cause opening(*economy, bot, "open", "-");
+        economy->load();
+    } catch (const std::exception& failure) {
+        // Out of memory with a huge gold.dat or inv.dat: the bot starts with
+        // its store off rather than with half the accounts.
+        seat.leave();
+        console(std::string("The gold files could not be loaded (") + failure.what() +
+                "): the store stays off.");
+        return false;
+    }
+    openStores()[folder] = economy;
+    return true;
+}
+
+} // namespace quorvel

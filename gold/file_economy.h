@@ -1,0 +1,100 @@
+// The economy kept in files: gold.dat and inv.dat hold the accounts and
+// records as last saved, gold.log every change since, and gold.lock keeps a
+// second host process out of the folder. One FileEconomy per working folder
+// and host process, shared by all its bots (see economy_store.h).
+//
+// A save replaces its file whole or not at all; a failure is reported to the
+// console of the bot that saved, never dressed as success.
+#pragma once
+
+#include "frame/platform/platform.h"
+#include "gold/economy_store.h"
+#include "gold/gold_journal.h"
+#include "gold/gold_ledger.h"
+#include "gold/inventory_book.h"
+
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Loading appends the file's records to what is held, or replaces it. A
+// missing file loads nothing (and a replace empties). A file that exists but
+// cannot be read is reported on the console, leaves what is held as it was,
+// and holds back the file's saves until a later load reads it: a save would
+// otherwise overwrite records that were never loaded.
+enum class LoadMode { append, replace };
+
+class FileEconomy final : public EconomyStore {
+public:
+    static constexpr const char* lockName = "gold.lock";
+    static constexpr const char* goldName = "gold.dat";
+    static constexpr const char* inventoryName = "inv.dat";
+
+    const GoldAccount* findAccount(std::string_view name) const override;
+    const InventoryRecord* findInventory(std::string_view name) const override;
+    bool inventoryLoaded() const override { return inventoryLoaded_; }
+    void credit(std::string_view name, std::uint32_t amount) override;
+    void debit(std::string_view name, std::uint32_t amount) override;
+    bool setItemCount(std::string_view name, ItemKind kind, std::int32_t count) override;
+    void createInventory(std::string_view name) override;
+    platform::FileResult saveGold() override;
+    platform::FileResult saveInventory() override;
+    platform::FileResult reloadGold() override;
+    platform::FileResult reloadInventory() override;
+    void resetGold() override;
+    void resetInventory() override;
+    void sync() override;
+
+    // Takes the folder's lock; the reason when another host holds it.
+    platform::FileResult lockFolder() { return lock_.acquire(lockName); }
+    // At open, after the lock: inv.dat, gold.dat, then what gold.log adds.
+    void load();
+
+    // The files, one each (gold_dat.cpp, inv_dat.cpp).
+    platform::FileResult loadGold(LoadMode mode);
+    platform::FileResult loadInventory(LoadMode mode);
+
+    // While this says why, neither gold.dat nor inv.dat is saved and gold.log
+    // is not written: gold.log could not be read or replayed, and the lines
+    // it holds would be marked saved without being in any file.
+    void holdSaves(std::string reason);
+
+    // To the console of the bot acting now.
+    void report(std::string_view text) const { tellActor(text); }
+
+    GoldLedger& ledger() { return ledger_; }
+    InventoryBook& book() { return book_; }
+    GoldJournal& journal() { return journal_; }
+    const GoldLedger& ledger() const { return ledger_; }
+    const InventoryBook& book() const { return book_; }
+
+private:
+    // A save refused while the file's records or the journal could not be
+    // read, told to the console; ok when the save may go ahead.
+    platform::FileResult refuseHeldSave(const std::string& fileHeldBecause,
+                                        std::string_view fileName,
+                                        std::string_view recordsWord) const;
+    // After every journal write: a failure to write is told once.
+    void reportJournalProblem() const;
+    template <typename Book>
+    platform::ReadResult readRecordFile(Book& book, const char* fileName,
+                                        std::string_view recordsWord, LoadMode mode,
+                                        std::size_t& size);
+
+    platform::FileLock lock_;
+    GoldLedger ledger_;
+    InventoryBook book_;
+    mutable GoldJournal journal_;
+    bool inventoryLoaded_ = false;
+    std::string journalHeldBecause_;
+};
+
+// Seats a bot at the store of the working folder: joins the one its host
+// process has open, or opens it (takes the lock, loads the files, recovers
+// from gold.log) when none is. When another host process holds the folder's
+// lock, says so on the bot's console, leaves the seat empty and returns
+// false; the folder's store then stays off in this process for good.
+bool openFileEconomy(EconomySeat& seat, Word bot, const EconomyStore::Console& console);
+
+} // namespace quorvel
