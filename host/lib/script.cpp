@@ -280,6 +280,8 @@ Action Parser::parse() {
         a.kind = ActionKind::Help;
     } else if (word_ == "quit" || word_ == "exit") {
         a.kind = ActionKind::Quit;
+    } else if (word_ == "crash") {
+        a.kind = ActionKind::Crash;
     } else if (word_ == "skip" && t_.size() >= 2 && !t_[1].startsQuoted &&
                lowerAscii(t_[1].text) == "to") {
         return expectLine(2, true);

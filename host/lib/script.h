@@ -50,6 +50,7 @@ enum class ActionKind {
     Show,
     Help,
     Quit,
+    Crash,
     ExpectLine,
     ExpectNothingMore,
     Skip,

@@ -66,6 +66,7 @@ const std::vector<std::string>& actionSummaries() {
         "  show [NAME]                  print the arena or one player",
         "  help                         this list",
         "  quit                         end the session",
+        "  crash                        the host dies on the spot: no Terminate, exit status 0",
     };
     return lines;
 }
