@@ -27,9 +27,9 @@ std::set<std::string>& lockedOut() {
 }
 
 std::string lockedOutText(std::string_view reason) {
-    return std::string("Could not take ") + FileEconomy::lockName + ": " + std::string(reason) +
-           ". Another host works in this folder: this bot reads and writes none of gold.dat, "
-           "inv.dat and gold.log, and its store stays off.";
+    return "Another host works in this folder (" + std::string(reason) +
+           "): this bot reads and writes none of gold.dat, inv.dat and gold.log, and its store "
+           "stays off.";
 }
 
 } // namespace
@@ -200,7 +200,7 @@ bool openFileEconomy(EconomySeat& seat, Word bot, const EconomyStore::Console& c
         return true;
     }
     if (lockedOut().contains(folder)) {
-        console(lockedOutText("another host holds it"));
+        console(lockedOutText(std::string(FileEconomy::lockName) + " is held by another host"));
         return false;
     }
     auto economy = std::make_shared<FileEconomy>();

@@ -6,6 +6,7 @@
 #include "gold/gold_journal.h"
 #include "gold/store_items.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <optional>
@@ -19,15 +20,19 @@ namespace {
 constexpr std::size_t chunkBytes = 64 * 1024;
 constexpr std::size_t longestLine = 64 * 1024;
 
+// The fields of a line as they stand in the file; the account is still
+// escaped (a scan for save marks never needs it).
 struct JournalLine {
-    std::string account;
+    std::string_view account;
     std::string_view field;
     std::string_view change;
     std::string_view after;
 };
 
+// A handle in decimal.
 bool isBotField(std::string_view field) {
-    return !field.empty() && readBoundedNumber(field, 0, 4294967295LL).has_value();
+    return !field.empty() && field.size() <= 20 &&
+           std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<JournalLine> parseLine(std::string_view line) {
@@ -36,21 +41,16 @@ std::optional<JournalLine> parseLine(std::string_view line) {
     // closed off with extra tabs).
     std::array<std::string_view, 9> fields;
     std::size_t count = 0;
-    while (count < fields.size()) {
-        std::size_t tab = line.find('\t');
-        fields[count++] = line.substr(0, tab);
-        if (tab == std::string_view::npos) {
-            break;
-        }
-        line.remove_prefix(tab + 1);
-        if (count == fields.size()) {
-            return std::nullopt;
-        }
+    for (bool more = true; more && count < fields.size(); ++count) {
+        const std::size_t tab = line.find('\t');
+        fields[count] = line.substr(0, tab);
+        more = tab != std::string_view::npos;
+        line.remove_prefix(more ? tab + 1 : line.size());
     }
     if (count != 7 && !(count == 8 && isBotField(fields[7]))) {
         return std::nullopt;
     }
-    return JournalLine{journalUnescape(fields[3]), fields[4], fields[5], fields[6]};
+    return JournalLine{fields[3], fields[4], fields[5], fields[6]};
 }
 
 bool isGoldSave(const JournalLine& line) {
@@ -72,10 +72,13 @@ bool applyGold(const JournalLine& line, GoldLedger& ledger, const std::function<
     if (!after) {
         return false;
     }
-    if (ledger.find(line.account) == nullptr) {
-        ledger.credit(line.account, 0);
+    const std::string account = journalUnescape(line.account);
+    GoldAccount* held = ledger.find(account);
+    if (held == nullptr) {
+        ledger.credit(account, 0);
+        held = ledger.find(account);
     }
-    ledger.find(line.account)->amount = static_cast<std::uint32_t>(*after);
+    held->amount = static_cast<std::uint32_t>(*after);
     return true;
 }
 
@@ -90,8 +93,9 @@ bool applyInventory(const JournalLine& line, InventoryBook& book,
             return true;
         }
         if (line.change == "new") {
-            if (book.find(line.account) == nullptr) {
-                book.appendEmpty(line.account);
+            const std::string account = journalUnescape(line.account);
+            if (book.find(account) == nullptr) {
+                book.appendEmpty(account);
             }
             return true;
         }
@@ -102,9 +106,10 @@ bool applyInventory(const JournalLine& line, InventoryBook& book,
     if (!kind || !after) {
         return false;
     }
-    InventoryRecord* record = book.find(line.account);
+    const std::string account = journalUnescape(line.account);
+    InventoryRecord* record = book.find(account);
     if (record == nullptr) {
-        record = &book.appendEmpty(line.account);
+        record = &book.appendEmpty(account);
     }
     record->counts[static_cast<std::size_t>(*kind)] = *after;
     return true;
@@ -119,8 +124,12 @@ JournalReplay::JournalReplay(GoldLedger& ledger, InventoryBook& book,
       reloadInventory_(std::move(reloadInventory)) {}
 
 void JournalReplay::scan(std::string_view text) {
+    ++scanned_;
+    // Only a save mark matters here, and most lines are not one.
+    if (text.find("saved\t") == std::string_view::npos) {
+        return;
+    }
     if (auto line = parseLine(text)) {
-        ++scanned_;
         if (isGoldSave(*line)) {
             goldFrom_ = scanned_;
         } else if (isInventorySave(*line)) {
@@ -130,11 +139,11 @@ void JournalReplay::scan(std::string_view text) {
 }
 
 void JournalReplay::apply(std::string_view text) {
+    ++position_;
     auto line = parseLine(text);
     if (!line) {
         return;
     }
-    ++position_;
     if (isGoldSave(*line) || isInventorySave(*line)) {
         return;
     }

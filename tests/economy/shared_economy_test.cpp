@@ -95,8 +95,11 @@ TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     arena.handshake();
     const auto start = arena.takeTexts();
     ASSERT_EQ(start.size(), 2u);
-    EXPECT_EQ(start[1].find("Could not take gold.lock: "), 0u) << start[1];
-    EXPECT_NE(start[1].find("reads and writes none of gold.dat, inv.dat and gold.log"),
+    EXPECT_EQ(start[1].find("Another host works in this folder (cannot lock gold.lock: it is held "
+                            "by "),
+              0u)
+        << start[1];
+    EXPECT_NE(start[1].find("): this bot reads and writes none of gold.dat, inv.dat and gold.log"),
               std::string::npos)
         << start[1];
     EXPECT_FALSE(arena.spawn().storeOn);
@@ -116,7 +119,7 @@ TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     // Off for good in this process, even once the other host has gone.
     otherHost.release();
     arena.handshake();
-    EXPECT_TRUE(told(arena.takeTexts(), "Could not take gold.lock"));
+    EXPECT_TRUE(told(arena.takeTexts(), "(gold.lock is held by another host)"));
     EXPECT_FALSE(arena.spawn().storeOn);
 }
 
