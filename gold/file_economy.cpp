@@ -82,16 +82,14 @@ void FileEconomy::resetGold() {
     ledger_.clear();
     journal_.goldWiped(cause(), false, 0);
     reportJournalProblem();
-    tellEveryBot("The gold accounts were reset by " + cause().who + " through bot " +
-                 std::to_string(cause().bot) + ".");
+    tellEveryBotWhoDid("The gold accounts were reset");
 }
 
 void FileEconomy::resetInventory() {
     book_.clear();
     journal_.inventoryWiped(cause(), false, 0);
     reportJournalProblem();
-    tellEveryBot("The inventory records were reset by " + cause().who + " through bot " +
-                 std::to_string(cause().bot) + ".");
+    tellEveryBotWhoDid("The inventory records were reset");
 }
 
 platform::FileResult FileEconomy::reloadGold() {
@@ -99,8 +97,7 @@ platform::FileResult FileEconomy::reloadGold() {
     if (loaded) {
         journal_.goldWiped(cause(), true, ledger_.size());
         reportJournalProblem();
-        tellEveryBot("The gold accounts were reloaded from gold.dat by " + cause().who +
-                     " through bot " + std::to_string(cause().bot) + ".");
+        tellEveryBotWhoDid("The gold accounts were reloaded from gold.dat");
     }
     return loaded;
 }
@@ -110,8 +107,7 @@ platform::FileResult FileEconomy::reloadInventory() {
     if (loaded) {
         journal_.inventoryWiped(cause(), true, book_.size());
         reportJournalProblem();
-        tellEveryBot("The inventory records were reloaded from inv.dat by " + cause().who +
-                     " through bot " + std::to_string(cause().bot) + ".");
+        tellEveryBotWhoDid("The inventory records were reloaded from inv.dat");
     }
     return loaded;
 }
@@ -153,6 +149,11 @@ platform::FileResult FileEconomy::refuseHeldSave(const std::string& fileHeldBeca
                std::string(fileName) + " is unchanged.");
     }
     return held;
+}
+
+void FileEconomy::tellEveryBotWhoDid(std::string_view done) const {
+    tellEveryBot(std::string(done) + " by " + cause().who + " through bot " +
+                 std::to_string(cause().bot) + ".");
 }
 
 void FileEconomy::reportJournalProblem() const {

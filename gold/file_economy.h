@@ -75,6 +75,9 @@ private:
     platform::FileResult refuseHeldSave(const std::string& fileHeldBecause,
                                         std::string_view fileName,
                                         std::string_view recordsWord) const;
+    // A whole table reset or reloaded, told on every bot's console with the
+    // staff member and the bot it came through.
+    void tellEveryBotWhoDid(std::string_view done) const;
     // After every journal write: a failure to write is told once.
     void reportJournalProblem() const;
     template <typename Book>

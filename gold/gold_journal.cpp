@@ -2,6 +2,8 @@
 
 #include "frame/text/text_rules.h"
 
+#include <charconv>
+
 namespace quorvel {
 namespace {
 
@@ -147,23 +149,6 @@ std::string journalEscape(std::string_view text) {
     return escaped;
 }
 
-namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-} // namespace
-
 std::string journalUnescape(std::string_view text) {
     std::string plain;
     plain.reserve(text.size());
@@ -173,9 +158,10 @@ std::string journalUnescape(std::string_view text) {
             continue;
         }
         char next = text[++i];
-        if (next == 'x' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            plain += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        unsigned byte = 0;
+        if (next == 'x' && i + 2 < text.size() &&
+            std::from_chars(&text[i + 1], &text[i + 3], byte, 16).ptr == &text[i + 3]) {
+            plain += static_cast<char>(byte);
             i += 2;
             continue;
         }
