@@ -24,8 +24,8 @@ constexpr std::string_view storeAlreadyOnText = "Store/Inventory functions alrea
 constexpr std::string_view storeOnText = "Store/Inventory functions enabled.";
 constexpr std::string_view storeAlreadyOffText = "Store/Inventory functions already deactivated.";
 constexpr std::string_view storeOffText = "Store/Inventory functions disabled.";
-constexpr std::string_view lockedOutText =
-    "The store stays off: another host works in this folder and holds its gold files.";
+constexpr std::string_view noFilesText =
+    "The store stays off: this bot has no gold files open (its console says why).";
 constexpr std::string_view goldResetText = "You have just reset the entire Gold Database";
 constexpr std::string_view inventoryResetText = "You have just reset the entire Inventory Database";
 
@@ -97,7 +97,7 @@ void commandIon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
         return;
     }
     if (!spawn.economy) {
-        sendPrivate(spawn, sender, lockedOutText);
+        sendPrivate(spawn, sender, noFilesText);
         return;
     }
     spawn.storeOn = true;
@@ -115,7 +115,7 @@ void commandIoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) 
 
 void commandResetgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
     if (!spawn.economy) {
-        sendPrivate(spawn, sender, lockedOutText);
+        sendPrivate(spawn, sender, noFilesText);
         return;
     }
     EconomyStore::Cause resetting(*spawn.economy, spawn.handle, "resetgold", playerName(sender));
@@ -125,7 +125,7 @@ void commandResetgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_v
 
 void commandResetinv(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
     if (!spawn.economy) {
-        sendPrivate(spawn, sender, lockedOutText);
+        sendPrivate(spawn, sender, noFilesText);
         return;
     }
     EconomyStore::Cause resetting(*spawn.economy, spawn.handle, "resetinv", playerName(sender));

@@ -108,7 +108,7 @@ TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     arena.command(sop, "ion");
     arena.command(sop, "resetgold");
     const std::string refusal =
-        "The store stays off: another host works in this folder and holds its gold files.";
+        "The store stays off: this bot has no gold files open (its console says why).";
     EXPECT_TRUE(sentExactly(arena.take(), {privateLine(sop, refusal), privateLine(sop, refusal)}));
     arena.tick(5);
     arena.terminate();
