@@ -8,6 +8,7 @@
 #include "frame/spawn/bot_spawn.h"
 #include "frame/text/text_rules.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <string>
@@ -59,11 +60,13 @@ std::optional<std::int32_t> jackpotAmount(std::string_view text) {
 void runJackpotStep(BotSpawn& spawn) {
     FlagWatch& watch = spawn.flagWatch;
     if (watch.jackpotCountdown == queryAt) {
+        watch.jackpotAsked = true;
         sendPublic(spawn, zone::jackpotQuery);
     }
     if (watch.jackpotCountdown != 0) {
         return;
     }
+    watch.jackpotAsked = false; // an answer after the step belongs to no query
     if (watch.jackpot == 0) {
         watch.jackpotCountdown = secondsWithoutJackpot;
         return;
@@ -78,9 +81,18 @@ void runJackpotStep(BotSpawn& spawn) {
 }
 
 void readJackpotAnswer(BotSpawn& spawn, std::string_view arenaMessage) {
-    if (!beginsWith(arenaMessage, jackpotAnswerPrefix)) {
+    // Only the zone's answer to the bot's own "?jackpot" counts: an arena
+    // message while no query is pending, or one the bot itself sent (a
+    // player's "!buy arena" message among them), is not an answer.
+    std::deque<std::string>& own = spawn.ownArenaTexts;
+    if (auto mine = std::find(own.begin(), own.end(), arenaMessage); mine != own.end()) {
+        own.erase(mine);
         return;
     }
+    if (!spawn.flagWatch.jackpotAsked || !beginsWith(arenaMessage, jackpotAnswerPrefix)) {
+        return;
+    }
+    spawn.flagWatch.jackpotAsked = false;
     // An answer that cannot be read leaves no jackpot known rather than a
     // stale or wrapped one: nothing is broadcast until a readable answer.
     spawn.flagWatch.jackpot =

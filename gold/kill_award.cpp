@@ -18,9 +18,24 @@ constexpr std::string_view earnStart = "Earn some Gold for your account so I can
 constexpr std::string_view earnEnd = " away to punish you next time!";
 constexpr std::string_view loseStart = "No Team Killing Allowed Here. You lose ";
 constexpr std::string_view loseEnd = " Gold from your account.";
+constexpr std::string_view againStart = "No gold for killing ";
+constexpr std::string_view againEnd = " again so soon.";
 
 void rewardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
     const std::int32_t reward = spawn.settings.kill;
+    if (const std::int32_t window = spawn.settings.repeatKillWindow; window > 0) {
+        switch (spawn.repeatKills.judge(playerName(killer), playerName(killed), spawn.secondsRun,
+                                        window)) {
+        case RepeatKills::Verdict::pay:
+            break;
+        case RepeatKills::Verdict::unpaidFirst:
+            sendPrivate(spawn, killer,
+                        std::string(againStart) + playerName(killed) + std::string(againEnd));
+            return;
+        case RepeatKills::Verdict::unpaidAgain:
+            return;
+        }
+    }
     spawn.economy->award(playerName(killer), reward);
     if (spawn.playerTags.get(&killer, goldNoticeTag) == goldNoticeOn) {
         sendPrivate(spawn, killer,

@@ -1,4 +1,5 @@
 #include "flaggame/flag_game.h"
+#include "frame/commands/command_budget.h"
 #include "frame/commands/commands.h"
 #include "gold/admin_commands.h"
 #include "gold/store_commands.h"
@@ -68,6 +69,9 @@ std::string_view textOrEmpty(const char* text) {
 void handleCommand(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command) {
     const std::uint32_t level = sender.accessLevel;
     if (level > God) {
+        return;
+    }
+    if (!withinCommandBudget(spawn, sender)) {
         return;
     }
     const std::string_view name = textOrEmpty(command.name);

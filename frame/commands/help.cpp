@@ -5,6 +5,7 @@
 // topics, everyone ends at the player topics, so staff asking about a player
 // command get its lines too. Topics are matched after folding A to Z, and the
 // whole text must be the topic: "aradius now" matches nothing.
+#include "frame/commands/command_budget.h"
 #include "frame/commands/commands.h"
 #include "frame/messages/senders.h"
 #include "frame/text/text_rules.h"
@@ -188,6 +189,9 @@ void explainTopic(BotSpawn& spawn, const PlayerRecord& sender, std::uint32_t lev
 void handleHelp(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command) {
     const std::uint32_t level = sender.accessLevel;
     if (level > God) {
+        return;
+    }
+    if (!withinCommandBudget(spawn, sender)) {
         return;
     }
     const std::string_view typed = command.final == nullptr ? std::string_view{} : command.final;

@@ -18,7 +18,17 @@ void handToHost(BotSpawn& spawn, BotEvent& record) {
     spawn.hostCallback(record);
 }
 
+// How many of the bot's own arena messages are remembered.
+constexpr std::size_t ownArenaTextsKept = 16;
+constexpr std::string_view arenaCommand = "*arena ";
+
 void say(BotSpawn& spawn, ChatType type, Word sound, Word target, std::string_view text) {
+    if (type == Public && text.starts_with(arenaCommand)) {
+        if (spawn.ownArenaTexts.size() == ownArenaTextsKept) {
+            spawn.ownArenaTexts.pop_front();
+        }
+        spawn.ownArenaTexts.emplace_back(text.substr(arenaCommand.size()));
+    }
     std::string line(text);
     BotEvent record{};
     record.code = Say;

@@ -12,13 +12,16 @@ struct PluginSettings {
     // Settings
     std::int32_t maxWarpTeams = 0;
     std::int32_t maxWarpAreas = 0;
-    std::int32_t autoSave = 300; // seconds between autosaves; 0 or less: none
+    std::int32_t autoSave = 300;     // seconds between autosaves; 0 or less: none
+    std::int32_t commandBudget = 0;  // commands a player may type in any 10 s; 0 or less: no limit
+    std::int32_t linesPerSecond = 0; // lines the bot sends in a second; 0 or less: no limit
     // Gold
     std::int32_t flagVictory = 100;
     std::int32_t soccerGoal = 25;
     std::int32_t kill = 2;
     std::int32_t teamKill = 5;
     std::int32_t antiInCenter = 5;
+    std::int32_t repeatKillWindow = 0; // seconds before a kill of the same player pays again
     // Store
     std::int32_t flags = 500;
     std::int32_t arena = 500;

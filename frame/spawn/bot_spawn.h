@@ -6,16 +6,20 @@
 #include <quorvel/host_abi.h>
 
 #include "flaggame/flag_watch.h"
+#include "frame/commands/command_budget.h"
 #include "frame/settings/plugin_settings.h"
 #include "frame/spawn/player_tags.h"
 #include "frame/spawn/spawn_random.h"
 #include "gold/economy_store.h"
+#include "gold/repeat_kills.h"
 #include "rabbit/rabbit_game.h"
 #include "shipcheck/ship_checker.h"
 #include "warps/auto_warper.h"
 #include "zombies/zombie_game.h"
 
 #include <cstdint>
+#include <deque>
+#include <string>
 
 namespace quorvel {
 
@@ -35,6 +39,12 @@ struct BotSpawn {
 
     PlayerTags playerTags;
     SpawnRandom random;
+    // The texts of the bot's own latest "*arena" lines: the zone shows them
+    // to the bot too, and they are never the zone's answer to anything.
+    std::deque<std::string> ownArenaTexts;
+    // Seconds since the spawn was made, counted by the tick.
+    std::int64_t secondsRun = 0;
+    CommandBudget commandBudget;
 
     // Autosave of gold.dat and inv.dat, in ticks of one second.
     std::int32_t autosaveCountdown = 0;
@@ -44,6 +54,7 @@ struct BotSpawn {
     // its folder's economy.
     bool storeOn = false;
     EconomySeat economy;
+    RepeatKills repeatKills; // kills paid lately, for [Gold] RepeatKillWindow
 
     FlagWatch flagWatch;
     RabbitGame rabbitGame;

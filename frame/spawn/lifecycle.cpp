@@ -86,6 +86,7 @@ void terminateSpawn(BotSpawn& spawn) {
 }
 
 void runTick(BotSpawn& spawn) {
+    ++spawn.secondsRun;
     --spawn.flagWatch.jackpotCountdown;
     --spawn.autosaveCountdown;
     --spawn.rabbitGame.rabbitCountdown;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,9 @@ public:
     bool locked = false;
     std::int32_t timerMinutes = 0;
     std::int32_t jackpot = 0;
+    // What the zone says after "Current Jackpot: " instead of the number,
+    // when a scenario words it (an answer the module cannot read).
+    std::optional<std::string> jackpotAnswer;
     std::vector<std::uint32_t> objectsOn;
 
 private:

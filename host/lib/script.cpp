@@ -238,9 +238,13 @@ Action Parser::parse() {
         }
         a.kind = ActionKind::ClearFlags;
     } else if (word_ == "jackpot") {
-        count(1, 1, "jackpot N");
+        count(1, 1, "jackpot N|\"TEXT\"");
         a.kind = ActionKind::Jackpot;
-        a.numbers = {parseNumber(t_[1], i32min, i32max, "jackpot")};
+        if (t_[1].startsQuoted) {
+            a.text = t_[1].text; // the answer as the zone words it
+        } else {
+            a.numbers = {parseNumber(t_[1], i32min, i32max, "jackpot")};
+        }
     } else if (word_ == "file") {
         count(2, 2, "file NAME \"CONTENTS\"");
         a.kind = ActionKind::WriteFile;

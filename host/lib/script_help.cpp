@@ -36,7 +36,7 @@ const std::vector<std::string>& actionSummaries() {
         "  flagwin FREQ                 FREQ wins the flag game",
         "  goal FREQ                    FREQ scores a goal",
         "  flag X Y | flags clear       put a flag on the map at tile X Y | remove all flags",
-        "  jackpot N                    the jackpot the zone answers to ?jackpot",
+        "  jackpot N|\"TEXT\"             the jackpot the zone answers to ?jackpot",
         "Working directory:",
         "  file NAME \"CONTENTS\"         write a file (\\n for line ends)",
         "  remove NAME                  delete a file",

@@ -447,8 +447,14 @@ std::optional<std::string> Session::run(const Action& a) {
         say("   no flags on the map");
         break;
     case ActionKind::Jackpot:
-        arena().jackpot = static_cast<std::int32_t>(a.numbers.at(0));
-        say("   zone: the jackpot is " + std::to_string(arena().jackpot));
+        if (a.numbers.empty()) {
+            arena().jackpotAnswer = a.text;
+            say("   zone: answers the jackpot with " + quoteText(a.text));
+        } else {
+            arena().jackpot = static_cast<std::int32_t>(a.numbers.at(0));
+            arena().jackpotAnswer.reset();
+            say("   zone: the jackpot is " + std::to_string(arena().jackpot));
+        }
         break;
     case ActionKind::WriteFile: {
         std::filesystem::path path = fileIn(a.name);

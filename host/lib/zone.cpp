@@ -39,7 +39,8 @@ void spectate(PlayerSlot& p, ZoneOutcome& out) {
 void carryOutPublic(const std::string& text, Arena& arena, ZoneOutcome& out) {
     std::string_view rest = text;
     if (text == "?jackpot") {
-        std::string answer = "Current Jackpot: " + std::to_string(arena.jackpot);
+        std::string answer =
+            "Current Jackpot: " + arena.jackpotAnswer.value_or(std::to_string(arena.jackpot));
         out.notes.push_back("answers with the arena message " + quoteText(answer));
         out.reports.push_back({ChatMessage, nullptr, answer});
     } else if (takePrefix(rest, "*arena ")) {

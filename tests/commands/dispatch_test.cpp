@@ -109,5 +109,35 @@ TEST_F(DispatchByLevel, MissingRecordsAreIgnored) {
     EXPECT_EQ(arena.takeTexts(), Texts{"Ext: Gold Store/Invintory commands: !resetgold !resetinv"});
 }
 
+TEST(CommandBudget, APlayerOverItHearsOnceThenNothingUntilItHasRoomAgain) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nCommandBudget=3\n");
+    arena.handshake();
+    const PlayerRecord& pat = arena.addPlayer({.name = "Pat"});
+    const PlayerRecord& mo = arena.addPlayer({.name = "Mo", .accessLevel = 2});
+    arena.take();
+    for (int i = 0; i < 3; ++i) {
+        arena.command(pat, "about");
+    }
+    EXPECT_EQ(arena.take().size(), 21u);
+    arena.command(pat, "about");
+    arena.help(pat);
+    arena.command(pat, "buy");
+    EXPECT_EQ(arena.takeTexts(),
+              Texts{"You are typing commands too fast. I will answer again in a few seconds."});
+    for (int i = 0; i < 5; ++i) {
+        arena.command(mo, "about"); // staff are never held back
+    }
+    EXPECT_EQ(arena.take().size(), 35u);
+    arena.tick(9);
+    arena.take();
+    arena.command(pat, "about");
+    EXPECT_TRUE(arena.take().empty());
+    arena.tick();
+    arena.take();
+    arena.command(pat, "about");
+    EXPECT_EQ(arena.take().size(), 7u);
+}
+
 } // namespace
 } // namespace quorvel::testing

@@ -121,5 +121,42 @@ TEST(Awards, NothingMovesWhileTheStoreIsOff) {
     EXPECT_FALSE(arena.spawn().playerTags.has(&ann, 100));
 }
 
+TEST(KillAward, KillingTheSamePlayerAgainSoonPaysNothingButTeamKillsStillCost) {
+    TestArena arena;
+    openStore(arena, "AutoSave=0\n[Gold]\nRepeatKillWindow=60\n");
+    auto& ann = arena.addPlayer({.name = "Ann", .team = 0, .ship = 1});
+    auto& bob = arena.addPlayer({.name = "Bob", .team = 1, .ship = 1});
+    auto& cat = arena.addPlayer({.name = "Cat", .team = 0, .ship = 1});
+    for (auto* player : {&ann, &bob, &cat}) {
+        arena.enter(*player);
+    }
+    arena.gold().credit("Ann", 100);
+    arena.take();
+
+    arena.kill(bob, ann);
+    arena.kill(bob, ann);
+    arena.kill(bob, ann);
+    arena.kill(ann, bob); // the other way round is a pair of its own
+    EXPECT_TRUE(sentExactly(
+        arena.take(), {privateLine(ann, "You have just been given 2 gold for killing Bob."),
+                       privateLine(ann, "No gold for killing Bob again so soon."),
+                       privateLine(bob, "You have just been given 2 gold for killing Ann.")}));
+    EXPECT_EQ(goldOf(arena, "Ann"), 102u);
+
+    arena.kill(cat, ann);
+    arena.kill(cat, ann);
+    EXPECT_EQ(goldOf(arena, "Ann"), 92u); // both team kills cost
+
+    arena.tick(59);
+    arena.kill(bob, ann);
+    EXPECT_EQ(goldOf(arena, "Ann"), 92u);
+    arena.tick();
+    arena.take();
+    arena.kill(bob, ann);
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(ann, "You have just been given 2 gold for "
+                                                            "killing Bob.")}));
+    EXPECT_EQ(goldOf(arena, "Ann"), 94u);
+}
+
 } // namespace
 } // namespace quorvel::testing

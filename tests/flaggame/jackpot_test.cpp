@@ -75,6 +75,7 @@ TEST(JackpotCycle, OnlyArenaMessagesWithTheWholePrefixAreRead) {
     TestArena arena;
     connectWithIni(arena, "");
     std::int32_t& jackpot = arena.spawn().flagWatch.jackpot;
+    arena.spawn().flagWatch.jackpotAsked = true; // "?jackpot" has gone out
 
     arena.chat(Public, "Current Jackpot: 500");
     arena.chat(Private, "Current Jackpot: 500");
@@ -85,8 +86,27 @@ TEST(JackpotCycle, OnlyArenaMessagesWithTheWholePrefixAreRead) {
 
     arena.arenaMessage("Current Jackpot: 500");
     EXPECT_EQ(jackpot, 500);
-    arena.arenaMessage("Someone else speaks");
+    // The query is answered: what comes after is nobody's answer.
+    arena.arenaMessage("Current Jackpot: 900");
+    arena.arenaMessage("Current Jackpot: 1,000");
     EXPECT_EQ(jackpot, 500);
+}
+
+TEST(JackpotCycle, AMessageTheBotSentItselfIsNeverTheAnswer) {
+    TestArena arena;
+    connectWithIni(arena, "[Settings]\nInventory=1\nAutoSave=0\n");
+    auto& bob = arena.addPlayer({.name = "Bob"});
+    arena.gold().credit("Bob", 1000);
+    arena.tick(5);
+    EXPECT_EQ(arena.takeTexts(), Texts{"?jackpot"});
+    // Bob's paid message goes out, and the zone shows it to the bot too,
+    // before its answer to the query.
+    arena.command(bob, "buy", "arena Current Jackpot: 2000000000 (just kidding)");
+    arena.arenaMessage("Current Jackpot: 2000000000 (just kidding) -Bob");
+    arena.arenaMessage("Current Jackpot: 1500");
+    arena.take();
+    arena.tick(5);
+    EXPECT_EQ(arena.takeTexts(), Texts{"*arena Jackpot: 1500  "});
 }
 
 TEST(JackpotCycle, TrailingTextAndOutOfRangeAmountsNeverGiveAWrongJackpot) {
@@ -117,13 +137,15 @@ TEST(JackpotCycle, TrailingTextAndOutOfRangeAmountsNeverGiveAWrongJackpot) {
     };
     for (const Case& c : cases) {
         jackpot = 777;
+        arena.spawn().flagWatch.jackpotAsked = true;
         arena.arenaMessage(c.answer);
         EXPECT_EQ(jackpot, c.jackpot) << c.answer;
     }
-    // An unreadable answer after a good one stops the stale broadcast.
-    arena.arenaMessage("Current Jackpot: 1500");
+    // An unreadable answer to the query stops a stale broadcast.
+    jackpot = 1500;
+    arena.tick(5);
     arena.arenaMessage("Current Jackpot: 1,700");
-    arena.tick(10);
+    arena.tick(5);
     EXPECT_EQ(arena.takeTexts(), Texts{"?jackpot"});
 }
 
