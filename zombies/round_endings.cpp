@@ -49,6 +49,17 @@ void abandonRound(BotSpawn& spawn, std::string_view why) {
     sendPublic(spawn, zone::lockArena);
 }
 
+void zombiesWinRound(BotSpawn& spawn) {
+    const ZombieGame& game = spawn.zombieGame;
+    // Names are copies: the last human may have left. With no single last
+    // human seen in this round, the last human turned is named.
+    const std::string& name = game.lastHumanName.empty() ? game.lastTurnedName : game.lastHumanName;
+    sendPublicSound(spawn, endSound,
+                    zone::arena(std::string(sanctuaryBefore) + name + std::string(sanctuaryOops)));
+    sendPublic(spawn, zone::arena(zombiesWin));
+    finishRound(spawn);
+}
+
 } // namespace
 
 void finishRound(BotSpawn& spawn) {
@@ -89,21 +100,22 @@ void checkSanctuaryEnd(BotSpawn& spawn) {
             finishRound(spawn);
         }
     } else if (humans == 0) {
-        // Names are copies: the last human may have left. With no single
-        // last human seen in this round, the last human turned is named.
-        const std::string& name =
-            game.lastHumanName.empty() ? game.lastTurnedName : game.lastHumanName;
-        sendPublicSound(
-            spawn, endSound,
-            zone::arena(std::string(sanctuaryBefore) + name + std::string(sanctuaryOops)));
-        sendPublic(spawn, zone::arena(zombiesWin));
-        finishRound(spawn);
+        zombiesWinRound(spawn);
     }
 }
 
 void checkLastHumanEnd(BotSpawn& spawn) {
     const ZombieGame& game = spawn.zombieGame;
-    if (countHumans(spawn) != 1) {
+    // The zone moves an infected player to the zombie freq only after the
+    // kill has been handled, so when the last two humans fall within one
+    // second no check sees one of them alone. Once nobody is left on the
+    // human freq, the zombies have won.
+    const std::int32_t humans = countHumans(spawn);
+    if (humans == 0) {
+        zombiesWinRound(spawn);
+        return;
+    }
+    if (humans != 1) {
         return;
     }
     for (const PlayerRecord& player : playersOf(spawn)) {
