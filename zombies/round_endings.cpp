@@ -29,6 +29,8 @@ constexpr std::string_view lastZombieLeft =
 constexpr std::string_view noWinner =
     "Not enough players to finish game so game ended with no winner.  Zombies Game will start "
     "again when there are 3 or more people ingame.";
+constexpr std::string_view botLeft =
+    "The bot has left the arena, so the Zombies Game ended with no winner.";
 constexpr Word endSound = 5;
 
 bool insideSanctuary(const ZombieGame& game, const PlayerRecord& player) {
@@ -164,6 +166,23 @@ void zombiesForgetPlayer(BotSpawn& spawn, const PlayerRecord& player) {
     if (spawn.zombieGame.lastHuman == &player) {
         spawn.zombieGame.lastHuman = nullptr;
     }
+}
+
+void zombiesBotLeaving(BotSpawn& spawn) {
+    ZombieGame& game = spawn.zombieGame;
+    // The zone carries out what the bot says while its leaving is being
+    // handled in the arena it leaves; later it could not, and "*lock"
+    // switches the lock over, so sent at the next join it might lock an
+    // open arena instead.
+    if (game.gameRunning) {
+        abandonRound(spawn, botLeft);
+    }
+    // Roles go with the player tags; the records of this arena, the last
+    // human's among them, are not the bot's to read any more.
+    game.gameRunning = false;
+    game.startCountdown = 0;
+    game.countdownArmed = false;
+    clearRoundMemory(game);
 }
 
 } // namespace quorvel

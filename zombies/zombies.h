@@ -24,6 +24,9 @@ enum class ZombieExit { Spectating, Leaving };
 void zombiesPlayerGone(BotSpawn& spawn, const PlayerRecord& player, ZombieExit how);
 // Forget every reference to a player who leaves.
 void zombiesForgetPlayer(BotSpawn& spawn, const PlayerRecord& player);
+// The bot is leaving the arena: a running round is called off and the
+// arena unlocked, and a countdown starts again from 0 after the next join.
+void zombiesBotLeaving(BotSpawn& spawn);
 
 bool zombiesOn(const BotSpawn& spawn);
 bool zombieRoundRunning(const BotSpawn& spawn);

@@ -49,6 +49,7 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
     case ArenaLeft:
         spawn.me = nullptr;
         forgetRabbit(spawn);
+        zombiesBotLeaving(spawn);
         spawn.playerTags.removeAll();
         break;
     case PlayerEntering: {
