@@ -22,6 +22,9 @@ constexpr std::string_view unreadableAfterText =
 // The highest corner that still lies on the 1024-tile map.
 constexpr std::int32_t mapEdge = 1024;
 
+// What an editor that saves in UTF-8 may put before the first number.
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -85,7 +88,7 @@ void readGhoulsetText(ZombieGame& game, std::string_view text) {
         &game.humanTeam,     &game.humanShip,     &game.zombieTeam,    &game.zombieShip,
         &game.sanctuaryMinX, &game.sanctuaryMinY, &game.sanctuaryMaxX, &game.sanctuaryMaxY,
     };
-    std::size_t at = 0;
+    std::size_t at = text.starts_with(byteOrderMark) ? byteOrderMark.size() : 0;
     for (std::int32_t* field : fields) {
         std::optional<std::int32_t> value = nextNumber(text, at);
         if (!value) {
