@@ -11,11 +11,13 @@ namespace quorvel {
 
 struct ZombieGame {
     bool zombiesOn = false;
-    // Settings; ships count 1 (Warbird) to 8 (Shark).
+    // Settings; ships count 1 (Warbird) to 8 (Shark). They start as a
+    // missing Ghoulset.ini leaves them, so a file that holds fewer than
+    // eight numbers at the first load gives the same for the rest.
     std::int32_t humanTeam = 0;
     std::int32_t humanShip = 1;
     std::int32_t zombieTeam = 1;
-    std::int32_t zombieShip = 4;
+    std::int32_t zombieShip = 3;
     std::int32_t sanctuaryMinX = 0;
     std::int32_t sanctuaryMinY = 0;
     std::int32_t sanctuaryMaxX = 0;

@@ -174,6 +174,11 @@ TEST(GhoulsetFile, SavedLayoutAndWhatLoadsBack) {
     table.staffSays("zload");
     table.arena.terminate();
     EXPECT_EQ(table.arena.readFile("Ghoulset.ini"), lines("0 1", "1 3", "0 0 0 0"));
+
+    // What a short file lacks at the first load is what a missing file gives.
+    ZombieTable shortFile(7, "2 5");
+    shortFile.arena.terminate();
+    EXPECT_EQ(shortFile.arena.readFile("Ghoulset.ini"), lines("2 5", "1 3", "0 0 0 0"));
 }
 
 TEST(GhoulsetFile, FailedSaveKeepsTheOldFileAndSaysWhy) {
