@@ -99,7 +99,7 @@ void commandPlayergold(BotSpawn& spawn, const PlayerRecord& sender, std::string_
         return;
     }
     sendPrivate(spawn, sender,
-                std::string(text) + " has " + decimal(spawn.economy->balance(text)) + " Gold.");
+                typedLead(text) + " has " + decimal(spawn.economy->balance(text)) + " Gold.");
 }
 
 } // namespace quorvel

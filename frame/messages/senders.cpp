@@ -29,7 +29,12 @@ void say(BotSpawn& spawn, ChatType type, Word sound, Word target, std::string_vi
         }
         spawn.ownArenaTexts.emplace_back(text.substr(arenaCommand.size()));
     }
-    std::string line(text);
+    std::string line(text.substr(0, maxChatLine));
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = ' ';
+        }
+    }
     BotEvent record{};
     record.code = Say;
     record.value[0] = type;

@@ -165,6 +165,13 @@ std::string middlePart(std::string_view text, std::size_t start, std::size_t cou
     return std::string(text.substr(start, count));
 }
 
+std::string typedLead(std::string_view typed) {
+    if (!typed.empty() && (typed.front() == '*' || typed.front() == '?')) {
+        return "\"" + std::string(typed) + "\"";
+    }
+    return std::string(typed);
+}
+
 std::string fieldText(const char* field, std::size_t size) {
     const void* nul = std::memchr(field, '\0', size);
     std::size_t length =

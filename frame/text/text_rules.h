@@ -51,6 +51,12 @@ std::string leftPart(std::string_view text, std::size_t count);
 std::string rightPart(std::string_view text, std::size_t count);
 std::string middlePart(std::string_view text, std::size_t start, std::size_t count);
 
+// Text someone typed, for the start of a line the bot sends: text that
+// begins with a zone command prefix ("*" or "?") is put in double quotes,
+// so the line can never be carried out as a command; any other text is
+// left as it is.
+std::string typedLead(std::string_view typed);
+
 // A fixed-size name field of a host record or a file record as text: up to
 // the first NUL, never past the field.
 std::string fieldText(const char* field, std::size_t size);

@@ -179,6 +179,14 @@ void carryOutPrivate(const std::string& text, PlayerSlot& p, ZoneOutcome& out) {
 
 ZoneOutcome carryOut(const Received& line, Arena& arena) {
     ZoneOutcome out;
+    // A zone takes a chat line of at most this many bytes; a longer one
+    // never reaches anybody, and a command in it is not carried out.
+    constexpr std::size_t longestLine = 240;
+    if (line.code == Say && line.text.size() > longestLine) {
+        out.notes.push_back("refuses a line of " + std::to_string(line.text.size()) +
+                            " bytes: a chat line holds at most " + std::to_string(longestLine));
+        return out;
+    }
     if (line.code != Say || line.text.empty() || (line.text[0] != '*' && line.text[0] != '?')) {
         return out;
     }

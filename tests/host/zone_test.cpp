@@ -147,4 +147,9 @@ TEST(Zone, UnknownLinesAreShownAndPlainChatIsLeftAlone) {
     ZoneOutcome chat = carryOut(publicLine("hello *setship"), arena);
     EXPECT_TRUE(chat.notes.empty());
     EXPECT_TRUE(chat.reports.empty());
+    // A line longer than a chat line holds is refused whole.
+    EXPECT_EQ(carryOut(publicLine("*arena " + std::string(233, 'x')), arena).reports.size(), 1u);
+    ZoneOutcome tooLong = carryOut(publicLine("*arena " + std::string(234, 'x')), arena);
+    EXPECT_TRUE(noted(tooLong, "refuses a line of 241 bytes"));
+    EXPECT_TRUE(tooLong.reports.empty());
 }
