@@ -22,26 +22,61 @@ void handToHost(BotSpawn& spawn, BotEvent& record) {
 constexpr std::size_t ownArenaTextsKept = 16;
 constexpr std::string_view arenaCommand = "*arena ";
 
-void say(BotSpawn& spawn, ChatType type, Word sound, Word target, std::string_view text) {
-    if (type == Public && text.starts_with(arenaCommand)) {
+void handLine(BotSpawn& spawn, const OutgoingLine& line) {
+    if (line.type == Public && line.text.starts_with(arenaCommand)) {
         if (spawn.ownArenaTexts.size() == ownArenaTextsKept) {
             spawn.ownArenaTexts.pop_front();
         }
-        spawn.ownArenaTexts.emplace_back(text.substr(arenaCommand.size()));
+        spawn.ownArenaTexts.emplace_back(line.text.substr(arenaCommand.size()));
     }
-    std::string line(text.substr(0, maxChatLine));
-    for (char& c : line) {
+    BotEvent record{};
+    record.code = Say;
+    record.value[0] = line.type;
+    record.value[1] = line.sound;
+    record.value[2] = line.target;
+    record.value[3] = reinterpret_cast<Word>(line.text.c_str());
+    handToHost(spawn, record);
+}
+
+void sendWaitingLines(BotSpawn& spawn, std::size_t count) {
+    OutgoingLines& out = spawn.outgoing;
+    while (count-- > 0 && !out.waiting.empty()) {
+        const OutgoingLine line = std::move(out.waiting.front());
+        out.waiting.pop_front();
+        ++out.sentThisSecond;
+        handLine(spawn, line);
+    }
+}
+
+void say(BotSpawn& spawn, ChatType type, Word sound, Word target, std::string_view text) {
+    OutgoingLine line{type, sound, target, std::string(text.substr(0, maxChatLine))};
+    for (char& c : line.text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
             c = ' ';
         }
     }
-    BotEvent record{};
-    record.code = Say;
-    record.value[0] = type;
-    record.value[1] = sound;
-    record.value[2] = target;
-    record.value[3] = reinterpret_cast<Word>(line.c_str());
-    handToHost(spawn, record);
+    const std::int32_t perSecond = spawn.settings.linesPerSecond;
+    OutgoingLines& out = spawn.outgoing;
+    if (perSecond <= 0 || spawn.hostCallback == nullptr) {
+        handLine(spawn, line);
+        return;
+    }
+    if (out.waiting.empty() && out.sentThisSecond < static_cast<std::size_t>(perSecond)) {
+        ++out.sentThisSecond;
+        handLine(spawn, line);
+        return;
+    }
+    out.waiting.push_back(std::move(line));
+    if (out.waiting.size() >= OutgoingLines::mostWaiting) {
+        // Nothing is dropped and nothing overtaken: at the bound everything
+        // waiting goes out at once, past the budget.
+        if (!out.toldFull) {
+            out.toldFull = true;
+            sendConsole(spawn, "More than " + std::to_string(OutgoingLines::mostWaiting - 1) +
+                                   " lines waited to be sent: all of them went out at once.");
+        }
+        sendWaitingLines(spawn, out.waiting.size());
+    }
 }
 
 } // namespace
@@ -56,6 +91,18 @@ void sendPublic(BotSpawn& spawn, std::string_view text) {
 
 void sendPublicSound(BotSpawn& spawn, Word sound, std::string_view text) {
     say(spawn, Public, sound, 0, text);
+}
+
+void sendQueuedLines(BotSpawn& spawn) {
+    OutgoingLines& out = spawn.outgoing;
+    out.sentThisSecond = 0;
+    if (out.waiting.empty()) {
+        out.toldFull = false; // a flood is over when a second starts with none waiting
+        return;
+    }
+    const std::int32_t perSecond = spawn.settings.linesPerSecond;
+    sendWaitingLines(spawn,
+                     perSecond <= 0 ? out.waiting.size() : static_cast<std::size_t>(perSecond));
 }
 
 void sendConsole(BotSpawn& spawn, std::string_view text) {

@@ -11,6 +11,8 @@
 #include <quorvel/host_abi.h>
 
 #include <cstddef>
+#include <deque>
+#include <string>
 #include <string_view>
 
 namespace quorvel {
@@ -19,9 +21,29 @@ struct BotSpawn;
 
 inline constexpr std::size_t maxChatLine = 240;
 
+// With [Settings] LinesPerSecond, chat lines beyond that many in a second
+// wait here and go out on later ticks, oldest first: none dropped, none
+// overtaken, so zone commands keep their order. At mostWaiting lines the
+// whole queue goes out at once and the console is told, once until it has
+// drained.
+struct OutgoingLine {
+    ChatType type = Public;
+    Word sound = 0;
+    Word target = 0;
+    std::string text;
+};
+struct OutgoingLines {
+    static constexpr std::size_t mostWaiting = 1000;
+    std::deque<OutgoingLine> waiting;
+    std::size_t sentThisSecond = 0;
+    bool toldFull = false;
+};
+
 void sendPrivate(BotSpawn& spawn, const PlayerRecord& player, std::string_view text);
 void sendPublic(BotSpawn& spawn, std::string_view text);
 void sendPublicSound(BotSpawn& spawn, Word sound, std::string_view text);
 void sendConsole(BotSpawn& spawn, std::string_view text);
+// The tick: a new second's budget, and the lines waiting from before.
+void sendQueuedLines(BotSpawn& spawn);
 
 } // namespace quorvel

@@ -7,6 +7,7 @@
 
 #include "flaggame/flag_watch.h"
 #include "frame/commands/command_budget.h"
+#include "frame/messages/senders.h"
 #include "frame/settings/plugin_settings.h"
 #include "frame/spawn/player_tags.h"
 #include "frame/spawn/spawn_random.h"
@@ -42,6 +43,7 @@ struct BotSpawn {
     // The texts of the bot's own latest "*arena" lines: the zone shows them
     // to the bot too, and they are never the zone's answer to anything.
     std::deque<std::string> ownArenaTexts;
+    OutgoingLines outgoing; // chat lines waiting for [Settings] LinesPerSecond
     // Seconds since the spawn was made, counted by the tick.
     std::int64_t secondsRun = 0;
     CommandBudget commandBudget;

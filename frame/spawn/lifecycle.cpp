@@ -87,6 +87,7 @@ void terminateSpawn(BotSpawn& spawn) {
 
 void runTick(BotSpawn& spawn) {
     ++spawn.secondsRun;
+    sendQueuedLines(spawn);
     --spawn.flagWatch.jackpotCountdown;
     --spawn.autosaveCountdown;
     --spawn.rabbitGame.rabbitCountdown;

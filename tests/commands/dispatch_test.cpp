@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,52 @@ TEST(CommandBudget, APlayerOverItHearsOnceThenNothingUntilItHasRoomAgain) {
     arena.take();
     arena.command(pat, "about");
     EXPECT_EQ(arena.take().size(), 7u);
+}
+
+TEST(LineBudget, LinesBeyondTheBudgetWaitInOrderAndNoneIsLost) {
+    TestArena plain;
+    plain.handshake();
+    const PlayerRecord& who = plain.addPlayer({.name = "Pat"});
+    plain.take();
+    plain.command(who, "about");
+    const Texts about = plain.takeTexts();
+    ASSERT_EQ(about.size(), 7u);
+
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nLinesPerSecond=2\n");
+    arena.handshake();
+    const PlayerRecord& pat = arena.addPlayer({.name = "Pat"});
+    arena.take();
+    arena.command(pat, "about");
+    Texts sent = arena.takeTexts();
+    EXPECT_EQ(sent.size(), 2u);
+    for (int second = 0; second < 4; ++second) {
+        arena.tick();
+        const Texts now = arena.takeTexts();
+        EXPECT_LE(now.size(), 2u);
+        sent.insert(sent.end(), now.begin(), now.end());
+    }
+    EXPECT_EQ(sent, about);
+
+    // At the bound everything waiting goes out at once, in order, and the
+    // console hears it once.
+    for (int i = 0; i < 150; ++i) {
+        arena.command(pat, "about");
+    }
+    const std::vector<Sent> flood = arena.take();
+    const Sent full =
+        console("More than 999 lines waited to be sent: all of them went out at once.");
+    EXPECT_EQ(std::count(flood.begin(), flood.end(), full), 1);
+    arena.tick(30);
+    std::vector<Sent> all = flood;
+    for (const Sent& line : arena.take()) {
+        all.push_back(line);
+    }
+    std::erase_if(all, [](const Sent& line) { return line.chatType != Private; });
+    ASSERT_EQ(all.size(), 150u * 7u);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        ASSERT_EQ(all[i].text, about[i % 7]) << i;
+    }
 }
 
 } // namespace
