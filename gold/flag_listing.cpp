@@ -40,7 +40,7 @@ void sendFlagListing(BotSpawn& spawn, const PlayerRecord& sender) {
         }
         anyCarrier = true;
         sendPrivate(spawn, sender,
-                    playerName(player) + " @ " +
+                    typedLead(playerName(player)) + " @ " +
                         coordinateText(pixelOf(player.tileX), pixelOf(player.tileY)) +
                         " is carrying " + decimal(static_cast<std::int32_t>(player.flagsCarried)) +
                         " flags");

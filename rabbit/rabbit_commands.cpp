@@ -1,6 +1,7 @@
 #include "frame/messages/senders.h"
 #include "frame/players/player_views.h"
 #include "frame/spawn/bot_spawn.h"
+#include "frame/text/text_rules.h"
 #include "rabbit/pick_rabbit.h"
 #include "rabbit/rabbit.h"
 
@@ -42,7 +43,7 @@ void commandStatus(BotSpawn& spawn, const PlayerRecord& sender, std::string_view
         return;
     }
     sendPrivate(spawn, sender,
-                playerName(*rabbit) + std::string(statusText) +
+                typedLead(playerName(*rabbit)) + std::string(statusText) +
                     coordinateText(rabbit->pixelX, rabbit->pixelY) + std::string(statusTail));
 }
 

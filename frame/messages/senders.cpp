@@ -105,6 +105,16 @@ void sendQueuedLines(BotSpawn& spawn) {
                      perSecond <= 0 ? out.waiting.size() : static_cast<std::size_t>(perSecond));
 }
 
+void dropQueuedLinesTo(BotSpawn& spawn, const PlayerRecord& leaving) {
+    std::erase_if(spawn.outgoing.waiting, [&leaving](const OutgoingLine& line) {
+        return line.type == Private && line.target == leaving.ident;
+    });
+}
+
+void dropQueuedLines(BotSpawn& spawn) {
+    spawn.outgoing.waiting.clear();
+}
+
 void sendConsole(BotSpawn& spawn, std::string_view text) {
     std::string line(text);
     BotEvent record{};

@@ -45,5 +45,10 @@ void sendPublicSound(BotSpawn& spawn, Word sound, std::string_view text);
 void sendConsole(BotSpawn& spawn, std::string_view text);
 // The tick: a new second's budget, and the lines waiting from before.
 void sendQueuedLines(BotSpawn& spawn);
+// Waiting lines that can no longer reach anyone: a leaving player's private
+// lines (his ident may be another player's by the time they would go), and
+// every line when the bot leaves the arena.
+void dropQueuedLinesTo(BotSpawn& spawn, const PlayerRecord& leaving);
+void dropQueuedLines(BotSpawn& spawn);
 
 } // namespace quorvel

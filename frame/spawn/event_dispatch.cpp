@@ -2,6 +2,7 @@
 
 #include "flaggame/flag_game.h"
 #include "frame/commands/commands.h"
+#include "frame/messages/senders.h"
 #include "frame/players/player_views.h"
 #include "frame/spawn/bot_spawn.h"
 #include "frame/spawn/lifecycle.h"
@@ -48,6 +49,7 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
         break;
     case ArenaLeft:
         spawn.me = nullptr;
+        dropQueuedLines(spawn);
         forgetRabbit(spawn);
         zombiesBotLeaving(spawn);
         spawn.playerTags.removeAll();
@@ -144,6 +146,7 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
     case PlayerLeaving: {
         const PlayerRecord& player = playerAt(event, 0);
         spawn.playerTags.removePlayer(&player);
+        dropQueuedLinesTo(spawn, player);
         if (isRabbit(spawn, player)) {
             replaceRabbit(spawn, player);
         }

@@ -184,6 +184,16 @@ TEST(LineBudget, LinesBeyondTheBudgetWaitInOrderAndNoneIsLost) {
     for (std::size_t i = 0; i < all.size(); ++i) {
         ASSERT_EQ(all[i].text, about[i % 7]) << i;
     }
+
+    // A player who leaves is sent nothing more: his ident may soon be
+    // another player's.
+    arena.command(pat, "about");
+    EXPECT_EQ(arena.take().size(), 2u);
+    arena.leave(pat);
+    arena.tick(5);
+    for (const Sent& line : arena.take()) {
+        EXPECT_NE(line.chatType, Private) << line.text;
+    }
 }
 
 } // namespace

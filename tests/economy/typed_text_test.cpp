@@ -5,6 +5,8 @@
 
 #include "frame/messages/senders.h"
 
+#include <algorithm>
+
 namespace quorvel::testing {
 namespace {
 
@@ -28,6 +30,14 @@ TEST(TypedText, NoReplyOrMessageCanSpeakForTheBot) {
               (std::vector<std::string>{"\"*points 5000\" has 0 Gold.", "\"?kill Bob\" has 0 Gold.",
                                         "Bob has 10000 Gold.", "5 Gold given to Al *points 5000",
                                         "1 Gold given to Cy ?kill"}));
+
+    // A player's name opens a line of the flag listing.
+    arena.addPlayer({.name = "*points 9", .ship = 1}).flagsCarried = 1;
+    arena.command(bob, "buy", "flags");
+    const auto listing = arena.takeTexts();
+    EXPECT_TRUE(std::any_of(listing.begin(), listing.end(), [](const std::string& line) {
+        return line.starts_with("\"*points 9\" @ ");
+    }));
 
     // An arena message as long as anyone can type is cut to a chat line.
     arena.command(bob, "buy", "arena " + std::string(64 * 1024, 'x'));
