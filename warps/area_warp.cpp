@@ -1,12 +1,11 @@
 // Area warping: a player of any freq and ship inside an area of
 // WarpArea.ini is sent to that area's destination. Every area he is inside
-// sends him on, in file order. The file is parsed again whenever it has
-// changed, so an edit takes effect at the next move report.
+// sends him on, in file order. The file is read again once a second, so an
+// edit takes effect within a second.
 #include "warps/auto_warper.h"
 
 #include "frame/messages/senders.h"
 #include "frame/messages/zone_lines.h"
-#include "frame/platform/platform.h"
 #include "frame/spawn/bot_spawn.h"
 #include "warps/file_notices.h"
 #include "warps/warp_file_cache.h"
@@ -23,14 +22,13 @@ void warpArea(BotSpawn& spawn, const PlayerRecord& player) {
         spawn.autoWarper.areaWarpOn = false;
         return;
     }
-    const AreaFileView current = currentWarpAreaFile(spawn.autoWarper, areas);
-    const WarpAreaFile& file = current.file;
-    for (const WarpAreaRecord& record : file.records) {
+    const ParsedAreas& current = currentWarpAreaFile(spawn.autoWarper, areas);
+    for (const WarpAreaRecord& record : current.file.records) {
         if (insideRectangle(record.area, player.tileX, player.tileY)) {
             sendPrivate(spawn, player, zone::warpTo(record.destination.x, record.destination.y));
         }
     }
-    noticeWarpFileProblem(spawn, WarpFile::Area, file.problem, current.content);
+    tellWarpFileFindings(spawn, WarpFile::Area, current.findings);
 }
 
 } // namespace quorvel

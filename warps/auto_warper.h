@@ -28,12 +28,13 @@ enum class WarpFileProblem : std::uint8_t {
     NotANumber, // a token is not a whole number in the signed 32-bit range
 };
 
-// The last problem of one file told to the console, and the text the file
+// What the console was last told about one file, and the text the file
 // held then: a file that stays broken is reported once, not at every move
 // report; an edit that leaves it broken, or a new problem, is reported again.
 struct WarpFileNotice {
+    std::uint64_t parse = 0; // the last parse whose findings were looked at
     WarpFileProblem problem = WarpFileProblem::None;
-    std::size_t contentHash = 0;
+    std::size_t problemHash = 0;
 };
 
 struct WarpFileCaches; // warp_file_cache.h
@@ -45,7 +46,8 @@ struct AutoWarper {
     WarpRectangle insertArea; // left 0: no rectangle
     WarpFileNotice teamFileNotice;
     WarpFileNotice areaFileNotice;
-    // The last reads of WarpTeam.ini and WarpArea.ini, made at first use.
+    // The last reads of WarpTeam.ini and WarpArea.ini: made at first use,
+    // then once a second on the tick.
     std::shared_ptr<WarpFileCaches> fileCaches;
 };
 
@@ -55,6 +57,9 @@ void warpTeam(BotSpawn& spawn, const PlayerRecord& player);
 void warpArea(BotSpawn& spawn, const PlayerRecord& player);
 // A player inside the insert rectangle is team-warped.
 void checkInsertWarp(BotSpawn& spawn, const PlayerRecord& player);
+// Once a second: reads again the warp files read so far, so that a change
+// of their contents is used from then on.
+void runWarpFilesTick(BotSpawn& spawn);
 
 void commandTwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
 void commandTwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);

@@ -3,7 +3,6 @@
 #include "frame/messages/senders.h"
 #include "frame/spawn/bot_spawn.h"
 
-#include <functional>
 #include <string_view>
 
 namespace quorvel {
@@ -22,7 +21,7 @@ constexpr std::string_view areaFileShort = "WarpArea.ini error: fewer numbers th
 constexpr std::string_view areaFileDamaged =
     "WarpArea.ini error: a value is not a whole number, it and every value after it are not used";
 
-std::string_view noticeText(WarpFile file, WarpFileProblem problem) {
+std::string_view problemText(WarpFile file, WarpFileProblem problem) {
     const bool team = file == WarpFile::Team;
     switch (problem) {
     case WarpFileProblem::Missing:
@@ -39,21 +38,21 @@ std::string_view noticeText(WarpFile file, WarpFileProblem problem) {
 
 } // namespace
 
-void noticeWarpFileProblem(BotSpawn& spawn, WarpFile file, WarpFileProblem problem,
-                           const std::optional<std::string>& content) {
+void tellWarpFileFindings(BotSpawn& spawn, WarpFile file, const WarpFileFindings& findings) {
     WarpFileNotice& notice =
         file == WarpFile::Team ? spawn.autoWarper.teamFileNotice : spawn.autoWarper.areaFileNotice;
-    if (problem == WarpFileProblem::None) {
-        notice = {};
+    if (notice.parse == findings.parse) {
         return;
     }
-    // Only a broken file costs the hash; a sound one is never hashed.
-    const std::size_t hash = content ? std::hash<std::string_view>{}(*content) : 0;
-    if (notice.problem == problem && notice.contentHash == hash) {
-        return;
+    notice.parse = findings.parse;
+    if (findings.problem == WarpFileProblem::None) {
+        notice.problem = WarpFileProblem::None;
+        notice.problemHash = 0;
+    } else if (notice.problem != findings.problem || notice.problemHash != findings.contentHash) {
+        notice.problem = findings.problem;
+        notice.problemHash = findings.contentHash;
+        sendConsole(spawn, problemText(file, findings.problem));
     }
-    notice = {problem, hash};
-    sendConsole(spawn, noticeText(file, problem));
 }
 
 } // namespace quorvel

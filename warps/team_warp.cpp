@@ -1,12 +1,11 @@
 // Team warping: a player is sent to the place WarpTeam.ini gives for his
-// freq. The file is parsed again whenever it has changed, so an operator's
-// edit takes effect at the next event; the same read refreshes the insert
-// rectangle while warping on insert is on.
+// freq. The file is read again once a second, so an operator's edit takes
+// effect within a second; the parse refreshes the insert rectangle while
+// warping on insert is on.
 #include "warps/auto_warper.h"
 
 #include "frame/messages/senders.h"
 #include "frame/messages/zone_lines.h"
-#include "frame/platform/platform.h"
 #include "frame/spawn/bot_spawn.h"
 #include "warps/file_notices.h"
 #include "warps/warp_file_cache.h"
@@ -47,7 +46,7 @@ void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
     if (teams == 0 && !withInsert) {
         return; // nothing to read
     }
-    const TeamFileView current = currentWarpTeamFile(warper, teams, withInsert);
+    const ParsedTeams& current = currentWarpTeamFile(warper, teams, withInsert);
     const WarpTeamFile& file = current.file;
     // The warp goes out whatever the ship, spectators included; a freq
     // without a place that was read in full is not moved.
@@ -58,11 +57,7 @@ void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
     if (withInsert) {
         takeInsertArea(warper, file);
     }
-    // A zone without team places needs no WarpTeam.ini at all.
-    const WarpFileProblem problem = file.problem == WarpFileProblem::Missing && teams == 0
-                                        ? WarpFileProblem::None
-                                        : file.problem;
-    noticeWarpFileProblem(spawn, WarpFile::Team, problem, current.content);
+    tellWarpFileFindings(spawn, WarpFile::Team, current.findings);
 }
 
 void checkInsertWarp(BotSpawn& spawn, const PlayerRecord& player) {

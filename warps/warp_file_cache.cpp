@@ -1,12 +1,15 @@
 #include "warps/warp_file_cache.h"
 
+#include "frame/platform/platform.h"
+#include "frame/spawn/bot_spawn.h"
+
+#include <functional>
 #include <memory>
+#include <string_view>
+#include <utility>
 
 namespace quorvel {
 namespace {
-
-// Wider than any file system's timestamp granularity (FAT's is 2 seconds).
-constexpr std::int64_t settleNanoseconds = 3'000'000'000;
 
 WarpFileCaches& cachesOf(AutoWarper& warper) {
     if (!warper.fileCaches) {
@@ -15,55 +18,93 @@ WarpFileCaches& cachesOf(AutoWarper& warper) {
     return *warper.fileCaches;
 }
 
+// Only a file with something wrong costs the hash; a sound one is never
+// hashed.
+void setFindings(WarpFileFindings& findings, WarpFileProblem problem,
+                 const std::optional<std::string>& content) {
+    ++findings.parse;
+    findings.problem = problem;
+    const bool found = problem != WarpFileProblem::None;
+    findings.contentHash =
+        found && content ? std::hash<std::string_view>{}(std::string_view(*content)) : 0;
+}
+
 } // namespace
 
-bool refreshWarpText(CachedWarpText& cached, const char* fileName) {
-    // The stamp is taken before the read: a change made during the read
-    // gives a new stamp at the next look.
-    std::optional<platform::FileStamp> stamp = platform::fileStamp(fileName);
-    if (cached.read && cached.settled && stamp == cached.stamp) {
-        return false;
+void readWarpText(CachedWarpText& cached, const char* fileName) {
+    std::optional<std::string> content = platform::readWholeFile(fileName);
+    if (cached.read && content == cached.content) {
+        return;
     }
-    const std::int64_t readAt = platform::wallClockNanoseconds();
     cached.read = true;
-    cached.stamp = stamp;
-    cached.content = stamp ? platform::readWholeFile(fileName) : std::nullopt;
-    cached.settled = !stamp || stamp->modified < readAt - settleNanoseconds;
-    return true;
+    cached.content = std::move(content);
+    ++cached.version;
 }
 
-AreaFileView currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
+const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
-    const bool changed = refreshWarpText(caches.areaText, warpAreaFileName);
-    if (changed || !caches.areaParsed || caches.areaCount != areas) {
-        if (caches.areaText.content) {
-            caches.areaFile = readWarpAreaFile(*caches.areaText.content, areas);
-        } else {
-            caches.areaFile = {};
-            caches.areaFile.problem = WarpFileProblem::Missing;
-        }
-        caches.areaParsed = true;
-        caches.areaCount = areas;
+    if (!caches.areaText.read) {
+        readWarpText(caches.areaText, warpAreaFileName);
     }
-    return {caches.areaFile, caches.areaText.content};
+    ParsedAreas& parsed = caches.areas;
+    const std::optional<std::string>& content = caches.areaText.content;
+    if (parsed.made && parsed.textVersion == caches.areaText.version && parsed.count == areas) {
+        return parsed;
+    }
+    parsed.made = true;
+    parsed.textVersion = caches.areaText.version;
+    parsed.count = areas;
+    if (content) {
+        parsed.file = readWarpAreaFile(*content, areas);
+    } else {
+        parsed.file = {};
+        parsed.file.problem = WarpFileProblem::Missing;
+    }
+    setFindings(parsed.findings, parsed.file.problem, content);
+    return parsed;
 }
 
-TeamFileView currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert) {
+const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert) {
     WarpFileCaches& caches = cachesOf(warper);
-    const bool changed = refreshWarpText(caches.teamText, warpTeamFileName);
-    if (changed || !caches.teamParsed || caches.teamCount != teams ||
-        caches.teamWithInsert != withInsert) {
-        if (caches.teamText.content) {
-            caches.teamFile = readWarpTeamFile(*caches.teamText.content, teams, withInsert);
-        } else {
-            caches.teamFile = {};
-            caches.teamFile.problem = WarpFileProblem::Missing;
-        }
-        caches.teamParsed = true;
-        caches.teamCount = teams;
-        caches.teamWithInsert = withInsert;
+    if (!caches.teamText.read) {
+        readWarpText(caches.teamText, warpTeamFileName);
     }
-    return {caches.teamFile, caches.teamText.content};
+    ParsedTeams& parsed = caches.teams;
+    const std::optional<std::string>& content = caches.teamText.content;
+    if (parsed.made && parsed.textVersion == caches.teamText.version && parsed.count == teams &&
+        parsed.withInsert == withInsert) {
+        return parsed;
+    }
+    parsed.made = true;
+    parsed.textVersion = caches.teamText.version;
+    parsed.count = teams;
+    parsed.withInsert = withInsert;
+    if (content) {
+        parsed.file = readWarpTeamFile(*content, teams, withInsert);
+    } else {
+        parsed.file = {};
+        parsed.file.problem = WarpFileProblem::Missing;
+    }
+    // A zone without team places needs no WarpTeam.ini at all.
+    const WarpFileProblem problem = parsed.file.problem == WarpFileProblem::Missing && teams <= 0
+                                        ? WarpFileProblem::None
+                                        : parsed.file.problem;
+    setFindings(parsed.findings, problem, content);
+    return parsed;
+}
+
+void runWarpFilesTick(BotSpawn& spawn) {
+    if (!spawn.autoWarper.fileCaches) {
+        return; // neither file was ever used
+    }
+    WarpFileCaches& caches = *spawn.autoWarper.fileCaches;
+    if (caches.teamText.read) {
+        readWarpText(caches.teamText, warpTeamFileName);
+    }
+    // WarpArea.ini is never opened while there are no areas to read.
+    if (caches.areaText.read && spawn.settings.maxWarpAreas > 0) {
+        readWarpText(caches.areaText, warpAreaFileName);
+    }
 }
 
 } // namespace quorvel

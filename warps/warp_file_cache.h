@@ -1,16 +1,12 @@
-// WarpTeam.ini and WarpArea.ini are parsed again only when they have
-// changed. A file whose size and modification time are those of the last
-// read gives the last read's numbers, so a move report costs one look at
-// the file's stamp instead of a read and a parse, and an operator's edit
-// still takes effect at the next event.
-//
-// A stamp is only trusted once the file is older than the clock's
-// granularity at the time it was read: a file written in the same instant
-// as it was read (an edit saved twice within a few milliseconds, with the
-// same size) keeps being read until it has settled.
+// WarpTeam.ini and WarpArea.ini are read at their first use and then once a
+// second, on the tick; a move report or a team warp uses the last parse and
+// never touches the file system. The bytes read on the tick are compared
+// with the ones read before, and only different bytes are parsed again:
+// neither the size nor the modification time tells whether a file changed
+// (a copy that keeps both, a file system with a coarse clock, a stamp in
+// the future after the clock was set back), so neither is looked at.
 #pragma once
 
-#include "frame/platform/platform.h"
 #include "warps/warp_files.h"
 
 #include <cstdint>
@@ -22,40 +18,45 @@ namespace quorvel {
 // The text of one file as last read: nothing when it could not be opened.
 struct CachedWarpText {
     bool read = false;
-    bool settled = false; // the stamp was old enough to be trusted
-    std::optional<platform::FileStamp> stamp;
     std::optional<std::string> content;
+    std::uint64_t version = 0; // grows whenever a read finds other contents
+};
+
+// Reads the file now; the version grows when what it holds (or whether it
+// can be opened) differs from the last read.
+void readWarpText(CachedWarpText& cached, const char* fileName);
+
+// WarpArea.ini as parsed for one count of records.
+struct ParsedAreas {
+    bool made = false;
+    std::uint64_t textVersion = 0;
+    std::int32_t count = 0;
+    WarpAreaFile file;
+    WarpFileFindings findings;
+};
+
+// WarpTeam.ini as parsed for one count of places and insert choice.
+struct ParsedTeams {
+    bool made = false;
+    std::uint64_t textVersion = 0;
+    std::int32_t count = 0;
+    bool withInsert = false;
+    WarpTeamFile file;
+    WarpFileFindings findings;
 };
 
 struct WarpFileCaches {
     CachedWarpText areaText;
-    bool areaParsed = false;
-    std::int32_t areaCount = 0;
-    WarpAreaFile areaFile;
-
+    ParsedAreas areas;
     CachedWarpText teamText;
-    bool teamParsed = false;
-    std::int32_t teamCount = 0;
-    bool teamWithInsert = false;
-    WarpTeamFile teamFile;
+    ParsedTeams teams;
 };
 
-// The file's text, read again when it has changed since the last read;
-// true when it was read again.
-bool refreshWarpText(CachedWarpText& cached, const char* fileName);
-
-// WarpArea.ini with `areas` records, and the text it was read from.
-struct AreaFileView {
-    const WarpAreaFile& file;
-    const std::optional<std::string>& content;
-};
-AreaFileView currentWarpAreaFile(AutoWarper& warper, std::int32_t areas);
+// WarpArea.ini with `areas` records (more than 0): read when it never was,
+// parsed again when its text or the count changed.
+const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas);
 
 // WarpTeam.ini with `teams` places and, when asked, the insert rectangle.
-struct TeamFileView {
-    const WarpTeamFile& file;
-    const std::optional<std::string>& content;
-};
-TeamFileView currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert);
+const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert);
 
 } // namespace quorvel

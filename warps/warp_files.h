@@ -6,6 +6,7 @@
 
 #include "warps/auto_warper.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -42,6 +43,13 @@ struct WarpAreaRecord {
 struct WarpAreaFile {
     std::vector<WarpAreaRecord> records; // complete records, in file order
     WarpFileProblem problem = WarpFileProblem::None;
+};
+
+// What one parse of a file found wrong, for the console.
+struct WarpFileFindings {
+    std::uint64_t parse = 0; // counts the parses of the file; 0: none yet
+    WarpFileProblem problem = WarpFileProblem::None;
+    std::size_t contentHash = 0; // of the text parsed, when anything was found
 };
 
 // Both readers stop at the first token that is not a whole number in the

@@ -116,6 +116,7 @@ void runTick(BotSpawn& spawn) {
     if (spawn.economy) {
         spawn.economy->sync();
     }
+    runWarpFilesTick(spawn);
 }
 
 void forgetLeavingPlayer(BotSpawn& spawn, const PlayerRecord& player) {

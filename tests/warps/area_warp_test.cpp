@@ -37,7 +37,7 @@ TEST(AreaWarp, EveryAreaThePlayerIsInsideSendsHimOnInFileOrder) {
     EXPECT_TRUE(arena.take().empty());
 }
 
-TEST(AreaWarp, AnEditBetweenTwoMovesTakesEffect) {
+TEST(AreaWarp, AnEditTakesEffectAtTheNextTick) {
     TestArena arena;
     handshakeWithWarpSizes(arena, "0", "1");
     arena.writeFile("WarpArea.ini", "400 400 600 600 100 100");
@@ -46,9 +46,11 @@ TEST(AreaWarp, AnEditBetweenTwoMovesTakesEffect) {
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 100 100")}));
     arena.writeFile("WarpArea.ini", "400 400 600 600 700 710");
+    arena.tick();
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 700 710")}));
     arena.writeFile("WarpArea.ini", "0 0 20 20 700 710");
+    arena.tick();
     arena.move(p);
     EXPECT_TRUE(arena.take().empty());
 }

@@ -44,6 +44,7 @@ TEST(WarpFileProblems, DamagedAreasAreSkippedAndToldOncePerProblem) {
 
     // An edit that leaves the file broken is told again, once.
     arena.writeFile("WarpArea.ini", "400 400 600 600 100 100\n400 400 600 600 x 5\n");
+    nextSecond(arena);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 100 100"), console(areaDamaged)}));
     arena.move(p);
@@ -51,22 +52,27 @@ TEST(WarpFileProblems, DamagedAreasAreSkippedAndToldOncePerProblem) {
 
     // A number beyond 32 bits is no number, and nothing after it counts.
     arena.writeFile("WarpArea.ini", "400 400 600 600 4294967396 100 400 400 600 600 9 9 1 2");
+    nextSecond(arena);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{console(areaDamaged)}));
 
     arena.writeFile("WarpArea.ini", "");
+    nextSecond(arena);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{console(areaShort)}));
 
     // A sound file forgets the notice; the same problem coming back is told.
     arena.writeFile("WarpArea.ini", "0 0 1 1 2 2  0 0 1 1 2 2  0 0 1 1 2 2");
+    nextSecond(arena);
     arena.move(p);
     EXPECT_TRUE(arena.take().empty());
     arena.writeFile("WarpArea.ini", "");
+    nextSecond(arena);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{console(areaShort)}));
 
     std::remove((arena.directory() + "/WarpArea.ini").c_str());
+    nextSecond(arena);
     arena.move(p);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{console(areaMissing)}));
@@ -93,6 +99,7 @@ TEST(WarpFileProblems, TeamPlacesNotReadAreNeverUsed) {
 
     // Freq 1's x without its y: freq 1 stays put, freq 0 still goes.
     arena.writeFile("WarpTeam.ini", "100 100 200");
+    nextSecond(arena);
     arena.enter(one);
     arena.enter(two);
     arena.enter(zero);
@@ -100,12 +107,14 @@ TEST(WarpFileProblems, TeamPlacesNotReadAreNeverUsed) {
               (std::vector{console(teamShort), privateLine(zero, "*warpto 100 100")}));
 
     arena.writeFile("WarpTeam.ini", "100 100 2OO 200 300 300 0");
+    nextSecond(arena);
     arena.enter(one);
     arena.enter(zero);
     EXPECT_EQ(arena.take(),
               (std::vector{console(teamDamaged), privateLine(zero, "*warpto 100 100")}));
 
     std::remove((arena.directory() + "/WarpTeam.ini").c_str());
+    nextSecond(arena);
     arena.enter(zero);
     arena.kill(zero, one);
     EXPECT_EQ(arena.take(), (std::vector{console(teamMissing)}));
@@ -124,6 +133,7 @@ TEST(WarpFileProblems, ARectangleReadInPartIsDroppedNotPatched) {
     // The file now ends after the new left: the old top, right and bottom
     // must not complete it.
     arena.writeFile("WarpTeam.ini", "300 300 480");
+    nextSecond(arena);
     arena.enter(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 300 300"), console(teamShort)}));
     arena.move(p);
@@ -132,12 +142,14 @@ TEST(WarpFileProblems, ARectangleReadInPartIsDroppedNotPatched) {
 
     // Repaired, the next team warp brings the rectangle back.
     arena.writeFile("WarpTeam.ini", "300 300 480 480 520 520");
+    nextSecond(arena);
     arena.enter(p);
     arena.move(p);
     EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"*warpto 300 300", "*warpto 300 300"}));
 
     // A file that ends with the pairs holds no rectangle any more either.
     arena.writeFile("WarpTeam.ini", "300 300\n");
+    nextSecond(arena);
     arena.enter(p);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 300 300"), console(teamShort)}));

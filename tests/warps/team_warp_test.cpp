@@ -29,8 +29,9 @@ TEST(TeamWarp, EachFreqGoesToItsPlaceOnEntryDeathShipAndFreqChange) {
     arena.teamChange(two, 0);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(two, "*warpto 500 500")}));
 
-    // The file is read at every warp: an edit counts at the next event.
+    // The file is read again on the tick: an edit counts from the next second.
     arena.writeFile("WarpTeam.ini", "100 101 200 201 0");
+    nextSecond(arena);
     arena.teamChange(two, 1);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(two, "*warpto 200 201")}));
 
@@ -136,9 +137,11 @@ TEST(TeamWarp, LeftOfMinusOneReplacesOnlyTheLeft) {
     PlayerRecord& p =
         arena.addPlayer({.name = "P", .team = 0, .ship = 0, .tileX = 5, .tileY = 500});
     arena.enter(p);
+    EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"*warpto 300 300"}));
     arena.writeFile("WarpTeam.ini", "300 300 -1");
+    nextSecond(arena);
     arena.shipChange(p, 1);
-    EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"*warpto 300 300", "*warpto 300 300"}));
+    EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"*warpto 300 300"}));
     const AutoWarper& warper = arena.spawn().autoWarper;
     EXPECT_FALSE(warper.insertWarpOn);
     EXPECT_EQ(warper.insertArea.left, -1);

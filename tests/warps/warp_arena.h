@@ -3,6 +3,8 @@
 
 #include "support/test_arena.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace quorvel::testing {
@@ -13,6 +15,17 @@ inline void handshakeWithWarpSizes(TestArena& arena, const std::string& teams,
                     "[Settings]\nMaxWarpTeams=" + teams + "\nMaxWarpAreas=" + areas + "\n");
     arena.handshake();
     arena.take();
+}
+
+// A second passes: the tick reads the warp files again, and says nothing
+// about them. Only the flag game speaks on a tick (its jackpot query), in
+// public; that is dropped.
+inline void nextSecond(TestArena& arena) {
+    EXPECT_TRUE(arena.pending().empty());
+    arena.tick();
+    for (const Sent& sent : arena.take()) {
+        EXPECT_EQ(sent.chatType, Public) << describe(sent);
+    }
 }
 
 inline PlayerRecord& addMod(TestArena& arena) {

@@ -8,93 +8,78 @@
 namespace quorvel::testing {
 namespace {
 
-using std::chrono::minutes;
+using std::chrono::hours;
 
 void stampFile(TestArena& arena, const std::string& name, std::filesystem::file_time_type when) {
     std::filesystem::last_write_time(std::filesystem::path(arena.directory()) / name, when);
 }
 
-std::filesystem::file_time_type minutesAgo(int count) {
-    return std::filesystem::file_time_type::clock::now() - minutes(count);
+std::filesystem::file_time_type hoursFromNow(int count) {
+    return std::filesystem::file_time_type::clock::now() + hours(count);
 }
 
-// A file that has settled is parsed once and kept while its size and
-// modification time stay the same; any change of either is read at the next
-// move, and a file that disappears is missed at once.
-TEST(WarpFileCache, ASettledAreaFileIsReadAgainOnlyWhenItsStampChanges) {
+// A file put in place with its old size and time stamp (cp -p, rsync -a,
+// tar) is told apart by its bytes alone, at the next tick.
+TEST(WarpFileCache, NewContentsWithTheOldSizeAndStampAreSeenAtTheNextTick) {
     TestArena arena;
-    handshakeWithWarpSizes(arena, "0", "1");
-    PlayerRecord& p =
-        arena.addPlayer({.name = "P", .team = 1, .ship = 2, .tileX = 500, .tileY = 500});
+    handshakeWithWarpSizes(arena, "1", "1");
+    PlayerRecord& mod = addMod(arena);
+    arena.command(mod, "iwarpoff");
+    arena.take();
+    const auto written = hoursFromNow(-1);
     arena.writeFile("WarpArea.ini", "400 400 600 600 100 100");
-    const auto written = minutesAgo(60);
+    arena.writeFile("WarpTeam.ini", "10 10");
     stampFile(arena, "WarpArea.ini", written);
+    stampFile(arena, "WarpTeam.ini", written);
+    PlayerRecord& p =
+        arena.addPlayer({.name = "P", .team = 0, .ship = 2, .tileX = 500, .tileY = 500});
     arena.move(p);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 100 100")}));
+    arena.enter(p);
+    EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"*warpto 100 100", "*warpto 10 10"}));
 
-    // Same size, same stamp: the last parse stands.
     arena.writeFile("WarpArea.ini", "400 400 600 600 700 710");
+    arena.writeFile("WarpTeam.ini", "20 20");
     stampFile(arena, "WarpArea.ini", written);
+    stampFile(arena, "WarpTeam.ini", written);
+    nextSecond(arena);
     arena.move(p);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 100 100")}));
+    arena.enter(p);
+    EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"*warpto 700 710", "*warpto 20 20"}));
 
-    // Same size, later stamp.
-    stampFile(arena, "WarpArea.ini", minutesAgo(30));
-    arena.move(p);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 700 710")}));
-
-    // Same stamp, other size.
-    arena.writeFile("WarpArea.ini", "400 400 600 600 70 71");
-    stampFile(arena, "WarpArea.ini", minutesAgo(30));
-    arena.move(p);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 70 71")}));
-
+    // A file taken away is missed at the next tick, and found again.
     std::filesystem::remove(std::filesystem::path(arena.directory()) / "WarpArea.ini");
+    nextSecond(arena);
     arena.move(p);
     EXPECT_EQ(arena.take(),
               (std::vector{console("WarpArea.ini error: file not found, no area is used")}));
     arena.writeFile("WarpArea.ini", "400 400 600 600 5 6");
+    nextSecond(arena);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 5 6")}));
 }
 
-// A file read in the same instant it was written may be written again
-// within the clock's granularity: its stamp is not trusted until it is old.
-TEST(WarpFileCache, AFreshFileIsReadAtEveryMoveUntilItHasSettled) {
+// Whatever its stamp (here an hour ahead, as after the clock was set back),
+// a file read once is not looked at again before the next tick: moves
+// between two ticks use the last parse.
+TEST(WarpFileCache, MovesBetweenTicksUseTheLastParseWhateverTheStamp) {
     TestArena arena;
     handshakeWithWarpSizes(arena, "0", "1");
     PlayerRecord& p =
         arena.addPlayer({.name = "P", .team = 1, .ship = 2, .tileX = 500, .tileY = 500});
     arena.writeFile("WarpArea.ini", "400 400 600 600 100 100");
-    const auto written = minutesAgo(0);
-    stampFile(arena, "WarpArea.ini", written);
+    stampFile(arena, "WarpArea.ini", hoursFromNow(1));
+    // Before any tick, the first move reads the file.
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 100 100")}));
-    arena.writeFile("WarpArea.ini", "400 400 600 600 700 710");
-    stampFile(arena, "WarpArea.ini", written);
-    arena.move(p);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 700 710")}));
-}
 
-// The team file follows the same rule, for every count and insert choice
-// it is asked with.
-TEST(WarpFileCache, TheTeamFileIsParsedAgainWhenItChanges) {
-    TestArena arena;
-    handshakeWithWarpSizes(arena, "2", "0");
-    PlayerRecord& mod = addMod(arena);
-    arena.command(mod, "iwarpoff");
-    arena.take();
-    arena.writeFile("WarpTeam.ini", "10 10 20 20");
-    stampFile(arena, "WarpTeam.ini", minutesAgo(60));
-    PlayerRecord& p = arena.addPlayer({.name = "P", .team = 1, .ship = 2});
-    arena.enter(p);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 20 20")}));
-    arena.writeFile("WarpTeam.ini", "10 10 30 30");
-    stampFile(arena, "WarpTeam.ini", minutesAgo(50));
-    arena.teamChange(p, 1);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 30 30")}));
-    arena.teamChange(p, 0);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 10 10")}));
+    arena.writeFile("WarpArea.ini", "400 400 600 600 70 71 ");
+    stampFile(arena, "WarpArea.ini", hoursFromNow(2));
+    arena.move(p);
+    arena.move(p);
+    EXPECT_EQ(arena.takeTexts(), (std::vector<std::string>{"*warpto 100 100", "*warpto 100 100"}));
+    nextSecond(arena);
+    arena.move(p);
+    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 70 71")}));
 }
 
 } // namespace
