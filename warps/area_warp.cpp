@@ -1,7 +1,7 @@
 // Area warping: a player of any freq and ship inside an area of
 // WarpArea.ini is sent to that area's destination. Every area he is inside
-// sends him on, in file order. The file is read again once a second, so an
-// edit takes effect within a second.
+// sends him on, in file order, except the areas on a warp loop. The file is
+// read again once a second, so an edit takes effect within a second.
 #include "warps/auto_warper.h"
 
 #include "frame/messages/senders.h"
@@ -23,7 +23,7 @@ void warpArea(BotSpawn& spawn, const PlayerRecord& player) {
         return;
     }
     const ParsedAreas& current = currentWarpAreaFile(spawn.autoWarper, areas);
-    for (const WarpAreaRecord& record : current.file.records) {
+    for (const WarpAreaRecord& record : current.inUse) {
         if (insideRectangle(record.area, player.tileX, player.tileY)) {
             sendPrivate(spawn, player, zone::warpTo(record.destination.x, record.destination.y));
         }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
 
@@ -35,6 +36,8 @@ struct WarpFileNotice {
     std::uint64_t parse = 0; // the last parse whose findings were looked at
     WarpFileProblem problem = WarpFileProblem::None;
     std::size_t problemHash = 0;
+    std::vector<std::size_t> looping; // the areas or freqs told as leading back
+    std::size_t loopingHash = 0;
 };
 
 struct WarpFileCaches; // warp_file_cache.h

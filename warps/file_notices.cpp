@@ -3,6 +3,7 @@
 #include "frame/messages/senders.h"
 #include "frame/spawn/bot_spawn.h"
 
+#include <string>
 #include <string_view>
 
 namespace quorvel {
@@ -21,6 +22,9 @@ constexpr std::string_view areaFileShort = "WarpArea.ini error: fewer numbers th
 constexpr std::string_view areaFileDamaged =
     "WarpArea.ini error: a value is not a whole number, it and every value after it are not used";
 
+// A list longer than this is cut short in the notice.
+constexpr std::size_t namedAtMost = 10;
+
 std::string_view problemText(WarpFile file, WarpFileProblem problem) {
     const bool team = file == WarpFile::Team;
     switch (problem) {
@@ -34,6 +38,34 @@ std::string_view problemText(WarpFile file, WarpFileProblem problem) {
         break;
     }
     return {};
+}
+
+// "1", "1, 2", or "1, 2, ... 10 and 4 more", counted from `first`.
+std::string numberList(const std::vector<std::size_t>& indices, std::size_t first) {
+    std::string list;
+    for (std::size_t i = 0; i < indices.size() && i < namedAtMost; ++i) {
+        list += (i == 0 ? "" : ", ") + std::to_string(indices[i] + first);
+    }
+    if (indices.size() > namedAtMost) {
+        list += " and " + std::to_string(indices.size() - namedAtMost) + " more";
+    }
+    return list;
+}
+
+// Areas are counted from 1 in file order, as an operator counts the lines
+// of the file; freqs by their own numbers, from 0.
+std::string loopText(WarpFile file, const std::vector<std::size_t>& looping) {
+    const bool one = looping.size() == 1;
+    if (file == WarpFile::Area) {
+        return std::string("WarpArea.ini error: the destination") +
+               (one ? " of area " : "s of areas ") + numberList(looping, 1) +
+               (one ? " leads back into the area, it is not used"
+                    : " lead back into their areas, they are not used");
+    }
+    return std::string("WarpTeam.ini error: the place") + (one ? " of freq " : "s of freqs ") +
+           numberList(looping, 0) +
+           (one ? " leads back into the insert rectangle, it is not used"
+                : " lead back into the insert rectangle, they are not used");
 }
 
 } // namespace
@@ -52,6 +84,14 @@ void tellWarpFileFindings(BotSpawn& spawn, WarpFile file, const WarpFileFindings
         notice.problem = findings.problem;
         notice.problemHash = findings.contentHash;
         sendConsole(spawn, problemText(file, findings.problem));
+    }
+    if (findings.looping.empty()) {
+        notice.looping.clear();
+        notice.loopingHash = 0;
+    } else if (notice.looping != findings.looping || notice.loopingHash != findings.contentHash) {
+        notice.looping = findings.looping;
+        notice.loopingHash = findings.contentHash;
+        sendConsole(spawn, loopText(file, findings.looping));
     }
 }
 

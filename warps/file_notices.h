@@ -1,5 +1,6 @@
 // Console notices about WarpTeam.ini and WarpArea.ini that cannot be read
-// as they should: one per file and problem, not one per move report.
+// as they should, or that hold warp loops: one per file and problem, not one
+// per move report.
 #pragma once
 
 #include "warps/warp_files.h"
@@ -9,9 +10,10 @@ namespace quorvel {
 enum class WarpFile : std::uint8_t { Team, Area };
 
 // Tells the console what the last parse of `file` found, unless that very
-// problem was already told for the same file text. A parse without a problem
-// forgets the last notice, so the problem is told again when it comes back. Costs one comparison
-// while the file has not been parsed again since the last call.
+// problem (or that very list of areas or freqs leading back) was already
+// told for the same file text. A parse without it forgets the last notice,
+// so it is told again when it comes back. Costs one comparison while the
+// file has not been parsed again since the last call.
 void tellWarpFileFindings(BotSpawn& spawn, WarpFile file, const WarpFileFindings& findings);
 
 } // namespace quorvel

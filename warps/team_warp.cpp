@@ -1,7 +1,8 @@
 // Team warping: a player is sent to the place WarpTeam.ini gives for his
 // freq. The file is read again once a second, so an operator's edit takes
 // effect within a second; the parse refreshes the insert rectangle while
-// warping on insert is on.
+// warping on insert is on. A place that would bring a player warped on
+// insert back into the rectangle is not used.
 #include "warps/auto_warper.h"
 
 #include "frame/messages/senders.h"
@@ -46,11 +47,14 @@ void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
     if (teams == 0 && !withInsert) {
         return; // nothing to read
     }
-    const ParsedTeams& current = currentWarpTeamFile(warper, teams, withInsert);
+    // The places are checked against the insert rectangle and the areas of
+    // WarpArea.ini (none while MaxWarpAreas is 0 or less).
+    const ParsedTeams& current =
+        currentWarpTeamFile(warper, teams, withInsert, std::max(spawn.settings.maxWarpAreas, 0));
     const WarpTeamFile& file = current.file;
     // The warp goes out whatever the ship, spectators included; a freq
-    // without a place that was read in full is not moved.
-    if (player.team < file.places.size()) {
+    // without a place that was read in full and is in use is not moved.
+    if (player.team < file.places.size() && current.placeInUse[player.team]) {
         const TilePoint& place = file.places[player.team];
         sendPrivate(spawn, player, zone::warpTo(place.x, place.y));
     }

@@ -2,6 +2,7 @@
 
 #include "frame/platform/platform.h"
 #include "frame/spawn/bot_spawn.h"
+#include "warps/warp_loops.h"
 
 #include <functional>
 #include <memory>
@@ -21,10 +22,11 @@ WarpFileCaches& cachesOf(AutoWarper& warper) {
 // Only a file with something wrong costs the hash; a sound one is never
 // hashed.
 void setFindings(WarpFileFindings& findings, WarpFileProblem problem,
-                 const std::optional<std::string>& content) {
+                 std::vector<std::size_t> looping, const std::optional<std::string>& content) {
     ++findings.parse;
     findings.problem = problem;
-    const bool found = problem != WarpFileProblem::None;
+    findings.looping = std::move(looping);
+    const bool found = problem != WarpFileProblem::None || !findings.looping.empty();
     findings.contentHash =
         found && content ? std::hash<std::string_view>{}(std::string_view(*content)) : 0;
 }
@@ -60,36 +62,67 @@ const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
         parsed.file = {};
         parsed.file.problem = WarpFileProblem::Missing;
     }
-    setFindings(parsed.findings, parsed.file.problem, content);
+    std::vector<std::size_t> looping = areasInLoops(parsed.file.records);
+    parsed.inUse.clear();
+    auto left = looping.begin();
+    for (std::size_t area = 0; area < parsed.file.records.size(); ++area) {
+        if (left != looping.end() && *left == area) {
+            ++left;
+        } else {
+            parsed.inUse.push_back(parsed.file.records[area]);
+        }
+    }
+    setFindings(parsed.findings, parsed.file.problem, std::move(looping), content);
     return parsed;
 }
 
-const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert) {
+const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert,
+                                       std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.teamText.read) {
         readWarpText(caches.teamText, warpTeamFileName);
     }
     ParsedTeams& parsed = caches.teams;
     const std::optional<std::string>& content = caches.teamText.content;
-    if (parsed.made && parsed.textVersion == caches.teamText.version && parsed.count == teams &&
-        parsed.withInsert == withInsert) {
+    const bool parse = !parsed.made || parsed.textVersion != caches.teamText.version ||
+                       parsed.count != teams || parsed.withInsert != withInsert;
+    if (parse) {
+        parsed.made = true;
+        parsed.textVersion = caches.teamText.version;
+        parsed.count = teams;
+        parsed.withInsert = withInsert;
+        if (content) {
+            parsed.file = readWarpTeamFile(*content, teams, withInsert);
+        } else {
+            parsed.file = {};
+            parsed.file.problem = WarpFileProblem::Missing;
+        }
+    }
+    // A rectangle is checked against the areas in use now, and again after
+    // every new parse of WarpArea.ini.
+    const std::optional<WarpRectangle>& insert = parsed.file.insertRectangle;
+    const ParsedAreas* areaFile =
+        insert && areas > 0 ? &currentWarpAreaFile(warper, areas) : nullptr;
+    const std::uint64_t areasParse = areaFile ? areaFile->findings.parse : 0;
+    if (!parse && parsed.areasParse == areasParse) {
         return parsed;
     }
-    parsed.made = true;
-    parsed.textVersion = caches.teamText.version;
-    parsed.count = teams;
-    parsed.withInsert = withInsert;
-    if (content) {
-        parsed.file = readWarpTeamFile(*content, teams, withInsert);
-    } else {
-        parsed.file = {};
-        parsed.file.problem = WarpFileProblem::Missing;
+    parsed.areasParse = areasParse;
+    std::vector<std::size_t> looping;
+    if (insert && areaFile) {
+        looping = placesLeadingInto(*insert, parsed.file.places, areaFile->inUse);
+    } else if (insert) {
+        looping = placesLeadingInto(*insert, parsed.file.places, {});
+    }
+    parsed.placeInUse.assign(parsed.file.places.size(), true);
+    for (std::size_t freq : looping) {
+        parsed.placeInUse[freq] = false;
     }
     // A zone without team places needs no WarpTeam.ini at all.
     const WarpFileProblem problem = parsed.file.problem == WarpFileProblem::Missing && teams <= 0
                                         ? WarpFileProblem::None
                                         : parsed.file.problem;
-    setFindings(parsed.findings, problem, content);
+    setFindings(parsed.findings, problem, std::move(looping), content);
     return parsed;
 }
 

@@ -5,6 +5,9 @@
 // neither the size nor the modification time tells whether a file changed
 // (a copy that keeps both, a file system with a coarse clock, a stamp in
 // the future after the clock was set back), so neither is looked at.
+//
+// Each parse looks for warp loops too (warp_loops.h): areas on a loop and
+// team places that lead back into the insert rectangle are left out.
 #pragma once
 
 #include "warps/warp_files.h"
@@ -12,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvel {
 
@@ -31,17 +35,21 @@ struct ParsedAreas {
     bool made = false;
     std::uint64_t textVersion = 0;
     std::int32_t count = 0;
-    WarpAreaFile file;
+    WarpAreaFile file;                 // everything read
+    std::vector<WarpAreaRecord> inUse; // without the areas on a loop
     WarpFileFindings findings;
 };
 
-// WarpTeam.ini as parsed for one count of places and insert choice.
+// WarpTeam.ini as parsed for one count of places and insert choice, checked
+// against the areas in use at one parse of WarpArea.ini (0: none).
 struct ParsedTeams {
     bool made = false;
     std::uint64_t textVersion = 0;
     std::int32_t count = 0;
     bool withInsert = false;
+    std::uint64_t areasParse = 0;
     WarpTeamFile file;
+    std::vector<bool> placeInUse; // one for each place of `file`
     WarpFileFindings findings;
 };
 
@@ -57,6 +65,9 @@ struct WarpFileCaches {
 const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas);
 
 // WarpTeam.ini with `teams` places and, when asked, the insert rectangle.
-const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert);
+// A rectangle read in full is checked against the first `areas` records of
+// WarpArea.ini (none when `areas` is 0 or less).
+const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert,
+                                       std::int32_t areas);
 
 } // namespace quorvel

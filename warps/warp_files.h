@@ -49,6 +49,9 @@ struct WarpAreaFile {
 struct WarpFileFindings {
     std::uint64_t parse = 0; // counts the parses of the file; 0: none yet
     WarpFileProblem problem = WarpFileProblem::None;
+    // The areas (WarpArea.ini) or freqs (WarpTeam.ini) left out because
+    // they lead back where they started, counted from 0, ascending.
+    std::vector<std::size_t> looping;
     std::size_t contentHash = 0; // of the text parsed, when anything was found
 };
 

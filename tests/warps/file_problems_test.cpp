@@ -33,7 +33,7 @@ TEST(WarpFileProblems, DamagedAreasAreSkippedAndToldOncePerProblem) {
     handshakeWithWarpSizes(arena, "0", "3");
     // The second record lacks its destination y: its rectangle holds the
     // player but there is nowhere read to send him.
-    arena.writeFile("WarpArea.ini", "0 0 10 10 1 1\n400 400 600 600 77");
+    arena.writeFile("WarpArea.ini", "0 0 10 10 20 20\n400 400 600 600 77");
     PlayerRecord& p =
         arena.addPlayer({.name = "P", .team = 0, .ship = 0, .tileX = 500, .tileY = 500});
     arena.move(p);
@@ -153,6 +153,45 @@ TEST(WarpFileProblems, ARectangleReadInPartIsDroppedNotPatched) {
     arena.enter(p);
     arena.move(p);
     EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 300 300"), console(teamShort)}));
+}
+
+TEST(WarpFileProblems, AreasOnALoopAreToldOnceAndNotUsed) {
+    const std::string selfLoop =
+        "WarpArea.ini error: the destination of area 1 leads back into the area, it is not used";
+    TestArena arena;
+    handshakeWithWarpSizes(arena, "0", "2");
+    arena.writeFile("WarpArea.ini", "100 100 120 120 110 110\n400 400 600 600 50 50\n");
+    PlayerRecord& p =
+        arena.addPlayer({.name = "P", .team = 0, .ship = 0, .tileX = 500, .tileY = 500});
+    arena.move(p);
+    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 50 50"), console(selfLoop)}));
+    arena.setPosition(p, 110, 110);
+    arena.move(p);
+    arena.move(p);
+    EXPECT_TRUE(arena.take().empty());
+
+    // Edited and still looping: told again; the other area's loop is another.
+    arena.writeFile("WarpArea.ini", "100 100 120 120 111 111\n400 400 600 600 50 50\n");
+    nextSecond(arena);
+    arena.move(p);
+    EXPECT_EQ(arena.take(), (std::vector{console(selfLoop)}));
+    arena.writeFile("WarpArea.ini", "100 100 120 120 50 50\n400 400 600 600 500 500\n");
+    nextSecond(arena);
+    arena.move(p);
+    EXPECT_EQ(arena.take(),
+              (std::vector{privateLine(p, "*warpto 50 50"),
+                           console("WarpArea.ini error: the destination of area 2 leads back into "
+                                   "the area, it is not used")}));
+
+    // Mended, the notice is forgotten: the same loop coming back is told.
+    arena.writeFile("WarpArea.ini", "100 100 120 120 50 50\n400 400 600 600 60 60\n");
+    nextSecond(arena);
+    arena.move(p);
+    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 50 50")}));
+    arena.writeFile("WarpArea.ini", "100 100 120 120 110 110\n400 400 600 600 50 50\n");
+    nextSecond(arena);
+    arena.move(p);
+    EXPECT_EQ(arena.take(), (std::vector{console(selfLoop)}));
 }
 
 TEST(WarpFileProblems, NoFileIsNeededWithoutTeamPlaces) {

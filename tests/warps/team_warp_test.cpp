@@ -46,14 +46,14 @@ TEST(TeamWarp, EachFreqGoesToItsPlaceOnEntryDeathShipAndFreqChange) {
 TEST(TeamWarp, InsertRectangleWarpsOnlyStrictlyInside) {
     TestArena arena;
     handshakeWithWarpSizes(arena, "2", "0");
-    arena.writeFile("WarpTeam.ini", "500 500 520 520 490 490 530 530");
+    arena.writeFile("WarpTeam.ini", "300 300 320 320 490 490 530 530");
     PlayerRecord& p =
         arena.addPlayer({.name = "P", .team = 1, .ship = 0, .tileX = 500, .tileY = 500});
     // The rectangle is known once a team warp has read the file.
     arena.move(p);
     EXPECT_TRUE(arena.take().empty());
     arena.enter(p);
-    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 520 520")}));
+    EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 320 320")}));
     EXPECT_TRUE(arena.spawn().autoWarper.insertWarpOn);
 
     // Team warping off does not stop the warp on insert.
@@ -68,7 +68,7 @@ TEST(TeamWarp, InsertRectangleWarpsOnlyStrictlyInside) {
     for (auto [x, y] : {std::pair{500, 500}, {491, 529}}) {
         arena.setPosition(p, x, y);
         arena.move(p);
-        EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 520 520")})) << x << "," << y;
+        EXPECT_EQ(arena.take(), (std::vector{privateLine(p, "*warpto 320 320")})) << x << "," << y;
     }
     arena.command(mod, "iwarpoff");
     arena.take();
