@@ -91,7 +91,6 @@ public:
     // carry one handle in tests); the store lives while any is joined.
     void join(const void* member, Word bot, Console console);
     void leave(const void* member);
-    std::size_t memberCount() const { return members_.size(); }
 
 protected:
     const ChangeCause& cause() const { return cause_; }

@@ -118,9 +118,8 @@ void FileEconomy::sync() {
 }
 
 void FileEconomy::load() {
-    book_.clear();
     loadInventory(LoadMode::append);
-    loadGold(LoadMode::replace);
+    loadGold(LoadMode::append);
     recoverFromJournal(*this);
 }
 

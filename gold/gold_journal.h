@@ -55,7 +55,6 @@ public:
     // Nothing is ever written again by this journal (gold.log could not be
     // read, and writing to it would bury the lines it holds).
     void hold() { held_ = true; }
-    bool isHeld() const { return held_; }
 
     // The file may end in a line cut short (a full disk stopped a write
     // part-way, or the machine went down during one): the next line first
