@@ -8,8 +8,8 @@
 // counted on its own and reported as the flush_us counter.
 #include "generated_files.h"
 
-#include "frame/platform/platform.h"
-#include "frame/text/text_rules.h"
+#include "base/platform/platform.h"
+#include "base/text/text_rules.h"
 #include "gold/file_economy.h"
 #include "warps/warp_files.h"
 

@@ -2,10 +2,10 @@
 // reported there with it on loses it at once, on every move report, and
 // pays the AntiInCenter penalty while the store is on.
 #include "flaggame/flag_game.h"
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
 #include "gold/awards.h"
 
 namespace quorvel {

@@ -1,11 +1,11 @@
 // A flag game won: the winners' table, the zone object of the winning freq
 // and, while the store is on, FlagVictory gold for every winner.
 #include "flaggame/flag_game.h"
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/awards.h"
 
 #include <string>

@@ -2,11 +2,11 @@
 // step, the zone's "Current Jackpot: N" arena message sets the jackpot, and
 // the step broadcasts it with the flags each freq carries.
 #include "flaggame/flag_game.h"
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
 // Staff commands over single accounts: !givegold, !takegold, !playergold.
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/admin_commands.h"
 #include "gold/economy_store.h"
 #include "gold/transfer_text.h"

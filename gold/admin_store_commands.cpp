@@ -1,8 +1,8 @@
 // Staff commands over the whole store: saving and reloading gold.dat and
 // inv.dat, switching the store on and off, and wiping either database.
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
 #include "gold/admin_commands.h"
 #include "gold/economy_store.h"
 

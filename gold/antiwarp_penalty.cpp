@@ -1,10 +1,10 @@
 // The price of anti-warp in the centre: AntiInCenter gold, taken only from a
 // balance that holds it. A negative setting counts as 0: a penalty never
 // pays out, and the balance never wraps.
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_ledger.h"

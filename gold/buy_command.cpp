@@ -1,11 +1,11 @@
 // !buy: the price list, items for instant use or for the inventory, and the
 // paid services (arena message, flag listing, points, bounty, score reset).
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/players/player_views.h"
-#include "frame/settings/plugin_settings.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "base/players/player_views.h"
+#include "module/plugin_settings.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/economy_store.h"
 #include "gold/gold_tags.h"
 #include "gold/store_commands.h"

@@ -11,7 +11,7 @@
 
 #include <quorvel/host_abi.h>
 
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
 

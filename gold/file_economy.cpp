@@ -1,8 +1,8 @@
 // The shared store over gold.dat, inv.dat and gold.log, and the one store
 // of each working folder in this host process.
 #include "gold/file_economy.h"
-#include "frame/platform/platform.h"
-#include "frame/text/text_rules.h"
+#include "base/platform/platform.h"
+#include "base/text/text_rules.h"
 #include "gold/journal_recovery.h"
 #include "gold/store_items.h"
 

@@ -7,7 +7,7 @@
 // console of the bot that saved, never dressed as success.
 #pragma once
 
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 #include "gold/economy_store.h"
 #include "gold/gold_journal.h"
 #include "gold/gold_ledger.h"

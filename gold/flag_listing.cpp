@@ -1,8 +1,8 @@
 // !buy flags: where every flag lies and who carries how many.
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/store_listings.h"
 
 namespace quorvel {

@@ -1,8 +1,8 @@
 // FlagVictory gold for one player of the winning freq. The award is capped
 // so a balance never wraps past 4294967295; a negative setting takes gold
 // but never below 0.
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_ledger.h"

@@ -1,9 +1,9 @@
 // A soccer goal pays every player of the scoring freq.
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 

@@ -7,8 +7,8 @@
 // so on the console. A file cut short or grown by stray bytes still gives up
 // its whole records, and the damaged original is copied aside first so the
 // next save cannot destroy the evidence.
-#include "frame/platform/platform.h"
-#include "frame/text/text_rules.h"
+#include "base/platform/platform.h"
+#include "base/text/text_rules.h"
 #include "gold/file_economy.h"
 #include "gold/gold_ledger.h"
 

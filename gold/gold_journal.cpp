@@ -1,6 +1,6 @@
 #include "gold/gold_journal.h"
 
-#include "frame/text/text_rules.h"
+#include "base/text/text_rules.h"
 
 #include <charconv>
 

@@ -14,7 +14,7 @@
 // disk once a second by the tick.
 #pragma once
 
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 #include "gold/economy_store.h"
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 // however many accounts a zone has collected over the years.
 #pragma once
 
-#include "frame/text/name_index.h"
+#include "gold/name_index.h"
 #include "gold/raw_records.h"
 
 #include <cstdint>

@@ -1,10 +1,10 @@
 // The greeting of a player who enters, or who is there when the bot joins:
 // the balance, the kill-notice choice, and the inventory brought back into
 // the player's tags.
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_tags.h"

@@ -1,7 +1,7 @@
 // inv.dat: a run of 52-byte records, one per inventory record in book order:
 // the name in 20 zero-padded bytes, then the eight counts as little-endian
 // 32-bit integers. No header, no count.
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 #include "gold/file_economy.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "gold/inventory_book.h"
 
-#include "frame/text/text_rules.h"
+#include "base/text/text_rules.h"
 
 #include <algorithm>
 #include <bit>

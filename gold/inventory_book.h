@@ -2,7 +2,7 @@
 // and are found like gold accounts: first match, ignoring the case of A to Z.
 #pragma once
 
-#include "frame/text/name_index.h"
+#include "gold/name_index.h"
 #include "gold/raw_records.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "gold/journal_recovery.h"
 
-#include "frame/platform/platform.h"
-#include "frame/text/text_rules.h"
+#include "base/platform/platform.h"
+#include "base/text/text_rules.h"
 #include "gold/file_economy.h"
 #include "gold/gold_journal.h"
 #include "gold/store_items.h"

@@ -1,10 +1,10 @@
 // Gold for a kill: the Kill reward for an enemy, the TeamKill penalty for a
 // team mate. Settings may hold any number, so every change goes through
 // applyAward and no balance wraps.
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_tags.h"

@@ -1,7 +1,7 @@
 // !lendgold: a player moves gold from their own account to any name.
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
 #include "gold/economy_store.h"
 #include "gold/store_commands.h"
 #include "gold/transfer_text.h"

@@ -1,7 +1,7 @@
 // !buy with nothing after it: the price list with the configured prices.
-#include "frame/messages/senders.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
 

@@ -1,10 +1,10 @@
 #include "gold/store_items.h"
 
-#include "frame/messages/senders.h"
-#include "frame/players/player_views.h"
-#include "frame/settings/plugin_settings.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "module/plugin_settings.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "gold/gold_journal.h"
 
 namespace quorvel {

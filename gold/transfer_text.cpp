@@ -1,6 +1,6 @@
 #include "gold/transfer_text.h"
 
-#include "frame/text/text_rules.h"
+#include "base/text/text_rules.h"
 
 namespace quorvel {
 

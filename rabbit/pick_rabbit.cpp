@@ -1,9 +1,9 @@
 #include "rabbit/pick_rabbit.h"
 
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
 #include "rabbit/rabbit.h"
 
 #include <string>

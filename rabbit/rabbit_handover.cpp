@@ -1,7 +1,7 @@
 // The rabbit passing from one player to another on the players' own events.
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "module/bot_spawn.h"
 #include "rabbit/kill_announcements.h"
 #include "rabbit/pick_rabbit.h"
 #include "rabbit/rabbit.h"

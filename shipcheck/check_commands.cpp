@@ -2,8 +2,8 @@
 // already in ships, who are examined at their next entry, ship or freq change.
 #include "shipcheck/ship_checker.h"
 
-#include "frame/messages/senders.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

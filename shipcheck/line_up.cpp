@@ -3,10 +3,10 @@
 // fly anywhere; every other freq and every spectator is left alone.
 #include "shipcheck/ship_checker.h"
 
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/players/player_views.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "base/players/player_views.h"
+#include "module/bot_spawn.h"
 
 #include <cstdint>
 #include <optional>

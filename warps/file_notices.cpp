@@ -1,7 +1,7 @@
 #include "warps/file_notices.h"
 
-#include "frame/messages/senders.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "module/bot_spawn.h"
 
 #include <string>
 #include <string_view>

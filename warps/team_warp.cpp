@@ -5,9 +5,9 @@
 // insert back into the rectangle is not used.
 #include "warps/auto_warper.h"
 
-#include "frame/messages/senders.h"
-#include "frame/messages/zone_lines.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "base/messages/zone_lines.h"
+#include "module/bot_spawn.h"
 #include "warps/file_notices.h"
 #include "warps/warp_file_cache.h"
 #include "warps/warp_files.h"

@@ -2,8 +2,8 @@
 // takes effect at the next event.
 #include "warps/auto_warper.h"
 
-#include "frame/messages/senders.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/messages/senders.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

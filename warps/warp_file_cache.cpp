@@ -1,7 +1,7 @@
 #include "warps/warp_file_cache.h"
 
-#include "frame/platform/platform.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/platform/platform.h"
+#include "module/bot_spawn.h"
 #include "warps/warp_loops.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "warps/warp_files.h"
 
-#include "frame/text/text_rules.h"
+#include "base/text/text_rules.h"
 
 namespace quorvel {
 namespace {

@@ -1,8 +1,8 @@
 #include "zombies/ghoulset_file.h"
 
-#include "frame/messages/senders.h"
-#include "frame/spawn/bot_spawn.h"
-#include "frame/text/text_rules.h"
+#include "base/messages/senders.h"
+#include "module/bot_spawn.h"
+#include "base/text/text_rules.h"
 #include "zombies/zombies.h"
 
 #include <array>

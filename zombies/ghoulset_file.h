@@ -3,7 +3,7 @@
 // written by "!zsave" and at Terminate.
 #pragma once
 
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 
 #include <string>
 

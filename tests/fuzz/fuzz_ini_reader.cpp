@@ -3,10 +3,10 @@
 // module's length and is text of the file; the section and key match
 // whatever the case of their letters; and the module's own settings load
 // from the same file without harm.
-#include "frame/platform/ini_reader.h"
-#include "frame/platform/platform.h"
-#include "frame/settings/plugin_settings.h"
-#include "frame/spawn/bot_spawn.h"
+#include "base/platform/ini_reader.h"
+#include "base/platform/platform.h"
+#include "module/plugin_settings.h"
+#include "module/bot_spawn.h"
 
 #include "scratch_folder.h"
 

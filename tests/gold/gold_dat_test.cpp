@@ -1,7 +1,7 @@
 #include "gold_records.h"
 #include "support/test_arena.h"
 
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 #include "gold/file_economy.h"
 
 #include <gtest/gtest.h>

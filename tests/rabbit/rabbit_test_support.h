@@ -2,7 +2,7 @@
 // predicts its draws, and the lines that start a rabbit.
 #pragma once
 
-#include "frame/spawn/spawn_random.h"
+#include "base/bot/spawn_random.h"
 #include "support/test_arena.h"
 
 #include <ostream>

@@ -10,7 +10,7 @@
 #include "ledger_audit.h"
 #include "support/test_arena.h"
 
-#include "frame/messages/zone_lines.h"
+#include "base/messages/zone_lines.h"
 #include "gold/gold_tags.h"
 #include "gold/inventory_book.h"
 

@@ -1,6 +1,6 @@
 #include "support/test_arena.h"
 
-#include "frame/spawn/event_dispatch.h"
+#include "module/event_dispatch.h"
 
 #include <algorithm>
 #include <cstdlib>

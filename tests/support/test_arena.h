@@ -5,7 +5,7 @@
 
 #include <quorvel/host_abi.h>
 
-#include "frame/spawn/bot_spawn.h"
+#include "module/bot_spawn.h"
 #include "gold/file_economy.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 // for Linux (a ctest) and for Windows (run under Wine by
 // scripts/check-windows). Prints one line per failed check; exits 1 when
 // any failed.
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 
 #include <chrono>
 #include <cstdlib>

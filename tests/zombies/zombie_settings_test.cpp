@@ -1,6 +1,6 @@
 #include "zombie_table.h"
 
-#include "frame/platform/platform.h"
+#include "base/platform/platform.h"
 
 #include <gtest/gtest.h>
 

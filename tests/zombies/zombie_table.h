@@ -3,7 +3,7 @@
 // the bot sends played back by hand.
 #pragma once
 
-#include "frame/spawn/spawn_random.h"
+#include "base/bot/spawn_random.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>

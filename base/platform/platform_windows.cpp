@@ -1,0 +1,374 @@
+#include "base/platform/platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace quorvel::platform {
+namespace {
+
+std::size_t faultAfterBytes = 0;
+int faultsLeft = 0;
+
+std::string describeLastError(const char* what, const std::string& path) {
+    DWORD code = GetLastError();
+    char message[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                   message, sizeof message, nullptr);
+    std::string text = std::string(what) + " " + path + ": " + message;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+// A path as GetFinalPathNameByHandle gives it, without the prefix that
+// lifts the length limit: \\?\C:\dir\file is C:\dir\file, and
+// \\?\UNC\server\share\file is \\server\share\file.
+std::string withoutLongPrefix(std::string_view path) {
+    if (path.starts_with("\\\\?\\UNC\\")) {
+        return "\\" + std::string(path.substr(7));
+    }
+    if (path.starts_with("\\\\?\\")) {
+        path.remove_prefix(4);
+    }
+    return std::string(path);
+}
+
+// The file a save of `path` replaces: `path` itself, or, when it is a
+// symbolic link, the file at the end of its links. A link naming a file not
+// there yet gets it made (empty) here, and `made` is set so that a failed
+// save can take it away again.
+FileResult fileBehindLinks(const std::string& path, std::string& target, bool& made) {
+    target = path;
+    made = false;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return {};
+    }
+    // Opening follows the links to their end.
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = CreateFileA(path.c_str(), 0, sharing, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        file = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, sharing, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return {false, describeLastError("cannot create the file behind the link", path)};
+        }
+        made = true;
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        return {false, describeLastError("cannot follow the link", path)};
+    }
+    std::string name(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetFinalPathNameByHandleA(file, name.data(), static_cast<DWORD>(name.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            FileResult failed{false, describeLastError("cannot follow the link", path)};
+            if (made) {
+                // Deleted by its handle: deleting by name would take the link.
+                FILE_DISPOSITION_INFO gone{};
+                gone.DeleteFile = TRUE;
+                SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
+                made = false;
+            }
+            CloseHandle(file);
+            return failed;
+        }
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        name.assign(length, '\0'); // the size it needs, its NUL included
+    }
+    CloseHandle(file);
+    target = withoutLongPrefix(name);
+    return {};
+}
+
+} // namespace
+
+std::string currentDirectory() {
+    // A first call with too small a buffer answers the size it needs, the
+    // terminating NUL included; the folder may change between two calls, so
+    // ask again until it fits.
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) {
+            return ".";
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(length, '\0');
+    }
+}
+
+std::string joinPath(std::string_view directory, std::string_view file) {
+    std::string path(directory);
+    // The root of a drive is named with its separator ("C:\").
+    if (path.empty() || (path.back() != '\\' && path.back() != '/')) {
+        path += '\\';
+    }
+    path += file;
+    return path;
+}
+
+std::string readIniValue(const std::string& path, std::string_view section, std::string_view key,
+                         std::string_view fallback, std::size_t maxLength) {
+    std::string buffer(maxLength + 1, '\0');
+    std::string sectionText(section), keyText(key), fallbackText(fallback);
+    DWORD length =
+        GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), fallbackText.c_str(),
+                                 buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+    buffer.resize(length);
+    return buffer;
+}
+
+std::uint32_t tickCount() {
+    return GetTickCount();
+}
+
+FileResult replaceFile(const std::string& path, std::string_view bytes) {
+    // Renamed over, a link would become a plain file and the file it points
+    // to (kept elsewhere by the operator, say) would stop being saved.
+    std::string target;
+    bool made = false;
+    if (FileResult followed = fileBehindLinks(path, target, made); !followed) {
+        return followed;
+    }
+    const std::string temporary = temporaryNameFor(target);
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        FileResult failed{false, describeLastError("cannot create", temporary)};
+        if (made) {
+            DeleteFileA(target.c_str());
+        }
+        return failed;
+    }
+    std::size_t limit = bytes.size();
+    bool faulty = faultsLeft > 0;
+    if (faulty) {
+        --faultsLeft;
+        limit = std::min(limit, faultAfterBytes);
+    }
+    std::string error;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < limit) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(limit - done, 1u << 20));
+        DWORD written = 0;
+        // A write that takes nothing would never finish the loop.
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+            error = describeLastError("cannot write", temporary);
+            ok = false;
+        }
+        done += written;
+    }
+    if (ok && faulty) {
+        SetLastError(ERROR_DISK_FULL);
+        error = describeLastError("cannot write", temporary);
+        ok = false;
+    }
+    if (ok && !FlushFileBuffers(file)) {
+        error = describeLastError("cannot flush", temporary);
+        ok = false;
+    }
+    if (!CloseHandle(file) && ok) {
+        error = describeLastError("cannot close", temporary);
+        ok = false;
+    }
+    if (ok && !MoveFileExA(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = describeLastError("cannot replace", target);
+        ok = false;
+    }
+    if (!ok) {
+        DeleteFileA(temporary.c_str());
+        if (made) {
+            DeleteFileA(target.c_str());
+        }
+        return {false, error};
+    }
+    return {};
+}
+
+std::uint64_t processId() {
+    return GetCurrentProcessId();
+}
+
+namespace {
+
+// A FILETIME counts 100 ns from 1601-01-01.
+std::int64_t unixNanoseconds(const FILETIME& time) {
+    constexpr std::int64_t from1601To1970 = 116444736000000000;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return (static_cast<std::int64_t>(ticks) - from1601To1970) * 100;
+}
+
+} // namespace
+
+std::int64_t wallClockNanoseconds() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return unixNanoseconds(now);
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return FileStamp{size, unixNanoseconds(data.ftLastWriteTime)};
+}
+
+FileResult renameFile(const std::string& from, const std::string& to) {
+    if (!MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return {false, describeLastError("cannot rename", from)};
+    }
+    return {};
+}
+
+std::string_view textLineEnd() {
+    return "\r\n";
+}
+
+void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
+    faultAfterBytes = bytesBeforeFailure;
+    faultsLeft = failures;
+}
+
+AppendFile::~AppendFile() {
+    close();
+}
+
+FileResult AppendFile::open(const std::string& path) {
+    close();
+    // Shared the way a POSIX file is: several bots of one host append to the
+    // same journal, and one of them may rename it aside while the others
+    // still hold it open.
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {false, describeLastError("cannot open", path)};
+    }
+    LARGE_INTEGER length{};
+    size_ = GetFileSizeEx(file, &length) ? static_cast<std::uint64_t>(length.QuadPart) : 0;
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    path_ = path;
+    return {};
+}
+
+FileResult AppendFile::append(std::string_view bytes) {
+    if (!isOpen()) {
+        return {false, "not open"};
+    }
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(),
+                   static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        return {false, describeLastError("cannot write", path_)};
+    }
+    size_ += written;
+    return {};
+}
+
+FileResult AppendFile::sync() {
+    if (isOpen() && !FlushFileBuffers(reinterpret_cast<HANDLE>(handle_))) {
+        return {false, describeLastError("cannot flush", path_)};
+    }
+    return {};
+}
+
+void AppendFile::close() {
+    if (isOpen()) {
+        CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        handle_ = invalidHandle;
+    }
+}
+
+namespace {
+
+// The byte locked: far past any lock file's end, where a lock keeps no one
+// from reading the holder's id at the start (Windows locks are mandatory).
+OVERLAPPED lockedByte() {
+    OVERLAPPED where{};
+    where.OffsetHigh = 0x7FFFFFFF;
+    return where;
+}
+
+} // namespace
+
+FileResult FileLock::acquire(const std::string& path) {
+    release();
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {false, describeLastError("cannot open", path)};
+    }
+    OVERLAPPED where = lockedByte();
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) {
+        std::string reason;
+        if (GetLastError() == ERROR_LOCK_VIOLATION) {
+            char text[32];
+            DWORD n = 0;
+            if (!ReadFile(file, text, sizeof text, &n, nullptr)) {
+                n = 0;
+            }
+            reason = refusal(path, std::string_view(text, n));
+        } else {
+            reason = describeLastError("cannot lock", path);
+        }
+        CloseHandle(file);
+        return {false, reason};
+    }
+    // The holder's id is for the operator only: the lock holds without it.
+    const std::string holder = holderText();
+    DWORD written = 0;
+    if (SetEndOfFile(file)) {
+        WriteFile(file, holder.data(), static_cast<DWORD>(holder.size()), &written, nullptr);
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    return {};
+}
+
+void FileLock::release() {
+    if (held()) {
+        HANDLE file = reinterpret_cast<HANDLE>(handle_);
+        // Emptied while still held, so the file never names a process that
+        // has let go of it cleanly. Unlocked before the handle closes: the
+        // system drops the lock of a closed handle only when it gets to it.
+        SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        OVERLAPPED where = lockedByte();
+        UnlockFileEx(file, 0, 1, 0, &where);
+        CloseHandle(file);
+        handle_ = invalidHandle;
+    }
+}
+
+std::string utcTimestamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_s(&parts, &now);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+} // namespace quorvel::platform
