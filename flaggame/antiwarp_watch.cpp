@@ -1,12 +1,12 @@
 // Anti-warp is not allowed in the square around the map centre: a ship
 // reported there with it on loses it at once, on every move report, and
 // pays the AntiInCenter penalty while the store is on.
-#include "flaggame/flag_game.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
+#include "flaggame/flag_game.h"
 #include "gold/awards.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 

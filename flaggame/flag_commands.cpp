@@ -1,9 +1,9 @@
 // Staff commands of the flag game: !aradius shows or sets the size of the
 // centre square, !shutup and !start switch the announcements off and on.
-#include "flaggame/flag_game.h"
 #include "base/messages/senders.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "flaggame/flag_game.h"
+#include "module/bot_spawn.h"
 
 #include <optional>
 #include <string>

@@ -1,12 +1,12 @@
 // A flag game won: the winners' table, the zone object of the winning freq
 // and, while the store is on, FlagVictory gold for every winner.
-#include "flaggame/flag_game.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "flaggame/flag_game.h"
 #include "gold/awards.h"
+#include "module/bot_spawn.h"
 
 #include <string>
 

@@ -1,12 +1,12 @@
 // The jackpot cycle: "?jackpot" goes out five seconds before each broadcast
 // step, the zone's "Current Jackpot: N" arena message sets the jackpot, and
 // the step broadcasts it with the flags each freq carries.
-#include "flaggame/flag_game.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "flaggame/flag_game.h"
+#include "module/bot_spawn.h"
 
 #include <algorithm>
 #include <limits>

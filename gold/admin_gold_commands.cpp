@@ -1,11 +1,11 @@
 // Staff commands over single accounts: !givegold, !takegold, !playergold.
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/admin_commands.h"
 #include "gold/economy_store.h"
 #include "gold/transfer_text.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

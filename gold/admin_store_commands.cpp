@@ -2,9 +2,9 @@
 // inv.dat, switching the store on and off, and wiping either database.
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "gold/admin_commands.h"
 #include "gold/economy_store.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

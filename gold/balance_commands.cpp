@@ -1,10 +1,10 @@
 // !gold, !gratio, !show and !hide.
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/gold_tags.h"
 #include "gold/store_commands.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

@@ -1,9 +1,9 @@
 // !buy flags: where every flag lies and who carries how many.
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/store_listings.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

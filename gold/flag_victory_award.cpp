@@ -2,10 +2,10 @@
 // so a balance never wraps past 4294967295; a negative setting takes gold
 // but never below 0.
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_ledger.h"
+#include "module/bot_spawn.h"
 
 #include <string>
 

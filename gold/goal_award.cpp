@@ -2,10 +2,10 @@
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

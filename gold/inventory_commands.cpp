@@ -2,12 +2,12 @@
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/economy_store.h"
 #include "gold/store_commands.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

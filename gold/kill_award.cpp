@@ -3,11 +3,11 @@
 // applyAward and no balance wraps.
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_tags.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

@@ -1,10 +1,10 @@
 // !lendgold: a player moves gold from their own account to any name.
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "gold/economy_store.h"
 #include "gold/store_commands.h"
 #include "gold/transfer_text.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

@@ -1,9 +1,9 @@
 // !buy with nothing after it: the price list with the configured prices.
 #include "base/messages/senders.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
+#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {

@@ -2,10 +2,10 @@
 
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/plugin_settings.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/gold_journal.h"
+#include "module/bot_spawn.h"
+#include "module/plugin_settings.h"
 
 namespace quorvel {
 namespace {

@@ -1,5 +1,6 @@
-#include "module/commands.h"
 #include "base/messages/senders.h"
+#include "module/bot_spawn.h"
+#include "module/commands.h"
 
 namespace quorvel {
 namespace {

@@ -5,47 +5,26 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/bot/bot.h"
 #include "flaggame/flag_watch.h"
-#include "module/command_budget.h"
-#include "base/messages/senders.h"
-#include "module/plugin_settings.h"
-#include "base/players/player_tags.h"
-#include "base/bot/spawn_random.h"
 #include "gold/economy_store.h"
 #include "gold/repeat_kills.h"
+#include "module/command_budget.h"
+#include "module/plugin_settings.h"
 #include "rabbit/rabbit_game.h"
 #include "shipcheck/ship_checker.h"
 #include "warps/auto_warper.h"
 #include "zombies/zombie_game.h"
 
 #include <cstdint>
-#include <deque>
-#include <string>
 
 namespace quorvel {
 
-struct BotSpawn {
-    explicit BotSpawn(Word botHandle);
-    BotSpawn(const BotSpawn&) = delete;
-    BotSpawn& operator=(const BotSpawn&) = delete;
+struct BotSpawn : Bot {
+    explicit BotSpawn(Word botHandle) : Bot(botHandle) {}
 
-    // The host link.
     bool stopped = false;  // a refused handshake: every later event is ignored
     bool accepted = false; // a handshake was accepted: the files were read
-    Word handle = 0;
-    HostCallback hostCallback = nullptr;
-    const HostList* players = nullptr;
-    const HostList* flags = nullptr;
-    const PlayerRecord* me = nullptr; // the bot's own player while in an arena
-
-    PlayerTags playerTags;
-    SpawnRandom random;
-    // The texts of the bot's own latest "*arena" lines: the zone shows them
-    // to the bot too, and they are never the zone's answer to anything.
-    std::deque<std::string> ownArenaTexts;
-    OutgoingLines outgoing; // chat lines waiting for [Settings] LinesPerSecond
-    // Seconds since the spawn was made, counted by the tick.
-    std::int64_t secondsRun = 0;
     CommandBudget commandBudget;
 
     // Autosave of gold.dat and inv.dat, in ticks of one second.

@@ -1,8 +1,8 @@
 #include "module/command_budget.h"
 
-#include "module/commands.h"
 #include "base/messages/senders.h"
 #include "module/bot_spawn.h"
+#include "module/commands.h"
 
 #include <iterator>
 #include <string_view>

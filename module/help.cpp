@@ -5,10 +5,11 @@
 // topics, everyone ends at the player topics, so staff asking about a player
 // command get its lines too. Topics are matched after folding A to Z, and the
 // whole text must be the topic: "aradius now" matches nothing.
-#include "module/command_budget.h"
-#include "module/commands.h"
 #include "base/messages/senders.h"
 #include "base/text/text_rules.h"
+#include "module/bot_spawn.h"
+#include "module/command_budget.h"
+#include "module/commands.h"
 
 #include <array>
 #include <span>

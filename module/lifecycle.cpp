@@ -1,10 +1,10 @@
 #include "module/lifecycle.h"
 
-#include "flaggame/flag_game.h"
 #include "base/messages/senders.h"
-#include "module/plugin_settings.h"
-#include "module/bot_spawn.h"
+#include "flaggame/flag_game.h"
 #include "gold/file_economy.h"
+#include "module/bot_spawn.h"
+#include "module/plugin_settings.h"
 #include "rabbit/rabbit.h"
 #include "zombies/zombies.h"
 

@@ -1,8 +1,8 @@
 #include "base/messages/senders.h"
 #include "base/platform/platform.h"
-#include "module/plugin_settings.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "module/bot_spawn.h"
+#include "module/plugin_settings.h"
 
 #include <string>
 
@@ -87,6 +87,7 @@ void loadSettings(BotSpawn& spawn) {
         }
     }
     spawn.autosaveInterval = spawn.settings.autoSave;
+    spawn.linesPerSecond = spawn.settings.linesPerSecond;
 }
 
 } // namespace quorvel

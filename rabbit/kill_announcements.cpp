@@ -3,8 +3,8 @@
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "module/bot_spawn.h"
 
 #include <array>
 

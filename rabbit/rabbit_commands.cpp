@@ -1,7 +1,7 @@
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "module/bot_spawn.h"
 #include "rabbit/pick_rabbit.h"
 #include "rabbit/rabbit.h"
 

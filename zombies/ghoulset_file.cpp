@@ -1,8 +1,8 @@
 #include "zombies/ghoulset_file.h"
 
 #include "base/messages/senders.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "module/bot_spawn.h"
 #include "zombies/zombies.h"
 
 #include <array>

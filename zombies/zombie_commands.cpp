@@ -1,7 +1,7 @@
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
+#include "module/bot_spawn.h"
 #include "zombies/ghoulset_file.h"
 #include "zombies/zombie_roles.h"
 #include "zombies/zombies.h"

@@ -17,7 +17,7 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct Bot;
 
 inline constexpr std::size_t maxChatLine = 240;
 
@@ -39,16 +39,16 @@ struct OutgoingLines {
     bool toldFull = false;
 };
 
-void sendPrivate(BotSpawn& spawn, const PlayerRecord& player, std::string_view text);
-void sendPublic(BotSpawn& spawn, std::string_view text);
-void sendPublicSound(BotSpawn& spawn, Word sound, std::string_view text);
-void sendConsole(BotSpawn& spawn, std::string_view text);
+void sendPrivate(Bot& bot, const PlayerRecord& player, std::string_view text);
+void sendPublic(Bot& bot, std::string_view text);
+void sendPublicSound(Bot& bot, Word sound, std::string_view text);
+void sendConsole(Bot& bot, std::string_view text);
 // The tick: a new second's budget, and the lines waiting from before.
-void sendQueuedLines(BotSpawn& spawn);
+void sendQueuedLines(Bot& bot);
 // Waiting lines that can no longer reach anyone: a leaving player's private
 // lines (his ident may be another player's by the time they would go), and
 // every line when the bot leaves the arena.
-void dropQueuedLinesTo(BotSpawn& spawn, const PlayerRecord& leaving);
-void dropQueuedLines(BotSpawn& spawn);
+void dropQueuedLinesTo(Bot& bot, const PlayerRecord& leaving);
+void dropQueuedLines(Bot& bot);
 
 } // namespace quorvel

@@ -1,6 +1,6 @@
 #include "base/players/player_views.h"
 
-#include "module/bot_spawn.h"
+#include "base/bot/bot.h"
 #include "base/text/text_rules.h"
 
 #include <cstdlib>
@@ -9,12 +9,12 @@
 
 namespace quorvel {
 
-HostListView<PlayerRecord> playersOf(const BotSpawn& spawn) {
-    return HostListView<PlayerRecord>(spawn.players);
+HostListView<PlayerRecord> playersOf(const Bot& bot) {
+    return HostListView<PlayerRecord>(bot.players);
 }
 
-HostListView<FlagRecord> flagsOf(const BotSpawn& spawn) {
-    return HostListView<FlagRecord>(spawn.flags);
+HostListView<FlagRecord> flagsOf(const Bot& bot) {
+    return HostListView<FlagRecord>(bot.flags);
 }
 
 bool isPlaying(const PlayerRecord& player) {
@@ -29,9 +29,9 @@ std::string squadName(const PlayerRecord& player) {
     return fieldText(player.squad, sizeof player.squad);
 }
 
-std::int32_t countPlaying(const BotSpawn& spawn) {
+std::int32_t countPlaying(const Bot& bot) {
     std::int32_t count = 0;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(bot)) {
         if (isPlaying(player)) {
             ++count;
         }
@@ -39,11 +39,11 @@ std::int32_t countPlaying(const BotSpawn& spawn) {
     return count;
 }
 
-std::string flagsCarriedText(const BotSpawn& spawn) {
+std::string flagsCarriedText(const Bot& bot) {
     constexpr std::uint16_t noTeam = 65535;
     constexpr std::uint16_t firstPrivateTeam = 100;
     std::vector<std::pair<std::uint16_t, std::int32_t>> totals;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(bot)) {
         if (player.flagsCarried == 0) {
             continue;
         }

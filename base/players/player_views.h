@@ -10,7 +10,7 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct Bot;
 
 constexpr std::uint8_t spectatorShip = 8;
 constexpr std::int32_t mapCentreTile = 512;
@@ -52,17 +52,17 @@ private:
     const HostList* list_;
 };
 
-HostListView<PlayerRecord> playersOf(const BotSpawn& spawn);
-HostListView<FlagRecord> flagsOf(const BotSpawn& spawn);
+HostListView<PlayerRecord> playersOf(const Bot& bot);
+HostListView<FlagRecord> flagsOf(const Bot& bot);
 
 bool isPlaying(const PlayerRecord& player);
 std::string playerName(const PlayerRecord& player);
 std::string squadName(const PlayerRecord& player);
 
 // Players in ships, whatever their freq.
-std::int32_t countPlaying(const BotSpawn& spawn);
+std::int32_t countPlaying(const Bot& bot);
 // "(1):3 (Prv):2": flags carried per freq, in the order the freqs are met.
-std::string flagsCarriedText(const BotSpawn& spawn);
+std::string flagsCarriedText(const Bot& bot);
 // Both tile coordinates strictly less than `radius` from the centre.
 bool nearCentre(const PlayerRecord& player, std::int32_t radius);
 // The map square of a pixel position: "A1" to "T20", the centre is "K11".

@@ -2,9 +2,9 @@
 // must keep every whole record exactly, a save and a second load must give
 // the same accounts back, every name must find its first account, and a file
 // with stray bytes must be copied aside before anything can overwrite it.
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "module/bot_spawn.h"
 
 #include "scratch_folder.h"
 

@@ -5,8 +5,8 @@
 // from the same file without harm.
 #include "base/platform/ini_reader.h"
 #include "base/platform/platform.h"
-#include "module/plugin_settings.h"
 #include "module/bot_spawn.h"
+#include "module/plugin_settings.h"
 
 #include "scratch_folder.h"
 

@@ -2,9 +2,9 @@
 // must keep every whole 52-byte record (name and eight counts), a save and a
 // second load must give the same records back, and every name must find its
 // first record.
-#include "module/bot_spawn.h"
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "module/bot_spawn.h"
 
 #include "scratch_folder.h"
 

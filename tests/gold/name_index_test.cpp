@@ -1,6 +1,6 @@
-#include "gold/name_index.h"
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
+#include "gold/name_index.h"
 
 #include <gtest/gtest.h>
 

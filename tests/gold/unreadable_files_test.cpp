@@ -130,8 +130,9 @@ TEST(UnreadableFiles, AnUnreadableJournalIsReportedAndNothingIsMarkedSavedOverIt
     arena.command(sop, "goldsave");
     std::vector<std::string> refused = arena.takeTexts();
     ASSERT_EQ(refused.size(), 3u);
-    EXPECT_TRUE(startsAndEnds(refused[2], "Gold accounts could not be saved: gold.log could not be "
-                                          "read (",
+    EXPECT_TRUE(startsAndEnds(refused[2],
+                              "Gold accounts could not be saved: gold.log could not be "
+                              "read (",
                               "), and a save would mark the changes it holds as saved. The "
                               "previous backup is unchanged."))
         << refused[2];

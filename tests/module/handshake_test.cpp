@@ -1,5 +1,5 @@
-#include "module/spawn_registry.h"
 #include "module/bot_spawn.h"
+#include "module/spawn_registry.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>

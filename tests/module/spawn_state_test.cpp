@@ -1,5 +1,5 @@
-#include "base/players/player_tags.h"
 #include "base/bot/spawn_random.h"
+#include "base/players/player_tags.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>

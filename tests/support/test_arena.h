@@ -5,8 +5,8 @@
 
 #include <quorvel/host_abi.h>
 
-#include "module/bot_spawn.h"
 #include "gold/file_economy.h"
+#include "module/bot_spawn.h"
 
 #include <cstdint>
 #include <list>

@@ -1,4 +1,4 @@
-#include "module/bot_spawn.h"
+#include "base/bot/bot.h"
 
 namespace quorvel {
 
@@ -6,7 +6,7 @@ namespace {
 constexpr std::uint32_t firstSeed = 55555;
 }
 
-BotSpawn::BotSpawn(Word botHandle) : handle(botHandle), random(firstSeed) {
+Bot::Bot(Word botHandle) : handle(botHandle), random(firstSeed) {
     random.reseed(spawnSeed());
 }
 

@@ -1,0 +1,42 @@
+// One bot of the host as every service sees it: the link to the host (its
+// callback and its player and flag lists), the bot's own player, the lines
+// waiting to go out, the per-player tags and the random generator. Nothing
+// here knows a service; each service keeps a reference to its bot and
+// talks through the senders and views that take one.
+#pragma once
+
+#include <quorvel/host_abi.h>
+
+#include "base/bot/spawn_random.h"
+#include "base/messages/senders.h"
+#include "base/players/player_tags.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+namespace quorvel {
+
+struct Bot {
+    explicit Bot(Word botHandle);
+    Bot(const Bot&) = delete;
+    Bot& operator=(const Bot&) = delete;
+
+    Word handle = 0;
+    HostCallback hostCallback = nullptr;
+    const HostList* players = nullptr;
+    const HostList* flags = nullptr;
+    const PlayerRecord* me = nullptr; // the bot's own player while in an arena
+
+    PlayerTags playerTags;
+    SpawnRandom random;
+    // The texts of the bot's own latest "*arena" lines: the zone shows them
+    // to the bot too, and they are never the zone's answer to anything.
+    std::deque<std::string> ownArenaTexts;
+    OutgoingLines outgoing; // chat lines waiting for [Settings] LinesPerSecond
+    std::int32_t linesPerSecond = 0; // lines sent in a second; 0 or less: no limit
+    // Seconds since the bot was made, counted by the tick.
+    std::int64_t secondsRun = 0;
+};
+
+} // namespace quorvel
