@@ -1,9 +1,11 @@
 // Staff commands of the flag game: !aradius shows or sets the size of the
 // centre square, !shutup and !start switch the announcements off and on.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/text/text_rules.h"
 #include "flaggame/flag_game.h"
-#include "module/bot_spawn.h"
+#include "flaggame/flag_watch.h"
+#include "gold/gold_service.h"
 
 #include <optional>
 #include <string>
@@ -20,10 +22,10 @@ constexpr std::string_view startText = "Now announcing flag victories.";
 
 } // namespace
 
-void commandAradius(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    std::int32_t& radius = spawn.flagWatch.antiwarpRadius;
+void commandAradius(FlagWatch& watch, const PlayerRecord& sender, std::string_view text) {
+    std::int32_t& radius = watch.antiwarpRadius;
     if (text.empty()) {
-        sendPrivate(spawn, sender, std::string(radiusIsText) + decimal(radius));
+        sendPrivate(watch.bot, sender, std::string(radiusIsText) + decimal(radius));
         return;
     }
     // A number beyond the 32-bit range would wrap into some other radius; it
@@ -31,21 +33,21 @@ void commandAradius(BotSpawn& spawn, const PlayerRecord& sender, std::string_vie
     // watch off in effect: no tile is inside the square.
     std::optional<std::int32_t> tiles = readInt32(text);
     if (!tiles) {
-        sendPrivate(spawn, sender, invalidRadiusText);
+        sendPrivate(watch.bot, sender, invalidRadiusText);
         return;
     }
     radius = *tiles;
-    sendPrivate(spawn, sender, radiusSetText);
+    sendPrivate(watch.bot, sender, radiusSetText);
 }
 
-void commandShutup(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    spawn.flagWatch.announcementsOff = true;
-    sendPrivate(spawn, sender, shutupText);
+void commandShutup(FlagWatch& watch, const PlayerRecord& sender, std::string_view) {
+    watch.announcementsOff = true;
+    sendPrivate(watch.bot, sender, shutupText);
 }
 
-void commandStart(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    spawn.flagWatch.announcementsOff = false;
-    sendPrivate(spawn, sender, startText);
+void commandStart(FlagWatch& watch, const PlayerRecord& sender, std::string_view) {
+    watch.announcementsOff = false;
+    sendPrivate(watch.bot, sender, startText);
 }
 
 } // namespace quorvel

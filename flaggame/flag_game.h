@@ -4,28 +4,33 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/service/service.h"
+
 #include <string_view>
 
 namespace quorvel {
 
-struct BotSpawn;
+struct FlagWatch;
 
-// Tick step, after the countdowns went down: "?jackpot" 5 seconds before a
+// The tick: the jackpot countdown goes down; "?jackpot" 5 seconds before a
 // broadcast step, the broadcast at 0.
-void runJackpotStep(BotSpawn& spawn);
+void runJackpotStep(FlagWatch& watch);
 
 // An arena message: "Current Jackpot: N" sets the jackpot.
-void readJackpotAnswer(BotSpawn& spawn, std::string_view arenaMessage);
+void readJackpotAnswer(FlagWatch& watch, std::string_view arenaMessage);
 
 // FlagGameWon: the winners' table, "*objon" and the gold pay-out.
-void announceFlagVictory(BotSpawn& spawn, Word team);
+void announceFlagVictory(FlagWatch& watch, Word team);
 
 // PlayerMoved: anti-warp inside the centre square is taken away (and costs
 // gold while the store is on).
-void watchAntiwarp(BotSpawn& spawn, const PlayerRecord& player);
+void watchAntiwarp(FlagWatch& watch, const PlayerRecord& player);
 
-void commandAradius(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandShutup(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandStart(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandAradius(FlagWatch& watch, const PlayerRecord& sender, std::string_view text);
+void commandShutup(FlagWatch& watch, const PlayerRecord& sender, std::string_view text);
+void commandStart(FlagWatch& watch, const PlayerRecord& sender, std::string_view text);
+
+// The flag game's commands, help lines and event steps.
+extern const ServiceTable flagGameTable;
 
 } // namespace quorvel

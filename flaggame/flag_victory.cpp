@@ -1,12 +1,14 @@
 // A flag game won: the winners' table, the zone object of the winning freq
 // and, while the store is on, FlagVictory gold for every winner.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "flaggame/flag_game.h"
+#include "flaggame/flag_watch.h"
 #include "gold/awards.h"
-#include "module/bot_spawn.h"
+#include "gold/gold_service.h"
 
 #include <string>
 
@@ -33,53 +35,54 @@ bool isWinner(const PlayerRecord& player, Word team) {
     return Word{player.team} == team;
 }
 
-void payWinners(BotSpawn& spawn, Word team) {
-    for (const PlayerRecord& player : playersOf(spawn)) {
+void payWinners(FlagWatch& watch, Word team) {
+    for (const PlayerRecord& player : playersOf(watch.bot)) {
         if (isWinner(player, team)) {
-            payFlagVictory(spawn, player);
+            payFlagVictory(watch.gold, player);
         }
     }
 }
 
-void sendGoldMessage(BotSpawn& spawn) {
-    sendPublic(spawn,
-               zone::arena(std::string(goldMessageStart) + decimal(spawn.settings.flagVictory) +
-                           std::string(goldMessageEnd)));
+void sendGoldMessage(FlagWatch& watch) {
+    sendPublic(watch.bot,
+               zone::arena(std::string(goldMessageStart) +
+                           decimal(watch.gold.settings.flagVictory) + std::string(goldMessageEnd)));
 }
 
 } // namespace
 
-void announceFlagVictory(BotSpawn& spawn, Word team) {
-    if (spawn.flagWatch.announcementsOff) {
+void announceFlagVictory(FlagWatch& watch, Word team) {
+    if (watch.announcementsOff) {
         // Quiet, but the winners are still paid once.
-        if (spawn.storeOn) {
-            payWinners(spawn, team);
-            sendGoldMessage(spawn);
+        if (watch.gold.storeOn) {
+            payWinners(watch, team);
+            sendGoldMessage(watch);
         }
         return;
     }
     bool headerSent = false;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(watch.bot)) {
         if (!isWinner(player, team)) {
             continue;
         }
         if (!headerSent) {
-            sendPublic(spawn, tableRow("Name", "Squad", "Win", "Loss", "Flag pts"));
+            sendPublic(watch.bot, tableRow("Name", "Squad", "Win", "Loss", "Flag pts"));
             headerSent = true;
         }
-        sendPublic(spawn,
+        sendPublic(watch.bot,
                    tableRow(playerName(player), squadName(player),
                             decimal(std::int32_t{player.wins}),
                             decimal(std::int32_t{player.losses}), decimal(player.flagPoints)));
-        if (spawn.storeOn) {
-            payFlagVictory(spawn, player);
+        if (watch.gold.storeOn) {
+            payFlagVictory(watch.gold, player);
         }
     }
     // The event carries the freq as a 32-bit value; the object is numbered
     // the same way.
-    sendPublic(spawn, zone::objectOn(static_cast<std::int32_t>(static_cast<std::uint32_t>(team))));
-    if (spawn.storeOn) {
-        sendGoldMessage(spawn);
+    sendPublic(watch.bot,
+               zone::objectOn(static_cast<std::int32_t>(static_cast<std::uint32_t>(team))));
+    if (watch.gold.storeOn) {
+        sendGoldMessage(watch);
     }
 }
 

@@ -2,11 +2,19 @@
 // announcements switch and the size of the anti-warp square.
 #pragma once
 
+#include "base/service/service.h"
+
 #include <cstdint>
 
 namespace quorvel {
 
-struct FlagWatch {
+struct GoldService;
+
+struct FlagWatch : Service {
+    // Winners and anti-warp offenders are paid or charged in gold.
+    FlagWatch(Bot& ownBot, GoldService& goldService) : Service(ownBot), gold(goldService) {}
+
+    GoldService& gold;
     std::int32_t jackpotCountdown = 10; // seconds to the next jackpot step
     std::int32_t jackpot = 0;           // last jackpot the zone told; 0 = none known
     bool jackpotAsked = false;          // "?jackpot" sent, no answer read yet

@@ -1,12 +1,14 @@
 // The jackpot cycle: "?jackpot" goes out five seconds before each broadcast
 // step, the zone's "Current Jackpot: N" arena message sets the jackpot, and
 // the step broadcasts it with the flags each freq carries.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "flaggame/flag_game.h"
-#include "module/bot_spawn.h"
+#include "flaggame/flag_watch.h"
+#include "gold/gold_service.h"
 
 #include <algorithm>
 #include <limits>
@@ -57,11 +59,11 @@ std::optional<std::int32_t> jackpotAmount(std::string_view text) {
 
 } // namespace
 
-void runJackpotStep(BotSpawn& spawn) {
-    FlagWatch& watch = spawn.flagWatch;
+void runJackpotStep(FlagWatch& watch) {
+    --watch.jackpotCountdown;
     if (watch.jackpotCountdown == queryAt) {
         watch.jackpotAsked = true;
-        sendPublic(spawn, zone::jackpotQuery);
+        sendPublic(watch.bot, zone::jackpotQuery);
     }
     if (watch.jackpotCountdown != 0) {
         return;
@@ -74,29 +76,29 @@ void runJackpotStep(BotSpawn& spawn) {
     // !shutup promises no periodic messages: the cycle keeps its rhythm
     // (so !start resumes on time) but the broadcast is held back.
     if (!watch.announcementsOff) {
-        sendPublic(spawn, zone::arena(std::string(jackpotBroadcastText) + decimal(watch.jackpot) +
-                                      "  " + flagsCarriedText(spawn)));
+        sendPublic(watch.bot,
+                   zone::arena(std::string(jackpotBroadcastText) + decimal(watch.jackpot) + "  " +
+                               flagsCarriedText(watch.bot)));
     }
     watch.jackpotCountdown = secondsAfterBroadcast;
 }
 
-void readJackpotAnswer(BotSpawn& spawn, std::string_view arenaMessage) {
+void readJackpotAnswer(FlagWatch& watch, std::string_view arenaMessage) {
     // Only the zone's answer to the bot's own "?jackpot" counts: an arena
     // message while no query is pending, or one the bot itself sent (a
     // player's "!buy arena" message among them), is not an answer.
-    std::deque<std::string>& own = spawn.ownArenaTexts;
+    std::deque<std::string>& own = watch.bot.ownArenaTexts;
     if (auto mine = std::find(own.begin(), own.end(), arenaMessage); mine != own.end()) {
         own.erase(mine);
         return;
     }
-    if (!spawn.flagWatch.jackpotAsked || !beginsWith(arenaMessage, jackpotAnswerPrefix)) {
+    if (!watch.jackpotAsked || !beginsWith(arenaMessage, jackpotAnswerPrefix)) {
         return;
     }
-    spawn.flagWatch.jackpotAsked = false;
+    watch.jackpotAsked = false;
     // An answer that cannot be read leaves no jackpot known rather than a
     // stale or wrapped one: nothing is broadcast until a readable answer.
-    spawn.flagWatch.jackpot =
-        jackpotAmount(arenaMessage.substr(jackpotAnswerPrefix.size())).value_or(0);
+    watch.jackpot = jackpotAmount(arenaMessage.substr(jackpotAnswerPrefix.size())).value_or(0);
 }
 
 } // namespace quorvel

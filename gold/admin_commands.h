@@ -7,18 +7,18 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct GoldService;
 
-void commandGivegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandPlayergold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandTakegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandGoldsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandGoldload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandInvsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandInvload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandIon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandIoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandResetgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandResetinv(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandGivegold(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandPlayergold(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandTakegold(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandGoldsave(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandGoldload(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandInvsave(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandIon(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandIoff(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandResetgold(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandResetinv(GoldService& gold, const PlayerRecord& sender, std::string_view text);
 
 } // namespace quorvel

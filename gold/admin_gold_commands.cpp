@@ -1,11 +1,12 @@
 // Staff commands over single accounts: !givegold, !takegold, !playergold.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/admin_commands.h"
 #include "gold/economy_store.h"
+#include "gold/gold_service.h"
 #include "gold/transfer_text.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -22,17 +23,17 @@ constexpr std::string_view stateNameText = "State a name";
 
 // The parse refusals shared by !givegold and !takegold; true when the text
 // names an account and an amount.
-bool readStaffTransfer(BotSpawn& spawn, const PlayerRecord& sender, const TransferText& parsed,
+bool readStaffTransfer(GoldService& gold, const PlayerRecord& sender, const TransferText& parsed,
                        std::string_view notNumbersText) {
     switch (parsed.outcome) {
     case TransferParse::Empty:
-        sendPrivate(spawn, sender, moreParametersText);
+        sendPrivate(gold.bot, sender, moreParametersText);
         return false;
     case TransferParse::BadSyntax:
-        sendPrivate(spawn, sender, syntaxText);
+        sendPrivate(gold.bot, sender, syntaxText);
         return false;
     case TransferParse::NotANumber:
-        sendPrivate(spawn, sender, notNumbersText);
+        sendPrivate(gold.bot, sender, notNumbersText);
         return false;
     case TransferParse::Ok:
         break;
@@ -42,64 +43,64 @@ bool readStaffTransfer(BotSpawn& spawn, const PlayerRecord& sender, const Transf
 
 } // namespace
 
-void commandGivegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    if (!spawn.storeOn) {
+void commandGivegold(GoldService& gold, const PlayerRecord& sender, std::string_view text) {
+    if (!gold.storeOn) {
         return;
     }
     const TransferText gift = readTransferText(text);
-    if (!readStaffTransfer(spawn, sender, gift, giveNotNumbersText)) {
+    if (!readStaffTransfer(gold, sender, gift, giveNotNumbersText)) {
         return;
     }
     // A negative gift takes gold, but never more than the account holds; a
     // positive one never carries a balance past 4294967295.
-    const std::int64_t held = spawn.economy->balance(gift.name);
+    const std::int64_t held = gold.economy->balance(gift.name);
     const std::int64_t after = held + gift.amount;
     if (after < 0 || after > largestBalance) {
-        sendPrivate(spawn, sender, abuseText);
+        sendPrivate(gold.bot, sender, abuseText);
         return;
     }
-    EconomyStore::Cause giving(*spawn.economy, spawn.handle, "givegold", playerName(sender));
+    EconomyStore::Cause giving(*gold.economy, gold.bot.handle, "givegold", playerName(sender));
     if (gift.amount > 0) {
-        spawn.economy->credit(gift.name, static_cast<std::uint32_t>(gift.amount));
+        gold.economy->credit(gift.name, static_cast<std::uint32_t>(gift.amount));
     } else if (gift.amount < 0) {
-        spawn.economy->debit(gift.name, static_cast<std::uint32_t>(-gift.amount));
+        gold.economy->debit(gift.name, static_cast<std::uint32_t>(-gift.amount));
     }
-    sendPrivate(spawn, sender, amountText(gift.amount) + std::string(givenText) + gift.name);
+    sendPrivate(gold.bot, sender, amountText(gift.amount) + std::string(givenText) + gift.name);
 }
 
-void commandTakegold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    if (!spawn.storeOn) {
+void commandTakegold(GoldService& gold, const PlayerRecord& sender, std::string_view text) {
+    if (!gold.storeOn) {
         return;
     }
     const TransferText taking = readTransferText(text);
-    if (!readStaffTransfer(spawn, sender, taking, takeNotNumbersText)) {
+    if (!readStaffTransfer(gold, sender, taking, takeNotNumbersText)) {
         return;
     }
-    if (taking.amount < 0 || taking.amount > spawn.economy->balance(taking.name)) {
-        sendPrivate(spawn, sender, abuseText);
+    if (taking.amount < 0 || taking.amount > gold.economy->balance(taking.name)) {
+        sendPrivate(gold.bot, sender, abuseText);
         return;
     }
-    sendPrivate(spawn, sender,
+    sendPrivate(gold.bot, sender,
                 amountText(taking.amount) + std::string(removedFromText) + taking.name +
                     std::string(accountEndText));
     // Taking nothing opens no account.
     if (taking.amount > 0) {
-        EconomyStore::Cause journalCause(*spawn.economy, spawn.handle, "takegold",
+        EconomyStore::Cause journalCause(*gold.economy, gold.bot.handle, "takegold",
                                          playerName(sender));
-        spawn.economy->debit(taking.name, static_cast<std::uint32_t>(taking.amount));
+        gold.economy->debit(taking.name, static_cast<std::uint32_t>(taking.amount));
     }
 }
 
-void commandPlayergold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    if (!spawn.storeOn) {
+void commandPlayergold(GoldService& gold, const PlayerRecord& sender, std::string_view text) {
+    if (!gold.storeOn) {
         return;
     }
     if (text.empty()) {
-        sendPrivate(spawn, sender, stateNameText);
+        sendPrivate(gold.bot, sender, stateNameText);
         return;
     }
-    sendPrivate(spawn, sender,
-                typedLead(text) + " has " + decimal(spawn.economy->balance(text)) + " Gold.");
+    sendPrivate(gold.bot, sender,
+                typedLead(text) + " has " + decimal(gold.economy->balance(text)) + " Gold.");
 }
 
 } // namespace quorvel

@@ -1,10 +1,11 @@
 // Staff commands over the whole store: saving and reloading gold.dat and
 // inv.dat, switching the store on and off, and wiping either database.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "gold/admin_commands.h"
 #include "gold/economy_store.h"
-#include "module/bot_spawn.h"
+#include "gold/gold_service.h"
 
 namespace quorvel {
 namespace {
@@ -30,107 +31,107 @@ constexpr std::string_view goldResetText = "You have just reset the entire Gold 
 constexpr std::string_view inventoryResetText = "You have just reset the entire Inventory Database";
 
 // A save that failed is never reported as done: the staff member hears why.
-void replyToSave(BotSpawn& spawn, const PlayerRecord& sender, const platform::FileResult& result,
+void replyToSave(GoldService& gold, const PlayerRecord& sender, const platform::FileResult& result,
                  std::string_view savedText, std::string_view notSavedText) {
     if (result) {
-        sendPrivate(spawn, sender, savedText);
+        sendPrivate(gold.bot, sender, savedText);
     } else {
-        sendPrivate(spawn, sender,
+        sendPrivate(gold.bot, sender,
                     std::string(notSavedText) + result.error + std::string(previousKeptText));
     }
 }
 
 } // namespace
 
-void commandGoldsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandGoldsave(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
-    EconomyStore::Cause saving(*spawn.economy, spawn.handle, "goldsave", playerName(sender));
-    replyToSave(spawn, sender, spawn.economy->saveGold(), goldSavedText, goldNotSavedText);
+    EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "goldsave", playerName(sender));
+    replyToSave(gold, sender, gold.economy->saveGold(), goldSavedText, goldNotSavedText);
 }
 
-void commandGoldload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandGoldload(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
     // A gold.dat that cannot be read leaves the accounts in play as they are.
-    EconomyStore::Cause reloading(*spawn.economy, spawn.handle, "goldload", playerName(sender));
-    platform::FileResult loaded = spawn.economy->reloadGold();
+    EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "goldload", playerName(sender));
+    platform::FileResult loaded = gold.economy->reloadGold();
     if (!loaded) {
-        sendPrivate(spawn, sender,
+        sendPrivate(gold.bot, sender,
                     std::string(goldNotLoadedText) + loaded.error + std::string(heldUnchangedText));
         return;
     }
-    sendPrivate(spawn, sender, goldLoadedText);
+    sendPrivate(gold.bot, sender, goldLoadedText);
 }
 
-void commandInvsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandInvsave(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
-    EconomyStore::Cause saving(*spawn.economy, spawn.handle, "invsave", playerName(sender));
-    replyToSave(spawn, sender, spawn.economy->saveInventory(), inventorySavedText,
+    EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "invsave", playerName(sender));
+    replyToSave(gold, sender, gold.economy->saveInventory(), inventorySavedText,
                 inventoryNotSavedText);
 }
 
-void commandInvload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
     // Players in the arena keep the counts in their tags; later entries see
     // the reloaded records.
-    EconomyStore::Cause reloading(*spawn.economy, spawn.handle, "invload", playerName(sender));
-    platform::FileResult loaded = spawn.economy->reloadInventory();
+    EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "invload", playerName(sender));
+    platform::FileResult loaded = gold.economy->reloadInventory();
     if (!loaded) {
-        sendPrivate(spawn, sender,
+        sendPrivate(gold.bot, sender,
                     std::string(inventoryNotLoadedText) + loaded.error +
                         std::string(recordsUnchangedText));
         return;
     }
-    sendPrivate(spawn, sender, inventoryLoadedText);
+    sendPrivate(gold.bot, sender, inventoryLoadedText);
 }
 
-void commandIon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (spawn.storeOn) {
-        sendPrivate(spawn, sender, storeAlreadyOnText);
+void commandIon(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (gold.storeOn) {
+        sendPrivate(gold.bot, sender, storeAlreadyOnText);
         return;
     }
-    if (!spawn.economy) {
-        sendPrivate(spawn, sender, noFilesText);
+    if (!gold.economy) {
+        sendPrivate(gold.bot, sender, noFilesText);
         return;
     }
-    spawn.storeOn = true;
-    sendPrivate(spawn, sender, storeOnText);
+    gold.storeOn = true;
+    sendPrivate(gold.bot, sender, storeOnText);
 }
 
-void commandIoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
-        sendPrivate(spawn, sender, storeAlreadyOffText);
+void commandIoff(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
+        sendPrivate(gold.bot, sender, storeAlreadyOffText);
         return;
     }
-    spawn.storeOn = false;
-    sendPrivate(spawn, sender, storeOffText);
+    gold.storeOn = false;
+    sendPrivate(gold.bot, sender, storeOffText);
 }
 
-void commandResetgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.economy) {
-        sendPrivate(spawn, sender, noFilesText);
+void commandResetgold(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.economy) {
+        sendPrivate(gold.bot, sender, noFilesText);
         return;
     }
-    EconomyStore::Cause resetting(*spawn.economy, spawn.handle, "resetgold", playerName(sender));
-    spawn.economy->resetGold();
-    sendPrivate(spawn, sender, goldResetText);
+    EconomyStore::Cause resetting(*gold.economy, gold.bot.handle, "resetgold", playerName(sender));
+    gold.economy->resetGold();
+    sendPrivate(gold.bot, sender, goldResetText);
 }
 
-void commandResetinv(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.economy) {
-        sendPrivate(spawn, sender, noFilesText);
+void commandResetinv(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.economy) {
+        sendPrivate(gold.bot, sender, noFilesText);
         return;
     }
-    EconomyStore::Cause resetting(*spawn.economy, spawn.handle, "resetinv", playerName(sender));
-    spawn.economy->resetInventory();
-    sendPrivate(spawn, sender, inventoryResetText);
+    EconomyStore::Cause resetting(*gold.economy, gold.bot.handle, "resetinv", playerName(sender));
+    gold.economy->resetInventory();
+    sendPrivate(gold.bot, sender, inventoryResetText);
 }
 
 } // namespace quorvel

@@ -1,13 +1,14 @@
 // The price of anti-warp in the centre: AntiInCenter gold, taken only from a
 // balance that holds it. A negative setting counts as 0: a penalty never
 // pays out, and the balance never wraps.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_ledger.h"
-#include "module/bot_spawn.h"
+#include "gold/gold_service.h"
 
 #include <algorithm>
 #include <string>
@@ -22,17 +23,17 @@ constexpr std::string_view penaltyEnd = " Gold from your account.";
 
 } // namespace
 
-void penalizeAntiwarp(BotSpawn& spawn, const PlayerRecord& player) {
-    const std::int32_t penalty = std::max(spawn.settings.antiInCenter, std::int32_t{0});
+void penalizeAntiwarp(GoldService& gold, const PlayerRecord& player) {
+    const std::int32_t penalty = std::max(gold.settings.antiInCenter, std::int32_t{0});
     const std::string name = playerName(player);
     const std::string amount = decimal(penalty);
-    if (spawn.economy->balance(name) < static_cast<std::uint32_t>(penalty)) {
-        sendPrivate(spawn, player, std::string(tooPoorStart) + amount + std::string(tooPoorEnd));
+    if (gold.economy->balance(name) < static_cast<std::uint32_t>(penalty)) {
+        sendPrivate(gold.bot, player, std::string(tooPoorStart) + amount + std::string(tooPoorEnd));
         return;
     }
-    sendPrivate(spawn, player, std::string(penaltyStart) + amount + std::string(penaltyEnd));
-    EconomyStore::Cause cause(*spawn.economy, spawn.handle, "anti-warp", name);
-    spawn.economy->award(name, -penalty);
+    sendPrivate(gold.bot, player, std::string(penaltyStart) + amount + std::string(penaltyEnd));
+    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, "anti-warp", name);
+    gold.economy->award(name, -penalty);
 }
 
 } // namespace quorvel

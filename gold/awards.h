@@ -5,17 +5,17 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct GoldService;
 
 // Entry greeting: balance, gold-notice tag, inventory reload or a new record.
-void greetPlayer(BotSpawn& spawn, const PlayerRecord& player);
+void greetPlayer(GoldService& gold, const PlayerRecord& player);
 // Kill reward or team-kill penalty for the killer.
-void awardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer);
+void awardKill(GoldService& gold, const PlayerRecord& killed, const PlayerRecord& killer);
 // Anti-warp in the centre: the AntiInCenter penalty with its two texts.
-void penalizeAntiwarp(BotSpawn& spawn, const PlayerRecord& player);
+void penalizeAntiwarp(GoldService& gold, const PlayerRecord& player);
 // Flag victory pay-out to one winner.
-void payFlagVictory(BotSpawn& spawn, const PlayerRecord& winner);
+void payFlagVictory(GoldService& gold, const PlayerRecord& winner);
 // Soccer goal: every player of the scoring freq is paid.
-void awardGoal(BotSpawn& spawn, Word team);
+void awardGoal(GoldService& gold, Word team);
 
 } // namespace quorvel

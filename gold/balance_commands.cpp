@@ -1,10 +1,11 @@
 // !gold, !gratio, !show and !hide.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
+#include "gold/gold_service.h"
 #include "gold/gold_tags.h"
 #include "gold/store_commands.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -30,45 +31,45 @@ constexpr std::string_view nowHiddenText = "I will now stop telling you when you
 
 } // namespace
 
-void commandGold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandGold(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
-    sendPrivate(spawn, sender,
-                std::string(balanceText) + decimal(spawn.economy->balance(playerName(sender))));
+    sendPrivate(gold.bot, sender,
+                std::string(balanceText) + decimal(gold.economy->balance(playerName(sender))));
 }
 
-void commandGratio(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandGratio(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
     for (std::string_view line : goldTableLines) {
-        sendPrivate(spawn, sender, line);
+        sendPrivate(gold.bot, sender, line);
     }
 }
 
-void commandShow(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandShow(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
-    if (spawn.playerTags.get(&sender, goldNoticeTag) == goldNoticeOn) {
-        sendPrivate(spawn, sender, alreadyShownText);
+    if (gold.bot.playerTags.get(&sender, goldNoticeTag) == goldNoticeOn) {
+        sendPrivate(gold.bot, sender, alreadyShownText);
         return;
     }
-    spawn.playerTags.set(&sender, goldNoticeTag, goldNoticeOn);
-    sendPrivate(spawn, sender, nowShownText);
+    gold.bot.playerTags.set(&sender, goldNoticeTag, goldNoticeOn);
+    sendPrivate(gold.bot, sender, nowShownText);
 }
 
-void commandHide(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (!spawn.storeOn) {
+void commandHide(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    if (!gold.storeOn) {
         return;
     }
-    if (spawn.playerTags.get(&sender, goldNoticeTag) != goldNoticeOn) {
-        sendPrivate(spawn, sender, alreadyHiddenText);
+    if (gold.bot.playerTags.get(&sender, goldNoticeTag) != goldNoticeOn) {
+        sendPrivate(gold.bot, sender, alreadyHiddenText);
         return;
     }
-    spawn.playerTags.set(&sender, goldNoticeTag, goldNoticeOff);
-    sendPrivate(spawn, sender, nowHiddenText);
+    gold.bot.playerTags.set(&sender, goldNoticeTag, goldNoticeOff);
+    sendPrivate(gold.bot, sender, nowHiddenText);
 }
 
 } // namespace quorvel

@@ -1,16 +1,17 @@
 // !buy: the price list, items for instant use or for the inventory, and the
 // paid services (arena message, flag listing, points, bounty, score reset).
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/economy_store.h"
+#include "gold/gold_service.h"
+#include "gold/gold_settings.h"
 #include "gold/gold_tags.h"
 #include "gold/store_commands.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
-#include "module/bot_spawn.h"
-#include "module/plugin_settings.h"
 
 #include <climits>
 
@@ -25,115 +26,114 @@ constexpr std::string_view bountyDoneText = "Bounty Increased by 6,000";
 constexpr std::string_view scoreResetDoneText = "Score Reset";
 constexpr std::string_view inventoryFullText = "Your Inventory can not hold any more of that item.";
 
-void charge(BotSpawn& spawn, const PlayerRecord& sender, std::int32_t PluginSettings::*price) {
-    spawn.economy->debit(playerName(sender), priceOf(spawn, price));
+void charge(GoldService& gold, const PlayerRecord& sender, std::int32_t GoldSettings::*price) {
+    gold.economy->debit(playerName(sender), priceOf(gold, price));
 }
 
-void buyArenaMessage(BotSpawn& spawn, const PlayerRecord& sender, std::string_view word,
+void buyArenaMessage(GoldService& gold, const PlayerRecord& sender, std::string_view word,
                      const std::string& rest) {
-    if (!passesBalanceCheck(spawn, sender, &PluginSettings::arena)) {
+    if (!passesBalanceCheck(gold, sender, &GoldSettings::arena)) {
         return;
     }
     // No message after the word, or "arena" typed twice: nothing to send. An
     // empty message is not paid for either.
     if (rest == word || rest.empty()) {
-        sendPrivate(spawn, sender, arenaSyntaxText);
+        sendPrivate(gold.bot, sender, arenaSyntaxText);
         return;
     }
-    charge(spawn, sender, &PluginSettings::arena);
-    sendPublicSound(spawn, arenaMessageSound, zone::arena(rest + " -" + playerName(sender)));
+    charge(gold, sender, &GoldSettings::arena);
+    sendPublicSound(gold.bot, arenaMessageSound, zone::arena(rest + " -" + playerName(sender)));
 }
 
-void buyForInstantUse(BotSpawn& spawn, const PlayerRecord& sender, const ItemTexts& item) {
-    if (!passesBalanceCheck(spawn, sender, item.price)) {
+void buyForInstantUse(GoldService& gold, const PlayerRecord& sender, const ItemTexts& item) {
+    if (!passesBalanceCheck(gold, sender, item.price)) {
         return;
     }
     if (!isPlaying(sender)) {
-        sendPrivate(spawn, sender, item.useNowNotPlaying);
+        sendPrivate(gold.bot, sender, item.useNowNotPlaying);
         return;
     }
-    sendPrivate(spawn, sender, zone::prize(prizeNumberOf(item.kind)));
-    charge(spawn, sender, item.price);
-    sendPrivate(spawn, sender, item.useNowDone);
+    sendPrivate(gold.bot, sender, zone::prize(prizeNumberOf(item.kind)));
+    charge(gold, sender, item.price);
+    sendPrivate(gold.bot, sender, item.useNowDone);
 }
 
-void buyIntoInventory(BotSpawn& spawn, const PlayerRecord& sender, const ItemTexts& item) {
-    if (!passesBalanceCheck(spawn, sender, item.price)) {
+void buyIntoInventory(GoldService& gold, const PlayerRecord& sender, const ItemTexts& item) {
+    if (!passesBalanceCheck(gold, sender, item.price)) {
         return;
     }
     if (!isPlaying(sender)) {
-        sendPrivate(spawn, sender, item.storedNotPlaying);
+        sendPrivate(gold.bot, sender, item.storedNotPlaying);
         return;
     }
-    const std::int32_t held = itemCount(spawn, sender, item.kind);
+    const std::int32_t held = itemCount(gold, sender, item.kind);
     if (held == INT32_MAX) {
-        sendPrivate(spawn, sender, inventoryFullText); // nothing charged
+        sendPrivate(gold.bot, sender, inventoryFullText); // nothing charged
         return;
     }
     // A player who came in while the store was off, or whose record was
     // wiped by !resetinv, gets a record now, as on entry: what he buys is
     // still there when he comes back.
     const std::string name = playerName(sender);
-    if (spawn.economy->findInventory(name) == nullptr) {
-        spawn.economy->createInventory(name);
-        spawn.playerTags.set(&sender, inventoryMarkTag, inventoryMarkSet);
+    if (gold.economy->findInventory(name) == nullptr) {
+        gold.economy->createInventory(name);
+        gold.bot.playerTags.set(&sender, inventoryMarkTag, inventoryMarkSet);
     }
-    storeItemCount(spawn, sender, item.kind, held + 1);
-    charge(spawn, sender, item.price);
-    sendPrivate(spawn, sender, item.storedDone);
+    storeItemCount(gold, sender, item.kind, held + 1);
+    charge(gold, sender, item.price);
+    sendPrivate(gold.bot, sender, item.storedDone);
 }
 
 // Points, bounty and score reset: charged and sent whether or not the buyer
 // is in a ship.
-void buyService(BotSpawn& spawn, const PlayerRecord& sender, std::int32_t PluginSettings::*price,
+void buyService(GoldService& gold, const PlayerRecord& sender, std::int32_t GoldSettings::*price,
                 std::string_view zoneLine, std::string_view doneText) {
-    if (!passesBalanceCheck(spawn, sender, price)) {
+    if (!passesBalanceCheck(gold, sender, price)) {
         return;
     }
-    charge(spawn, sender, price);
-    sendPrivate(spawn, sender, zoneLine);
-    sendPrivate(spawn, sender, doneText);
+    charge(gold, sender, price);
+    sendPrivate(gold.bot, sender, zoneLine);
+    sendPrivate(gold.bot, sender, doneText);
 }
 
 } // namespace
 
-void commandBuy(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    if (!spawn.storeOn) {
+void commandBuy(GoldService& gold, const PlayerRecord& sender, std::string_view text) {
+    if (!gold.storeOn) {
         return;
     }
     if (text.empty()) {
-        sendPriceList(spawn, sender);
+        sendPriceList(gold, sender);
         return;
     }
     std::string rest;
     const std::string word = firstWord(text, rest);
     // Journal lines of this purchase name the item bought.
     const bool itemPurchase = equalIgnoringCase(word, "use") || equalIgnoringCase(word, "inv");
-    EconomyStore::Cause purchase(*spawn.economy, spawn.handle,
+    EconomyStore::Cause purchase(*gold.economy, gold.bot.handle,
                                  "purchase " + foldedCopy(itemPurchase ? rest : word),
                                  playerName(sender));
     if (equalIgnoringCase(word, "arena")) {
-        buyArenaMessage(spawn, sender, word, rest);
+        buyArenaMessage(gold, sender, word, rest);
     } else if (equalIgnoringCase(word, "use")) {
         if (const ItemTexts* item = findInventoryItem(rest)) {
-            buyForInstantUse(spawn, sender, *item);
+            buyForInstantUse(gold, sender, *item);
         }
     } else if (equalIgnoringCase(word, "inv")) {
         if (const ItemTexts* item = findInventoryItem(rest)) {
-            buyIntoInventory(spawn, sender, *item);
+            buyIntoInventory(gold, sender, *item);
         }
     } else if (equalIgnoringCase(word, "points")) {
-        buyService(spawn, sender, &PluginSettings::points, zone::points10000, pointsDoneText);
+        buyService(gold, sender, &GoldSettings::points, zone::points10000, pointsDoneText);
     } else if (equalIgnoringCase(word, "bounty")) {
-        buyService(spawn, sender, &PluginSettings::bounty, zone::bounty6000, bountyDoneText);
+        buyService(gold, sender, &GoldSettings::bounty, zone::bounty6000, bountyDoneText);
     } else if (equalIgnoringCase(word, "flags")) {
-        if (passesBalanceCheck(spawn, sender, &PluginSettings::flags)) {
-            charge(spawn, sender, &PluginSettings::flags);
-            sendFlagListing(spawn, sender);
+        if (passesBalanceCheck(gold, sender, &GoldSettings::flags)) {
+            charge(gold, sender, &GoldSettings::flags);
+            sendFlagListing(gold, sender);
         }
     } else if (equalIgnoringCase(word, "reset")) {
-        buyService(spawn, sender, &PluginSettings::scoreReset, zone::scoreReset,
-                   scoreResetDoneText);
+        buyService(gold, sender, &GoldSettings::scoreReset, zone::scoreReset, scoreResetDoneText);
     }
 }
 

@@ -1,9 +1,10 @@
 // !buy flags: where every flag lies and who carries how many.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
+#include "gold/gold_service.h"
 #include "gold/store_listings.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -20,33 +21,33 @@ std::int32_t pixelOf(std::int32_t tile) {
 
 } // namespace
 
-void sendFlagListing(BotSpawn& spawn, const PlayerRecord& sender) {
+void sendFlagListing(GoldService& gold, const PlayerRecord& sender) {
     std::string line;
     bool anyFlag = false;
-    for (const FlagRecord& flag : flagsOf(spawn)) {
+    for (const FlagRecord& flag : flagsOf(gold.bot)) {
         line += coordinateText(pixelOf(flag.tileX), pixelOf(flag.tileY));
         line += ' ';
         anyFlag = true;
     }
-    sendPrivate(spawn, sender, line);
+    sendPrivate(gold.bot, sender, line);
     if (!anyFlag) {
-        sendPrivate(spawn, sender, noUncarriedText);
+        sendPrivate(gold.bot, sender, noUncarriedText);
     }
-    sendPrivate(spawn, sender, carriedHeaderText);
+    sendPrivate(gold.bot, sender, carriedHeaderText);
     bool anyCarrier = false;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(gold.bot)) {
         if (player.flagsCarried == 0) {
             continue;
         }
         anyCarrier = true;
-        sendPrivate(spawn, sender,
+        sendPrivate(gold.bot, sender,
                     typedLead(playerName(player)) + " @ " +
                         coordinateText(pixelOf(player.tileX), pixelOf(player.tileY)) +
                         " is carrying " + decimal(static_cast<std::int32_t>(player.flagsCarried)) +
                         " flags");
     }
     if (!anyCarrier) {
-        sendPrivate(spawn, sender, noCarriedText);
+        sendPrivate(gold.bot, sender, noCarriedText);
     }
 }
 

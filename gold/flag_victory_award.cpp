@@ -1,20 +1,21 @@
 // FlagVictory gold for one player of the winning freq. The award is capped
 // so a balance never wraps past 4294967295; a negative setting takes gold
 // but never below 0.
+#include "base/bot/bot.h"
 #include "base/players/player_views.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
 #include "gold/gold_ledger.h"
-#include "module/bot_spawn.h"
+#include "gold/gold_service.h"
 
 #include <string>
 
 namespace quorvel {
 
-void payFlagVictory(BotSpawn& spawn, const PlayerRecord& winner) {
+void payFlagVictory(GoldService& gold, const PlayerRecord& winner) {
     const std::string name = playerName(winner);
-    EconomyStore::Cause cause(*spawn.economy, spawn.handle, "flag victory", name);
-    spawn.economy->award(name, spawn.settings.flagVictory);
+    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, "flag victory", name);
+    gold.economy->award(name, gold.settings.flagVictory);
 }
 
 } // namespace quorvel

@@ -1,11 +1,12 @@
 // A soccer goal pays every player of the scoring freq.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
-#include "module/bot_spawn.h"
+#include "gold/gold_service.h"
 
 namespace quorvel {
 namespace {
@@ -16,15 +17,16 @@ constexpr std::string_view goalEnd =
 
 } // namespace
 
-void awardGoal(BotSpawn& spawn, Word team) {
-    const std::int32_t reward = spawn.settings.soccerGoal;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+void awardGoal(GoldService& gold, Word team) {
+    const std::int32_t reward = gold.settings.soccerGoal;
+    for (const PlayerRecord& player : playersOf(gold.bot)) {
         if (static_cast<Word>(player.team) == team) {
-            EconomyStore::Cause cause(*spawn.economy, spawn.handle, "goal", playerName(player));
-            spawn.economy->award(playerName(player), reward);
+            EconomyStore::Cause cause(*gold.economy, gold.bot.handle, "goal", playerName(player));
+            gold.economy->award(playerName(player), reward);
         }
     }
-    sendPublic(spawn, zone::arena(std::string(goalStart) + decimal(reward) + std::string(goalEnd)));
+    sendPublic(gold.bot,
+               zone::arena(std::string(goalStart) + decimal(reward) + std::string(goalEnd)));
 }
 
 } // namespace quorvel

@@ -1,13 +1,14 @@
 // Gold for a kill: the Kill reward for an enemy, the TeamKill penalty for a
 // team mate. Settings may hold any number, so every change goes through
 // applyAward and no balance wraps.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
 #include "gold/economy_store.h"
+#include "gold/gold_service.h"
 #include "gold/gold_tags.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -21,53 +22,53 @@ constexpr std::string_view loseEnd = " Gold from your account.";
 constexpr std::string_view againStart = "No gold for killing ";
 constexpr std::string_view againEnd = " again so soon.";
 
-void rewardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
-    const std::int32_t reward = spawn.settings.kill;
-    if (const std::int32_t window = spawn.settings.repeatKillWindow; window > 0) {
-        switch (spawn.repeatKills.judge(playerName(killer), playerName(killed), spawn.secondsRun,
-                                        window)) {
+void rewardKill(GoldService& gold, const PlayerRecord& killed, const PlayerRecord& killer) {
+    const std::int32_t reward = gold.settings.kill;
+    if (const std::int32_t window = gold.settings.repeatKillWindow; window > 0) {
+        switch (gold.repeatKills.judge(playerName(killer), playerName(killed), gold.bot.secondsRun,
+                                       window)) {
         case RepeatKills::Verdict::pay:
             break;
         case RepeatKills::Verdict::unpaidFirst:
-            sendPrivate(spawn, killer,
+            sendPrivate(gold.bot, killer,
                         std::string(againStart) + playerName(killed) + std::string(againEnd));
             return;
         case RepeatKills::Verdict::unpaidAgain:
             return;
         }
     }
-    spawn.economy->award(playerName(killer), reward);
-    if (spawn.playerTags.get(&killer, goldNoticeTag) == goldNoticeOn) {
-        sendPrivate(spawn, killer,
+    gold.economy->award(playerName(killer), reward);
+    if (gold.bot.playerTags.get(&killer, goldNoticeTag) == goldNoticeOn) {
+        sendPrivate(gold.bot, killer,
                     std::string(givenStart) + decimal(reward) + std::string(givenMiddle) +
                         playerName(killed) + ".");
     }
 }
 
-void punishTeamKill(BotSpawn& spawn, const PlayerRecord& killer) {
-    const std::int32_t penalty = spawn.settings.teamKill;
+void punishTeamKill(GoldService& gold, const PlayerRecord& killer) {
+    const std::int32_t penalty = gold.settings.teamKill;
     const std::string name = playerName(killer);
     // Compared as gold amounts are: a negative penalty reads as a huge one
     // that nobody can pay, so it only ever warns.
-    if (penalty < 0 || spawn.economy->balance(name) < static_cast<std::uint32_t>(penalty)) {
-        sendPrivate(spawn, killer,
+    if (penalty < 0 || gold.economy->balance(name) < static_cast<std::uint32_t>(penalty)) {
+        sendPrivate(gold.bot, killer,
                     std::string(earnStart) + decimal(penalty) + std::string(earnEnd));
         return;
     }
-    spawn.economy->award(name, -penalty);
-    sendPrivate(spawn, killer, std::string(loseStart) + decimal(penalty) + std::string(loseEnd));
+    gold.economy->award(name, -penalty);
+    sendPrivate(gold.bot, killer, std::string(loseStart) + decimal(penalty) + std::string(loseEnd));
 }
 
 } // namespace
 
-void awardKill(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
+void awardKill(GoldService& gold, const PlayerRecord& killed, const PlayerRecord& killer) {
     const bool teamKill = killer.team == killed.team;
-    EconomyStore::Cause cause(*spawn.economy, spawn.handle, teamKill ? "team kill" : "kill",
+    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, teamKill ? "team kill" : "kill",
                               playerName(killer));
     if (!teamKill) {
-        rewardKill(spawn, killed, killer);
+        rewardKill(gold, killed, killer);
     } else {
-        punishTeamKill(spawn, killer);
+        punishTeamKill(gold, killer);
     }
 }
 

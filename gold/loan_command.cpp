@@ -1,10 +1,11 @@
 // !lendgold: a player moves gold from their own account to any name.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "gold/economy_store.h"
+#include "gold/gold_service.h"
 #include "gold/store_commands.h"
 #include "gold/transfer_text.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -18,46 +19,46 @@ constexpr std::string_view givenText = " Gold given to ";
 
 } // namespace
 
-void commandLendgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    if (!spawn.storeOn) {
+void commandLendgold(GoldService& gold, const PlayerRecord& sender, std::string_view text) {
+    if (!gold.storeOn) {
         return;
     }
     const TransferText loan = readTransferText(text);
     switch (loan.outcome) {
     case TransferParse::Empty:
-        sendPrivate(spawn, sender, moreParametersText);
+        sendPrivate(gold.bot, sender, moreParametersText);
         return;
     case TransferParse::BadSyntax:
-        sendPrivate(spawn, sender, syntaxText);
+        sendPrivate(gold.bot, sender, syntaxText);
         return;
     case TransferParse::NotANumber:
-        sendPrivate(spawn, sender, notNumbersText);
+        sendPrivate(gold.bot, sender, notNumbersText);
         return;
     case TransferParse::Ok:
         break;
     }
     const std::string senderName = playerName(sender);
-    const std::uint32_t held = spawn.economy->balance(senderName);
+    const std::uint32_t held = gold.economy->balance(senderName);
     if (loan.amount < 0 || loan.amount > held) {
-        sendPrivate(spawn, sender, notThatMuchText);
+        sendPrivate(gold.bot, sender, notThatMuchText);
         return;
     }
     const auto amount = static_cast<std::uint32_t>(loan.amount);
-    const GoldAccount* from = spawn.economy->findAccount(senderName);
-    const GoldAccount* to = spawn.economy->findAccount(loan.name);
+    const GoldAccount* from = gold.economy->findAccount(senderName);
+    const GoldAccount* to = gold.economy->findAccount(loan.name);
     // A loan to oneself changes nothing; to anyone else it must fit.
     if (to != nullptr && to != from && loan.amount > largestBalance - to->amount) {
-        sendPrivate(spawn, sender, targetFullText);
+        sendPrivate(gold.bot, sender, targetFullText);
         return;
     }
-    sendPrivate(spawn, sender, amountText(loan.amount) + std::string(givenText) + loan.name);
+    sendPrivate(gold.bot, sender, amountText(loan.amount) + std::string(givenText) + loan.name);
     // Lending nothing opens no account. Lending to oneself moves nothing: a
     // credit before the debit would carry a large balance past 4294967295
     // and back, and gold.log would show the wrapped balance in between.
     if (amount != 0 && (to == nullptr || to != from)) {
-        EconomyStore::Cause lending(*spawn.economy, spawn.handle, "loan", senderName);
-        spawn.economy->credit(loan.name, amount);
-        spawn.economy->debit(senderName, amount);
+        EconomyStore::Cause lending(*gold.economy, gold.bot.handle, "loan", senderName);
+        gold.economy->credit(loan.name, amount);
+        gold.economy->debit(senderName, amount);
     }
 }
 

@@ -1,9 +1,10 @@
 // !buy with nothing after it: the price list with the configured prices.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/text/text_rules.h"
+#include "gold/gold_service.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -16,16 +17,15 @@ constexpr std::string_view howToBuyServicesText =
 
 } // namespace
 
-void sendPriceList(BotSpawn& spawn, const PlayerRecord& sender) {
-    sendPrivate(spawn, sender, priceLine("Item Name", "Price", "Description"));
-    sendPrivate(spawn, sender, separatorLine);
+void sendPriceList(GoldService& gold, const PlayerRecord& sender) {
+    sendPrivate(gold.bot, sender, priceLine("Item Name", "Price", "Description"));
+    sendPrivate(gold.bot, sender, separatorLine);
     for (const StoreItem& item : storeItems) {
-        sendPrivate(
-            spawn, sender,
-            priceLine(item.itemWord, decimal(spawn.settings.*item.price), item.description));
+        sendPrivate(gold.bot, sender,
+                    priceLine(item.itemWord, decimal(gold.settings.*item.price), item.description));
     }
-    sendPrivate(spawn, sender, howToBuyText);
-    sendPrivate(spawn, sender, howToBuyServicesText);
+    sendPrivate(gold.bot, sender, howToBuyText);
+    sendPrivate(gold.bot, sender, howToBuyServicesText);
 }
 
 } // namespace quorvel

@@ -8,14 +8,14 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct GoldService;
 
-void commandGratio(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandGold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandBuy(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandLendgold(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandInv(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandShow(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandHide(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandGratio(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandGold(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandBuy(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandLendgold(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandInv(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandShow(GoldService& gold, const PlayerRecord& sender, std::string_view text);
+void commandHide(GoldService& gold, const PlayerRecord& sender, std::string_view text);
 
 } // namespace quorvel

@@ -1,11 +1,12 @@
 #include "gold/store_items.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/gold_journal.h"
-#include "module/bot_spawn.h"
-#include "module/plugin_settings.h"
+#include "gold/gold_service.h"
+#include "gold/gold_settings.h"
 
 namespace quorvel {
 namespace {
@@ -16,7 +17,7 @@ constexpr std::size_t secondColumnEnd = 40;
 constexpr std::string_view mustHaveStart = "You must have ";
 constexpr std::string_view mustHaveEnd = " Gold in your account to access this command.";
 
-using S = PluginSettings;
+using S = GoldSettings;
 
 } // namespace
 
@@ -109,31 +110,31 @@ std::string priceLine(std::string_view first, std::string_view second, std::stri
     return line;
 }
 
-std::uint32_t priceOf(const BotSpawn& spawn, std::int32_t PluginSettings::*price) {
-    return static_cast<std::uint32_t>(spawn.settings.*price);
+std::uint32_t priceOf(const GoldService& gold, std::int32_t GoldSettings::*price) {
+    return static_cast<std::uint32_t>(gold.settings.*price);
 }
 
-bool passesBalanceCheck(BotSpawn& spawn, const PlayerRecord& sender,
-                        std::int32_t PluginSettings::*price) {
-    if (priceOf(spawn, price) <= spawn.economy->balance(playerName(sender))) {
+bool passesBalanceCheck(GoldService& gold, const PlayerRecord& sender,
+                        std::int32_t GoldSettings::*price) {
+    if (priceOf(gold, price) <= gold.economy->balance(playerName(sender))) {
         return true;
     }
     std::string reply(mustHaveStart);
-    reply += decimal(spawn.settings.*price);
+    reply += decimal(gold.settings.*price);
     reply += mustHaveEnd;
-    sendPrivate(spawn, sender, reply);
+    sendPrivate(gold.bot, sender, reply);
     return false;
 }
 
-std::int32_t itemCount(const BotSpawn& spawn, const PlayerRecord& player, ItemKind kind) {
-    return spawn.playerTags.get(&player, prizeNumberOf(kind));
+std::int32_t itemCount(const GoldService& gold, const PlayerRecord& player, ItemKind kind) {
+    return gold.bot.playerTags.get(&player, prizeNumberOf(kind));
 }
 
-void storeItemCount(BotSpawn& spawn, const PlayerRecord& player, ItemKind kind,
+void storeItemCount(GoldService& gold, const PlayerRecord& player, ItemKind kind,
                     std::int32_t count) {
-    spawn.playerTags.set(&player, prizeNumberOf(kind), count);
+    gold.bot.playerTags.set(&player, prizeNumberOf(kind), count);
     const std::string name = playerName(player);
-    spawn.economy->setItemCount(name, kind, count);
+    gold.economy->setItemCount(name, kind, count);
 }
 
 std::string firstWord(std::string_view text, std::string& rest) {

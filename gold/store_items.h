@@ -14,13 +14,13 @@
 
 namespace quorvel {
 
-struct BotSpawn;
-struct PluginSettings;
+struct GoldService;
+struct GoldSettings;
 
 // One row of the price list.
 struct StoreItem {
     std::string_view itemWord;
-    std::int32_t PluginSettings::*price;
+    std::int32_t GoldSettings::*price;
     std::string_view description;
 };
 extern const std::array<StoreItem, 13> storeItems;
@@ -30,7 +30,7 @@ extern const std::array<StoreItem, 13> storeItems;
 struct ItemTexts {
     ItemKind kind;
     std::string_view itemWord;
-    std::int32_t PluginSettings::*price;
+    std::int32_t GoldSettings::*price;
     std::string_view description;
     std::string_view useNowDone;
     std::string_view useNowNotPlaying;
@@ -57,18 +57,19 @@ inline constexpr std::string_view separatorLine =
     "---------------------------------------------------------";
 
 // The price as gold is compared: an unsigned 32-bit amount.
-std::uint32_t priceOf(const BotSpawn& spawn, std::int32_t PluginSettings::*price);
+std::uint32_t priceOf(const GoldService& gold, std::int32_t GoldSettings::*price);
 
 // True when the sender holds at least the price; otherwise tells them what it
 // takes and returns false.
-bool passesBalanceCheck(BotSpawn& spawn, const PlayerRecord& sender,
-                        std::int32_t PluginSettings::*price);
+bool passesBalanceCheck(GoldService& gold, const PlayerRecord& sender,
+                        std::int32_t GoldSettings::*price);
 
 // The item count of this visit, from the player's tag.
-std::int32_t itemCount(const BotSpawn& spawn, const PlayerRecord& player, ItemKind kind);
+std::int32_t itemCount(const GoldService& gold, const PlayerRecord& player, ItemKind kind);
 // Changes the tag first, then the first record of the player's name, so the
 // book holds what the player holds; without a record only the tag changes.
-void storeItemCount(BotSpawn& spawn, const PlayerRecord& player, ItemKind kind, std::int32_t count);
+void storeItemCount(GoldService& gold, const PlayerRecord& player, ItemKind kind,
+                    std::int32_t count);
 
 // The word before the first blank; `rest` becomes the trimmed text after it,
 // or stays the whole text when there is no blank.

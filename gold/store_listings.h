@@ -6,10 +6,10 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct GoldService;
 
-void sendPriceList(BotSpawn& spawn, const PlayerRecord& sender);
-void sendFlagListing(BotSpawn& spawn, const PlayerRecord& sender);
-void sendInventoryListing(BotSpawn& spawn, const PlayerRecord& sender);
+void sendPriceList(GoldService& gold, const PlayerRecord& sender);
+void sendFlagListing(GoldService& gold, const PlayerRecord& sender);
+void sendInventoryListing(GoldService& gold, const PlayerRecord& sender);
 
 } // namespace quorvel

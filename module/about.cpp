@@ -1,6 +1,7 @@
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
-#include "module/bot_spawn.h"
-#include "module/commands.h"
+#include "base/service/service.h"
+#include "module/service_registry.h"
 
 namespace quorvel {
 namespace {
@@ -28,16 +29,27 @@ constexpr std::string_view aboutLines[] = {
 constexpr std::string_view versionLine =
     "[name:Quorvel.dll] [maker:Dravimor] [version:1.10] [email:quorvel-bot@example.org]";
 
-} // namespace
-
-void commandAbout(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
+void commandAbout(Service& own, const PlayerRecord& sender, std::string_view) {
     for (std::string_view line : aboutLines) {
-        sendPrivate(spawn, sender, line);
+        sendPrivate(own.bot, sender, line);
     }
 }
 
-void commandVersion(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    sendPrivate(spawn, sender, versionLine);
+void commandVersion(Service& own, const PlayerRecord& sender, std::string_view) {
+    sendPrivate(own.bot, sender, versionLine);
 }
+
+constexpr Command commands[] = {
+    {"about", Player, commandAbout, {"!about (About this bot spawn.)"}},
+    {"version", SMod, commandVersion},
+};
+
+} // namespace
+
+const ServiceTable moduleTable = {
+    .name = "module",
+    .commands = commands,
+    .help = {.player = "!about (About this bot spawn.)"},
+};
 
 } // namespace quorvel

@@ -1,14 +1,15 @@
-// Everything the module knows about one bot of the host: the link to the
-// host, the player tags, the frame's timers and one state record per
-// service.
+// Everything the module knows about one bot of the host: the bot itself
+// (the host link every service talks through), the module's own switches,
+// and the state of every service, each made with the bot and the services
+// it calls on.
 #pragma once
 
 #include <quorvel/host_abi.h>
 
 #include "base/bot/bot.h"
+#include "base/service/service.h"
 #include "flaggame/flag_watch.h"
-#include "gold/economy_store.h"
-#include "gold/repeat_kills.h"
+#include "gold/gold_service.h"
 #include "module/command_budget.h"
 #include "module/plugin_settings.h"
 #include "rabbit/rabbit_game.h"
@@ -16,33 +17,38 @@
 #include "warps/auto_warper.h"
 #include "zombies/zombie_game.h"
 
-#include <cstdint>
+#include <array>
 
 namespace quorvel {
 
+// A service's table and its state in one spawn.
+struct ServiceSlot {
+    const ServiceTable* table;
+    Service* state;
+};
+
 struct BotSpawn : Bot {
-    explicit BotSpawn(Word botHandle) : Bot(botHandle) {}
+    explicit BotSpawn(Word botHandle);
 
     bool stopped = false;  // a refused handshake: every later event is ignored
     bool accepted = false; // a handshake was accepted: the files were read
+    PluginSettings settings;
     CommandBudget commandBudget;
 
-    // Autosave of gold.dat and inv.dat, in ticks of one second.
-    std::int32_t autosaveCountdown = 0;
-    std::int32_t autosaveInterval = 0;
+    Service own{*this}; // the module's own commands: !about and !version
+    GoldService gold{*this};
+    FlagWatch flagWatch{*this, gold};
+    RabbitGame rabbitGame{*this};
+    ZombieGame zombieGame{*this};
+    ShipChecker shipChecker{*this, zombieGame};
+    AutoWarper autoWarper{*this};
 
-    // The store and every gold feature: on only while the bot has a seat at
-    // its folder's economy.
-    bool storeOn = false;
-    EconomySeat economy;
-    RepeatKills repeatKills; // kills paid lately, for [Gold] RepeatKillWindow
-
-    FlagWatch flagWatch;
-    RabbitGame rabbitGame;
-    ZombieGame zombieGame;
-    ShipChecker shipChecker;
-    AutoWarper autoWarper;
-    PluginSettings settings;
+    // Every service in the orders it takes events in (service_registry.cpp
+    // says why): in play, which is also the order of the "!help" lines; at
+    // the handshake, at Terminate and for an entering player; on the tick.
+    std::array<ServiceSlot, 7> services;
+    std::array<ServiceSlot, 7> goldFirst;
+    std::array<ServiceSlot, 7> tickOrder;
 };
 
 } // namespace quorvel

@@ -1,38 +1,25 @@
-// "!" commands and "!help", gated by the sender's operator level.
+// "!" commands and "!help", gated by the sender's operator level. Every
+// command and help line comes from the services' tables.
 #pragma once
 
 #include <quorvel/host_abi.h>
 
-#include <cstdint>
-#include <string_view>
+#include "base/service/service.h"
 
 namespace quorvel {
 
 struct BotSpawn;
-
-enum OperatorLevel : std::uint32_t {
-    Player = 0,
-    Limited = 1,
-    Mod = 2,
-    SMod = 3,
-    SOp = 4,
-    Owner = 5,
-    Duke = 6,
-    Baron = 7,
-    King = 8,
-    Emperor = 9,
-    RockStar = 10,
-    Q = 11,
-    God = 12
-};
-
-// The body of one command: the sender and the text typed after its name.
-using CommandBody = void (*)(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+struct ServiceSlot;
 
 void handleCommand(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command);
 void handleHelp(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command);
 
-void commandAbout(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandVersion(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+// The command called `name` and the slot of its service, or none. Command
+// names are unique across the services.
+struct FoundCommand {
+    const Command* command = nullptr;
+    const ServiceSlot* slot = nullptr;
+};
+FoundCommand findCommand(const BotSpawn& spawn, std::string_view name);
 
 } // namespace quorvel

@@ -1,16 +1,10 @@
 #include "module/event_dispatch.h"
 
 #include "base/messages/senders.h"
-#include "base/players/player_views.h"
-#include "flaggame/flag_game.h"
-#include "gold/awards.h"
 #include "module/bot_spawn.h"
 #include "module/commands.h"
 #include "module/lifecycle.h"
-#include "rabbit/rabbit.h"
-#include "shipcheck/ship_checker.h"
-#include "warps/auto_warper.h"
-#include "zombies/zombies.h"
+#include "module/service_registry.h"
 
 namespace quorvel {
 namespace {
@@ -23,12 +17,49 @@ const ChatCommand& commandAt(const BotEvent& event, int slot) {
     return *reinterpret_cast<const ChatCommand*>(event.value[slot]);
 }
 
+void arenaJoined(BotSpawn& spawn, const PlayerRecord& me) {
+    spawn.me = &me;
+    runSteps<&EventSteps::arenaJoined>(spawn.services);
+}
+
+// Nothing waiting can reach anyone now, and no player of the arena is
+// known any more.
+void arenaLeft(BotSpawn& spawn) {
+    spawn.me = nullptr;
+    dropQueuedLines(spawn);
+    runSteps<&EventSteps::arenaLeft>(spawn.services);
+    spawn.playerTags.removeAll();
+}
+
+// The player's tags and waiting lines go before the services hear of it;
+// the bot's own record last.
+void playerLeaving(BotSpawn& spawn, const PlayerRecord& player) {
+    spawn.playerTags.removePlayer(&player);
+    dropQueuedLinesTo(spawn, player);
+    runSteps<&EventSteps::playerLeaving>(spawn.services, player);
+    if (spawn.me == &player) {
+        spawn.me = nullptr;
+    }
+}
+
+void chatMessage(BotSpawn& spawn, const BotEvent& event) {
+    if (event.value[0] == ArenaMessage && event.value[3] != 0) {
+        const std::string_view text = reinterpret_cast<const char*>(event.value[3]);
+        runSteps<&EventSteps::arenaMessage>(spawn.services, text);
+    }
+}
+
+bool carriesCommand(const BotEvent& event) {
+    return event.value[0] != 0 && event.value[1] != 0;
+}
+
 } // namespace
 
 void handleEvent(BotSpawn& spawn, const BotEvent& event) {
     if (spawn.stopped || event.code > LastEventCode) {
         return;
     }
+    const std::span<const ServiceSlot> inPlay = spawn.services;
     switch (event.code) {
     case Handshake:
         receiveHandshake(spawn, event);
@@ -40,150 +71,53 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
         runTick(spawn);
         break;
     case ArenaJoined:
-        spawn.me = &playerAt(event, 1);
-        if (spawn.storeOn) {
-            for (const PlayerRecord& player : playersOf(spawn)) {
-                greetPlayer(spawn, player);
-            }
-        }
+        arenaJoined(spawn, playerAt(event, 1));
         break;
     case ArenaLeft:
-        spawn.me = nullptr;
-        dropQueuedLines(spawn);
-        forgetRabbit(spawn);
-        zombiesBotLeaving(spawn);
-        spawn.playerTags.removeAll();
+        arenaLeft(spawn);
         break;
-    case PlayerEntering: {
-        const PlayerRecord& player = playerAt(event, 0);
-        if (spawn.storeOn) {
-            greetPlayer(spawn, player);
-        }
-        if (spawn.shipChecker.shipCheckOn) {
-            checkShip(spawn, player);
-        }
-        if (spawn.autoWarper.teamWarpOn) {
-            warpTeam(spawn, player);
-        }
-        if (zombiesOn(spawn)) {
-            zombiesPlayerEntering(spawn, player);
-        }
+    case PlayerEntering:
+        runSteps<&EventSteps::playerEntering>(spawn.goldFirst, playerAt(event, 0));
         break;
-    }
-    case PlayerMoved: {
-        const PlayerRecord& player = playerAt(event, 0);
-        watchAntiwarp(spawn, player);
-        if (isRabbit(spawn, player)) {
-            rabbitMoved(spawn, player);
-        }
-        if (spawn.autoWarper.areaWarpOn) {
-            warpArea(spawn, player);
-        }
-        if (spawn.autoWarper.insertWarpOn) {
-            checkInsertWarp(spawn, player);
-        }
+    case PlayerMoved:
+        runSteps<&EventSteps::playerMoved>(inPlay, playerAt(event, 0));
         break;
-    }
-    case PlayerKilled: {
-        const PlayerRecord& killed = playerAt(event, 0);
-        const PlayerRecord& killer = playerAt(event, 1);
-        if (isRabbit(spawn, killed)) {
-            rabbitKilled(spawn, killed, killer);
-        }
-        if (spawn.autoWarper.teamWarpOn) {
-            warpTeam(spawn, killed);
-        }
-        if (zombiesOn(spawn) && zombieRoundRunning(spawn)) {
-            zombiesPlayerKilled(spawn, killed, killer);
-        }
-        if (spawn.storeOn) {
-            awardKill(spawn, killed, killer);
-        }
+    case PlayerKilled:
+        runSteps<&EventSteps::playerKilled>(inPlay, playerAt(event, 0), playerAt(event, 1));
         break;
-    }
-    case PlayerShipChanged: {
-        const PlayerRecord& player = playerAt(event, 0);
-        if (isRabbit(spawn, player)) {
-            refreshRabbitBounty(spawn);
-        }
-        if (spawn.shipChecker.shipCheckOn) {
-            checkShip(spawn, player);
-        }
-        if (spawn.autoWarper.teamWarpOn) {
-            warpTeam(spawn, player);
-        }
-        if (zombiesOn(spawn)) {
-            zombiesShipChanged(spawn, player);
-        }
+    case PlayerShipChanged:
+        runSteps<&EventSteps::playerShipChanged>(inPlay, playerAt(event, 0));
         break;
-    }
-    case PlayerSpectating: {
-        const PlayerRecord& player = playerAt(event, 0);
-        if (isRabbit(spawn, player)) {
-            replaceRabbit(spawn, player);
-        }
-        if (zombiesOn(spawn) && zombieRoundRunning(spawn)) {
-            zombiesPlayerGone(spawn, player, ZombieExit::Spectating);
-        }
+    case PlayerSpectating:
+        runSteps<&EventSteps::playerSpectating>(inPlay, playerAt(event, 0));
         break;
-    }
-    case PlayerTeamChanged: {
-        const PlayerRecord& player = playerAt(event, 0);
-        if (isRabbit(spawn, player)) {
-            refreshRabbitBounty(spawn);
-        }
-        if (spawn.shipChecker.shipCheckOn) {
-            checkShip(spawn, player);
-        }
-        if (spawn.autoWarper.teamWarpOn) {
-            warpTeam(spawn, player);
-        }
-        if (zombiesOn(spawn)) {
-            zombiesTeamChanged(spawn, player);
-        }
+    case PlayerTeamChanged:
+        runSteps<&EventSteps::playerTeamChanged>(inPlay, playerAt(event, 0));
         break;
-    }
-    case PlayerLeaving: {
-        const PlayerRecord& player = playerAt(event, 0);
-        spawn.playerTags.removePlayer(&player);
-        dropQueuedLinesTo(spawn, player);
-        if (isRabbit(spawn, player)) {
-            replaceRabbit(spawn, player);
-        }
-        if (zombiesOn(spawn) && zombieRoundRunning(spawn)) {
-            zombiesPlayerGone(spawn, player, ZombieExit::Leaving);
-        }
-        zombiesForgetPlayer(spawn, player);
-        forgetLeavingPlayer(spawn, player);
+    case PlayerLeaving:
+        playerLeaving(spawn, playerAt(event, 0));
         break;
-    }
     case ChatMessage:
-        if (event.value[0] == ArenaMessage && event.value[3] != 0) {
-            readJackpotAnswer(spawn, reinterpret_cast<const char*>(event.value[3]));
-        }
+        chatMessage(spawn, event);
         break;
     case CommandTyped:
-        if (event.value[0] != 0 && event.value[1] != 0) {
+        if (carriesCommand(event)) {
             handleCommand(spawn, playerAt(event, 0), commandAt(event, 1));
         }
         break;
     case HelpRequested:
-        if (event.value[0] != 0 && event.value[1] != 0) {
+        if (carriesCommand(event)) {
             handleHelp(spawn, playerAt(event, 0), commandAt(event, 1));
         }
         break;
     case FlagGameWon:
-        announceFlagVictory(spawn, event.value[0]);
+        runSteps<&EventSteps::flagGameWon>(inPlay, event.value[0]);
         break;
     case PrizeRefresh:
-        if (hasRabbit(spawn)) {
-            refreshRabbitBounty(spawn);
-        }
+        runSteps<&EventSteps::prizeRefresh>(inPlay);
         break;
     case GoalScored:
-        if (spawn.storeOn) {
-            awardGoal(spawn, event.value[0]);
-        }
+        runSteps<&EventSteps::goalScored>(inPlay, event.value[0]);
         break;
     default:
         break;

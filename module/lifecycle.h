@@ -1,5 +1,4 @@
-// The frame's own handling of the handshake, Terminate, the tick and a
-// leaving player.
+// The module's own handling of the handshake, Terminate and the tick.
 #pragma once
 
 #include <quorvel/host_abi.h>
@@ -8,15 +7,13 @@ namespace quorvel {
 
 struct BotSpawn;
 
-// Version check; when accepted, loads quorvel.ini, takes a seat at the
-// folder's economy (loading inv.dat and gold.dat when it is the first bot)
-// and loads Ghoulset.ini.
+// Version check; when accepted, loads quorvel.ini and starts every service
+// (the first bot of a folder opens its economy; Ghoulset.ini is read).
 void receiveHandshake(BotSpawn& spawn, const BotEvent& event);
-// Saves inv.dat, gold.dat and Ghoulset.ini, and leaves the economy.
+// Stops every service (inv.dat, gold.dat and Ghoulset.ini are saved, the
+// economy is left) and says goodbye on the console.
 void terminateSpawn(BotSpawn& spawn);
-// The four countdowns, then the jackpot, rabbit, zombies and autosave steps.
+// The second's line budget and waiting lines, then every service's tick.
 void runTick(BotSpawn& spawn);
-// Drops the frame's own reference to a player who leaves.
-void forgetLeavingPlayer(BotSpawn& spawn, const PlayerRecord& player);
 
 } // namespace quorvel

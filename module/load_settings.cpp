@@ -16,36 +16,39 @@ struct SettingKey {
     const char* section;
     const char* key;
     const char* fallback;
-    std::int32_t PluginSettings::*field; // null for Settings:Inventory
+    // Where the value goes: a field of the module's own, or of the gold
+    // economy's settings.
+    std::int32_t PluginSettings::*field = nullptr;
+    std::int32_t GoldSettings::*goldField = nullptr;
 };
 
 // In the order the file is read and its messages are echoed.
 constexpr SettingKey settingKeys[] = {
-    {"Settings", "Inventory", "0", nullptr},
+    {"Settings", "Inventory", "0", &PluginSettings::inventory},
     {"Settings", "MaxWarpTeams", "0", &PluginSettings::maxWarpTeams},
     {"Settings", "MaxWarpAreas", "0", &PluginSettings::maxWarpAreas},
-    {"Settings", "AutoSave", "300", &PluginSettings::autoSave},
+    {"Settings", "AutoSave", "300", nullptr, &GoldSettings::autoSave},
     {"Settings", "CommandBudget", "0", &PluginSettings::commandBudget},
     {"Settings", "LinesPerSecond", "0", &PluginSettings::linesPerSecond},
-    {"Gold", "FlagVictory", "100", &PluginSettings::flagVictory},
-    {"Gold", "SoccerGoal", "25", &PluginSettings::soccerGoal},
-    {"Gold", "Kill", "2", &PluginSettings::kill},
-    {"Gold", "TeamKill", "5", &PluginSettings::teamKill},
-    {"Gold", "AntiInCenter", "5", &PluginSettings::antiInCenter},
-    {"Gold", "RepeatKillWindow", "0", &PluginSettings::repeatKillWindow},
-    {"Store", "Flags", "500", &PluginSettings::flags},
-    {"Store", "Arena", "500", &PluginSettings::arena},
-    {"Store", "Points", "500", &PluginSettings::points},
-    {"Store", "Bounty", "400", &PluginSettings::bounty},
-    {"Store", "MultiFire", "150", &PluginSettings::multiFire},
-    {"Store", "Super", "150", &PluginSettings::super},
-    {"Store", "Shield", "150", &PluginSettings::shield},
-    {"Store", "MultiPrize", "150", &PluginSettings::multiPrize},
-    {"Store", "Thor", "100", &PluginSettings::thor},
-    {"Store", "Portal", "100", &PluginSettings::portal},
-    {"Store", "GunUpgrade", "300", &PluginSettings::gunUpgrade},
-    {"Store", "BombUpgrade", "350", &PluginSettings::bombUpgrade},
-    {"Store", "ScoreReset", "50", &PluginSettings::scoreReset},
+    {"Gold", "FlagVictory", "100", nullptr, &GoldSettings::flagVictory},
+    {"Gold", "SoccerGoal", "25", nullptr, &GoldSettings::soccerGoal},
+    {"Gold", "Kill", "2", nullptr, &GoldSettings::kill},
+    {"Gold", "TeamKill", "5", nullptr, &GoldSettings::teamKill},
+    {"Gold", "AntiInCenter", "5", nullptr, &GoldSettings::antiInCenter},
+    {"Gold", "RepeatKillWindow", "0", nullptr, &GoldSettings::repeatKillWindow},
+    {"Store", "Flags", "500", nullptr, &GoldSettings::flags},
+    {"Store", "Arena", "500", nullptr, &GoldSettings::arena},
+    {"Store", "Points", "500", nullptr, &GoldSettings::points},
+    {"Store", "Bounty", "400", nullptr, &GoldSettings::bounty},
+    {"Store", "MultiFire", "150", nullptr, &GoldSettings::multiFire},
+    {"Store", "Super", "150", nullptr, &GoldSettings::super},
+    {"Store", "Shield", "150", nullptr, &GoldSettings::shield},
+    {"Store", "MultiPrize", "150", nullptr, &GoldSettings::multiPrize},
+    {"Store", "Thor", "100", nullptr, &GoldSettings::thor},
+    {"Store", "Portal", "100", nullptr, &GoldSettings::portal},
+    {"Store", "GunUpgrade", "300", nullptr, &GoldSettings::gunUpgrade},
+    {"Store", "BombUpgrade", "350", nullptr, &GoldSettings::bombUpgrade},
+    {"Store", "ScoreReset", "50", nullptr, &GoldSettings::scoreReset},
 };
 
 std::string notNumericMessage(const SettingKey& key) {
@@ -80,14 +83,19 @@ void loadSettings(BotSpawn& spawn) {
             sendConsole(spawn, negativePriceMessage(key));
             number = readNumber(key.fallback);
         }
-        if (key.field == nullptr) {
-            spawn.storeOn = *number == 1;
-        } else {
+        if (key.field != nullptr) {
             spawn.settings.*key.field = *number;
+        } else {
+            spawn.settings.gold.*key.goldField = *number;
         }
     }
-    spawn.autosaveInterval = spawn.settings.autoSave;
-    spawn.linesPerSecond = spawn.settings.linesPerSecond;
+    const PluginSettings& read = spawn.settings;
+    spawn.linesPerSecond = read.linesPerSecond;
+    spawn.gold.settings = read.gold;
+    spawn.gold.storeOn = read.inventory == 1;
+    spawn.gold.autosaveInterval = read.gold.autoSave;
+    spawn.autoWarper.maxWarpTeams = read.maxWarpTeams;
+    spawn.autoWarper.maxWarpAreas = read.maxWarpAreas;
 }
 
 } // namespace quorvel

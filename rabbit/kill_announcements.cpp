@@ -1,10 +1,11 @@
 #include "rabbit/kill_announcements.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
-#include "module/bot_spawn.h"
+#include "rabbit/rabbit_game.h"
 
 #include <array>
 
@@ -91,15 +92,15 @@ KillAnnouncement killAnnouncement(std::uint32_t variant, std::string_view newNam
     return KillAnnouncement{sounds[row], zone::arena(variantText(row, newName, oldName))};
 }
 
-void announceRabbitKill(BotSpawn& spawn, const PlayerRecord* newRabbit,
+void announceRabbitKill(RabbitGame& game, const PlayerRecord* newRabbit,
                         const PlayerRecord* oldRabbit) {
     if (newRabbit == nullptr) {
         return;
     }
-    const std::uint32_t variant = spawn.random.draw() % killAnnouncementCount;
+    const std::uint32_t variant = game.bot.random.draw() % killAnnouncementCount;
     const std::string oldName = oldRabbit == nullptr ? std::string() : playerName(*oldRabbit);
     const KillAnnouncement line = killAnnouncement(variant, playerName(*newRabbit), oldName);
-    sendPublicSound(spawn, line.sound, line.text);
+    sendPublicSound(game.bot, line.sound, line.text);
 }
 
 } // namespace quorvel

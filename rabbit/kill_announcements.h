@@ -10,7 +10,7 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct RabbitGame;
 
 constexpr std::uint32_t killAnnouncementCount = 13;
 
@@ -25,7 +25,7 @@ KillAnnouncement killAnnouncement(std::uint32_t variant, std::string_view newNam
                                   std::string_view oldName);
 
 // One drawn variant, sent to the arena; nothing when there is no new rabbit.
-void announceRabbitKill(BotSpawn& spawn, const PlayerRecord* newRabbit,
+void announceRabbitKill(RabbitGame& game, const PlayerRecord* newRabbit,
                         const PlayerRecord* oldRabbit);
 
 } // namespace quorvel

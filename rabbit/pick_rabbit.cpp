@@ -1,10 +1,11 @@
 #include "rabbit/pick_rabbit.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "rabbit/rabbit.h"
+#include "rabbit/rabbit_game.h"
 
 #include <string>
 
@@ -19,17 +20,17 @@ bool drawable(const PlayerRecord& player, const PlayerRecord* skip) {
 
 } // namespace
 
-bool isRabbit(const BotSpawn& spawn, const PlayerRecord& player) {
-    return spawn.rabbitGame.rabbit == &player;
+bool isRabbit(const RabbitGame& game, const PlayerRecord& player) {
+    return game.rabbit == &player;
 }
 
-bool hasRabbit(const BotSpawn& spawn) {
-    return spawn.rabbitGame.rabbit != nullptr;
+bool hasRabbit(const RabbitGame& game) {
+    return game.rabbit != nullptr;
 }
 
-const PlayerRecord* pickRabbit(BotSpawn& spawn, const PlayerRecord* skip) {
+const PlayerRecord* pickRabbit(RabbitGame& game, const PlayerRecord* skip) {
     std::uint32_t inShips = 0;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(game.bot)) {
         if (drawable(player, skip)) {
             ++inShips;
         }
@@ -37,8 +38,8 @@ const PlayerRecord* pickRabbit(BotSpawn& spawn, const PlayerRecord* skip) {
     if (inShips < 2) {
         return nullptr;
     }
-    std::uint32_t wanted = spawn.random.draw() % inShips;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    std::uint32_t wanted = game.bot.random.draw() % inShips;
+    for (const PlayerRecord& player : playersOf(game.bot)) {
         if (!drawable(player, skip)) {
             continue;
         }
@@ -50,42 +51,41 @@ const PlayerRecord* pickRabbit(BotSpawn& spawn, const PlayerRecord* skip) {
     return nullptr; // the walk saw fewer players than the count: draw nobody
 }
 
-void startRabbit(BotSpawn& spawn, const PlayerRecord& player) {
-    sendPublic(spawn, zone::timerReset);
-    sendPublic(spawn, zone::timerTenMinutes);
-    sendPrivate(spawn, player, zone::bounty5000);
-    RabbitGame& game = spawn.rabbitGame;
+void startRabbit(RabbitGame& game, const PlayerRecord& player) {
+    sendPublic(game.bot, zone::timerReset);
+    sendPublic(game.bot, zone::timerTenMinutes);
+    sendPrivate(game.bot, player, zone::bounty5000);
     game.rabbit = &player;
     game.rabbitCountdown = rabbitSeconds;
     game.safetyCountdown = 0;
 }
 
-void startDrawnRabbit(BotSpawn& spawn, const PlayerRecord& player) {
-    sendPublic(spawn, zone::arena(std::string(newRabbitText) + playerName(player)));
-    startRabbit(spawn, player);
+void startDrawnRabbit(RabbitGame& game, const PlayerRecord& player) {
+    sendPublic(game.bot, zone::arena(std::string(newRabbitText) + playerName(player)));
+    startRabbit(game, player);
 }
 
-bool drawRabbitSuccessor(BotSpawn& spawn, const PlayerRecord* skip) {
-    spawn.rabbitGame.rabbit = nullptr;
-    const PlayerRecord* successor = pickRabbit(spawn, skip);
+bool drawRabbitSuccessor(RabbitGame& game, const PlayerRecord* skip) {
+    game.rabbit = nullptr;
+    const PlayerRecord* successor = pickRabbit(game, skip);
     if (successor == nullptr) {
         return false;
     }
-    startDrawnRabbit(spawn, *successor);
+    startDrawnRabbit(game, *successor);
     return true;
 }
 
-bool replaceUnlistedRabbit(BotSpawn& spawn) {
-    const PlayerRecord* rabbit = spawn.rabbitGame.rabbit;
+bool replaceUnlistedRabbit(RabbitGame& game) {
+    const PlayerRecord* rabbit = game.rabbit;
     if (rabbit == nullptr) {
         return false;
     }
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(game.bot)) {
         if (&player == rabbit) {
             return false;
         }
     }
-    drawRabbitSuccessor(spawn, rabbit);
+    drawRabbitSuccessor(game, rabbit);
     return true;
 }
 

@@ -9,30 +9,30 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct RabbitGame;
 
 constexpr std::int32_t rabbitSeconds = 600;
 
 // A player in a ship drawn at random from the host's list, or none when
 // fewer than two players are in ships. `skip` (a player on the way out)
 // is left out of both the count and the walk.
-const PlayerRecord* pickRabbit(BotSpawn& spawn, const PlayerRecord* skip = nullptr);
+const PlayerRecord* pickRabbit(RabbitGame& game, const PlayerRecord* skip = nullptr);
 
-void startRabbit(BotSpawn& spawn, const PlayerRecord& player);
+void startRabbit(RabbitGame& game, const PlayerRecord& player);
 
 // "New rabbit: " + name to the arena, then startRabbit: how a drawn player
 // is made the rabbit.
-void startDrawnRabbit(BotSpawn& spawn, const PlayerRecord& player);
+void startDrawnRabbit(RabbitGame& game, const PlayerRecord& player);
 
 // Ends the current rabbit and hands the game to a drawn player, announced
 // with "New rabbit: "; with nobody to draw the game ends without a word.
 // Returns true when a new rabbit was started.
-bool drawRabbitSuccessor(BotSpawn& spawn, const PlayerRecord* skip);
+bool drawRabbitSuccessor(RabbitGame& game, const PlayerRecord* skip);
 
 // The rabbit's record is read between events only while the host still
 // lists it; a rabbit the host has dropped is replaced by a drawn successor
 // (or the game ends when nobody can be drawn). Returns true when the rabbit
 // was dropped.
-bool replaceUnlistedRabbit(BotSpawn& spawn);
+bool replaceUnlistedRabbit(RabbitGame& game);
 
 } // namespace quorvel

@@ -4,35 +4,38 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/service/service.h"
+
 #include <string_view>
 
 namespace quorvel {
 
-struct BotSpawn;
+struct RabbitGame;
 
-bool isRabbit(const BotSpawn& spawn, const PlayerRecord& player);
-bool hasRabbit(const BotSpawn& spawn);
+bool isRabbit(const RabbitGame& game, const PlayerRecord& player);
+bool hasRabbit(const RabbitGame& game);
 
-// Tick steps: the 5-minute, 9-minute and Uberabbit steps, then the
-// safety-zone overstay. `safetyRanOut` is true when this tick's decrement
-// brought the safety countdown from 1 to 0.
-void runRabbitClock(BotSpawn& spawn);
-void runRabbitSafetyZone(BotSpawn& spawn, bool safetyRanOut);
+// The tick: the rabbit's two countdowns go down, then the 5-minute,
+// 9-minute and Uberabbit steps, then the safety-zone overstay.
+void rabbitTick(RabbitGame& game);
 
 // PlayerMoved of the rabbit: times its stay in a safety zone.
-void rabbitMoved(BotSpawn& spawn, const PlayerRecord& player);
+void rabbitMoved(RabbitGame& game, const PlayerRecord& player);
 // PlayerKilled of the rabbit: the killer takes over.
-void rabbitKilled(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer);
+void rabbitKilled(RabbitGame& game, const PlayerRecord& killed, const PlayerRecord& killer);
 // Ship or freq change of the rabbit, and event code 29: the bounty again.
-void refreshRabbitBounty(BotSpawn& spawn);
+void refreshRabbitBounty(RabbitGame& game);
 // The rabbit went into spectator mode or is leaving: a successor is drawn
 // among the other players in ships.
-void replaceRabbit(BotSpawn& spawn, const PlayerRecord& leaving);
+void replaceRabbit(RabbitGame& game, const PlayerRecord& leaving);
 // ArenaLeft: the game is forgotten without a word.
-void forgetRabbit(BotSpawn& spawn);
+void forgetRabbit(RabbitGame& game);
 
-void commandNewpick(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandStop(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandStatus(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandNewpick(RabbitGame& game, const PlayerRecord& sender, std::string_view text);
+void commandStop(RabbitGame& game, const PlayerRecord& sender, std::string_view text);
+void commandStatus(RabbitGame& game, const PlayerRecord& sender, std::string_view text);
+
+// The game's commands, help lines and event steps.
+extern const ServiceTable rabbitTable;
 
 } // namespace quorvel

@@ -1,9 +1,10 @@
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
 #include "rabbit/pick_rabbit.h"
 #include "rabbit/rabbit.h"
+#include "rabbit/rabbit_game.h"
 
 #include <string>
 
@@ -27,59 +28,65 @@ constexpr std::string_view nineMinutesTail =
     " has survived for 9 minutes as Bounty Rabbit!  Last seen at ";
 constexpr std::string_view overstayTail = " overstayed his welcome in the safety zone.";
 
-void announceSurvival(BotSpawn& spawn, const PlayerRecord& rabbit, std::string_view tail) {
-    sendPublicSound(spawn, survivedSound,
+void announceSurvival(RabbitGame& game, const PlayerRecord& rabbit, std::string_view tail) {
+    sendPublicSound(game.bot, survivedSound,
                     zone::arena(playerName(rabbit) + std::string(tail) +
                                 coordinateText(rabbit.pixelX, rabbit.pixelY)));
 }
 
-} // namespace
-
-void runRabbitClock(BotSpawn& spawn) {
-    RabbitGame& game = spawn.rabbitGame;
-    if (game.rabbit == nullptr) {
-        return;
-    }
-    if (replaceUnlistedRabbit(spawn)) {
-        game.startedThisTick = hasRabbit(spawn);
-        return;
+// The 5-minute, 9-minute and Uberabbit steps. Returns true when the rabbit
+// changed (or the game ended) on the way.
+bool runRabbitClock(RabbitGame& game) {
+    if (replaceUnlistedRabbit(game)) {
+        return true;
     }
     const PlayerRecord& rabbit = *game.rabbit;
     switch (game.rabbitCountdown) {
     case timeUp:
-        sendPublicSound(spawn, uberabbitSound,
+        sendPublicSound(game.bot, uberabbitSound,
                         zone::arena(playerName(rabbit) + std::string(uberabbitTail)));
-        game.startedThisTick = drawRabbitSuccessor(spawn, nullptr);
-        break;
+        drawRabbitSuccessor(game, nullptr);
+        return true;
     case oneMinuteLeft:
-        announceSurvival(spawn, rabbit, nineMinutesTail);
+        announceSurvival(game, rabbit, nineMinutesTail);
         break;
     case fiveMinutesLeft:
-        announceSurvival(spawn, rabbit, fiveMinutesTail);
+        announceSurvival(game, rabbit, fiveMinutesTail);
         break;
     default:
         break;
     }
+    return false;
 }
 
-void runRabbitSafetyZone(BotSpawn& spawn, bool safetyRanOut) {
-    RabbitGame& game = spawn.rabbitGame;
-    const bool startedThisTick = game.startedThisTick;
-    game.startedThisTick = false;
-    if (!safetyRanOut || startedThisTick || game.rabbit == nullptr) {
+// A rabbit that stayed in a safety zone until its countdown ran out.
+void runRabbitSafetyZone(RabbitGame& game) {
+    if (replaceUnlistedRabbit(game)) {
         return;
     }
-    if (replaceUnlistedRabbit(spawn)) {
+    sendPublic(game.bot, zone::arena(playerName(*game.rabbit) + std::string(overstayTail)));
+    drawRabbitSuccessor(game, nullptr);
+}
+
+} // namespace
+
+void rabbitTick(RabbitGame& game) {
+    --game.rabbitCountdown;
+    --game.safetyCountdown;
+    if (game.rabbit == nullptr) {
         return;
     }
-    sendPublic(spawn, zone::arena(playerName(*game.rabbit) + std::string(overstayTail)));
-    drawRabbitSuccessor(spawn, nullptr);
+    // Taken before the clock runs: a rabbit the clock starts now has a
+    // safety countdown of 0 too, without having overstayed.
+    const bool safetyRanOut = game.safetyCountdown == 0;
+    if (!runRabbitClock(game) && safetyRanOut) {
+        runRabbitSafetyZone(game);
+    }
 }
 
 // A stay is timed from the first report inside a safety zone that finds the
 // countdown run out; any report outside stops the timing.
-void rabbitMoved(BotSpawn& spawn, const PlayerRecord& player) {
-    RabbitGame& game = spawn.rabbitGame;
+void rabbitMoved(RabbitGame& game, const PlayerRecord& player) {
     if (game.rabbit != &player) {
         return;
     }

@@ -1,9 +1,10 @@
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
-#include "module/bot_spawn.h"
 #include "rabbit/pick_rabbit.h"
 #include "rabbit/rabbit.h"
+#include "rabbit/rabbit_game.h"
 
 #include <string>
 
@@ -20,29 +21,29 @@ constexpr std::string_view notStartedText = "Bounty Rabbit game has not started 
 
 // Takes over a running game too; the drawn player may be the rabbit itself,
 // whose ten minutes then start again.
-void commandNewpick(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    const PlayerRecord* picked = pickRabbit(spawn);
+void commandNewpick(RabbitGame& game, const PlayerRecord& sender, std::string_view) {
+    const PlayerRecord* picked = pickRabbit(game);
     if (picked == nullptr) {
-        sendPrivate(spawn, sender, notEnoughPlayersText);
+        sendPrivate(game.bot, sender, notEnoughPlayersText);
         return;
     }
-    startDrawnRabbit(spawn, *picked);
+    startDrawnRabbit(game, *picked);
 }
 
 // The zone's timer and the countdowns are left running.
-void commandStop(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    spawn.rabbitGame.rabbit = nullptr;
-    sendPrivate(spawn, sender, stoppedText);
+void commandStop(RabbitGame& game, const PlayerRecord& sender, std::string_view) {
+    game.rabbit = nullptr;
+    sendPrivate(game.bot, sender, stoppedText);
 }
 
-void commandStatus(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    replaceUnlistedRabbit(spawn);
-    const PlayerRecord* rabbit = spawn.rabbitGame.rabbit;
+void commandStatus(RabbitGame& game, const PlayerRecord& sender, std::string_view) {
+    replaceUnlistedRabbit(game);
+    const PlayerRecord* rabbit = game.rabbit;
     if (rabbit == nullptr) {
-        sendPrivate(spawn, sender, notStartedText);
+        sendPrivate(game.bot, sender, notStartedText);
         return;
     }
-    sendPrivate(spawn, sender,
+    sendPrivate(game.bot, sender,
                 typedLead(playerName(*rabbit)) + std::string(statusText) +
                     coordinateText(rabbit->pixelX, rabbit->pixelY) + std::string(statusTail));
 }

@@ -3,17 +3,18 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/service/service.h"
+
 #include <cstdint>
 
 namespace quorvel {
 
-struct RabbitGame {
+struct RabbitGame : Service {
+    using Service::Service;
+
     const PlayerRecord* rabbit = nullptr; // none: no game running
     std::int32_t rabbitCountdown = 0;     // seconds left of the rabbit's 10 minutes
     std::int32_t safetyCountdown = 0;     // seconds it may still stay in a safety zone
-    // Set when this tick's clock started a successor: its safety countdown is
-    // 0 without having run down, so it has not overstayed.
-    bool startedThisTick = false;
 };
 
 } // namespace quorvel

@@ -1,43 +1,43 @@
 // The rabbit passing from one player to another on the players' own events.
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
-#include "module/bot_spawn.h"
 #include "rabbit/kill_announcements.h"
 #include "rabbit/pick_rabbit.h"
 #include "rabbit/rabbit.h"
+#include "rabbit/rabbit_game.h"
 
 namespace quorvel {
 
 // Whoever kills the rabbit takes over, whatever its ship, freq or level.
-void rabbitKilled(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
-    if (!isRabbit(spawn, killed)) {
+void rabbitKilled(RabbitGame& game, const PlayerRecord& killed, const PlayerRecord& killer) {
+    if (!isRabbit(game, killed)) {
         return;
     }
-    spawn.rabbitGame.rabbit = nullptr;
-    announceRabbitKill(spawn, &killer, &killed);
-    startRabbit(spawn, killer);
+    game.rabbit = nullptr;
+    announceRabbitKill(game, &killer, &killed);
+    startRabbit(game, killer);
 }
 
 // A new ship or freq loses the bounty; the countdowns run on.
-void refreshRabbitBounty(BotSpawn& spawn) {
-    if (spawn.rabbitGame.rabbit == nullptr || replaceUnlistedRabbit(spawn)) {
+void refreshRabbitBounty(RabbitGame& game) {
+    if (game.rabbit == nullptr || replaceUnlistedRabbit(game)) {
         return;
     }
-    sendPrivate(spawn, *spawn.rabbitGame.rabbit, zone::bounty5000);
+    sendPrivate(game.bot, *game.rabbit, zone::bounty5000);
 }
 
 // The player on the way out is kept out of the draw whether or not the host
 // still lists it while the event is handled.
-void replaceRabbit(BotSpawn& spawn, const PlayerRecord& leaving) {
-    if (!isRabbit(spawn, leaving)) {
+void replaceRabbit(RabbitGame& game, const PlayerRecord& leaving) {
+    if (!isRabbit(game, leaving)) {
         return;
     }
-    drawRabbitSuccessor(spawn, &leaving);
+    drawRabbitSuccessor(game, &leaving);
 }
 
-void forgetRabbit(BotSpawn& spawn) {
-    spawn.rabbitGame.rabbit = nullptr;
-    spawn.rabbitGame.startedThisTick = false;
+void forgetRabbit(RabbitGame& game) {
+    game.rabbit = nullptr;
 }
 
 } // namespace quorvel

@@ -2,8 +2,8 @@
 // already in ships, who are examined at their next entry, ship or freq change.
 #include "shipcheck/ship_checker.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -15,24 +15,24 @@ constexpr std::string_view checkingAlreadyDisabled = "Ship checking already disa
 
 } // namespace
 
-void commandCheck(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    bool& on = spawn.shipChecker.shipCheckOn;
+void commandCheck(ShipChecker& checker, const PlayerRecord& sender, std::string_view) {
+    bool& on = checker.shipCheckOn;
     if (on) {
-        sendPrivate(spawn, sender, checkingAlreadyEnabled);
+        sendPrivate(checker.bot, sender, checkingAlreadyEnabled);
         return;
     }
     on = true;
-    sendPrivate(spawn, sender, checkingEnabled);
+    sendPrivate(checker.bot, sender, checkingEnabled);
 }
 
-void commandNotcheck(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    bool& on = spawn.shipChecker.shipCheckOn;
+void commandNotcheck(ShipChecker& checker, const PlayerRecord& sender, std::string_view) {
+    bool& on = checker.shipCheckOn;
     if (!on) {
-        sendPrivate(spawn, sender, checkingAlreadyDisabled);
+        sendPrivate(checker.bot, sender, checkingAlreadyDisabled);
         return;
     }
     on = false;
-    sendPrivate(spawn, sender, checkingDisabled);
+    sendPrivate(checker.bot, sender, checkingDisabled);
 }
 
 } // namespace quorvel

@@ -3,10 +3,11 @@
 // fly anywhere; every other freq and every spectator is left alone.
 #include "shipcheck/ship_checker.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
+#include "zombies/zombie_game.h"
 
 #include <cstdint>
 #include <optional>
@@ -62,7 +63,7 @@ std::int32_t setShipNumber(std::uint8_t ship) {
 // ship (he is counted) and the one about to be put into it (he is not yet):
 // a freq at exactly its limit therefore lets the newcomer in first and sends
 // him on to the basic ship when the zone reports the change.
-std::optional<std::uint8_t> correctedShip(const BotSpawn& spawn, const PlayerRecord& player,
+std::optional<std::uint8_t> correctedShip(const ShipChecker& checker, const PlayerRecord& player,
                                           const LineUp& lineUp) {
     const std::uint8_t ship = player.ship;
     if (ship == lineUp.basic || ship == lancaster || ship == shark) {
@@ -74,7 +75,7 @@ std::optional<std::uint8_t> correctedShip(const BotSpawn& spawn, const PlayerRec
     if (isBasicShip(ship)) {
         return lineUp.basic;
     }
-    const bool full = specialShipFull(spawn, player.team);
+    const bool full = specialShipFull(checker, player.team);
     if (ship == lineUp.special) {
         return full ? std::optional(lineUp.basic) : std::nullopt;
     }
@@ -83,13 +84,13 @@ std::optional<std::uint8_t> correctedShip(const BotSpawn& spawn, const PlayerRec
 
 } // namespace
 
-bool specialShipFull(const BotSpawn& spawn, std::uint16_t team) {
+bool specialShipFull(const ShipChecker& checker, std::uint16_t team) {
     const LineUp* lineUp = lineUpOf(team);
     if (lineUp == nullptr) {
         return false;
     }
     std::int32_t count = 0;
-    for (const PlayerRecord& other : playersOf(spawn)) {
+    for (const PlayerRecord& other : playersOf(checker.bot)) {
         if (other.team == team && other.ship == lineUp->special) {
             ++count;
         }
@@ -97,14 +98,14 @@ bool specialShipFull(const BotSpawn& spawn, std::uint16_t team) {
     return count > lineUp->limit;
 }
 
-void checkShip(BotSpawn& spawn, const PlayerRecord& player) {
+void checkShip(ShipChecker& checker, const PlayerRecord& player) {
     if (player.ship == spectatorShip) {
         return;
     }
     // While the zombies game is on it keeps its humans and zombies in their
     // ships itself; were the checker to correct them too, the two would
     // answer each other's "*setship" for ever.
-    const ZombieGame& zombies = spawn.zombieGame;
+    const ZombieGame& zombies = checker.zombies;
     if (zombies.zombiesOn &&
         (player.team == zombies.humanTeam || player.team == zombies.zombieTeam)) {
         return;
@@ -113,8 +114,8 @@ void checkShip(BotSpawn& spawn, const PlayerRecord& player) {
     if (lineUp == nullptr) {
         return;
     }
-    if (std::optional<std::uint8_t> ship = correctedShip(spawn, player, *lineUp)) {
-        sendPrivate(spawn, player, zone::setShip(setShipNumber(*ship)));
+    if (std::optional<std::uint8_t> ship = correctedShip(checker, player, *lineUp)) {
+        sendPrivate(checker.bot, player, zone::setShip(setShipNumber(*ship)));
     }
 }
 

@@ -3,26 +3,35 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/service/service.h"
+
 #include <cstdint>
 #include <string_view>
 
 namespace quorvel {
 
-struct BotSpawn;
+struct ZombieGame;
 
-struct ShipChecker {
+struct ShipChecker : Service {
+    // The zombies game keeps its humans and zombies in their own ships.
+    ShipChecker(Bot& ownBot, const ZombieGame& zombieGame) : Service(ownBot), zombies(zombieGame) {}
+
+    const ZombieGame& zombies;
     bool shipCheckOn = false;
 };
 
 // Sends at most one "*setship" that moves the player into an allowed ship.
-void checkShip(BotSpawn& spawn, const PlayerRecord& player);
+void checkShip(ShipChecker& checker, const PlayerRecord& player);
 
 // True when more players of `team` fly its special ship than it may have;
 // the count runs over the whole player list. Teams without a line-up are
 // never full.
-bool specialShipFull(const BotSpawn& spawn, std::uint16_t team);
+bool specialShipFull(const ShipChecker& checker, std::uint16_t team);
 
-void commandCheck(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandNotcheck(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandCheck(ShipChecker& checker, const PlayerRecord& sender, std::string_view text);
+void commandNotcheck(ShipChecker& checker, const PlayerRecord& sender, std::string_view text);
+
+// The checker's commands, help lines and event steps.
+extern const ServiceTable shipCheckTable;
 
 } // namespace quorvel

@@ -4,9 +4,9 @@
 // read again once a second, so an edit takes effect within a second.
 #include "warps/auto_warper.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
-#include "module/bot_spawn.h"
 #include "warps/file_notices.h"
 #include "warps/warp_file_cache.h"
 #include "warps/warp_files.h"
@@ -15,20 +15,21 @@
 
 namespace quorvel {
 
-void warpArea(BotSpawn& spawn, const PlayerRecord& player) {
+void warpArea(AutoWarper& warper, const PlayerRecord& player) {
     // A negative count is taken as 0: no areas, and area warping goes off.
-    const std::int32_t areas = std::max(spawn.settings.maxWarpAreas, 0);
+    const std::int32_t areas = std::max(warper.maxWarpAreas, 0);
     if (areas == 0) {
-        spawn.autoWarper.areaWarpOn = false;
+        warper.areaWarpOn = false;
         return;
     }
-    const ParsedAreas& current = currentWarpAreaFile(spawn.autoWarper, areas);
+    const ParsedAreas& current = currentWarpAreaFile(warper, areas);
     for (const WarpAreaRecord& record : current.inUse) {
         if (insideRectangle(record.area, player.tileX, player.tileY)) {
-            sendPrivate(spawn, player, zone::warpTo(record.destination.x, record.destination.y));
+            sendPrivate(warper.bot, player,
+                        zone::warpTo(record.destination.x, record.destination.y));
         }
     }
-    tellWarpFileFindings(spawn, WarpFile::Area, current.findings);
+    tellWarpFileFindings(warper, WarpFile::Area, current.findings);
 }
 
 } // namespace quorvel

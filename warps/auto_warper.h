@@ -4,6 +4,8 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/service/service.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,7 +14,7 @@
 
 namespace quorvel {
 
-struct BotSpawn;
+struct AutoWarper;
 
 struct WarpRectangle {
     std::int32_t left = 0;
@@ -42,7 +44,13 @@ struct WarpFileNotice {
 
 struct WarpFileCaches; // warp_file_cache.h
 
-struct AutoWarper {
+struct AutoWarper : Service {
+    using Service::Service;
+
+    // [Settings] MaxWarpTeams and MaxWarpAreas of quorvel.ini: how many freqs
+    // and areas the warp files are read for.
+    std::int32_t maxWarpTeams = 0;
+    std::int32_t maxWarpAreas = 0;
     bool teamWarpOn = true;
     bool areaWarpOn = true;
     bool insertWarpOn = true;
@@ -55,21 +63,24 @@ struct AutoWarper {
 };
 
 // Sends the player to its freq's place.
-void warpTeam(BotSpawn& spawn, const PlayerRecord& player);
+void warpTeam(AutoWarper& warper, const PlayerRecord& player);
 // Sends the player out of every area of WarpArea.ini it is inside.
-void warpArea(BotSpawn& spawn, const PlayerRecord& player);
+void warpArea(AutoWarper& warper, const PlayerRecord& player);
 // A player inside the insert rectangle is team-warped.
-void checkInsertWarp(BotSpawn& spawn, const PlayerRecord& player);
+void checkInsertWarp(AutoWarper& warper, const PlayerRecord& player);
 // Once a second: reads again the warp files read so far, so that a change
 // of their contents is used from then on.
-void runWarpFilesTick(BotSpawn& spawn);
+void runWarpFilesTick(AutoWarper& warper);
 
-void commandTwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandTwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandAwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandAwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandIwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandIwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandAlloff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandTwarpon(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
+void commandTwarpoff(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
+void commandAwarpon(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
+void commandAwarpoff(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
+void commandIwarpon(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
+void commandIwarpoff(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
+void commandAlloff(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
+
+// Automatic warping's commands, help lines and event steps.
+extern const ServiceTable warpsTable;
 
 } // namespace quorvel

@@ -1,7 +1,8 @@
 #include "warps/file_notices.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
-#include "module/bot_spawn.h"
+#include "warps/auto_warper.h"
 
 #include <string>
 #include <string_view>
@@ -70,9 +71,8 @@ std::string loopText(WarpFile file, const std::vector<std::size_t>& looping) {
 
 } // namespace
 
-void tellWarpFileFindings(BotSpawn& spawn, WarpFile file, const WarpFileFindings& findings) {
-    WarpFileNotice& notice =
-        file == WarpFile::Team ? spawn.autoWarper.teamFileNotice : spawn.autoWarper.areaFileNotice;
+void tellWarpFileFindings(AutoWarper& warper, WarpFile file, const WarpFileFindings& findings) {
+    WarpFileNotice& notice = file == WarpFile::Team ? warper.teamFileNotice : warper.areaFileNotice;
     if (notice.parse == findings.parse) {
         return;
     }
@@ -83,7 +83,7 @@ void tellWarpFileFindings(BotSpawn& spawn, WarpFile file, const WarpFileFindings
     } else if (notice.problem != findings.problem || notice.problemHash != findings.contentHash) {
         notice.problem = findings.problem;
         notice.problemHash = findings.contentHash;
-        sendConsole(spawn, problemText(file, findings.problem));
+        sendConsole(warper.bot, problemText(file, findings.problem));
     }
     if (findings.looping.empty()) {
         notice.looping.clear();
@@ -91,7 +91,7 @@ void tellWarpFileFindings(BotSpawn& spawn, WarpFile file, const WarpFileFindings
     } else if (notice.looping != findings.looping || notice.loopingHash != findings.contentHash) {
         notice.looping = findings.looping;
         notice.loopingHash = findings.contentHash;
-        sendConsole(spawn, loopText(file, findings.looping));
+        sendConsole(warper.bot, loopText(file, findings.looping));
     }
 }
 

@@ -14,6 +14,6 @@ enum class WarpFile : std::uint8_t { Team, Area };
 // told for the same file text. A parse without it forgets the last notice,
 // so it is told again when it comes back. Costs one comparison while the
 // file has not been parsed again since the last call.
-void tellWarpFileFindings(BotSpawn& spawn, WarpFile file, const WarpFileFindings& findings);
+void tellWarpFileFindings(AutoWarper& warper, WarpFile file, const WarpFileFindings& findings);
 
 } // namespace quorvel

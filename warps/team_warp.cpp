@@ -5,9 +5,9 @@
 // insert back into the rectangle is not used.
 #include "warps/auto_warper.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
-#include "module/bot_spawn.h"
 #include "warps/file_notices.h"
 #include "warps/warp_file_cache.h"
 #include "warps/warp_files.h"
@@ -36,10 +36,9 @@ void takeInsertArea(AutoWarper& warper, const WarpTeamFile& file) {
 
 } // namespace
 
-void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
-    AutoWarper& warper = spawn.autoWarper;
+void warpTeam(AutoWarper& warper, const PlayerRecord& player) {
     // A negative count is taken as 0: no team has a place.
-    const std::int32_t teams = std::max(spawn.settings.maxWarpTeams, 0);
+    const std::int32_t teams = std::max(warper.maxWarpTeams, 0);
     if (teams == 0) {
         warper.teamWarpOn = false;
     }
@@ -50,27 +49,27 @@ void warpTeam(BotSpawn& spawn, const PlayerRecord& player) {
     // The places are checked against the insert rectangle and the areas of
     // WarpArea.ini (none while MaxWarpAreas is 0 or less).
     const ParsedTeams& current =
-        currentWarpTeamFile(warper, teams, withInsert, std::max(spawn.settings.maxWarpAreas, 0));
+        currentWarpTeamFile(warper, teams, withInsert, std::max(warper.maxWarpAreas, 0));
     const WarpTeamFile& file = current.file;
     // The warp goes out whatever the ship, spectators included; a freq
     // without a place that was read in full and is in use is not moved.
     if (player.team < file.places.size() && current.placeInUse[player.team]) {
         const TilePoint& place = file.places[player.team];
-        sendPrivate(spawn, player, zone::warpTo(place.x, place.y));
+        sendPrivate(warper.bot, player, zone::warpTo(place.x, place.y));
     }
     if (withInsert) {
         takeInsertArea(warper, file);
     }
-    tellWarpFileFindings(spawn, WarpFile::Team, current.findings);
+    tellWarpFileFindings(warper, WarpFile::Team, current.findings);
 }
 
-void checkInsertWarp(BotSpawn& spawn, const PlayerRecord& player) {
-    const WarpRectangle& area = spawn.autoWarper.insertArea;
+void checkInsertWarp(AutoWarper& warper, const PlayerRecord& player) {
+    const WarpRectangle& area = warper.insertArea;
     if (area.left == 0) {
         return;
     }
     if (insideRectangle(area, player.tileX, player.tileY)) {
-        warpTeam(spawn, player);
+        warpTeam(warper, player);
     }
 }
 

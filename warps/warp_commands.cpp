@@ -2,8 +2,8 @@
 // takes effect at the next event.
 #include "warps/auto_warper.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
-#include "module/bot_spawn.h"
 
 namespace quorvel {
 namespace {
@@ -37,56 +37,55 @@ constexpr std::string_view allWarpingOff =
     "All Auto Warping functions have been disabled... you can now reenable which ever you want "
     "or just leave them off.";
 
-void turnOn(BotSpawn& spawn, const PlayerRecord& sender, bool& on, const SwitchTexts& texts) {
+void turnOn(AutoWarper& warper, const PlayerRecord& sender, bool& on, const SwitchTexts& texts) {
     if (on) {
-        sendPrivate(spawn, sender, texts.alreadyEnabled);
+        sendPrivate(warper.bot, sender, texts.alreadyEnabled);
         return;
     }
     on = true;
-    sendPrivate(spawn, sender, texts.nowEnabled);
+    sendPrivate(warper.bot, sender, texts.nowEnabled);
 }
 
-void turnOff(BotSpawn& spawn, const PlayerRecord& sender, bool& on, const SwitchTexts& texts) {
+void turnOff(AutoWarper& warper, const PlayerRecord& sender, bool& on, const SwitchTexts& texts) {
     if (!on) {
-        sendPrivate(spawn, sender, texts.alreadyDisabled);
+        sendPrivate(warper.bot, sender, texts.alreadyDisabled);
         return;
     }
     on = false;
-    sendPrivate(spawn, sender, texts.nowDisabled);
+    sendPrivate(warper.bot, sender, texts.nowDisabled);
 }
 
 } // namespace
 
-void commandTwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    turnOn(spawn, sender, spawn.autoWarper.teamWarpOn, teamWarpTexts);
+void commandTwarpon(AutoWarper& warper, const PlayerRecord& sender, std::string_view) {
+    turnOn(warper, sender, warper.teamWarpOn, teamWarpTexts);
 }
 
-void commandTwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    turnOff(spawn, sender, spawn.autoWarper.teamWarpOn, teamWarpTexts);
+void commandTwarpoff(AutoWarper& warper, const PlayerRecord& sender, std::string_view) {
+    turnOff(warper, sender, warper.teamWarpOn, teamWarpTexts);
 }
 
-void commandAwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    turnOn(spawn, sender, spawn.autoWarper.areaWarpOn, areaWarpTexts);
+void commandAwarpon(AutoWarper& warper, const PlayerRecord& sender, std::string_view) {
+    turnOn(warper, sender, warper.areaWarpOn, areaWarpTexts);
 }
 
-void commandAwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    turnOff(spawn, sender, spawn.autoWarper.areaWarpOn, areaWarpTexts);
+void commandAwarpoff(AutoWarper& warper, const PlayerRecord& sender, std::string_view) {
+    turnOff(warper, sender, warper.areaWarpOn, areaWarpTexts);
 }
 
-void commandIwarpon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    turnOn(spawn, sender, spawn.autoWarper.insertWarpOn, insertWarpTexts);
+void commandIwarpon(AutoWarper& warper, const PlayerRecord& sender, std::string_view) {
+    turnOn(warper, sender, warper.insertWarpOn, insertWarpTexts);
 }
 
-void commandIwarpoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    turnOff(spawn, sender, spawn.autoWarper.insertWarpOn, insertWarpTexts);
+void commandIwarpoff(AutoWarper& warper, const PlayerRecord& sender, std::string_view) {
+    turnOff(warper, sender, warper.insertWarpOn, insertWarpTexts);
 }
 
-void commandAlloff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    AutoWarper& warper = spawn.autoWarper;
+void commandAlloff(AutoWarper& warper, const PlayerRecord& sender, std::string_view) {
     warper.teamWarpOn = false;
     warper.areaWarpOn = false;
     warper.insertWarpOn = false;
-    sendPrivate(spawn, sender, allWarpingOff);
+    sendPrivate(warper.bot, sender, allWarpingOff);
 }
 
 } // namespace quorvel

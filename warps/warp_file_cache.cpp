@@ -1,7 +1,8 @@
 #include "warps/warp_file_cache.h"
 
+#include "base/bot/bot.h"
 #include "base/platform/platform.h"
-#include "module/bot_spawn.h"
+#include "warps/auto_warper.h"
 #include "warps/warp_loops.h"
 
 #include <functional>
@@ -126,16 +127,16 @@ const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, b
     return parsed;
 }
 
-void runWarpFilesTick(BotSpawn& spawn) {
-    if (!spawn.autoWarper.fileCaches) {
+void runWarpFilesTick(AutoWarper& warper) {
+    if (!warper.fileCaches) {
         return; // neither file was ever used
     }
-    WarpFileCaches& caches = *spawn.autoWarper.fileCaches;
+    WarpFileCaches& caches = *warper.fileCaches;
     if (caches.teamText.read) {
         readWarpText(caches.teamText, warpTeamFileName);
     }
     // WarpArea.ini is never opened while there are no areas to read.
-    if (caches.areaText.read && spawn.settings.maxWarpAreas > 0) {
+    if (caches.areaText.read && warper.maxWarpAreas > 0) {
         readWarpText(caches.areaText, warpAreaFileName);
     }
 }

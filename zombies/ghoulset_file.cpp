@@ -1,8 +1,9 @@
 #include "zombies/ghoulset_file.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/text/text_rules.h"
-#include "module/bot_spawn.h"
+#include "zombies/zombie_game.h"
 #include "zombies/zombies.h"
 
 #include <array>
@@ -119,8 +120,7 @@ platform::FileResult saveZombieSettings(const ZombieGame& game) {
     return platform::replaceFile(ghoulsetFileName, ghoulsetText(game));
 }
 
-void loadZombieSettings(BotSpawn& spawn) {
-    ZombieGame& game = spawn.zombieGame;
+void loadZombieSettings(ZombieGame& game) {
     platform::ReadResult read = platform::readFile(ghoulsetFileName);
     game.ghoulsetUnreadable.clear();
     if (read.status == platform::ReadStatus::read) {
@@ -130,15 +130,15 @@ void loadZombieSettings(BotSpawn& spawn) {
     applyMissingGhoulset(game);
     if (read.status == platform::ReadStatus::failed) {
         game.ghoulsetUnreadable = read.error;
-        sendConsole(spawn,
+        sendConsole(game.bot,
                     std::string(unreadableText) + read.error + std::string(unreadableAfterText));
     }
 }
 
-void saveZombieSettingsAtExit(BotSpawn& spawn) {
-    platform::FileResult saved = saveZombieSettings(spawn.zombieGame);
+void saveZombieSettingsAtExit(ZombieGame& game) {
+    platform::FileResult saved = saveZombieSettings(game);
     if (!saved) {
-        sendConsole(spawn, std::string(saveFailedText) + saved.error);
+        sendConsole(game.bot, std::string(saveFailedText) + saved.error);
     }
 }
 

@@ -1,7 +1,8 @@
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
+#include "zombies/zombie_game.h"
 #include "zombies/zombie_roles.h"
 #include "zombies/zombies.h"
 
@@ -44,48 +45,45 @@ void rememberLastHuman(ZombieGame& game, const PlayerRecord& player) {
 }
 
 // An ending without a winner: no "*specall", roles stay as they are.
-void abandonRound(BotSpawn& spawn, std::string_view why) {
-    sendPublic(spawn, zone::arena(why));
-    spawn.zombieGame.gameRunning = false;
-    spawn.zombieGame.startCountdown = 0;
-    sendPublic(spawn, zone::lockArena);
+void abandonRound(ZombieGame& game, std::string_view why) {
+    sendPublic(game.bot, zone::arena(why));
+    game.gameRunning = false;
+    game.startCountdown = 0;
+    sendPublic(game.bot, zone::lockArena);
 }
 
-void zombiesWinRound(BotSpawn& spawn) {
-    const ZombieGame& game = spawn.zombieGame;
+void zombiesWinRound(ZombieGame& game) {
     // Names are copies: the last human may have left. With no single last
     // human seen in this round, the last human turned is named.
     const std::string& name = game.lastHumanName.empty() ? game.lastTurnedName : game.lastHumanName;
-    sendPublicSound(spawn, endSound,
+    sendPublicSound(game.bot, endSound,
                     zone::arena(std::string(sanctuaryBefore) + name + std::string(sanctuaryOops)));
-    sendPublic(spawn, zone::arena(zombiesWin));
-    finishRound(spawn);
+    sendPublic(game.bot, zone::arena(zombiesWin));
+    finishRound(game);
 }
 
 } // namespace
 
-void finishRound(BotSpawn& spawn) {
-    ZombieGame& game = spawn.zombieGame;
+void finishRound(ZombieGame& game) {
     game.gameRunning = false;
     game.startCountdown = 0;
     clearRoundMemory(game);
-    sendPublic(spawn, zone::lockArena);
-    sendPublic(spawn, zone::specAll);
-    sendPublic(spawn, zone::arena(unspecNotice));
-    for (const PlayerRecord& player : playersOf(spawn)) {
-        if (isZombie(spawn, player)) {
-            setRole(spawn, player, humanRole);
+    sendPublic(game.bot, zone::lockArena);
+    sendPublic(game.bot, zone::specAll);
+    sendPublic(game.bot, zone::arena(unspecNotice));
+    for (const PlayerRecord& player : playersOf(game.bot)) {
+        if (isZombie(game, player)) {
+            setRole(game, player, humanRole);
         }
     }
 }
 
-void checkSanctuaryEnd(BotSpawn& spawn) {
-    ZombieGame& game = spawn.zombieGame;
-    const std::int32_t humans = countHumans(spawn);
+void checkSanctuaryEnd(ZombieGame& game) {
+    const std::int32_t humans = countHumans(game);
     if (humans == 1) {
         const PlayerRecord* safe = nullptr;
-        for (const PlayerRecord& player : playersOf(spawn)) {
-            if (!isPlaying(player) || !onFreq(player, game.humanTeam) || isZombie(spawn, player)) {
+        for (const PlayerRecord& player : playersOf(game.bot)) {
+            if (!isPlaying(player) || !onFreq(player, game.humanTeam) || isZombie(game, player)) {
                 continue;
             }
             rememberLastHuman(game, player);
@@ -95,37 +93,36 @@ void checkSanctuaryEnd(BotSpawn& spawn) {
             }
         }
         if (safe != nullptr) {
-            sendPublicSound(spawn, endSound,
+            sendPublicSound(game.bot, endSound,
                             zone::arena(std::string(sanctuaryBefore) + playerName(*safe) +
                                         std::string(sanctuaryFound)));
-            sendPublic(spawn, zone::arena(gameEnded));
-            finishRound(spawn);
+            sendPublic(game.bot, zone::arena(gameEnded));
+            finishRound(game);
         }
     } else if (humans == 0) {
-        zombiesWinRound(spawn);
+        zombiesWinRound(game);
     }
 }
 
-void checkLastHumanEnd(BotSpawn& spawn) {
-    const ZombieGame& game = spawn.zombieGame;
+void checkLastHumanEnd(ZombieGame& game) {
     // The zone moves an infected player to the zombie freq only after the
     // kill has been handled, so when the last two humans fall within one
     // second no check sees one of them alone. Once nobody is left on the
     // human freq, the zombies have won.
-    const std::int32_t humans = countHumans(spawn);
+    const std::int32_t humans = countHumans(game);
     if (humans == 0) {
-        zombiesWinRound(spawn);
+        zombiesWinRound(game);
         return;
     }
     if (humans != 1) {
         return;
     }
-    for (const PlayerRecord& player : playersOf(spawn)) {
-        if (sitsInShip(player, game.humanShip) && !isZombie(spawn, player) &&
+    for (const PlayerRecord& player : playersOf(game.bot)) {
+        if (sitsInShip(player, game.humanShip) && !isZombie(game, player) &&
             onFreq(player, game.humanTeam)) {
-            sendPublicSound(spawn, endSound,
+            sendPublicSound(game.bot, endSound,
                             zone::arena(playerName(player) + std::string(lastSurvivor)));
-            finishRound(spawn);
+            finishRound(game);
             return;
         }
     }
@@ -137,45 +134,44 @@ void clearRoundMemory(ZombieGame& game) {
     game.lastTurnedName.clear();
 }
 
-void runEndTest(BotSpawn& spawn) {
-    if (spawn.zombieGame.sanctuaryOn) {
-        checkSanctuaryEnd(spawn);
+void runEndTest(ZombieGame& game) {
+    if (game.sanctuaryOn) {
+        checkSanctuaryEnd(game);
     } else {
-        checkLastHumanEnd(spawn);
+        checkLastHumanEnd(game);
     }
 }
 
-void zombiesPlayerGone(BotSpawn& spawn, const PlayerRecord& player, ZombieExit how) {
+void zombiesPlayerGone(ZombieGame& game, const PlayerRecord& player, ZombieExit how) {
     // The player on the way out counts for nothing and is never drawn,
     // whether the host still lists it or has already dropped it.
-    const std::int32_t zombies = countZombies(spawn, &player);
-    const std::uint32_t playing = countInShips(spawn, &player);
+    const std::int32_t zombies = countZombies(game, &player);
+    const std::uint32_t playing = countInShips(game, &player);
     if (zombies == 0 && playing >= 3) {
-        if (const PlayerRecord* master = pickZombieMaster(spawn, &player)) {
-            sendPublic(spawn, zone::arena(playerName(*master) + std::string(newMaster)));
-            turnIntoZombie(spawn, *master);
+        if (const PlayerRecord* master = pickZombieMaster(game, &player)) {
+            sendPublic(game.bot, zone::arena(playerName(*master) + std::string(newMaster)));
+            turnIntoZombie(game, *master);
         }
     } else if (zombies == 0) {
-        abandonRound(spawn, how == ZombieExit::Spectating ? lastZombieSpecced : lastZombieLeft);
+        abandonRound(game, how == ZombieExit::Spectating ? lastZombieSpecced : lastZombieLeft);
     } else if (playing < 3) {
-        abandonRound(spawn, noWinner);
+        abandonRound(game, noWinner);
     }
 }
 
-void zombiesForgetPlayer(BotSpawn& spawn, const PlayerRecord& player) {
-    if (spawn.zombieGame.lastHuman == &player) {
-        spawn.zombieGame.lastHuman = nullptr;
+void zombiesForgetPlayer(ZombieGame& game, const PlayerRecord& player) {
+    if (game.lastHuman == &player) {
+        game.lastHuman = nullptr;
     }
 }
 
-void zombiesBotLeaving(BotSpawn& spawn) {
-    ZombieGame& game = spawn.zombieGame;
+void zombiesBotLeaving(ZombieGame& game) {
     // The zone carries out what the bot says while its leaving is being
     // handled in the arena it leaves; later it could not, and "*lock"
     // switches the lock over, so sent at the next join it might lock an
     // open arena instead.
     if (game.gameRunning) {
-        abandonRound(spawn, botLeft);
+        abandonRound(game, botLeft);
     }
     // Roles go with the player tags; the records of this arena, the last
     // human's among them, are not the bot's to read any more.

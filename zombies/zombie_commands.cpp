@@ -1,8 +1,9 @@
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/text/text_rules.h"
-#include "module/bot_spawn.h"
 #include "zombies/ghoulset_file.h"
+#include "zombies/zombie_game.h"
 #include "zombies/zombie_roles.h"
 #include "zombies/zombies.h"
 
@@ -113,31 +114,30 @@ constexpr SettingChange humanTeamChange = {
     ".",
 };
 
-void changeSetting(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text,
+void changeSetting(ZombieGame& game, const PlayerRecord& sender, std::string_view text,
                    const SettingChange& change) {
-    ZombieGame& game = spawn.zombieGame;
     if (game.zombiesOn) {
-        sendPrivate(spawn, sender, change.whileRunning);
+        sendPrivate(game.bot, sender, change.whileRunning);
         return;
     }
     if (text.empty() || !isNumeric(text)) {
-        sendPrivate(spawn, sender, invalidSyntax);
+        sendPrivate(game.bot, sender, invalidSyntax);
         return;
     }
     // Read exactly: a number past 32 bits is out of range, never wrapped
     // into a valid ship or freq.
     const std::optional<std::int64_t> read = readBoundedNumber(text, change.lowest, change.highest);
     if (!read) {
-        sendPrivate(spawn, sender, change.outOfRange);
+        sendPrivate(game.bot, sender, change.outOfRange);
         return;
     }
     const auto value = static_cast<std::int32_t>(*read);
     if (value == game.*change.other) {
-        sendPrivate(spawn, sender, change.sameAsOther);
+        sendPrivate(game.bot, sender, change.sameAsOther);
         return;
     }
     if (value == game.*change.field) {
-        sendPrivate(spawn, sender, change.alreadySet);
+        sendPrivate(game.bot, sender, change.alreadySet);
         return;
     }
     game.*change.field = value;
@@ -147,28 +147,26 @@ void changeSetting(BotSpawn& spawn, const PlayerRecord& sender, std::string_view
     if (change.namesShip) {
         reply += shipName(value);
     }
-    sendPrivate(spawn, sender, reply);
+    sendPrivate(game.bot, sender, reply);
 }
 
 } // namespace
 
-void commandZon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    ZombieGame& game = spawn.zombieGame;
+void commandZon(ZombieGame& game, const PlayerRecord& sender, std::string_view) {
     if (game.zombiesOn) {
-        sendPrivate(spawn, sender, alreadyEnabled);
+        sendPrivate(game.bot, sender, alreadyEnabled);
         return;
     }
-    loadZombieSettings(spawn);
+    loadZombieSettings(game);
     game.zombiesOn = true;
     game.countdownArmed = false;
-    sendPublic(spawn, zone::specAll);
-    sendPrivate(spawn, sender, nowEnabled);
+    sendPublic(game.bot, zone::specAll);
+    sendPrivate(game.bot, sender, nowEnabled);
 }
 
-void commandZoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    ZombieGame& game = spawn.zombieGame;
+void commandZoff(ZombieGame& game, const PlayerRecord& sender, std::string_view) {
     if (!game.zombiesOn) {
-        sendPrivate(spawn, sender, alreadyDisabled);
+        sendPrivate(game.bot, sender, alreadyDisabled);
         return;
     }
     // Only a running round locked the arena; a countdown left at 60 by an
@@ -177,64 +175,63 @@ void commandZoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) 
     game.zombiesOn = false;
     game.gameRunning = false;
     if (roundWasRunning) {
-        sendPublic(spawn, zone::lockArena);
+        sendPublic(game.bot, zone::lockArena);
     }
-    sendPrivate(spawn, sender, nowDisabled);
+    sendPrivate(game.bot, sender, nowDisabled);
 }
 
-void commandZship(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    changeSetting(spawn, sender, text, zombieShipChange);
+void commandZship(ZombieGame& game, const PlayerRecord& sender, std::string_view text) {
+    changeSetting(game, sender, text, zombieShipChange);
 }
 
-void commandHship(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    changeSetting(spawn, sender, text, humanShipChange);
+void commandHship(ZombieGame& game, const PlayerRecord& sender, std::string_view text) {
+    changeSetting(game, sender, text, humanShipChange);
 }
 
-void commandZteam(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    changeSetting(spawn, sender, text, zombieTeamChange);
+void commandZteam(ZombieGame& game, const PlayerRecord& sender, std::string_view text) {
+    changeSetting(game, sender, text, zombieTeamChange);
 }
 
-void commandHteam(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text) {
-    changeSetting(spawn, sender, text, humanTeamChange);
+void commandHteam(ZombieGame& game, const PlayerRecord& sender, std::string_view text) {
+    changeSetting(game, sender, text, humanTeamChange);
 }
 
-void commandZsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    const platform::FileResult saved = saveZombieSettings(spawn.zombieGame);
+void commandZsave(ZombieGame& game, const PlayerRecord& sender, std::string_view) {
+    const platform::FileResult saved = saveZombieSettings(game);
     if (saved) {
-        sendPrivate(spawn, sender, savedText);
+        sendPrivate(game.bot, sender, savedText);
     } else {
-        sendPrivate(spawn, sender, std::string(saveFailedText) + saved.error);
+        sendPrivate(game.bot, sender, std::string(saveFailedText) + saved.error);
     }
 }
 
-void commandZload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    if (spawn.zombieGame.zombiesOn) {
-        sendPrivate(spawn, sender, cannotReload);
+void commandZload(ZombieGame& game, const PlayerRecord& sender, std::string_view) {
+    if (game.zombiesOn) {
+        sendPrivate(game.bot, sender, cannotReload);
         return;
     }
-    loadZombieSettings(spawn);
-    sendPrivate(spawn, sender, reloaded);
+    loadZombieSettings(game);
+    sendPrivate(game.bot, sender, reloaded);
 }
 
-void commandZstatus(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    ZombieGame& game = spawn.zombieGame;
+void commandZstatus(ZombieGame& game, const PlayerRecord& sender, std::string_view) {
     if (!game.zombiesOn) {
-        sendPrivate(spawn, sender, notEnabled);
+        sendPrivate(game.bot, sender, notEnabled);
         return;
     }
-    game.playingCount = static_cast<std::int32_t>(countInShips(spawn));
+    game.playingCount = static_cast<std::int32_t>(countInShips(game));
     const bool enough = game.playingCount >= 3;
     if (game.gameRunning && enough) {
-        sendPrivate(spawn, sender,
-                    std::string(humansLeftBefore) + decimal(countHumans(spawn)) +
+        sendPrivate(game.bot, sender,
+                    std::string(humansLeftBefore) + decimal(countHumans(game)) +
                         std::string(humansLeftAfter));
     } else if (!game.gameRunning && !enough) {
-        sendPrivate(spawn, sender, notEnoughPlayers);
+        sendPrivate(game.bot, sender, notEnoughPlayers);
     } else if (!game.gameRunning) {
         // Until the first full tick after "!zon" the countdown still holds
         // an old value; that tick starts it again from 0.
         const std::int32_t counted = game.countdownArmed ? game.startCountdown : 0;
-        sendPrivate(spawn, sender,
+        sendPrivate(game.bot, sender,
                     std::string(startsInBefore) + decimal(startAt - counted) +
                         std::string(startsInAfter));
     }

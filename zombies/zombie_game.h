@@ -4,12 +4,16 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/service/service.h"
+
 #include <cstdint>
 #include <string>
 
 namespace quorvel {
 
-struct ZombieGame {
+struct ZombieGame : Service {
+    using Service::Service;
+
     bool zombiesOn = false;
     // Settings; ships count 1 (Warbird) to 8 (Shark). They start as a
     // missing Ghoulset.ini leaves them, so a file that holds fewer than

@@ -1,9 +1,10 @@
 #include "zombies/zombie_roles.h"
 
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
+#include "zombies/zombie_game.h"
 
 #include <array>
 #include <string>
@@ -29,12 +30,12 @@ bool counts(const PlayerRecord& player, const PlayerRecord* leaving) {
 
 } // namespace
 
-bool isZombie(const BotSpawn& spawn, const PlayerRecord& player) {
-    return spawn.playerTags.get(&player, zombieRoleTag) != humanRole;
+bool isZombie(const ZombieGame& game, const PlayerRecord& player) {
+    return game.bot.playerTags.get(&player, zombieRoleTag) != humanRole;
 }
 
-void setRole(BotSpawn& spawn, const PlayerRecord& player, std::int32_t role) {
-    spawn.playerTags.set(&player, zombieRoleTag, role);
+void setRole(ZombieGame& game, const PlayerRecord& player, std::int32_t role) {
+    game.bot.playerTags.set(&player, zombieRoleTag, role);
 }
 
 bool sitsInShip(const PlayerRecord& player, std::int32_t settingsShip) {
@@ -52,9 +53,9 @@ std::string_view shipName(std::int32_t ship) {
     return shipNames[static_cast<std::size_t>(ship - 1)];
 }
 
-std::uint32_t countInShips(const BotSpawn& spawn, const PlayerRecord* leaving) {
+std::uint32_t countInShips(const ZombieGame& game, const PlayerRecord* leaving) {
     std::uint32_t n = 0;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(game.bot)) {
         if (counts(player, leaving)) {
             ++n;
         }
@@ -62,34 +63,34 @@ std::uint32_t countInShips(const BotSpawn& spawn, const PlayerRecord* leaving) {
     return n;
 }
 
-std::int32_t countHumans(const BotSpawn& spawn, const PlayerRecord* leaving) {
+std::int32_t countHumans(const ZombieGame& game, const PlayerRecord* leaving) {
     std::int32_t n = 0;
-    for (const PlayerRecord& player : playersOf(spawn)) {
-        if (counts(player, leaving) && onFreq(player, spawn.zombieGame.humanTeam)) {
+    for (const PlayerRecord& player : playersOf(game.bot)) {
+        if (counts(player, leaving) && onFreq(player, game.humanTeam)) {
             ++n;
         }
     }
     return n;
 }
 
-std::int32_t countZombies(const BotSpawn& spawn, const PlayerRecord* leaving) {
+std::int32_t countZombies(const ZombieGame& game, const PlayerRecord* leaving) {
     std::int32_t n = 0;
-    for (const PlayerRecord& player : playersOf(spawn)) {
-        if (counts(player, leaving) && onFreq(player, spawn.zombieGame.zombieTeam)) {
+    for (const PlayerRecord& player : playersOf(game.bot)) {
+        if (counts(player, leaving) && onFreq(player, game.zombieTeam)) {
             ++n;
         }
     }
     return n;
 }
 
-const PlayerRecord* pickZombieMaster(BotSpawn& spawn, const PlayerRecord* leaving) {
-    const std::uint32_t n = countInShips(spawn, leaving);
+const PlayerRecord* pickZombieMaster(ZombieGame& game, const PlayerRecord* leaving) {
+    const std::uint32_t n = countInShips(game, leaving);
     if (n < 3) {
         return nullptr;
     }
-    std::uint32_t skip = spawn.random.draw() % n;
+    std::uint32_t skip = game.bot.random.draw() % n;
     const PlayerRecord* chosen = nullptr;
-    for (const PlayerRecord& player : playersOf(spawn)) {
+    for (const PlayerRecord& player : playersOf(game.bot)) {
         if (!counts(player, leaving)) {
             continue;
         }
@@ -100,16 +101,15 @@ const PlayerRecord* pickZombieMaster(BotSpawn& spawn, const PlayerRecord* leavin
         --skip;
     }
     if (chosen != nullptr) {
-        sendPublic(spawn, zone::arena(masterChosenText));
+        sendPublic(game.bot, zone::arena(masterChosenText));
     }
     return chosen;
 }
 
-void turnIntoZombie(BotSpawn& spawn, const PlayerRecord& player) {
-    const ZombieGame& game = spawn.zombieGame;
-    setRole(spawn, player, zombieRole);
-    sendPrivate(spawn, player, zone::setFreq(game.zombieTeam));
-    sendPrivate(spawn, player, zone::setShip(game.zombieShip));
+void turnIntoZombie(ZombieGame& game, const PlayerRecord& player) {
+    setRole(game, player, zombieRole);
+    sendPrivate(game.bot, player, zone::setFreq(game.zombieTeam));
+    sendPrivate(game.bot, player, zone::setShip(game.zombieShip));
     const std::string name = playerName(player);
     std::string text;
     text.reserve(rebornBeforeName.size() + rebornBetweenNames.size() + rebornAfterName.size() +
@@ -119,7 +119,7 @@ void turnIntoZombie(BotSpawn& spawn, const PlayerRecord& player) {
         .append(rebornBetweenNames)
         .append(name)
         .append(rebornAfterName);
-    sendPublicSound(spawn, rebornSound, zone::arena(text));
+    sendPublicSound(game.bot, rebornSound, zone::arena(text));
 }
 
 } // namespace quorvel

@@ -1,7 +1,8 @@
+#include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "module/bot_spawn.h"
+#include "zombies/zombie_game.h"
 #include "zombies/zombie_roles.h"
 #include "zombies/zombies.h"
 
@@ -23,29 +24,27 @@ constexpr std::int32_t noticeAt = 30;
 constexpr std::int32_t startAt = 60;
 constexpr std::uint32_t leastPlayers = 3;
 
-void startRound(BotSpawn& spawn) {
-    ZombieGame& game = spawn.zombieGame;
-    sendPublic(spawn, zone::arena(startedText));
+void startRound(ZombieGame& game) {
+    sendPublic(game.bot, zone::arena(startedText));
     game.gameRunning = true;
     clearRoundMemory(game);
-    sendPublic(spawn, zone::lockArena);
-    if (const PlayerRecord* master = pickZombieMaster(spawn)) {
-        turnIntoZombie(spawn, *master);
+    sendPublic(game.bot, zone::lockArena);
+    if (const PlayerRecord* master = pickZombieMaster(game)) {
+        turnIntoZombie(game, *master);
     }
 }
 
-void countTowardsStart(BotSpawn& spawn) {
-    ZombieGame& game = spawn.zombieGame;
+void countTowardsStart(ZombieGame& game) {
     if (!game.countdownArmed) {
         game.startCountdown = 0;
         game.countdownArmed = true;
     }
     if (game.startCountdown == noticeAt) {
-        sendPublic(spawn, zone::arena(startingSoon));
+        sendPublic(game.bot, zone::arena(startingSoon));
         ++game.startCountdown;
     }
     if (game.startCountdown == startAt) {
-        startRound(spawn);
+        startRound(game);
     } else {
         ++game.startCountdown;
     }
@@ -53,80 +52,76 @@ void countTowardsStart(BotSpawn& spawn) {
 
 } // namespace
 
-bool zombiesOn(const BotSpawn& spawn) {
-    return spawn.zombieGame.zombiesOn;
+bool zombiesOn(const ZombieGame& game) {
+    return game.zombiesOn;
 }
 
-bool zombieRoundRunning(const BotSpawn& spawn) {
-    return spawn.zombieGame.gameRunning;
+bool zombieRoundRunning(const ZombieGame& game) {
+    return game.gameRunning;
 }
 
-void runZombiesTick(BotSpawn& spawn) {
-    ZombieGame& game = spawn.zombieGame;
-    const std::uint32_t playing = countInShips(spawn);
+void runZombiesTick(ZombieGame& game) {
+    const std::uint32_t playing = countInShips(game);
     game.playingCount = static_cast<std::int32_t>(playing);
     if (!game.gameRunning && playing >= leastPlayers) {
-        countTowardsStart(spawn);
+        countTowardsStart(game);
     } else if (game.gameRunning && playing >= leastPlayers) {
         // The bot keeps out of the round it runs.
-        if (spawn.me != nullptr && isPlaying(*spawn.me)) {
-            sendPrivate(spawn, *spawn.me, zone::spec);
+        if (game.bot.me != nullptr && isPlaying(*game.bot.me)) {
+            sendPrivate(game.bot, *game.bot.me, zone::spec);
         }
-        runEndTest(spawn);
+        runEndTest(game);
     }
     // With fewer than three in ships the countdown holds where it is.
 }
 
-void zombiesPlayerEntering(BotSpawn& spawn, const PlayerRecord& player) {
-    const ZombieGame& game = spawn.zombieGame;
+void zombiesPlayerEntering(ZombieGame& game, const PlayerRecord& player) {
     if (game.gameRunning) {
         return; // a late comer waits for the next round
     }
-    setRole(spawn, player, humanRole);
-    sendPrivate(spawn, player, zone::setShip(game.humanShip));
-    sendPrivate(spawn, player, zone::setFreq(game.humanTeam));
+    setRole(game, player, humanRole);
+    sendPrivate(game.bot, player, zone::setShip(game.humanShip));
+    sendPrivate(game.bot, player, zone::setFreq(game.humanTeam));
 }
 
-void zombiesPlayerKilled(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer) {
-    const bool killerIsZombie = isZombie(spawn, killer);
-    const bool killedIsZombie = isZombie(spawn, killed);
+void zombiesPlayerKilled(ZombieGame& game, const PlayerRecord& killed, const PlayerRecord& killer) {
+    const bool killerIsZombie = isZombie(game, killer);
+    const bool killedIsZombie = isZombie(game, killed);
     if (killerIsZombie && !killedIsZombie) {
-        turnIntoZombie(spawn, killed);
-        spawn.zombieGame.lastTurnedName = playerName(killed);
+        turnIntoZombie(game, killed);
+        game.lastTurnedName = playerName(killed);
     } else if (!killerIsZombie && killedIsZombie) {
         std::string taunt(tauntBefore);
         taunt += playerName(killed);
         taunt += tauntMiddle;
         taunt += playerName(killer);
         taunt += tauntAfter;
-        sendPublic(spawn, zone::arena(taunt));
+        sendPublic(game.bot, zone::arena(taunt));
     }
-    runEndTest(spawn);
+    runEndTest(game);
 }
 
-void zombiesShipChanged(BotSpawn& spawn, const PlayerRecord& player) {
-    const ZombieGame& game = spawn.zombieGame;
-    const bool zombie = isZombie(spawn, player);
+void zombiesShipChanged(ZombieGame& game, const PlayerRecord& player) {
+    const bool zombie = isZombie(game, player);
     if (onFreq(player, game.zombieTeam) && zombie) {
-        sendPrivate(spawn, player, zone::setShip(game.zombieShip));
+        sendPrivate(game.bot, player, zone::setShip(game.zombieShip));
     } else if (onFreq(player, game.humanTeam) && !zombie) {
-        sendPrivate(spawn, player, zone::setShip(game.humanShip));
+        sendPrivate(game.bot, player, zone::setShip(game.humanShip));
     }
 }
 
-void zombiesTeamChanged(BotSpawn& spawn, const PlayerRecord& player) {
-    const ZombieGame& game = spawn.zombieGame;
-    if (!isZombie(spawn, player)) {
-        sendPrivate(spawn, player, zone::setFreq(game.humanTeam));
-        sendPrivate(spawn, player, actHuman);
+void zombiesTeamChanged(ZombieGame& game, const PlayerRecord& player) {
+    if (!isZombie(game, player)) {
+        sendPrivate(game.bot, player, zone::setFreq(game.humanTeam));
+        sendPrivate(game.bot, player, actHuman);
     } else if (game.gameRunning) {
-        sendPrivate(spawn, player, zone::setFreq(game.zombieTeam));
-        sendPrivate(spawn, player, actZombie);
+        sendPrivate(game.bot, player, zone::setFreq(game.zombieTeam));
+        sendPrivate(game.bot, player, actZombie);
     } else {
         // A zombie left over from a round that ended without a winner.
-        setRole(spawn, player, humanRole);
-        sendPrivate(spawn, player, zone::setFreq(game.humanTeam));
-        sendPrivate(spawn, player, turnedHuman);
+        setRole(game, player, humanRole);
+        sendPrivate(game.bot, player, zone::setFreq(game.humanTeam));
+        sendPrivate(game.bot, player, turnedHuman);
     }
 }
 

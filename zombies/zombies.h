@@ -3,42 +3,47 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/service/service.h"
+
 #include <string_view>
 
 namespace quorvel {
 
-struct BotSpawn;
+struct ZombieGame;
 
 // Ghoulset.ini, read at the handshake and written at Terminate.
-void loadZombieSettings(BotSpawn& spawn);
-void saveZombieSettingsAtExit(BotSpawn& spawn);
+void loadZombieSettings(ZombieGame& game);
+void saveZombieSettingsAtExit(ZombieGame& game);
 
 // Round rules, called only while the zombies functions are on.
-void runZombiesTick(BotSpawn& spawn);
-void zombiesPlayerEntering(BotSpawn& spawn, const PlayerRecord& player);
-void zombiesPlayerKilled(BotSpawn& spawn, const PlayerRecord& killed, const PlayerRecord& killer);
-void zombiesShipChanged(BotSpawn& spawn, const PlayerRecord& player);
-void zombiesTeamChanged(BotSpawn& spawn, const PlayerRecord& player);
+void runZombiesTick(ZombieGame& game);
+void zombiesPlayerEntering(ZombieGame& game, const PlayerRecord& player);
+void zombiesPlayerKilled(ZombieGame& game, const PlayerRecord& killed, const PlayerRecord& killer);
+void zombiesShipChanged(ZombieGame& game, const PlayerRecord& player);
+void zombiesTeamChanged(ZombieGame& game, const PlayerRecord& player);
 // A player went into spectator mode or is leaving during a round.
 enum class ZombieExit { Spectating, Leaving };
-void zombiesPlayerGone(BotSpawn& spawn, const PlayerRecord& player, ZombieExit how);
+void zombiesPlayerGone(ZombieGame& game, const PlayerRecord& player, ZombieExit how);
 // Forget every reference to a player who leaves.
-void zombiesForgetPlayer(BotSpawn& spawn, const PlayerRecord& player);
+void zombiesForgetPlayer(ZombieGame& game, const PlayerRecord& player);
 // The bot is leaving the arena: a running round is called off and the
 // arena unlocked, and a countdown starts again from 0 after the next join.
-void zombiesBotLeaving(BotSpawn& spawn);
+void zombiesBotLeaving(ZombieGame& game);
 
-bool zombiesOn(const BotSpawn& spawn);
-bool zombieRoundRunning(const BotSpawn& spawn);
+bool zombiesOn(const ZombieGame& game);
+bool zombieRoundRunning(const ZombieGame& game);
 
-void commandZon(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandZoff(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandZship(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandHship(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandZteam(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandHteam(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandZsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandZload(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
-void commandZstatus(BotSpawn& spawn, const PlayerRecord& sender, std::string_view text);
+void commandZon(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandZoff(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandZship(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandHship(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandZteam(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandHteam(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandZsave(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandZload(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+void commandZstatus(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
+
+// The game's commands, help lines and event steps.
+extern const ServiceTable zombiesTable;
 
 } // namespace quorvel

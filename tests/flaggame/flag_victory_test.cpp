@@ -87,7 +87,7 @@ TEST(FlagVictory, ShutupPaysQuietlyOrDoesNothing) {
     EXPECT_EQ(arena.gold().balance("Win2"), 100u);
     EXPECT_EQ(arena.gold().balance("Mod"), 0u);
 
-    arena.spawn().storeOn = false;
+    arena.spawn().gold.storeOn = false;
     arena.flagWin(3);
     EXPECT_TRUE(arena.take().empty());
     EXPECT_EQ(arena.gold().balance("Win"), 100u);

@@ -1,6 +1,7 @@
 // Ghoulset.ini as an operator may leave it: any bytes. Whatever is read must
 // be written back as a file that reads the same, and a second write of it
 // must give the same bytes.
+#include "base/bot/bot.h"
 #include "zombies/ghoulset_file.h"
 #include "zombies/zombie_game.h"
 
@@ -27,14 +28,15 @@ std::array<std::int32_t, 8> settingsOf(const ZombieGame& game) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    ZombieGame game;
+    Bot bot(0);
+    ZombieGame game(bot);
     applyMissingGhoulset(game);
     readGhoulsetText(game, text);
     const std::string written = ghoulsetText(game);
 
     // Start the second reading from other values, so that a field the
     // written text fails to set shows.
-    ZombieGame again;
+    ZombieGame again(bot);
     again.humanTeam = again.humanShip = again.zombieTeam = again.zombieShip = 77;
     again.sanctuaryMinX = again.sanctuaryMinY = again.sanctuaryMaxX = again.sanctuaryMaxY = 77;
     again.sanctuaryOn = !game.sanctuaryOn;

@@ -207,7 +207,7 @@ void startUnderMemoryLimit(const Folder& folder, std::size_t headroom, Check che
 
 std::string startedWhole(TestArena& arena) {
     const BotSpawn& spawn = arena.spawn();
-    if (!spawn.accepted || spawn.autosaveCountdown != 3 || spawn.zombieGame.humanTeam != 5) {
+    if (!spawn.accepted || spawn.gold.autosaveCountdown != 3 || spawn.zombieGame.humanTeam != 5) {
         return "the start-up was left half done";
     }
     return {};

@@ -102,7 +102,7 @@ TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     EXPECT_NE(start[1].find("): this bot reads and writes none of gold.dat, inv.dat and gold.log"),
               std::string::npos)
         << start[1];
-    EXPECT_FALSE(arena.spawn().storeOn);
+    EXPECT_FALSE(arena.spawn().gold.storeOn);
 
     auto& sop = arena.addPlayer({.name = "Sop", .accessLevel = sopLevel});
     arena.command(sop, "ion");
@@ -120,7 +120,7 @@ TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     otherHost.release();
     arena.handshake();
     EXPECT_TRUE(told(arena.takeTexts(), "(gold.lock is held by another host)"));
-    EXPECT_FALSE(arena.spawn().storeOn);
+    EXPECT_FALSE(arena.spawn().gold.storeOn);
 }
 
 } // namespace

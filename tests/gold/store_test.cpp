@@ -261,7 +261,7 @@ TEST(StoreSwitch, EveryPlayerCommandIsSilentWhileTheStoreIsOff) {
     TestArena arena;
     arena.handshake();
     arena.take();
-    ASSERT_FALSE(arena.spawn().storeOn);
+    ASSERT_FALSE(arena.spawn().gold.storeOn);
     auto& bob = arena.addPlayer({.name = "Bob", .ship = 1});
     arena.gold().credit("Bob", 5000);
     const char* commands[][2] = {{"gold", ""},        {"gratio", ""},        {"buy", ""},

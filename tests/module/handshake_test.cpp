@@ -76,8 +76,8 @@ TEST(Handshake, SecondAcceptedHandshakeLoadsAgainAndKeepsOtherCountdowns) {
     arena.writeFile("quorvel.ini", "[Settings]\nAutoSave=45\nInventory=1\n");
     arena.handshake();
     EXPECT_EQ(arena.take().back(), console("DLL plugin connected."));
-    EXPECT_EQ(arena.spawn().autosaveCountdown, 45);
-    EXPECT_TRUE(arena.spawn().storeOn);
+    EXPECT_EQ(arena.spawn().gold.autosaveCountdown, 45);
+    EXPECT_TRUE(arena.spawn().gold.storeOn);
     EXPECT_EQ(arena.spawn().flagWatch.jackpotCountdown, 7);
 }
 

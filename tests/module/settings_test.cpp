@@ -21,19 +21,20 @@ TEST(Settings, NoFileGivesTheDefaultsWithoutAWord) {
     TestArena arena;
     EXPECT_TRUE(consoleAfterHandshake(arena).empty());
     const PluginSettings& s = arena.spawn().settings;
-    EXPECT_FALSE(arena.spawn().storeOn);
+    EXPECT_FALSE(arena.spawn().gold.storeOn);
     EXPECT_EQ(s.maxWarpTeams, 0);
     EXPECT_EQ(s.maxWarpAreas, 0);
-    EXPECT_EQ(s.autoSave, 300);
-    EXPECT_EQ(arena.spawn().autosaveInterval, 300);
-    EXPECT_EQ(s.flagVictory, 100);
-    EXPECT_EQ(s.soccerGoal, 25);
-    EXPECT_EQ(s.kill, 2);
-    EXPECT_EQ(s.teamKill, 5);
-    EXPECT_EQ(s.antiInCenter, 5);
-    const std::int32_t prices[] = {s.flags,      s.arena,       s.points,     s.bounty, s.multiFire,
-                                   s.super,      s.shield,      s.multiPrize, s.thor,   s.portal,
-                                   s.gunUpgrade, s.bombUpgrade, s.scoreReset};
+    EXPECT_EQ(s.gold.autoSave, 300);
+    EXPECT_EQ(arena.spawn().gold.autosaveInterval, 300);
+    EXPECT_EQ(s.gold.flagVictory, 100);
+    EXPECT_EQ(s.gold.soccerGoal, 25);
+    EXPECT_EQ(s.gold.kill, 2);
+    EXPECT_EQ(s.gold.teamKill, 5);
+    EXPECT_EQ(s.gold.antiInCenter, 5);
+    const std::int32_t prices[] = {
+        s.gold.flags,      s.gold.arena,       s.gold.points,     s.gold.bounty, s.gold.multiFire,
+        s.gold.super,      s.gold.shield,      s.gold.multiPrize, s.gold.thor,   s.gold.portal,
+        s.gold.gunUpgrade, s.gold.bombUpgrade, s.gold.scoreReset};
     const std::int32_t expected[] = {500, 500, 500, 400, 150, 150, 150,
                                      150, 100, 100, 300, 350, 50};
     for (std::size_t i = 0; i < std::size(prices); ++i) {
@@ -48,13 +49,13 @@ TEST(Settings, StoreSwitchIsOnOnlyForExactlyOne) {
         TestArena arena;
         arena.writeFile("quorvel.ini", std::string("[Settings]\nInventory=") + value + "\n");
         EXPECT_TRUE(consoleAfterHandshake(arena).empty()) << value;
-        EXPECT_EQ(arena.spawn().storeOn, on) << value;
+        EXPECT_EQ(arena.spawn().gold.storeOn, on) << value;
     }
     TestArena yes;
     yes.writeFile("quorvel.ini", "[Settings]\nInventory=yes\n");
     EXPECT_EQ(consoleAfterHandshake(yes),
               std::vector<std::string>{"quorvel.ini error: Settings:Inventory must be numeric"});
-    EXPECT_FALSE(yes.spawn().storeOn);
+    EXPECT_FALSE(yes.spawn().gold.storeOn);
 }
 
 TEST(Settings, BadValuesGiveOneMessageEachInTableOrderAndTheFallback) {
@@ -79,13 +80,13 @@ TEST(Settings, BadValuesGiveOneMessageEachInTableOrderAndTheFallback) {
                   "quorvel.ini error: Store:ScoreReset must be numeric",
               }));
     const PluginSettings& s = arena.spawn().settings;
-    EXPECT_EQ(s.kill, -3);
-    EXPECT_EQ(s.teamKill, 5);
-    EXPECT_EQ(s.flagVictory, 100);
-    EXPECT_EQ(s.thor, 100);
-    EXPECT_EQ(s.scoreReset, 50);
+    EXPECT_EQ(s.gold.kill, -3);
+    EXPECT_EQ(s.gold.teamKill, 5);
+    EXPECT_EQ(s.gold.flagVictory, 100);
+    EXPECT_EQ(s.gold.thor, 100);
+    EXPECT_EQ(s.gold.scoreReset, 50);
     EXPECT_EQ(s.maxWarpAreas, 0);
-    EXPECT_EQ(s.autoSave, 300);
+    EXPECT_EQ(s.gold.autoSave, 300);
 }
 
 TEST(Settings, OnlyTheFirstFifteenCharactersCountAndNumbersMustFit32Bits) {
@@ -100,11 +101,11 @@ TEST(Settings, OnlyTheFirstFifteenCharactersCountAndNumbersMustFit32Bits) {
               (std::vector<std::string>{"quorvel.ini error: Gold:TeamKill must be numeric",
                                         "quorvel.ini error: Gold:AntiInCenter must be numeric"}));
     const PluginSettings& s = arena.spawn().settings;
-    EXPECT_EQ(s.kill, 7);
-    EXPECT_EQ(s.soccerGoal, 0);
-    EXPECT_EQ(s.flagVictory, 2147483647);
-    EXPECT_EQ(s.teamKill, 5);
-    EXPECT_EQ(s.antiInCenter, 5);
+    EXPECT_EQ(s.gold.kill, 7);
+    EXPECT_EQ(s.gold.soccerGoal, 0);
+    EXPECT_EQ(s.gold.flagVictory, 2147483647);
+    EXPECT_EQ(s.gold.teamKill, 5);
+    EXPECT_EQ(s.gold.antiInCenter, 5);
 }
 
 TEST(IniReader, BehavesLikeTheWindowsProfileReader) {

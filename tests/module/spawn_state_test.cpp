@@ -69,12 +69,12 @@ TEST(Tick, CountdownsRunFromCreationAndAutosaveFollowsItsInterval) {
     arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=3\n");
     arena.handshake();
     arena.take();
-    EXPECT_EQ(arena.spawn().autosaveCountdown, 3);
+    EXPECT_EQ(arena.spawn().gold.autosaveCountdown, 3);
     arena.tick(2);
     EXPECT_TRUE(consoleLines(arena).empty());
     arena.tick();
     EXPECT_EQ(consoleLines(arena), std::vector<Sent>{console("AutoSave...")});
-    EXPECT_EQ(arena.spawn().autosaveCountdown, 3);
+    EXPECT_EQ(arena.spawn().gold.autosaveCountdown, 3);
     arena.tick(3);
     EXPECT_EQ(consoleLines(arena), std::vector<Sent>{console("AutoSave...")});
     // Rabbit countdowns keep counting below 0 with no rabbit.
@@ -100,7 +100,7 @@ TEST(Tick, AutosaveIsOffWithIntervalZeroOrStoreOff) {
     EXPECT_TRUE(consoleLines(storeOff).empty());
     // The countdown starts again all the same, so autosaving goes on once
     // the store is switched back on.
-    EXPECT_EQ(storeOff.spawn().autosaveCountdown, 2);
+    EXPECT_EQ(storeOff.spawn().gold.autosaveCountdown, 2);
     storeOff.command(storeOff.addPlayer({.name = "Mod", .accessLevel = 2}), "ion");
     storeOff.take();
     storeOff.tick(2);

@@ -18,7 +18,7 @@ TEST(RabbitCommands, NewpickDrawsAmongPlayersInShips) {
         arena.command(mod, "newpick");
         EXPECT_EQ(arena.take(), std::vector<Sent>{privateLine(
                                     mod, "Not enough players to choose a new rabbit.")});
-        EXPECT_FALSE(hasRabbit(arena.spawn()));
+        EXPECT_FALSE(hasRabbit(arena.spawn().rabbitGame));
     }
     for (std::uint32_t seed = 1; seed <= 16; ++seed) {
         TestArena arena(seed);
@@ -79,7 +79,8 @@ TEST(RabbitCommands, StatusAndStop) {
 
     arena.tick(30);
     arena.take();
-    const RabbitGame before = arena.spawn().rabbitGame;
+    const std::int32_t rabbitCountdown = arena.spawn().rabbitGame.rabbitCountdown;
+    const std::int32_t safetyCountdown = arena.spawn().rabbitGame.safetyCountdown;
     PlayerRecord& other = rabbit == &ann ? bob : ann;
     arena.shipChange(const_cast<PlayerRecord&>(*rabbit), 4);
     arena.teamChange(const_cast<PlayerRecord&>(*rabbit), 7);
@@ -88,8 +89,8 @@ TEST(RabbitCommands, StatusAndStop) {
     arena.teamChange(other, 2);
     const Sent prize = privateLine(*rabbit, "*prize 5000");
     EXPECT_EQ(arena.take(), (std::vector<Sent>{prize, prize, prize}));
-    EXPECT_EQ(arena.spawn().rabbitGame.rabbitCountdown, before.rabbitCountdown);
-    EXPECT_EQ(arena.spawn().rabbitGame.safetyCountdown, before.safetyCountdown);
+    EXPECT_EQ(arena.spawn().rabbitGame.rabbitCountdown, rabbitCountdown);
+    EXPECT_EQ(arena.spawn().rabbitGame.safetyCountdown, safetyCountdown);
 
     arena.command(ann, "stop");
     EXPECT_TRUE(arena.take().empty());

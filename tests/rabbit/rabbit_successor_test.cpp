@@ -58,7 +58,8 @@ TEST(RabbitSuccessor, FewerThanTwoInShipsEndsTheGameSilently) {
         PlayerRecord& ann = arena.addPlayer({.name = "Ann", .ship = 0});
         PlayerRecord& bob = arena.addPlayer({.name = "Bob", .ship = 1});
         arena.command(mod, "newpick");
-        PlayerRecord& rabbit = const_cast<PlayerRecord&>(isRabbit(arena.spawn(), ann) ? ann : bob);
+        PlayerRecord& rabbit =
+            const_cast<PlayerRecord&>(isRabbit(arena.spawn().rabbitGame, ann) ? ann : bob);
         PlayerRecord& other = &rabbit == &ann ? bob : ann;
         arena.take();
         switch (way) {

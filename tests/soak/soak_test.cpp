@@ -282,7 +282,7 @@ private:
             }
         }
         watch_.check(sent, typed, counts_.events);
-        if (arena_.spawn().economy) { // Terminate leaves it
+        if (arena_.spawn().gold.economy) { // Terminate leaves it
             audit_.afterEvent(arena_.gold(), amounts, counts_.events);
         }
         for (const Sent& line : sent) {

@@ -80,10 +80,10 @@ TestArena::TestArena(const std::string& directory, std::optional<std::uint32_t> 
 }
 
 FileEconomy& TestArena::economy() {
-    if (!spawn_->economy) {
+    if (!spawn_->gold.economy) {
         throw std::logic_error("the bot has no seat at an economy");
     }
-    return dynamic_cast<FileEconomy&>(*spawn_->economy);
+    return dynamic_cast<FileEconomy&>(*spawn_->gold.economy);
 }
 
 void TestArena::start(std::optional<std::uint32_t> seed) {

@@ -1,0 +1,71 @@
+// Automatic warping as the module runs it: each of the three kinds acts
+// while its switch is on; the warp files are looked at again every second.
+#include "warps/auto_warper.h"
+
+namespace quorvel {
+namespace {
+
+void teamWarp(AutoWarper& warper, const PlayerRecord& player) {
+    if (warper.teamWarpOn) {
+        warpTeam(warper, player);
+    }
+}
+
+void killed(AutoWarper& warper, const PlayerRecord& killedPlayer, const PlayerRecord&) {
+    teamWarp(warper, killedPlayer);
+}
+
+void moved(AutoWarper& warper, const PlayerRecord& player) {
+    if (warper.areaWarpOn) {
+        warpArea(warper, player);
+    }
+    if (warper.insertWarpOn) {
+        checkInsertWarp(warper, player);
+    }
+}
+
+constexpr Command commands[] = {
+    {"twarpon",
+     Mod,
+     step<commandTwarpon>,
+     {"!twarpon (Start Auto Team Warping to tiles specified in WarpTeam.ini.)"}},
+    {"twarpoff", Mod, step<commandTwarpoff>, {"!twarpoff (Stop Auto Team Warping.)"}},
+    {"awarpon",
+     Mod,
+     step<commandAwarpon>,
+     {"!awarpon (Start Auto Area Warping to and from tiles specified in WarpArea.ini.)"}},
+    {"awarpoff", Mod, step<commandAwarpoff>, {"!awarpoff (Stop Auto Area Warping.)"}},
+    {"iwarpon",
+     Mod,
+     step<commandIwarpon>,
+     {"!iwarpon (Start Auto Team Warping on Insert to tiles specified in WarpTeam.ini.)"}},
+    {"iwarpoff", Mod, step<commandIwarpoff>, {"!iwarpoff (Stop Auto Team Warping on Insert.)"}},
+    {"alloff", Mod, step<commandAlloff>, {"!alloff (Stop all Auto Warping Functions.)"}},
+};
+
+} // namespace
+
+const ServiceTable warpsTable = {
+    .name = "warps",
+    .commands = commands,
+    // The plain list spells the commands as the zone's old help did; the
+    // topic list spells them as they are typed.
+    .help =
+        {
+            .staff = "Ext: Auto Team/Area Warp commands: !Twarpon !Twarpoff !Awarpon !Awarpoff "
+                     "!warpon !warpoff !alloff",
+            .staffTopic = "Ext: Auto Team/Area Warp commands: !twarpon !twarpoff !awarpon "
+                          "!awarpoff !iwarpon !iwarpoff !alloff",
+        },
+    .steps =
+        {
+            .playerEntering = step<teamWarp>,
+            .playerMoved = step<moved>,
+            .playerKilled = step<killed>,
+            .playerShipChanged = step<teamWarp>,
+            .playerTeamChanged = step<teamWarp>,
+            .tick = step<runWarpFilesTick>,
+        },
+};
+
+} // namespace quorvel
