@@ -11,6 +11,8 @@
 namespace quorvel {
 namespace {
 
+// Texts players have always seen keep their spelling ("Ammount",
+// "Numers"); they are deliberate, not slips to correct.
 constexpr std::string_view moreParametersText = "More parameters required";
 constexpr std::string_view syntaxText = "Syntax: Player:Ammount";
 constexpr std::string_view giveNotNumbersText = "Ammount should be in NUMBERS!";

@@ -10,6 +10,8 @@
 namespace quorvel {
 namespace {
 
+// Texts players have always seen keep their spelling ("Ammount"); they
+// are deliberate, not slips to correct.
 constexpr std::string_view balanceText = "Ammount of Gold left in your account: ";
 
 // The table players have always been shown; it does not follow quorvel.ini.

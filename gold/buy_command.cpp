@@ -46,7 +46,7 @@ void buyArenaMessage(GoldService& gold, const PlayerRecord& sender, std::string_
 }
 
 void buyForInstantUse(GoldService& gold, const PlayerRecord& sender, const ItemTexts& item) {
-    if (!passesBalanceCheck(gold, sender, item.price)) {
+    if (!passesBalanceCheck(gold, sender, item.store->price)) {
         return;
     }
     if (!isPlaying(sender)) {
@@ -54,12 +54,12 @@ void buyForInstantUse(GoldService& gold, const PlayerRecord& sender, const ItemT
         return;
     }
     sendPrivate(gold.bot, sender, zone::prize(prizeNumberOf(item.kind)));
-    charge(gold, sender, item.price);
+    charge(gold, sender, item.store->price);
     sendPrivate(gold.bot, sender, item.useNowDone);
 }
 
 void buyIntoInventory(GoldService& gold, const PlayerRecord& sender, const ItemTexts& item) {
-    if (!passesBalanceCheck(gold, sender, item.price)) {
+    if (!passesBalanceCheck(gold, sender, item.store->price)) {
         return;
     }
     if (!isPlaying(sender)) {
@@ -80,7 +80,7 @@ void buyIntoInventory(GoldService& gold, const PlayerRecord& sender, const ItemT
         gold.bot.playerTags.set(&sender, inventoryMarkTag, inventoryMarkSet);
     }
     storeItemCount(gold, sender, item.kind, held + 1);
-    charge(gold, sender, item.price);
+    charge(gold, sender, item.store->price);
     sendPrivate(gold.bot, sender, item.storedDone);
 }
 

@@ -66,8 +66,9 @@ bool FileEconomy::setItemCount(std::string_view name, ItemKind kind, std::int32_
     std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
     const std::int64_t change = std::int64_t{count} - stored;
     stored = count;
-    journal_.itemChanged(cause(), name, inventoryItems[static_cast<std::size_t>(kind)].itemWord,
-                         change, count);
+    journal_.itemChanged(cause(), name,
+                         inventoryItems[static_cast<std::size_t>(kind)].store->itemWord, change,
+                         count);
     reportJournalProblem();
     return true;
 }

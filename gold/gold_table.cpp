@@ -89,6 +89,9 @@ void goal(GoldService& gold, Word team) {
     }
 }
 
+// The help lines keep the spelling players have always seen ("Ammount",
+// "avalible for purchas and there cost ect", "Invintory"): deliberate, not
+// slips to correct.
 constexpr Command commands[] = {
     {"resetgold", SOp, step<commandResetgold>, {"!resetgold (WARNING: Deletes Gold Database.)"}},
     {"resetinv", SOp, step<commandResetinv>, {"!resetinv (WARNING: Deletes Inventory Database.)"}},

@@ -44,7 +44,7 @@ void sendInventoryListing(GoldService& gold, const PlayerRecord& sender) {
         const std::int32_t held = itemCount(gold, sender, item.kind);
         if (held != 0) {
             sendPrivate(gold.bot, sender,
-                        priceLine(item.itemWord, decimal(held), item.description));
+                        priceLine(item.store->itemWord, decimal(held), item.store->description));
         }
     }
     sendPrivate(gold.bot, sender, howToUseText);

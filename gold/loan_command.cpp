@@ -10,6 +10,8 @@
 namespace quorvel {
 namespace {
 
+// Texts players have always seen keep their spelling ("Ammount"); they
+// are deliberate, not slips to correct.
 constexpr std::string_view moreParametersText = "More parameters required";
 constexpr std::string_view syntaxText = "Syntax: Player:Ammount";
 constexpr std::string_view notNumbersText = "Ammount should be NUMBERS!";

@@ -38,43 +38,43 @@ const std::array<StoreItem, 13> storeItems = {{
 }};
 
 const std::array<ItemTexts, itemKindCount> inventoryItems = {{
-    {ItemKind::Guns, "guns", &S::gunUpgrade, "Increase Power of Guns by 1 level",
+    {ItemKind::Guns, &storeItems[10], // guns
      "Gun Upgrade Installed", "You must be playing to install Gun Upgrade",
      "Gun Upgrade placed in Inventory", "You must be playing to buy Gun Upgrade",
      "Gun Upgrade Installed", "Sorry but you don't have any Gun Upgrades in your Inventory.",
      "You must be playing to install Gun Upgrade"},
-    {ItemKind::Bombs, "bombs", &S::bombUpgrade, "Increase Power of Bombs by 1 level",
+    {ItemKind::Bombs, &storeItems[11], // bombs
      "Bomb Upgrade Installed", "You must be playing to install Bomb Upgrade",
      "Bomb Upgrade placed in Inventory", "You must be playing to buy Bomb Upgrade",
      "Bomb Upgrade Installed", "Sorry but you don't have any Bomb Upgrades in your Inventory.",
      "You must be playing to install Bomb Upgrade"},
-    {ItemKind::Multi, "multi", &S::multiFire, "Receive  MultiFire", "MultiFire",
-     "You must be playing before buying MultiFire", "MultiFire placed in Inventory",
+    {ItemKind::Multi, &storeItems[4], // multi
+     "MultiFire", "You must be playing before buying MultiFire", "MultiFire placed in Inventory",
      "You must be playing before buying MultiFire", "MultiFire Installed",
      "Sorry but you don't have any MultiFire Upgrades in your Inventory.",
      "You must be playing before Installing MultiFire"},
-    {ItemKind::Super, "super", &S::super, "Temp Super!", "Super!",
-     "You must be playing before buying Super", "Super! placed in Inventory",
+    {ItemKind::Super, &storeItems[5], // super
+     "Super!", "You must be playing before buying Super", "Super! placed in Inventory",
      "You must be playing before buying Super", "Super! Activated",
      "Sorry but you don't have even a single Super! in your Inventory.",
      "You must be playing before Activating Super"},
-    {ItemKind::Shield, "shield", &S::shield, "Temp Shields", "Shields Increased.",
-     "You must be playing before buying Shields", "Shields placed in Inventory",
-     "You must be playing before buying Shields", "Shields Activated",
-     "Sorry but you don't have any Shields in your Inventory.",
+    {ItemKind::Shield, &storeItems[6], // shield
+     "Shields Increased.", "You must be playing before buying Shields",
+     "Shields placed in Inventory", "You must be playing before buying Shields",
+     "Shields Activated", "Sorry but you don't have any Shields in your Inventory.",
      "You must be playing before Activating Shields"},
-    {ItemKind::Thor, "thor", &S::thor, "Increase Thor's Hammer count", "Thor's Hammer Increased",
-     "You must be playing before buying Thor's Hammer", "Thor's Hammer placed in Inventory",
-     "You must be playing before buying Thor's Hammer", "Thor's Hammer Increased",
-     "Sorry but you don't have any Thor's Hammers in your Inventory.",
+    {ItemKind::Thor, &storeItems[8], // thor
+     "Thor's Hammer Increased", "You must be playing before buying Thor's Hammer",
+     "Thor's Hammer placed in Inventory", "You must be playing before buying Thor's Hammer",
+     "Thor's Hammer Increased", "Sorry but you don't have any Thor's Hammers in your Inventory.",
      "You must be playing before Increasing Thor's Hammer"},
-    {ItemKind::Prize, "prize", &S::multiPrize, "Multi-Prize", " Multiprize",
-     "You must be playing before buying Multiprize", " Multiprize placed in Inventory",
-     "You must be playing before buying Multiprize", " Multiprize Awarded",
-     "Sorry but you don't have any Multiprizes in your Inventory.",
+    {ItemKind::Prize, &storeItems[7], // prize
+     " Multiprize", "You must be playing before buying Multiprize",
+     " Multiprize placed in Inventory", "You must be playing before buying Multiprize",
+     " Multiprize Awarded", "Sorry but you don't have any Multiprizes in your Inventory.",
      "You must be playing before using Multiprize"},
-    {ItemKind::Portal, "portal", &S::portal, "Increase Portal count", "Portal Increased",
-     "You must be playing before buying a Portal", "Portal placed in Inventory",
+    {ItemKind::Portal, &storeItems[9], // portal
+     "Portal Increased", "You must be playing before buying a Portal", "Portal placed in Inventory",
      "You must be playing before buying a Portal", "Portal Increased",
      "Sorry but you don't have any Portals in your Inventory.",
      "You must be playing before using Portal"},
@@ -82,7 +82,7 @@ const std::array<ItemTexts, itemKindCount> inventoryItems = {{
 
 const ItemTexts* findInventoryItem(std::string_view word) {
     for (const ItemTexts& item : inventoryItems) {
-        if (equalIgnoringCase(item.itemWord, word)) {
+        if (equalIgnoringCase(item.store->itemWord, word)) {
             return &item;
         }
     }
@@ -91,7 +91,7 @@ const ItemTexts* findInventoryItem(std::string_view word) {
 
 std::optional<ItemKind> itemKindOfWord(std::string_view word) {
     for (const ItemTexts& item : inventoryItems) {
-        if (item.itemWord == word) {
+        if (item.store->itemWord == word) {
             return item.kind;
         }
     }

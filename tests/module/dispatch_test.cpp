@@ -1,3 +1,4 @@
+#include "module/bot_spawn.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +109,31 @@ TEST_F(DispatchByLevel, MissingRecordsAreIgnored) {
     arena.event(HelpRequested, {reinterpret_cast<Word>(&god), reinterpret_cast<Word>(&nullName)});
     // A help request without a text is the plain listing.
     EXPECT_EQ(arena.takeTexts(), Texts{"Ext: Gold Store/Invintory commands: !resetgold !resetinv"});
+}
+
+// The dispatch and "!help" find a command by its name in the services'
+// tables: a name two services both claim, or one that could never be typed
+// (commands are matched as typed, help topics after folding to lower case),
+// would silently shadow or hide a command.
+TEST(CommandTables, NamesAreUniqueLowerCaseAndEachTopicExplainsItsOwnCommand) {
+    TestArena arena;
+    std::vector<std::string_view> names;
+    for (const ServiceSlot& slot : arena.spawn().services) {
+        for (const Command& command : slot.table->commands) {
+            SCOPED_TRACE(std::string(slot.table->name) + " !" + std::string(command.name));
+            EXPECT_EQ(std::count(names.begin(), names.end(), command.name), 0);
+            names.push_back(command.name);
+            EXPECT_FALSE(command.name.empty());
+            EXPECT_TRUE(
+                std::ranges::all_of(command.name, [](char c) { return c >= 'a' && c <= 'z'; }));
+            EXPECT_TRUE(command.name != "mod" && command.name != "sop" && command.name != "all");
+            EXPECT_NE(command.run, nullptr);
+            if (!command.topic[0].empty()) {
+                EXPECT_TRUE(command.topic[0].starts_with("!" + std::string(command.name)));
+            }
+        }
+    }
+    EXPECT_EQ(names.size(), 44u); // every command of the zone's help lists
 }
 
 TEST(CommandBudget, APlayerOverItHearsOnceThenNothingUntilItHasRoomAgain) {
