@@ -2,6 +2,7 @@
 
 #include "lib/script_values.h"
 #include "lib/text.h"
+#include "quorvel/host_abi.h"
 
 #include <limits>
 
@@ -80,20 +81,21 @@ Action Parser::parse() {
     if (word_ == "handshake" || word_ == "version") {
         count(0, 1, "handshake [MAJOR.MINOR | NUMBER]");
         a.kind = ActionKind::Handshake;
-        std::int64_t version = (6 << 16) | 1;
+        Word version = hostVersion(6, 1);
         if (t_.size() == 2) {
             const std::string& v = t_[1].text;
             auto dot = v.find('.');
             if (dot == std::string::npos) {
-                version = parseNumber(t_[1], 0, u32max, "version");
+                version = static_cast<Word>(parseNumber(t_[1], 0, u32max, "version"));
             } else {
                 Token major{v.substr(0, dot), false, false, 0};
                 Token minor{v.substr(dot + 1), false, false, 0};
-                version = (parseNumber(major, 0, 65535, "major version") << 16) |
-                          parseNumber(minor, 0, 65535, "minor version");
+                version =
+                    hostVersion(static_cast<Word>(parseNumber(major, 0, 65535, "major version")),
+                                static_cast<Word>(parseNumber(minor, 0, 65535, "minor version")));
             }
         }
-        a.numbers = {version};
+        a.numbers = {static_cast<std::int64_t>(version)};
     } else if (word_ == "terminate") {
         count(0, 0, "terminate");
         a.kind = ActionKind::Terminate;
@@ -113,10 +115,12 @@ Action Parser::parse() {
         a.numbers.push_back(parseNumber(t_[1], 0, u32max, "event code"));
         // Codes whose values are addresses of host records would hand the
         // module bare numbers where it reads records.
-        constexpr std::array<std::int64_t, 12> recordCodes = {0,  3,  10, 11, 12, 15,
-                                                              16, 17, 18, 19, 20, 21};
-        for (std::int64_t code : recordCodes) {
-            if (a.numbers[0] == code) {
+        constexpr std::array<Word, 12> recordCodes = {
+            Handshake,     ArenaJoined,       PlayerEntering,   PlayerMoved,
+            PlayerKilled,  PlayerShipChanged, PlayerSpectating, PlayerTeamChanged,
+            PlayerLeaving, ChatMessage,       CommandTyped,     HelpRequested};
+        for (Word code : recordCodes) {
+            if (a.numbers[0] == static_cast<std::int64_t>(code)) {
                 throw ScriptError("event " + std::to_string(code) +
                                   " carries host records: use its own action (help lists them)");
             }
@@ -198,18 +202,18 @@ Action Parser::parse() {
     } else if (word_ == "arena") {
         count(1, 1, "arena \"TEXT\"");
         a.kind = ActionKind::Chat;
-        a.numbers = {0};
+        a.numbers = {ArenaMessage};
         a.text = quoted(1, "arena \"TEXT\"");
     } else if (word_ == "chat") {
         count(2, 2, "chat arena|public|private|N \"TEXT\"");
         a.kind = ActionKind::Chat;
         std::string type = lowerAscii(t_[1].text);
         if (type == "arena") {
-            a.numbers = {0};
+            a.numbers = {ArenaMessage};
         } else if (type == "public") {
-            a.numbers = {2};
+            a.numbers = {Public};
         } else if (type == "private") {
-            a.numbers = {5};
+            a.numbers = {Private};
         } else {
             a.numbers = {parseNumber(t_[1], 0, u32max, "chat type")};
         }
