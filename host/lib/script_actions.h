@@ -1,7 +1,8 @@
 // The table of the session language's actions. A row names an action, writes
 // its arguments (as usage messages and the README show them), gives its line
 // of the help list, and points at the routine that parses it. The parser
-// looks actions up here and the help list is made from it.
+// looks actions up here, the help list is made from it, and a test holds the
+// README's lists of actions to it.
 #ifndef QUORVEL_HOST_SCRIPT_ACTIONS_H
 #define QUORVEL_HOST_SCRIPT_ACTIONS_H
 
@@ -16,7 +17,7 @@
 
 namespace quorvel::host {
 
-class ActionLine;
+class ActionLine; // below: the words of a line, for the parse routines
 
 // Where a row goes in the help list.
 enum class HelpPlace {
