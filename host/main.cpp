@@ -88,13 +88,7 @@ int interact(ScriptRunner& runner, std::ostream& out) {
     return runner.failures() > 0 ? ExpectationFailed : Passed;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    Options opt;
-    CLI::App app{"quorvel-host: a substitute bot host and zone that loads the Quorvel module and "
-                 "plays scripted or typed arena sessions.\nWithout a scenario it reads actions "
-                 "from the prompt (or from standard input when that is not a terminal)."};
+void addOptions(CLI::App& app, Options& opt) {
     app.add_option("scenario", opt.scenario, "scenario file (.scn) to play");
     app.add_option("-m,--module", opt.module,
                    std::string("module to load (default: ") + moduleFileName +
@@ -138,6 +132,106 @@ int main(int argc, char** argv) {
                    "session)")
         ->needs(generate)
         ->capture_default_str();
+}
+
+void removeFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+
+struct WorkFolder {
+    fs::path path;
+    bool made = false; // a fresh temporary folder
+};
+
+// The working directory, created or made and seeded; nothing when it cannot
+// be prepared (the message is written).
+std::optional<WorkFolder> prepareWorkFolder(const Options& opt) {
+    WorkFolder work;
+    try {
+        fs::path seed;
+        if (opt.dir.empty()) {
+            work.path = makeFreshFolder();
+            work.made = true;
+            seed = opt.seed.empty() ? fs::path(QUORVEL_HOST_EXAMPLE_ARENA) : fs::path(opt.seed);
+        } else {
+            work.path = fs::absolute(opt.dir);
+            fs::create_directories(work.path);
+            seed = opt.seed;
+        }
+        if (opt.seed.empty() && work.made && !fs::is_directory(seed)) {
+            // A build moved away from its sources: start with no files.
+            std::cerr << "quorvel-host: no example arena at " << seed.string()
+                      << ", the working directory starts empty\n";
+        } else if (!seed.empty() && seed != "none") {
+            seedFolder(fs::absolute(seed), work.path);
+        }
+    } catch (const fs::filesystem_error& e) {
+        std::cerr << "quorvel-host: cannot prepare the working directory: " << e.what() << '\n';
+        if (work.made) {
+            removeFolder(work.path);
+        }
+        return std::nullopt;
+    }
+    return work;
+}
+
+// The file of --record, with its first line written; false when it cannot
+// be written (the message is written).
+bool openRecord(const Options& opt, std::ofstream& recordFile) {
+    recordFile.open(fs::absolute(opt.record), std::ios::trunc);
+    if (!recordFile) {
+        std::cerr << "quorvel-host: cannot write " << opt.record << '\n';
+        return false;
+    }
+    recordFile << "# recorded by quorvel-host"
+               << (opt.scenario.empty() ? std::string() : " from " + opt.scenario) << '\n';
+    return true;
+}
+
+// Reports the end of a scenario read from `name`.
+void reportScenario(const std::string& name, int status, std::ostream& notes) {
+    if (status == Passed) {
+        notes << name << ": passed\n";
+    } else {
+        std::cerr << name << ": " << (status == BadScenario ? "stopped at a bad line" : "FAILED")
+                  << '\n';
+    }
+}
+
+// The generated session, or the scenario and then the prompt or standard
+// input, as the options say.
+int play(const Options& opt, Session& session, ScriptRunner& runner, std::istream& scenarioFile,
+         std::ostream& notes) {
+    int status = Passed;
+    if (opt.generate) {
+        status = playGenerated(session, opt.generated);
+    } else if (!opt.scenario.empty()) {
+        status = runner.runScript(scenarioFile, opt.scenario);
+        reportScenario(opt.scenario, status, notes);
+    }
+    bool typed = opt.interactive || (opt.scenario.empty() && !opt.generate && inputIsTerminal());
+    if (typed && !session.quitRequested()) {
+        int typedStatus = interact(runner, std::cout);
+        status = status == Passed ? typedStatus : status;
+    } else if (opt.scenario.empty() && !opt.generate) {
+        status = runner.runScript(std::cin, "<stdin>");
+        if (status != Passed) {
+            reportScenario("<stdin>", status, notes);
+        }
+    }
+    runner.finishRecording();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    CLI::App app{"quorvel-host: a substitute bot host and zone that loads the Quorvel module and "
+                 "plays scripted or typed arena sessions.\nWithout a scenario it reads actions "
+                 "from the prompt (or from standard input when that is not a terminal)."};
+    addOptions(app, opt);
     CLI11_PARSE(app, argc, argv);
     if (opt.generate) {
         opt.quiet = true;
@@ -151,70 +245,36 @@ int main(int argc, char** argv) {
     fs::path modulePath =
         opt.module.empty() ? executableFolder(argv[0]) / moduleFileName : fs::absolute(opt.module);
     std::ifstream scenarioFile;
-    fs::path scenarioPath;
     if (!opt.scenario.empty()) {
-        scenarioPath = fs::absolute(opt.scenario);
+        fs::path scenarioPath = fs::absolute(opt.scenario);
         scenarioFile.open(scenarioPath);
         if (!scenarioFile) {
             std::cerr << "quorvel-host: cannot open scenario " << scenarioPath.string() << '\n';
             return BadScenario;
         }
     }
-
-    fs::path workDir;
-    bool madeFolder = false;
-    try {
-        fs::path seed;
-        if (opt.dir.empty()) {
-            workDir = makeFreshFolder();
-            madeFolder = true;
-            seed = opt.seed.empty() ? fs::path(QUORVEL_HOST_EXAMPLE_ARENA) : fs::path(opt.seed);
-        } else {
-            workDir = fs::absolute(opt.dir);
-            fs::create_directories(workDir);
-            seed = opt.seed;
-        }
-        if (opt.seed.empty() && madeFolder && !fs::is_directory(seed)) {
-            // A build moved away from its sources: start with no files.
-            std::cerr << "quorvel-host: no example arena at " << seed.string()
-                      << ", the working directory starts empty\n";
-        } else if (!seed.empty() && seed != "none") {
-            seedFolder(fs::absolute(seed), workDir);
-        }
-    } catch (const fs::filesystem_error& e) {
-        std::cerr << "quorvel-host: cannot prepare the working directory: " << e.what() << '\n';
-        if (madeFolder) {
-            std::error_code ec;
-            fs::remove_all(workDir, ec);
-        }
+    std::optional<WorkFolder> work = prepareWorkFolder(opt);
+    if (!work) {
+        return BadScenario;
+    }
+    std::ofstream recordFile;
+    if (!opt.record.empty() && !openRecord(opt, recordFile)) {
         return BadScenario;
     }
 
-    std::ofstream recordFile;
-    if (!opt.record.empty()) {
-        recordFile.open(fs::absolute(opt.record), std::ios::trunc);
-        if (!recordFile) {
-            std::cerr << "quorvel-host: cannot write " << opt.record << '\n';
-            return BadScenario;
-        }
-        recordFile << "# recorded by quorvel-host"
-                   << (opt.scenario.empty() ? std::string() : " from " + opt.scenario) << '\n';
-    }
-
     fs::path startFolder = fs::current_path();
-    fs::current_path(workDir);
-    notes << "working directory: " << workDir.string() << '\n';
+    fs::current_path(work->path);
+    notes << "working directory: " << work->path.string() << '\n';
 
     std::unique_ptr<LoadedModule> module;
     try {
         module = std::make_unique<LoadedModule>(modulePath.string());
     } catch (const ModuleLoadError& e) {
         std::cerr << "quorvel-host: " << e.what() << '\n';
-        if (madeFolder) {
+        if (work->made) {
             // Nothing ran in it: it holds only the seeded files.
             fs::current_path(startFolder);
-            std::error_code ec;
-            fs::remove_all(workDir, ec);
+            removeFolder(work->path);
         }
         return ModuleNotLoaded;
     }
@@ -222,43 +282,19 @@ int main(int argc, char** argv) {
 
     int status = Passed;
     {
-        Session session(module->talk(), transcript, workDir);
+        Session session(module->talk(), transcript, work->path);
         ScriptRunner runner(session, transcript, std::cerr,
                             recordFile.is_open() ? &recordFile : nullptr);
         runner.setKeepGoing(opt.keepGoing);
-        if (opt.generate) {
-            status = playGenerated(session, opt.generated);
-        } else if (scenarioFile.is_open()) {
-            status = runner.runScript(scenarioFile, opt.scenario);
-            if (status == Passed) {
-                notes << opt.scenario << ": passed\n";
-            } else {
-                std::cerr << opt.scenario << ": "
-                          << (status == BadScenario ? "stopped at a bad line" : "FAILED") << '\n';
-            }
-        }
-        bool typed =
-            opt.interactive || (opt.scenario.empty() && !opt.generate && inputIsTerminal());
-        if (typed && !session.quitRequested()) {
-            int typedStatus = interact(runner, std::cout);
-            status = status == Passed ? typedStatus : status;
-        } else if (opt.scenario.empty() && !opt.generate) {
-            status = runner.runScript(std::cin, "<stdin>");
-            if (status != Passed) {
-                std::cerr << "<stdin>: "
-                          << (status == BadScenario ? "stopped at a bad line" : "FAILED") << '\n';
-            }
-        }
-        runner.finishRecording();
+        status = play(opt, session, runner, scenarioFile, notes);
         // The module goes first: nothing of it may outlive the records it
         // borrowed.
         module.reset();
     }
 
-    if (opt.cleanup && madeFolder && status == Passed) {
+    if (opt.cleanup && work->made && status == Passed) {
         fs::current_path(startFolder);
-        std::error_code ec;
-        fs::remove_all(workDir, ec);
+        removeFolder(work->path);
     }
     return status;
 }

@@ -118,7 +118,8 @@ struct Action {
 // character that is not a blank).
 std::optional<Action> parseLine(std::string_view line);
 
-// One-line summaries of every action, for the help action and the README.
+// The help list: every action with its help, made from the table of
+// actions (lib/script_actions.h).
 const std::vector<std::string>& actionSummaries();
 
 // Ship numbers as the language writes them: 1..8, and "spectator" for a

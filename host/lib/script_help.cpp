@@ -1,73 +1,105 @@
-// The list the help action prints; the README's reference follows it.
+// The list the help action prints, made from the table of actions.
 #include "lib/script.h"
+
+#include "lib/script_actions.h"
 
 namespace quorvel::host {
 
+namespace {
+
+// Actions are listed from column 2, their help from this column, or two
+// blanks after an action that reaches it.
+constexpr std::size_t helpColumn = 31;
+
+std::string padded(std::string text) {
+    text.append(text.size() + 2 <= helpColumn ? helpColumn - text.size() : 2, ' ');
+    return text;
+}
+
+// The action as the help list writes it: with the shorter arguments, if any.
+std::string listedForm(const ActionRow& row) {
+    ActionRow shown = row;
+    if (!row.listed.empty()) {
+        shown.arguments = row.listed;
+    }
+    return actionForm(shown);
+}
+
+class HelpList {
+public:
+    void add(const ActionRow& row) {
+        if (!row.section.empty()) {
+            endLine();
+            addLines("", row.section, 0);
+        }
+        std::string form = listedForm(row);
+        std::string after = row.help.empty() ? "" : " " + std::string(row.help);
+        switch (row.place) {
+        case HelpPlace::Line:
+            endLine();
+            line_ = "  " + form;
+            help_ = row.help;
+            break;
+        case HelpPlace::Or:
+            line_ += " | " + form;
+            help_ += " | " + std::string(row.help);
+            break;
+        case HelpPlace::Column:
+            line_ = padded(line_) + form + after;
+            break;
+        case HelpPlace::Beside:
+            line_ += "  " + form + after;
+            break;
+        }
+    }
+
+    std::vector<std::string> lines() {
+        endLine();
+        return std::move(lines_);
+    }
+
+private:
+    std::vector<std::string> lines_;
+    std::string line_; // the line being made
+    std::string help_; // the help of its actions, for the help column
+
+    // `text` line by line, the first after `first` and the others from the
+    // column `indent`.
+    void addLines(const std::string& first, std::string_view text, std::size_t column) {
+        std::string indent(column, ' ');
+        std::size_t from = 0;
+        for (std::size_t end = text.find('\n'); end != std::string_view::npos;
+             from = end + 1, end = text.find('\n', from)) {
+            lines_.push_back((from == 0 ? first : indent) +
+                             std::string(text.substr(from, end - from)));
+        }
+        lines_.push_back((from == 0 ? first : indent) + std::string(text.substr(from)));
+    }
+
+    void endLine() {
+        if (line_.empty()) {
+            return;
+        }
+        if (help_.empty()) {
+            lines_.push_back(line_);
+        } else {
+            addLines(padded(line_), help_, helpColumn);
+        }
+        line_.clear();
+        help_.clear();
+    }
+};
+
+} // namespace
+
 const std::vector<std::string>& actionSummaries() {
-    static const std::vector<std::string> lines = {
-        "Module and bot:",
-        "  handshake [6.1]              send the handshake (version MAJOR.MINOR or a number)",
-        "  terminate                    send Terminate",
-        "  handle N [ARENA]             send the following events for bot handle N (default 1);",
-        "                               a new bot is in ARENA, or in the default arena",
-        "  join [NAME] [field=value..]  the bot enters the arena (ArenaJoined); default name "
-        "Quorvel",
-        "  part                         the bot leaves the arena (ArenaLeft)",
-        "  raw CODE [V0 .. V5]          any event code with integer values",
-        "  event29                      event 29 (the prize refresh)",
-        "Players (NAME may be quoted: \"Dr Who\"; ships count 1 Warbird to 8 Shark):",
-        "  enter NAME [field=value..]   a player enters; fields: ident squad freq ship access",
-        "                               x y (tiles) px py (pixels) flags antiwarp safe points",
-        "                               wins losses bounty",
-        "  leave NAME                   a player leaves",
-        "  set NAME field=value ..      change a record without an event",
-        "  move NAME X Y [field=value]  the player is reported at tile X Y",
-        "  ship NAME 1..8|spectator     the player changes ship (from spectator mode only while",
-        "                               the arena is unlocked)",
-        "  freq NAME N                  the player changes freq",
-        "  spectate NAME                the player goes into spectator mode",
-        "  kill KILLER KILLED           KILLER kills KILLED",
-        "  NAME !command text           the player types a command (!help TOPIC asks for help)",
-        "  type NAME \"!command text \"   the same, with the exact text in quotes",
-        "Zone:",
-        "  tick [N]                     N ticks of one second (default 1)",
-        "  arena \"TEXT\"                 an arena message arrives (chat type 0)",
-        "  chat arena|public|private|N \"TEXT\"  a chat message of any type arrives",
-        "  flagwin FREQ                 FREQ wins the flag game",
-        "  goal FREQ                    FREQ scores a goal",
-        "  flag X Y | flags clear       put a flag on the map at tile X Y | remove all flags",
-        "  jackpot N|\"TEXT\"             the jackpot the zone answers to ?jackpot",
-        "Working directory:",
-        "  file NAME \"CONTENTS\"         write a file (\\n for line ends)",
-        "  remove NAME                  delete a file",
-        "  gold NAME AMOUNT             set NAME's record in gold.dat (appended when missing)",
-        "  env NAME [VALUE]             set (or without a value remove) an environment variable",
-        "                               of the host process, e.g. env QUORVEL_RANDOM_SEED 9",
-        "  wait-for NAME [SECONDS]      wait until the file is there (another process writes it);",
-        "                               fails after SECONDS (default 30)",
-        "Expectations (lines the current bot sent, oldest first since the last check;",
-        "contains: TEXT is a part of the line):",
-        "  expect console [contains] \"TEXT\"",
-        "  expect public [sound N] [contains] \"TEXT\"",
-        "  expect private NAME [sound N] [contains] \"TEXT\"",
-        "  expect arena [sound N] [contains] \"TEXT\"",
-        "  expect nothing more          no unchecked line is left",
-        "  skip [N] | drain             pass over N unchecked lines | all of them",
-        "  skip to console|public|...   pass over lines up to the first one that matches",
-        "State checks:",
-        "  expect ship NAME 1..8|spectator  expect freq NAME N  expect position NAME X Y",
-        "  expect antiwarp NAME on|off  expect bounty NAME N  expect points NAME N",
-        "  expect prizes NAME [N ..]    expect gold NAME AMOUNT|none (read from gold.dat)",
-        "  expect lock on|off           expect timer MINUTES  expect objects [N ..]",
-        "  expect file NAME \"CONTENTS\"|missing  expect file NAME contains \"TEXT\"",
-        "  expect players N  expect jackpot N",
-        "Other:",
-        "  note TEXT                    print TEXT in the transcript",
-        "  show [NAME]                  print the arena or one player",
-        "  help                         this list",
-        "  quit                         end the session",
-        "  crash                        the host dies on the spot: no Terminate, exit status 0",
-    };
+    static const std::vector<std::string> lines = [] {
+        HelpList list;
+        for (const ActionRow& row : actionRows()) {
+            list.add(row);
+        }
+        return list.lines();
+    }();
     return lines;
 }
 

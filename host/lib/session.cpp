@@ -27,6 +27,10 @@ std::string versionText(Word version) {
 
 std::string eventName(Word code) {
     switch (code) {
+    case PlayerEntering:
+        return "PlayerEntering";
+    case PlayerLeaving:
+        return "PlayerLeaving";
     case PlayerShipChanged:
         return "PlayerShipChanged";
     case PlayerTeamChanged:
@@ -278,6 +282,61 @@ std::filesystem::path Session::fileIn(const std::string& name) const {
 std::optional<std::string> Session::run(const Action& a) {
     lastRecords_.clear();
     switch (a.kind) {
+    case ActionKind::Handshake:
+    case ActionKind::Terminate:
+    case ActionKind::Raw:
+    case ActionKind::PrizeRefresh:
+    case ActionKind::Join:
+    case ActionKind::Part:
+        runBotEvent(a);
+        break;
+    case ActionKind::Enter:
+    case ActionKind::Leave:
+    case ActionKind::Set:
+    case ActionKind::Move:
+    case ActionKind::Ship:
+    case ActionKind::Freq:
+    case ActionKind::Spectate:
+    case ActionKind::Kill:
+    case ActionKind::Type:
+        runPlayerAction(a);
+        break;
+    case ActionKind::Chat:
+    case ActionKind::Tick:
+    case ActionKind::FlagWin:
+    case ActionKind::Goal:
+    case ActionKind::Flag:
+    case ActionKind::ClearFlags:
+    case ActionKind::Jackpot:
+        runArenaAction(a);
+        break;
+    case ActionKind::WriteFile:
+    case ActionKind::RemoveFile:
+    case ActionKind::SetGold:
+    case ActionKind::Environment:
+        runHostAction(a);
+        break;
+    case ActionKind::Handle:
+    case ActionKind::Note:
+    case ActionKind::Show:
+    case ActionKind::Help:
+    case ActionKind::Quit:
+    case ActionKind::Crash:
+        runSessionAction(a);
+        break;
+    case ActionKind::ExpectLine:
+    case ActionKind::ExpectNothingMore:
+    case ActionKind::Skip:
+    case ActionKind::ExpectState:
+    case ActionKind::WaitForFile:
+        return runCheck(a);
+    }
+    return std::nullopt;
+}
+
+// The events of the module and of the bot itself.
+void Session::runBotEvent(const Action& a) {
+    switch (a.kind) {
     case ActionKind::Handshake: {
         BotEvent e = event(Handshake);
         e.value[0] = static_cast<Word>(a.numbers.at(0));
@@ -289,11 +348,6 @@ std::optional<std::string> Session::run(const Action& a) {
     }
     case ActionKind::Terminate:
         deliver(event(Terminate), "Terminate");
-        break;
-    case ActionKind::Handle:
-        selectBot(static_cast<Word>(a.numbers.at(0)), a.name);
-        say("   events now go to bot handle " + std::to_string(bot_->handle) +
-            (arena().name().empty() ? "" : " in " + arena().title()));
         break;
     case ActionKind::Raw: {
         BotEvent e = event(static_cast<Word>(a.numbers.at(0)));
@@ -308,33 +362,22 @@ std::optional<std::string> Session::run(const Action& a) {
     case ActionKind::PrizeRefresh:
         deliver(event(PrizeRefresh), "event 29 (prize refresh)");
         break;
-    case ActionKind::Join: {
-        if (bot_->self != nullptr) {
-            throw ScriptError("the bot is already in " + arena().title());
-        }
-        PlayerSlot& self = arena().add(a.name.empty() ? "Quorvel" : a.name, a.fields, true);
-        bot_->self = &self;
-        BotEvent e = event(ArenaJoined);
-        e.value[1] = reinterpret_cast<Word>(&self.record);
-        deliver(e, "ArenaJoined " + describePlayer(self));
+    case ActionKind::Join:
+        join(a.name, a.fields);
+        break;
+    case ActionKind::Part:
+        part();
+        break;
+    default:
         break;
     }
-    case ActionKind::Part: {
-        if (bot_->self == nullptr) {
-            throw ScriptError("the bot is not in " + arena().title());
-        }
-        deliver(event(ArenaLeft), "ArenaLeft");
-        arena().remove(bot_->self);
-        bot_->self = nullptr;
+}
+
+void Session::runPlayerAction(const Action& a) {
+    switch (a.kind) {
+    case ActionKind::Enter:
+        sendPlayerEvent(PlayerEntering, arena().add(a.name, a.fields, false));
         break;
-    }
-    case ActionKind::Enter: {
-        PlayerSlot& p = arena().add(a.name, a.fields, false);
-        BotEvent e = event(PlayerEntering);
-        e.value[0] = reinterpret_cast<Word>(&p.record);
-        deliver(e, "PlayerEntering " + describePlayer(p));
-        break;
-    }
     case ActionKind::Leave:
         leave(player(a.name));
         break;
@@ -347,73 +390,34 @@ std::optional<std::string> Session::run(const Action& a) {
     case ActionKind::Move: {
         PlayerSlot& p = player(a.name);
         applyFields(p, a.fields);
-        BotEvent e = event(PlayerMoved);
-        e.value[0] = reinterpret_cast<Word>(&p.record);
-        deliver(e, "PlayerMoved " + describePlayer(p));
+        sendPlayerEvent(PlayerMoved, p);
         break;
     }
-    case ActionKind::Ship: {
-        PlayerSlot& p = player(a.name);
-        std::uint8_t ship = *a.fields.ship;
-        if (ship == 8) {
-            Action spectate = a;
-            spectate.kind = ActionKind::Spectate;
-            return run(spectate);
-        }
-        if (p.record.ship == 8 && arena().locked) {
-            say("   zone: the arena is locked: " + quoteText(p.name()) +
-                " stays in spectator mode");
-            break;
-        }
-        if (p.record.ship == ship) {
-            say("   zone: " + quoteText(p.name()) + " is already in ship " + shipText(ship));
-            break;
-        }
-        p.record.ship = ship;
-        BotEvent e = event(PlayerShipChanged);
-        e.value[0] = reinterpret_cast<Word>(&p.record);
-        deliver(e, "PlayerShipChanged " + describePlayer(p));
+    case ActionKind::Ship:
+        changeShip(player(a.name), *a.fields.ship);
         break;
-    }
-    case ActionKind::Freq: {
-        PlayerSlot& p = player(a.name);
-        if (p.record.team == *a.fields.freq) {
-            say("   zone: " + quoteText(p.name()) + " is already on freq " +
-                std::to_string(p.record.team));
-            break;
-        }
-        p.record.team = *a.fields.freq;
-        BotEvent e = event(PlayerTeamChanged);
-        e.value[0] = reinterpret_cast<Word>(&p.record);
-        deliver(e, "PlayerTeamChanged " + describePlayer(p));
+    case ActionKind::Freq:
+        changeFreq(player(a.name), *a.fields.freq);
         break;
-    }
-    case ActionKind::Spectate: {
-        PlayerSlot& p = player(a.name);
-        if (p.record.ship == 8) {
-            say("   zone: " + quoteText(p.name()) + " is already in spectator mode");
-            break;
-        }
-        p.record.ship = 8;
-        BotEvent e = event(PlayerSpectating);
-        e.value[0] = reinterpret_cast<Word>(&p.record);
-        deliver(e, "PlayerSpectating " + describePlayer(p));
+    case ActionKind::Spectate:
+        spectate(player(a.name));
         break;
-    }
     case ActionKind::Kill: {
         PlayerSlot& killer = player(a.name);
-        PlayerSlot& killed = player(a.other);
-        ++killer.record.wins;
-        ++killed.record.losses;
-        BotEvent e = event(PlayerKilled);
-        e.value[0] = reinterpret_cast<Word>(&killed.record);
-        e.value[1] = reinterpret_cast<Word>(&killer.record);
-        deliver(e, "PlayerKilled " + quoteText(killed.name()) + " by " + quoteText(killer.name()));
+        kill(killer, player(a.other));
         break;
     }
     case ActionKind::Type:
         typeLine(player(a.name), a.text);
         break;
+    default:
+        break;
+    }
+}
+
+// The zone's events and the arena's state.
+void Session::runArenaAction(const Action& a) {
+    switch (a.kind) {
     case ActionKind::Chat: {
         BotEvent e = event(ChatMessage);
         e.value[0] = static_cast<Word>(a.numbers.at(0));
@@ -424,16 +428,13 @@ std::optional<std::string> Session::run(const Action& a) {
     case ActionKind::Tick:
         runTicks(a.numbers.at(0));
         break;
-    case ActionKind::FlagWin: {
-        BotEvent e = event(FlagGameWon);
-        e.value[0] = static_cast<Word>(a.numbers.at(0));
-        deliver(e, "FlagGameWon by freq " + std::to_string(e.value[0]));
-        break;
-    }
+    case ActionKind::FlagWin:
     case ActionKind::Goal: {
-        BotEvent e = event(GoalScored);
+        bool won = a.kind == ActionKind::FlagWin;
+        BotEvent e = event(won ? FlagGameWon : GoalScored);
         e.value[0] = static_cast<Word>(a.numbers.at(0));
-        deliver(e, "GoalScored by freq " + std::to_string(e.value[0]));
+        deliver(e, (won ? "FlagGameWon by freq " : "GoalScored by freq ") +
+                       std::to_string(e.value[0]));
         break;
     }
     case ActionKind::Flag:
@@ -447,15 +448,16 @@ std::optional<std::string> Session::run(const Action& a) {
         say("   no flags on the map");
         break;
     case ActionKind::Jackpot:
-        if (a.numbers.empty()) {
-            arena().jackpotAnswer = a.text;
-            say("   zone: answers the jackpot with " + quoteText(a.text));
-        } else {
-            arena().jackpot = static_cast<std::int32_t>(a.numbers.at(0));
-            arena().jackpotAnswer.reset();
-            say("   zone: the jackpot is " + std::to_string(arena().jackpot));
-        }
+        setJackpot(a);
         break;
+    default:
+        break;
+    }
+}
+
+// The files of the working directory and the environment of the process.
+void Session::runHostAction(const Action& a) {
+    switch (a.kind) {
     case ActionKind::WriteFile: {
         std::filesystem::path path = fileIn(a.name);
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -481,6 +483,18 @@ std::optional<std::string> Session::run(const Action& a) {
         setEnvironment(a.name, a.text, a.absent);
         say("   environment: " + a.name + (a.absent ? " removed" : "=" + quoteText(a.text)));
         break;
+    default:
+        break;
+    }
+}
+
+void Session::runSessionAction(const Action& a) {
+    switch (a.kind) {
+    case ActionKind::Handle:
+        selectBot(static_cast<Word>(a.numbers.at(0)), a.name);
+        say("   events now go to bot handle " + std::to_string(bot_->handle) +
+            (arena().name().empty() ? "" : " in " + arena().title()));
+        break;
     case ActionKind::Note:
         say("== " + a.text);
         break;
@@ -498,14 +512,15 @@ std::optional<std::string> Session::run(const Action& a) {
         quit_ = true;
         break;
     case ActionKind::Crash:
-        // As a host killed by the system: no Terminate, no destructor, the
-        // module unloaded with whatever it held in memory.
-        say("crash: the host dies here");
-        if (out_ != nullptr) {
-            out_->flush();
-        }
-        std::fflush(nullptr);
-        std::_Exit(0);
+        crash();
+    default:
+        break;
+    }
+}
+
+// Checks of the lines that came and of the state; a failure is returned.
+std::optional<std::string> Session::runCheck(const Action& a) {
+    switch (a.kind) {
     case ActionKind::ExpectLine:
         return recording_ ? std::nullopt : checkLine(a.line);
     case ActionKind::ExpectNothingMore:
@@ -516,14 +531,109 @@ std::optional<std::string> Session::run(const Action& a) {
             bot_->pending.pop_front();
             --n;
         }
-        break;
+        return std::nullopt;
     }
     case ActionKind::ExpectState:
         return checkState(a);
     case ActionKind::WaitForFile:
         return waitForFile(a.name, a.numbers.at(0));
+    default:
+        return std::nullopt;
     }
-    return std::nullopt;
+}
+
+void Session::sendPlayerEvent(Word code, PlayerSlot& p) {
+    BotEvent e = event(code);
+    e.value[0] = reinterpret_cast<Word>(&p.record);
+    deliver(e, eventName(code) + " " + describePlayer(p));
+}
+
+void Session::join(const std::string& name, const PlayerFields& fields) {
+    if (bot_->self != nullptr) {
+        throw ScriptError("the bot is already in " + arena().title());
+    }
+    PlayerSlot& self = arena().add(name.empty() ? "Quorvel" : name, fields, true);
+    bot_->self = &self;
+    BotEvent e = event(ArenaJoined);
+    e.value[1] = reinterpret_cast<Word>(&self.record);
+    deliver(e, "ArenaJoined " + describePlayer(self));
+}
+
+void Session::part() {
+    if (bot_->self == nullptr) {
+        throw ScriptError("the bot is not in " + arena().title());
+    }
+    deliver(event(ArenaLeft), "ArenaLeft");
+    arena().remove(bot_->self);
+    bot_->self = nullptr;
+}
+
+// The player's own choice; a ship of 8 is spectator mode.
+void Session::changeShip(PlayerSlot& p, std::uint8_t ship) {
+    if (ship == 8) {
+        spectate(p);
+        return;
+    }
+    if (p.record.ship == 8 && arena().locked) {
+        say("   zone: the arena is locked: " + quoteText(p.name()) + " stays in spectator mode");
+        return;
+    }
+    if (p.record.ship == ship) {
+        say("   zone: " + quoteText(p.name()) + " is already in ship " + shipText(ship));
+        return;
+    }
+    p.record.ship = ship;
+    sendPlayerEvent(PlayerShipChanged, p);
+}
+
+void Session::changeFreq(PlayerSlot& p, std::uint16_t freq) {
+    if (p.record.team == freq) {
+        say("   zone: " + quoteText(p.name()) + " is already on freq " +
+            std::to_string(p.record.team));
+        return;
+    }
+    p.record.team = freq;
+    sendPlayerEvent(PlayerTeamChanged, p);
+}
+
+void Session::spectate(PlayerSlot& p) {
+    if (p.record.ship == 8) {
+        say("   zone: " + quoteText(p.name()) + " is already in spectator mode");
+        return;
+    }
+    p.record.ship = 8;
+    sendPlayerEvent(PlayerSpectating, p);
+}
+
+void Session::kill(PlayerSlot& killer, PlayerSlot& killed) {
+    ++killer.record.wins;
+    ++killed.record.losses;
+    BotEvent e = event(PlayerKilled);
+    e.value[0] = reinterpret_cast<Word>(&killed.record);
+    e.value[1] = reinterpret_cast<Word>(&killer.record);
+    deliver(e, "PlayerKilled " + quoteText(killed.name()) + " by " + quoteText(killer.name()));
+}
+
+void Session::setJackpot(const Action& a) {
+    if (a.numbers.empty()) {
+        arena().jackpotAnswer = a.text;
+        say("   zone: answers the jackpot with " + quoteText(a.text));
+    } else {
+        arena().jackpot = static_cast<std::int32_t>(a.numbers.at(0));
+        arena().jackpotAnswer.reset();
+        say("   zone: the jackpot is " + std::to_string(arena().jackpot));
+    }
+}
+
+// As a host killed by the system: no Terminate, no destructor, the module
+// unloaded with whatever it held in memory.
+void Session::crash() {
+    say("crash: the host dies here");
+    if (out_ != nullptr) {
+        out_->flush();
+    }
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
 
 void Session::leave(PlayerSlot& p) {
@@ -533,9 +643,7 @@ void Session::leave(PlayerSlot& p) {
     // Off the list first, so that nothing the module does for the leaving
     // player can pick it again; the record lives until the event is over.
     std::unique_ptr<PlayerSlot> owned = arena().remove(&p);
-    BotEvent e = event(PlayerLeaving);
-    e.value[0] = reinterpret_cast<Word>(&owned->record);
-    deliver(e, "PlayerLeaving " + describePlayer(*owned));
+    sendPlayerEvent(PlayerLeaving, *owned);
 }
 
 void Session::typeLine(PlayerSlot& p, const std::string& text) {

@@ -112,6 +112,24 @@ private:
     BotEvent event(Word code);
     PlayerSlot& player(const std::string& name);
     std::filesystem::path fileIn(const std::string& name) const;
+    // The actions, a group each.
+    void runBotEvent(const Action& a);
+    void runPlayerAction(const Action& a);
+    void runArenaAction(const Action& a);
+    void runHostAction(const Action& a);
+    void runSessionAction(const Action& a);
+    std::optional<std::string> runCheck(const Action& a);
+
+    // A player event with the player's record as its first value.
+    void sendPlayerEvent(Word code, PlayerSlot& p);
+    void join(const std::string& name, const PlayerFields& fields);
+    void part();
+    void changeShip(PlayerSlot& p, std::uint8_t ship);
+    void changeFreq(PlayerSlot& p, std::uint16_t freq);
+    void spectate(PlayerSlot& p);
+    void kill(PlayerSlot& killer, PlayerSlot& killed);
+    void setJackpot(const Action& a);
+    [[noreturn]] void crash();
     void runTicks(std::int64_t count);
     void typeLine(PlayerSlot& p, const std::string& text);
     void leave(PlayerSlot& p);

@@ -44,6 +44,85 @@ std::string linesText(const std::deque<Received>& lines, std::string_view what) 
     return report;
 }
 
+// What a state check looked at, the value it wants and the value found.
+struct Comparison {
+    std::string what;
+    std::string want;
+    std::string got;
+};
+
+std::string numberAt(const Action& a, std::size_t i) {
+    return std::to_string(a.numbers.at(i));
+}
+
+Comparison playerState(const Action& a, const PlayerSlot& p) {
+    std::string who = quoteText(p.name());
+    const PlayerRecord& r = p.record;
+    switch (a.state) {
+    case StateKind::Ship:
+        return {"ship of " + who, shipText(static_cast<std::uint8_t>(a.numbers.at(0))),
+                shipText(r.ship)};
+    case StateKind::Freq:
+        return {"freq of " + who, numberAt(a, 0), std::to_string(r.team)};
+    case StateKind::Position:
+        return {"tile of " + who, numberAt(a, 0) + " " + numberAt(a, 1),
+                std::to_string(r.tileX) + " " + std::to_string(r.tileY)};
+    case StateKind::Antiwarp:
+        return {"anti-warp of " + who, a.numbers.at(0) != 0 ? "on" : "off",
+                r.antiwarpOn != 0 ? "on" : "off"};
+    case StateKind::Bounty:
+        return {"bounty of " + who, numberAt(a, 0), std::to_string(p.bounty)};
+    case StateKind::Points:
+        return {"points of " + who, numberAt(a, 0), std::to_string(r.flagPoints)};
+    default: // StateKind::Prizes
+        return {"prizes of " + who, listText(a.numbers),
+                listText(std::vector<std::int64_t>(p.prizes.begin(), p.prizes.end()))};
+    }
+}
+
+Comparison arenaState(const Action& a, const Arena& arena) {
+    switch (a.state) {
+    case StateKind::Lock:
+        return {"arena lock", a.numbers.at(0) != 0 ? "on" : "off", arena.locked ? "on" : "off"};
+    case StateKind::Timer:
+        return {"game timer", numberAt(a, 0), std::to_string(arena.timerMinutes)};
+    case StateKind::Objects:
+        return {
+            "objects switched on", listText(a.numbers),
+            listText(std::vector<std::int64_t>(arena.objectsOn.begin(), arena.objectsOn.end()))};
+    case StateKind::Players:
+        return {"players in " + arena.title(), numberAt(a, 0),
+                std::to_string(arena.players().size())};
+    default: // StateKind::Jackpot
+        return {"jackpot", numberAt(a, 0), std::to_string(arena.jackpot)};
+    }
+}
+
+Comparison goldState(const Action& a, const std::filesystem::path& goldFile) {
+    Comparison c{
+        "gold of " + quoteText(a.name) + " in gold.dat", a.absent ? "none" : numberAt(a, 0), {}};
+    try {
+        auto amount = goldOf(readGoldFile(goldFile), a.name);
+        c.got = amount ? std::to_string(*amount) : "none";
+    } catch (const ScriptError& e) {
+        c.got = std::string("unknown: ") + e.what();
+    }
+    return c;
+}
+
+// The whole file, or (FileContains) a part of it.
+Comparison fileState(const Action& a, const std::filesystem::path& path) {
+    bool found = false;
+    std::string contents = readWholeFile(path, found);
+    if (a.state == StateKind::FileContains) {
+        std::string want = "containing " + quoteText(a.text);
+        bool holds = found && contents.find(a.text) != std::string::npos;
+        return {"file " + a.name, want, holds ? want : found ? quoteText(contents) : "missing"};
+    }
+    return {"file " + a.name, a.absent ? "missing" : quoteText(a.text),
+            found ? quoteText(contents) : "missing"};
+}
+
 } // namespace
 
 void Session::show(const std::string& name) {
@@ -121,121 +200,36 @@ std::optional<std::string> Session::waitForFile(const std::string& name, std::in
 }
 
 std::optional<std::string> Session::checkState(const Action& a) {
-    std::string what;
-    std::string want;
-    std::string got;
-    auto numberAt = [&](std::size_t i) { return std::to_string(a.numbers.at(i)); };
+    Comparison c;
     switch (a.state) {
-    case StateKind::Ship: {
-        PlayerSlot& p = player(a.name);
-        what = "ship of " + quoteText(p.name());
-        want = shipText(static_cast<std::uint8_t>(a.numbers.at(0)));
-        got = shipText(p.record.ship);
+    case StateKind::Ship:
+    case StateKind::Freq:
+    case StateKind::Position:
+    case StateKind::Antiwarp:
+    case StateKind::Bounty:
+    case StateKind::Points:
+    case StateKind::Prizes:
+        c = playerState(a, player(a.name));
         break;
-    }
-    case StateKind::Freq: {
-        PlayerSlot& p = player(a.name);
-        what = "freq of " + quoteText(p.name());
-        want = numberAt(0);
-        got = std::to_string(p.record.team);
+    case StateKind::Gold:
+        c = goldState(a, fileIn("gold.dat"));
         break;
-    }
-    case StateKind::Position: {
-        PlayerSlot& p = player(a.name);
-        what = "tile of " + quoteText(p.name());
-        want = numberAt(0) + " " + numberAt(1);
-        got = std::to_string(p.record.tileX) + " " + std::to_string(p.record.tileY);
+    case StateKind::File:
+    case StateKind::FileContains:
+        c = fileState(a, fileIn(a.name));
         break;
-    }
-    case StateKind::Antiwarp: {
-        PlayerSlot& p = player(a.name);
-        what = "anti-warp of " + quoteText(p.name());
-        want = a.numbers.at(0) != 0 ? "on" : "off";
-        got = p.record.antiwarpOn != 0 ? "on" : "off";
-        break;
-    }
-    case StateKind::Bounty: {
-        PlayerSlot& p = player(a.name);
-        what = "bounty of " + quoteText(p.name());
-        want = numberAt(0);
-        got = std::to_string(p.bounty);
-        break;
-    }
-    case StateKind::Points: {
-        PlayerSlot& p = player(a.name);
-        what = "points of " + quoteText(p.name());
-        want = numberAt(0);
-        got = std::to_string(p.record.flagPoints);
-        break;
-    }
-    case StateKind::Prizes: {
-        PlayerSlot& p = player(a.name);
-        what = "prizes of " + quoteText(p.name());
-        want = listText(a.numbers);
-        got = listText(std::vector<std::int64_t>(p.prizes.begin(), p.prizes.end()));
-        break;
-    }
-    case StateKind::Gold: {
-        what = "gold of " + quoteText(a.name) + " in gold.dat";
-        want = a.absent ? "none" : numberAt(0);
-        try {
-            auto amount = goldOf(readGoldFile(fileIn("gold.dat")), a.name);
-            got = amount ? std::to_string(*amount) : "none";
-        } catch (const ScriptError& e) {
-            got = std::string("unknown: ") + e.what();
-        }
-        break;
-    }
     case StateKind::Lock:
-        what = "arena lock";
-        want = a.numbers.at(0) != 0 ? "on" : "off";
-        got = arena().locked ? "on" : "off";
-        break;
     case StateKind::Timer:
-        what = "game timer";
-        want = numberAt(0);
-        got = std::to_string(arena().timerMinutes);
-        break;
     case StateKind::Objects:
-        what = "objects switched on";
-        want = listText(a.numbers);
-        got =
-            listText(std::vector<std::int64_t>(arena().objectsOn.begin(), arena().objectsOn.end()));
-        break;
-    case StateKind::File: {
-        bool found = false;
-        std::string contents = readWholeFile(fileIn(a.name), found);
-        what = "file " + a.name;
-        want = a.absent ? "missing" : quoteText(a.text);
-        got = found ? quoteText(contents) : "missing";
-        break;
-    }
-    case StateKind::FileContains: {
-        bool found = false;
-        std::string contents = readWholeFile(fileIn(a.name), found);
-        if (found && contents.find(a.text) != std::string::npos) {
-            return std::nullopt;
-        }
-        what = "file " + a.name;
-        want = "containing " + quoteText(a.text);
-        got = found ? quoteText(contents) : "missing";
-        break;
-    }
     case StateKind::Players:
-        what = "players in " + arena().title();
-        want = numberAt(0);
-        got = std::to_string(arena().players().size());
-        break;
     case StateKind::Jackpot:
-        what = "jackpot";
-        want = numberAt(0);
-        got = std::to_string(arena().jackpot);
+        c = arenaState(a, arena());
         break;
     }
-    if (want == got) {
+    if (c.want == c.got) {
         return std::nullopt;
     }
-    return "expected: " + what + " " + want + "\n  found:    " + what + " " + got;
+    return "expected: " + c.what + " " + c.want + "\n  found:    " + c.what + " " + c.got;
 }
 
 } // namespace quorvel::host

@@ -81,37 +81,97 @@ void carryOutPublic(const std::string& text, Arena& arena, ZoneOutcome& out) {
     }
 }
 
+// The private commands below get the whole line and what follows the
+// command word.
+
+void setShip(const std::string& text, std::string_view rest, PlayerSlot& p, ZoneOutcome& out) {
+    auto n = number(rest);
+    if (!n || *n < 1 || *n > 8) {
+        unknown(out, text, "ship must be 1 to 8");
+        return;
+    }
+    std::string who = quoteText(p.name());
+    auto ship = static_cast<std::uint8_t>(*n - 1);
+    if (p.record.ship == ship) {
+        out.notes.push_back(who + " is already in ship " + std::to_string(*n));
+        return;
+    }
+    p.record.ship = ship;
+    out.notes.push_back(who + " is put into ship " + std::to_string(*n));
+    out.reports.push_back({PlayerShipChanged, &p, {}});
+}
+
+void setFreq(const std::string& text, std::string_view rest, PlayerSlot& p, ZoneOutcome& out) {
+    auto n = number(rest);
+    if (!n || *n < 0 || *n > 65535) {
+        unknown(out, text, "freq must be 0 to 65535");
+        return;
+    }
+    std::string who = quoteText(p.name());
+    if (p.record.team == *n) {
+        out.notes.push_back(who + " is already on freq " + std::to_string(*n));
+        return;
+    }
+    p.record.team = static_cast<std::uint16_t>(*n);
+    out.notes.push_back(who + " is moved to freq " + std::to_string(*n));
+    out.reports.push_back({PlayerTeamChanged, &p, {}});
+}
+
+void warpTo(const std::string& text, std::string_view rest, PlayerSlot& p, ZoneOutcome& out) {
+    auto blank = rest.find(' ');
+    auto x = number(rest.substr(0, blank));
+    auto y = blank == std::string_view::npos ? std::nullopt : number(rest.substr(blank + 1));
+    if (!x || !y || *x < -65536 || *x > 65536 || *y < -65536 || *y > 65536) {
+        unknown(out, text, "needs two tile numbers");
+        return;
+    }
+    PlayerRecord& r = p.record;
+    r.tileX = static_cast<std::int32_t>(*x);
+    r.tileY = static_cast<std::int32_t>(*y);
+    r.pixelX = r.tileX * 16;
+    r.pixelY = r.tileY * 16;
+    out.notes.push_back(quoteText(p.name()) + " is warped to tile " + std::to_string(*x) + " " +
+                        std::to_string(*y));
+    out.reports.push_back({PlayerMoved, &p, {}});
+}
+
+// "*prize #N" and "*prize#N" give prize N (-20 takes the anti-warp away);
+// "*prize N" sets the bounty.
+void prize(const std::string& text, std::string_view rest, PlayerSlot& p, ZoneOutcome& out) {
+    bool numbered = takePrefix(rest, "#") || takePrefix(rest, " #");
+    if (!numbered && !takePrefix(rest, " ")) {
+        unknown(out, text, "not a prize");
+        return;
+    }
+    auto n = number(rest);
+    if (!n || (numbered && (*n < -1000 || *n > 1000)) ||
+        (!numbered && (*n < 0 || *n > 0x7fffffffLL))) {
+        unknown(out, text, "bad prize number");
+        return;
+    }
+    std::string who = quoteText(p.name());
+    if (!numbered) {
+        p.bounty = static_cast<std::int32_t>(*n);
+        out.notes.push_back(who + " gets bounty " + std::to_string(*n));
+        return;
+    }
+    p.prizes.push_back(static_cast<int>(*n));
+    if (*n == -20) {
+        p.record.antiwarpOn = 0;
+        out.notes.push_back(who + " loses the anti-warp");
+    } else {
+        out.notes.push_back(who + " gets prize " + std::to_string(*n));
+    }
+}
+
 void carryOutPrivate(const std::string& text, PlayerSlot& p, ZoneOutcome& out) {
     PlayerRecord& r = p.record;
     std::string who = quoteText(p.name());
     std::string_view rest = text;
     if (takePrefix(rest, "*setship ")) {
-        auto n = number(rest);
-        if (!n || *n < 1 || *n > 8) {
-            unknown(out, text, "ship must be 1 to 8");
-            return;
-        }
-        auto ship = static_cast<std::uint8_t>(*n - 1);
-        if (r.ship == ship) {
-            out.notes.push_back(who + " is already in ship " + std::to_string(*n));
-            return;
-        }
-        r.ship = ship;
-        out.notes.push_back(who + " is put into ship " + std::to_string(*n));
-        out.reports.push_back({PlayerShipChanged, &p, {}});
+        setShip(text, rest, p, out);
     } else if (takePrefix(rest, "*setfreq ")) {
-        auto n = number(rest);
-        if (!n || *n < 0 || *n > 65535) {
-            unknown(out, text, "freq must be 0 to 65535");
-            return;
-        }
-        if (r.team == *n) {
-            out.notes.push_back(who + " is already on freq " + std::to_string(*n));
-            return;
-        }
-        r.team = static_cast<std::uint16_t>(*n);
-        out.notes.push_back(who + " is moved to freq " + std::to_string(*n));
-        out.reports.push_back({PlayerTeamChanged, &p, {}});
+        setFreq(text, rest, p, out);
     } else if (text == "*spec") {
         if (r.ship == 8) {
             out.notes.push_back(who + " is already in spectator mode");
@@ -119,44 +179,9 @@ void carryOutPrivate(const std::string& text, PlayerSlot& p, ZoneOutcome& out) {
         }
         spectate(p, out);
     } else if (takePrefix(rest, "*warpto ")) {
-        auto blank = rest.find(' ');
-        auto x = number(rest.substr(0, blank));
-        auto y = blank == std::string_view::npos ? std::nullopt : number(rest.substr(blank + 1));
-        if (!x || !y || *x < -65536 || *x > 65536 || *y < -65536 || *y > 65536) {
-            unknown(out, text, "needs two tile numbers");
-            return;
-        }
-        r.tileX = static_cast<std::int32_t>(*x);
-        r.tileY = static_cast<std::int32_t>(*y);
-        r.pixelX = r.tileX * 16;
-        r.pixelY = r.tileY * 16;
-        out.notes.push_back(who + " is warped to tile " + std::to_string(*x) + " " +
-                            std::to_string(*y));
-        out.reports.push_back({PlayerMoved, &p, {}});
+        warpTo(text, rest, p, out);
     } else if (takePrefix(rest, "*prize")) {
-        bool numbered = takePrefix(rest, "#") || takePrefix(rest, " #");
-        if (!numbered && !takePrefix(rest, " ")) {
-            unknown(out, text, "not a prize");
-            return;
-        }
-        auto n = number(rest);
-        if (!n || (numbered && (*n < -1000 || *n > 1000)) ||
-            (!numbered && (*n < 0 || *n > 0x7fffffffLL))) {
-            unknown(out, text, "bad prize number");
-            return;
-        }
-        if (!numbered) {
-            p.bounty = static_cast<std::int32_t>(*n);
-            out.notes.push_back(who + " gets bounty " + std::to_string(*n));
-            return;
-        }
-        p.prizes.push_back(static_cast<int>(*n));
-        if (*n == -20) {
-            r.antiwarpOn = 0;
-            out.notes.push_back(who + " loses the anti-warp");
-        } else {
-            out.notes.push_back(who + " gets prize " + std::to_string(*n));
-        }
+        prize(text, rest, p, out);
     } else if (takePrefix(rest, "*points ")) {
         auto n = number(rest);
         if (!n || *n < -0x7fffffffLL || *n > 0x7fffffffLL) {

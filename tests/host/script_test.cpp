@@ -1,7 +1,13 @@
 #include "lib/script.h"
+#include "lib/script_actions.h"
 #include "lib/text.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
 
 using namespace quorvel::host;
 
@@ -121,4 +127,58 @@ TEST(Script, BadLinesSayWhatIsWrong) {
     EXPECT_NE(errorOf("handle 2 \"\"").find("arena name"), std::string::npos);
     EXPECT_NE(errorOf("skip to nothing").find("usage: skip to console"), std::string::npos);
     EXPECT_NE(errorOf("wait-for x 3601").find("out of range"), std::string::npos);
+}
+
+TEST(Script, HelpListsTheActionsInColumns) {
+    const std::vector<std::string>& help = actionSummaries();
+    auto has = [&](const std::string& line) {
+        return std::find(help.begin(), help.end(), line) != help.end();
+    };
+    EXPECT_EQ(help.front(), "Module and bot:");
+    EXPECT_TRUE(has("  handle N [ARENA]             send the following events for bot handle N "
+                    "(default 1);"));
+    EXPECT_TRUE(
+        has("                               a new bot is in ARENA, or in the default arena"));
+    EXPECT_TRUE(has("  flag X Y | flags clear       put a flag on the map at tile X Y | remove all "
+                    "flags"));
+    EXPECT_TRUE(has("  chat arena|public|private|N \"TEXT\"  a chat message of any type arrives"));
+    EXPECT_TRUE(has("  expect lock on|off           expect timer MINUTES  expect objects [N ..]"));
+    EXPECT_TRUE(
+        has("  expect prizes NAME [N ..]    expect gold NAME AMOUNT|none (read from gold.dat)"));
+}
+
+// The README's tables of actions hold every action of the table, written
+// as usage messages write it, and nothing else; and name every alias.
+TEST(Script, TheReadmeListsTheActionsOfTheTable) {
+    std::ifstream in(QUORVEL_SOURCE_DIR "/host/README.md");
+    ASSERT_TRUE(in);
+    std::string readme(std::istreambuf_iterator<char>(in), {});
+    std::set<std::string> documented;
+    bool inActionTable = false;
+    std::size_t from = 0;
+    for (std::size_t end; (end = readme.find('\n', from)) != std::string::npos; from = end + 1) {
+        std::string row = readme.substr(from, end - from);
+        inActionTable = row.starts_with("| Action |") || (inActionTable && row.starts_with('|'));
+        if (inActionTable && row.starts_with("| `")) {
+            std::string form = row.substr(3, row.find('`', 3) - 3);
+            for (std::size_t bar; (bar = form.find("\\|")) != std::string::npos;) {
+                form.erase(bar, 1);
+            }
+            documented.insert(form);
+        }
+    }
+    std::set<std::string> table;
+    for (const ActionRow& row : actionRows()) {
+        table.insert(actionForm(row));
+        if (!row.alias.empty()) {
+            EXPECT_TRUE(readme.find("`" + std::string(row.alias) + "`") != std::string::npos ||
+                        readme.find("`" + std::string(row.alias) + " ") != std::string::npos)
+                << row.alias;
+        }
+    }
+    std::vector<std::string> undocumented, unknown;
+    std::ranges::set_difference(table, documented, std::back_inserter(undocumented));
+    std::ranges::set_difference(documented, table, std::back_inserter(unknown));
+    EXPECT_EQ(undocumented, std::vector<std::string>{}) << "in the table, not in the README";
+    EXPECT_EQ(unknown, std::vector<std::string>{}) << "in the README, not in the table";
 }
