@@ -30,13 +30,13 @@ constexpr std::string_view goldResetText = "You have just reset the entire Gold 
 constexpr std::string_view inventoryResetText = "You have just reset the entire Inventory Database";
 
 // A save that failed is never reported as done: the staff member hears why.
-void replyToSave(BotSpawn& spawn, const PlayerRecord& sender, const platform::FileResult& result,
+void replyToSave(BotSpawn& spawn, const PlayerRecord& sender, const platform::Status& result,
                  std::string_view savedText, std::string_view notSavedText) {
-    if (result) {
+    if (result.ok()) {
         sendPrivate(spawn, sender, savedText);
     } else {
         sendPrivate(spawn, sender,
-                    std::string(notSavedText) + result.error + std::string(previousKeptText));
+                    std::string(notSavedText) + result.reason() + std::string(previousKeptText));
     }
 }
 
@@ -56,10 +56,11 @@ void commandGoldload(BotSpawn& spawn, const PlayerRecord& sender, std::string_vi
     }
     // A gold.dat that cannot be read leaves the accounts in play as they are.
     EconomyStore::Cause reloading(*spawn.economy, spawn.handle, "goldload", playerName(sender));
-    platform::FileResult loaded = spawn.economy->reloadGold();
-    if (!loaded) {
+    platform::Status loaded = spawn.economy->reloadGold();
+    if (!loaded.ok()) {
         sendPrivate(spawn, sender,
-                    std::string(goldNotLoadedText) + loaded.error + std::string(heldUnchangedText));
+                    std::string(goldNotLoadedText) + loaded.reason() +
+                        std::string(heldUnchangedText));
         return;
     }
     sendPrivate(spawn, sender, goldLoadedText);
@@ -81,10 +82,10 @@ void commandInvload(BotSpawn& spawn, const PlayerRecord& sender, std::string_vie
     // Players in the arena keep the counts in their tags; later entries see
     // the reloaded records.
     EconomyStore::Cause reloading(*spawn.economy, spawn.handle, "invload", playerName(sender));
-    platform::FileResult loaded = spawn.economy->reloadInventory();
-    if (!loaded) {
+    platform::Status loaded = spawn.economy->reloadInventory();
+    if (!loaded.ok()) {
         sendPrivate(spawn, sender,
-                    std::string(inventoryNotLoadedText) + loaded.error +
+                    std::string(inventoryNotLoadedText) + loaded.reason() +
                         std::string(recordsUnchangedText));
         return;
     }

@@ -29,7 +29,7 @@ void startSpawn(BotSpawn& spawn) {
     // shakes hands again keeps its seat: what is in play is newer than the
     // files.
     if (!spawn.economy) {
-        openFileEconomy(spawn.economy, spawn.handle,
+        openFileEconomy(spawn.economy, spawn.handle, *spawn.files,
                         [&spawn](std::string_view text) { sendConsole(spawn, text); });
     }
     spawn.storeOn = spawn.storeOn && spawn.economy;

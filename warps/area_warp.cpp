@@ -22,7 +22,7 @@ void warpArea(BotSpawn& spawn, const PlayerRecord& player) {
         spawn.autoWarper.areaWarpOn = false;
         return;
     }
-    const ParsedAreas& current = currentWarpAreaFile(spawn.autoWarper, areas);
+    const ParsedAreas& current = currentWarpAreaFile(*spawn.files, spawn.autoWarper, areas);
     for (const WarpAreaRecord& record : current.inUse) {
         if (insideRectangle(record.area, player.tileX, player.tileY)) {
             sendPrivate(spawn, player, zone::warpTo(record.destination.x, record.destination.y));

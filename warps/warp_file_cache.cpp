@@ -33,8 +33,12 @@ void setFindings(WarpFileFindings& findings, WarpFileProblem problem,
 
 } // namespace
 
-void readWarpText(CachedWarpText& cached, const char* fileName) {
-    std::optional<std::string> content = platform::readWholeFile(fileName);
+void readWarpText(platform::FileSystem& files, CachedWarpText& cached, const char* fileName) {
+    // A file that cannot be read is as good as none.
+    std::optional<std::string> content(std::in_place);
+    if (!files.readFile(fileName, *content).ok()) {
+        content.reset();
+    }
     if (cached.read && content == cached.content) {
         return;
     }
@@ -43,10 +47,11 @@ void readWarpText(CachedWarpText& cached, const char* fileName) {
     ++cached.version;
 }
 
-const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
+const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& warper,
+                                       std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.areaText.read) {
-        readWarpText(caches.areaText, warpAreaFileName);
+        readWarpText(files, caches.areaText, warpAreaFileName);
     }
     ParsedAreas& parsed = caches.areas;
     const std::optional<std::string>& content = caches.areaText.content;
@@ -76,11 +81,11 @@ const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
     return parsed;
 }
 
-const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert,
-                                       std::int32_t areas) {
+const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& warper,
+                                       std::int32_t teams, bool withInsert, std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.teamText.read) {
-        readWarpText(caches.teamText, warpTeamFileName);
+        readWarpText(files, caches.teamText, warpTeamFileName);
     }
     ParsedTeams& parsed = caches.teams;
     const std::optional<std::string>& content = caches.teamText.content;
@@ -102,7 +107,7 @@ const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, b
     // every new parse of WarpArea.ini.
     const std::optional<WarpRectangle>& insert = parsed.file.insertRectangle;
     const ParsedAreas* areaFile =
-        insert && areas > 0 ? &currentWarpAreaFile(warper, areas) : nullptr;
+        insert && areas > 0 ? &currentWarpAreaFile(files, warper, areas) : nullptr;
     const std::uint64_t areasParse = areaFile ? areaFile->findings.parse : 0;
     if (!parse && parsed.areasParse == areasParse) {
         return parsed;
@@ -132,11 +137,11 @@ void runWarpFilesTick(BotSpawn& spawn) {
     }
     WarpFileCaches& caches = *spawn.autoWarper.fileCaches;
     if (caches.teamText.read) {
-        readWarpText(caches.teamText, warpTeamFileName);
+        readWarpText(*spawn.files, caches.teamText, warpTeamFileName);
     }
     // WarpArea.ini is never opened while there are no areas to read.
     if (caches.areaText.read && spawn.settings.maxWarpAreas > 0) {
-        readWarpText(caches.areaText, warpAreaFileName);
+        readWarpText(*spawn.files, caches.areaText, warpAreaFileName);
     }
 }
 

@@ -199,11 +199,11 @@ void commandHteam(BotSpawn& spawn, const PlayerRecord& sender, std::string_view 
 }
 
 void commandZsave(BotSpawn& spawn, const PlayerRecord& sender, std::string_view) {
-    const platform::FileResult saved = saveZombieSettings(spawn.zombieGame);
-    if (saved) {
+    const platform::Status saved = saveZombieSettings(*spawn.files, spawn.zombieGame);
+    if (saved.ok()) {
         sendPrivate(spawn, sender, savedText);
     } else {
-        sendPrivate(spawn, sender, std::string(saveFailedText) + saved.error);
+        sendPrivate(spawn, sender, std::string(saveFailedText) + saved.reason());
     }
 }
 
