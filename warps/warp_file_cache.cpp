@@ -21,12 +21,12 @@ WarpFileCaches& cachesOf(AutoWarper& warper) {
 
 // Only a file with something wrong costs the hash; a sound one is never
 // hashed.
-void setFindings(WarpFileFindings& findings, WarpFileProblem problem,
+void setFindings(WarpFileFindings& findings, platform::Status status,
                  std::vector<std::size_t> looping, const std::optional<std::string>& content) {
     ++findings.parse;
-    findings.problem = problem;
+    findings.status = std::move(status);
     findings.looping = std::move(looping);
-    const bool found = problem != WarpFileProblem::None || !findings.looping.empty();
+    const bool found = !findings.status.ok() || !findings.looping.empty();
     findings.contentHash =
         found && content ? std::hash<std::string_view>{}(std::string_view(*content)) : 0;
 }
@@ -61,12 +61,7 @@ const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& 
     parsed.made = true;
     parsed.textVersion = caches.areaText.version;
     parsed.count = areas;
-    if (content) {
-        parsed.file = readWarpAreaFile(*content, areas);
-    } else {
-        parsed.file = {};
-        parsed.file.problem = WarpFileProblem::Missing;
-    }
+    parsed.file = readWarpAreaFile(content, areas);
     std::vector<std::size_t> looping = areasInLoops(parsed.file.records);
     parsed.inUse.clear();
     auto left = looping.begin();
@@ -77,7 +72,7 @@ const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& 
             parsed.inUse.push_back(parsed.file.records[area]);
         }
     }
-    setFindings(parsed.findings, parsed.file.problem, std::move(looping), content);
+    setFindings(parsed.findings, parsed.file.status, std::move(looping), content);
     return parsed;
 }
 
@@ -96,12 +91,7 @@ const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& 
         parsed.textVersion = caches.teamText.version;
         parsed.count = teams;
         parsed.withInsert = withInsert;
-        if (content) {
-            parsed.file = readWarpTeamFile(*content, teams, withInsert);
-        } else {
-            parsed.file = {};
-            parsed.file.problem = WarpFileProblem::Missing;
-        }
+        parsed.file = readWarpTeamFile(content, teams, withInsert);
     }
     // A rectangle is checked against the areas in use now, and again after
     // every new parse of WarpArea.ini.
@@ -124,10 +114,10 @@ const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& 
         parsed.placeInUse[freq] = false;
     }
     // A zone without team places needs no WarpTeam.ini at all.
-    const WarpFileProblem problem = parsed.file.problem == WarpFileProblem::Missing && teams <= 0
-                                        ? WarpFileProblem::None
-                                        : parsed.file.problem;
-    setFindings(parsed.findings, problem, std::move(looping), content);
+    setFindings(parsed.findings,
+                parsed.file.status.isNotFound() && teams <= 0 ? platform::Status()
+                                                              : parsed.file.status,
+                std::move(looping), content);
     return parsed;
 }
 
