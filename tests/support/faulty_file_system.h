@@ -1,7 +1,7 @@
 // The machine's file system on a disk that a test can fill: while it is
 // full, a save fails the way a full disk fails it (the file it would have
 // replaced stays as it was) and an append writes nothing, each with the
-// reason the operating system gives. A bot or an economy given it reads and
+// reason a full disk gives. A bot or an economy given it reads and
 // writes through it (TestArena::useFiles).
 #pragma once
 
