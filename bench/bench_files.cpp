@@ -63,7 +63,7 @@ struct Folder {
         std::filesystem::current_path(path);
         write("gold.dat", goldFileBytes(largeBook));
         write("inv.dat", inventoryFileBytes(largeBook));
-        economy = std::make_unique<FileEconomy>();
+        economy = std::make_unique<FileEconomy>(platform::realFileSystem());
     }
     ~Folder() {
         economy.reset();
@@ -213,7 +213,7 @@ void BM_SaveGold(benchmark::State& state) {
     folder.economy->loadGold(LoadMode::append);
     flushTime = {};
     for (auto _ : state) {
-        if (!folder.economy->saveGold()) {
+        if (!folder.economy->saveGold().ok()) {
             state.SkipWithError("gold.dat could not be saved");
         }
     }
@@ -226,7 +226,7 @@ void BM_SaveInventory(benchmark::State& state) {
     folder.economy->loadInventory(LoadMode::append);
     flushTime = {};
     for (auto _ : state) {
-        if (!folder.economy->saveInventory()) {
+        if (!folder.economy->saveInventory().ok()) {
             state.SkipWithError("inv.dat could not be saved");
         }
     }
@@ -271,8 +271,10 @@ BENCHMARK(BM_WarpAreaStamp);
 void BM_WarpAreaRead(benchmark::State& state) {
     Folder folder;
     folder.write("WarpArea.ini", warpAreaText());
+    std::string bytes;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(platform::readWholeFile(warpAreaFileName));
+        benchmark::DoNotOptimize(platform::realFileSystem().readFile(warpAreaFileName, bytes));
+        benchmark::DoNotOptimize(bytes);
     }
 }
 BENCHMARK(BM_WarpAreaRead);

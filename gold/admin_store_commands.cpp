@@ -31,13 +31,13 @@ constexpr std::string_view goldResetText = "You have just reset the entire Gold 
 constexpr std::string_view inventoryResetText = "You have just reset the entire Inventory Database";
 
 // A save that failed is never reported as done: the staff member hears why.
-void replyToSave(GoldService& gold, const PlayerRecord& sender, const platform::FileResult& result,
+void replyToSave(GoldService& gold, const PlayerRecord& sender, const platform::Status& result,
                  std::string_view savedText, std::string_view notSavedText) {
-    if (result) {
+    if (result.ok()) {
         sendPrivate(gold.bot, sender, savedText);
     } else {
         sendPrivate(gold.bot, sender,
-                    std::string(notSavedText) + result.error + std::string(previousKeptText));
+                    std::string(notSavedText) + result.reason() + std::string(previousKeptText));
     }
 }
 
@@ -57,10 +57,11 @@ void commandGoldload(GoldService& gold, const PlayerRecord& sender, std::string_
     }
     // A gold.dat that cannot be read leaves the accounts in play as they are.
     EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "goldload", playerName(sender));
-    platform::FileResult loaded = gold.economy->reloadGold();
-    if (!loaded) {
+    platform::Status loaded = gold.economy->reloadGold();
+    if (!loaded.ok()) {
         sendPrivate(gold.bot, sender,
-                    std::string(goldNotLoadedText) + loaded.error + std::string(heldUnchangedText));
+                    std::string(goldNotLoadedText) + loaded.reason() +
+                        std::string(heldUnchangedText));
         return;
     }
     sendPrivate(gold.bot, sender, goldLoadedText);
@@ -82,10 +83,10 @@ void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_v
     // Players in the arena keep the counts in their tags; later entries see
     // the reloaded records.
     EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "invload", playerName(sender));
-    platform::FileResult loaded = gold.economy->reloadInventory();
-    if (!loaded) {
+    platform::Status loaded = gold.economy->reloadInventory();
+    if (!loaded.ok()) {
         sendPrivate(gold.bot, sender,
-                    std::string(inventoryNotLoadedText) + loaded.error +
+                    std::string(inventoryNotLoadedText) + loaded.reason() +
                         std::string(recordsUnchangedText));
         return;
     }

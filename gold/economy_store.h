@@ -77,10 +77,10 @@ public:
     // failure is told to the acting bot's console and returned; a reload
     // that fails leaves what is in play as it was. Reloads and resets are
     // told to every bot's console, naming the bot that did them.
-    virtual platform::FileResult saveGold() = 0;
-    virtual platform::FileResult saveInventory() = 0;
-    virtual platform::FileResult reloadGold() = 0;
-    virtual platform::FileResult reloadInventory() = 0;
+    virtual platform::Status saveGold() = 0;
+    virtual platform::Status saveInventory() = 0;
+    virtual platform::Status reloadGold() = 0;
+    virtual platform::Status reloadInventory() = 0;
     virtual void resetGold() = 0;
     virtual void resetInventory() = 0;
 

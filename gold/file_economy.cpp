@@ -45,17 +45,15 @@ const InventoryRecord* FileEconomy::findInventory(std::string_view name) const {
 void FileEconomy::credit(std::string_view name, std::uint32_t amount) {
     ledger_.credit(name, amount);
     const GoldAccount& account = *ledger_.find(name);
-    journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name), amount,
-                         account.amount);
-    reportJournalProblem();
+    journalWritten(journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name),
+                                        amount, account.amount));
 }
 
 void FileEconomy::debit(std::string_view name, std::uint32_t amount) {
     ledger_.debit(name, amount);
     const GoldAccount& account = *ledger_.find(name);
-    journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name),
-                         -static_cast<std::int64_t>(amount), account.amount);
-    reportJournalProblem();
+    journalWritten(journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name),
+                                        -static_cast<std::int64_t>(amount), account.amount));
 }
 
 bool FileEconomy::setItemCount(std::string_view name, ItemKind kind, std::int32_t count) {
@@ -66,56 +64,53 @@ bool FileEconomy::setItemCount(std::string_view name, ItemKind kind, std::int32_
     std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
     const std::int64_t change = std::int64_t{count} - stored;
     stored = count;
-    journal_.itemChanged(cause(), name,
-                         inventoryItems[static_cast<std::size_t>(kind)].store->itemWord, change,
-                         count);
-    reportJournalProblem();
+    journalWritten(journal_.itemChanged(
+        cause(), name, inventoryItems[static_cast<std::size_t>(kind)].store->itemWord, change,
+        count));
     return true;
 }
 
 void FileEconomy::createInventory(std::string_view name) {
     book_.appendEmpty(name);
-    journal_.inventoryCreated(cause(), name);
-    reportJournalProblem();
+    journalWritten(journal_.inventoryCreated(cause(), name));
 }
 
 void FileEconomy::resetGold() {
     ledger_.clear();
-    journal_.goldWiped(cause(), false, 0);
-    reportJournalProblem();
+    journalWritten(journal_.goldWiped(cause(), false, 0));
     tellEveryBotWhoDid("The gold accounts were reset");
 }
 
 void FileEconomy::resetInventory() {
     book_.clear();
-    journal_.inventoryWiped(cause(), false, 0);
-    reportJournalProblem();
+    journalWritten(journal_.inventoryWiped(cause(), false, 0));
     tellEveryBotWhoDid("The inventory records were reset");
 }
 
-platform::FileResult FileEconomy::reloadGold() {
-    platform::FileResult loaded = loadGold(LoadMode::replace);
-    if (loaded) {
-        journal_.goldWiped(cause(), true, ledger_.size());
-        reportJournalProblem();
+platform::Status FileEconomy::reloadGold() {
+    platform::Status loaded = loadGold(LoadMode::replace);
+    if (loaded.ok()) {
+        journalWritten(journal_.goldWiped(cause(), true, ledger_.size()));
         tellEveryBotWhoDid("The gold accounts were reloaded from gold.dat");
     }
     return loaded;
 }
 
-platform::FileResult FileEconomy::reloadInventory() {
-    platform::FileResult loaded = loadInventory(LoadMode::replace);
-    if (loaded) {
-        journal_.inventoryWiped(cause(), true, book_.size());
-        reportJournalProblem();
+platform::Status FileEconomy::reloadInventory() {
+    platform::Status loaded = loadInventory(LoadMode::replace);
+    if (loaded.ok()) {
+        journalWritten(journal_.inventoryWiped(cause(), true, book_.size()));
         tellEveryBotWhoDid("The inventory records were reloaded from inv.dat");
     }
     return loaded;
 }
 
 void FileEconomy::sync() {
-    journal_.syncToDisk();
-    reportJournalProblem();
+    // Only a failure counts here: a sync with nothing to flush ends no run
+    // of failures.
+    if (platform::Status synced = journal_.syncToDisk(); !synced.ok()) {
+        journalWritten(synced);
+    }
 }
 
 void FileEconomy::load() {
@@ -132,21 +127,21 @@ void FileEconomy::holdSaves(std::string reason) {
            " are not written until it can be read: make it readable and restart the bot.");
 }
 
-platform::FileResult FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
-                                                 std::string_view fileName,
-                                                 std::string_view recordsWord) const {
-    platform::FileResult held{true, {}};
+platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
+                                             std::string_view fileName,
+                                             std::string_view recordsWord) const {
+    platform::Status held;
     if (!journalHeldBecause_.empty()) {
-        held = {false,
-                journalHeldBecause_ + ", and a save would mark the changes it holds as saved"};
+        held = platform::Status::failed(journalHeldBecause_ +
+                                        ", and a save would mark the changes it holds as saved");
     } else if (!fileHeldBecause.empty()) {
-        held = {false, "it could not be read when its " + std::string(recordsWord) +
-                           " were loaded (" + fileHeldBecause +
-                           "), and a save would overwrite them"};
+        held = platform::Status::failed("it could not be read when its " +
+                                        std::string(recordsWord) + " were loaded (" +
+                                        fileHeldBecause + "), and a save would overwrite them");
     }
-    if (!held) {
-        report("Could not save " + std::string(fileName) + ": " + held.error + ". The previous " +
-               std::string(fileName) + " is unchanged.");
+    if (!held.ok()) {
+        report("Could not save " + std::string(fileName) + ": " + held.reason() +
+               ". The previous " + std::string(fileName) + " is unchanged.");
     }
     return held;
 }
@@ -156,30 +151,41 @@ void FileEconomy::tellEveryBotWhoDid(std::string_view done) const {
                  std::to_string(cause().bot) + ".");
 }
 
-void FileEconomy::reportJournalProblem() const {
-    if (auto problem = journal_.takeProblem()) {
-        report(*problem);
+void FileEconomy::journalWritten(const platform::Status& written) {
+    if (written.ok()) {
+        journalFailing_ = false;
+    } else if (!journalFailing_) {
+        journalFailing_ = true;
+        report("gold.log cannot be written (" + written.reason() +
+               "); gold changes are kept in memory until the next save.");
+    }
+}
+
+void FileEconomy::journalSaved(const platform::Status& written) {
+    journalWritten(written);
+    if (written.ok()) {
+        journalWritten(journal_.rotateWhenDue());
     }
 }
 
 template <typename Book>
-platform::ReadResult FileEconomy::readRecordFile(Book& book, const char* fileName,
-                                                 std::string_view recordsWord, LoadMode mode,
-                                                 std::size_t& size) {
-    platform::ReadResult read = platform::readFileInto(
+platform::Status FileEconomy::readRecordFile(Book& book, const char* fileName,
+                                             std::string_view recordsWord, LoadMode mode,
+                                             std::size_t& size) {
+    platform::Status read = files_.readFileInto(
         fileName, [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
-    if (read.status != platform::ReadStatus::read) {
+    if (!read.ok()) {
         book.dropRaw();
     }
-    if (read.status == platform::ReadStatus::failed) {
-        book.holdSaves(read.error);
-        report("Could not read " + std::string(fileName) + ": " + read.error + ". Its " +
+    if (read.isFailed()) {
+        book.holdSaves(read.reason());
+        report("Could not read " + std::string(fileName) + ": " + read.reason() + ". Its " +
                std::string(recordsWord) + " are not loaded, and " + fileName +
                " is not saved until it can be read.");
         return read;
     }
     book.releaseSaves();
-    if (read.status == platform::ReadStatus::missing) {
+    if (read.isNotFound()) {
         if (mode == LoadMode::replace) {
             book.clear();
         }
@@ -189,12 +195,13 @@ platform::ReadResult FileEconomy::readRecordFile(Book& book, const char* fileNam
     return read;
 }
 
-template platform::ReadResult FileEconomy::readRecordFile(GoldLedger&, const char*,
-                                                          std::string_view, LoadMode, std::size_t&);
-template platform::ReadResult FileEconomy::readRecordFile(InventoryBook&, const char*,
-                                                          std::string_view, LoadMode, std::size_t&);
+template platform::Status FileEconomy::readRecordFile(GoldLedger&, const char*, std::string_view,
+                                                      LoadMode, std::size_t&);
+template platform::Status FileEconomy::readRecordFile(InventoryBook&, const char*, std::string_view,
+                                                      LoadMode, std::size_t&);
 
-bool openFileEconomy(EconomySeat& seat, Word bot, const EconomyStore::Console& console) {
+bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                     const EconomyStore::Console& console) {
     const std::string folder = platform::currentDirectory();
     if (auto open = openStores()[folder].lock()) {
         seat.take(open, bot, console);
@@ -204,10 +211,10 @@ bool openFileEconomy(EconomySeat& seat, Word bot, const EconomyStore::Console& c
         console(lockedOutText(std::string(FileEconomy::lockName) + " is held by another host"));
         return false;
     }
-    auto economy = std::make_shared<FileEconomy>();
-    if (platform::FileResult locked = economy->lockFolder(); !locked) {
+    auto economy = std::make_shared<FileEconomy>(files);
+    if (platform::Status locked = economy->lockFolder(); !locked.ok()) {
         lockedOut().insert(folder);
-        console(lockedOutText(locked.error));
+        console(lockedOutText(locked.reason()));
         return false;
     }
     seat.take(economy, bot, console);

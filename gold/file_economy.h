@@ -31,6 +31,9 @@ public:
     static constexpr const char* goldName = "gold.dat";
     static constexpr const char* inventoryName = "inv.dat";
 
+    // The files are read and written through `files`.
+    explicit FileEconomy(platform::FileSystem& files) : files_(files), journal_(files) {}
+
     const GoldAccount* findAccount(std::string_view name) const override;
     const InventoryRecord* findInventory(std::string_view name) const override;
     bool inventoryLoaded() const override { return inventoryLoaded_; }
@@ -38,22 +41,22 @@ public:
     void debit(std::string_view name, std::uint32_t amount) override;
     bool setItemCount(std::string_view name, ItemKind kind, std::int32_t count) override;
     void createInventory(std::string_view name) override;
-    platform::FileResult saveGold() override;
-    platform::FileResult saveInventory() override;
-    platform::FileResult reloadGold() override;
-    platform::FileResult reloadInventory() override;
+    platform::Status saveGold() override;
+    platform::Status saveInventory() override;
+    platform::Status reloadGold() override;
+    platform::Status reloadInventory() override;
     void resetGold() override;
     void resetInventory() override;
     void sync() override;
 
     // Takes the folder's lock; the reason when another host holds it.
-    platform::FileResult lockFolder() { return lock_.acquire(lockName); }
+    platform::Status lockFolder() { return lock_.acquire(lockName); }
     // At open, after the lock: inv.dat, gold.dat, then what gold.log adds.
     void load();
 
     // The files, one each (gold_dat.cpp, inv_dat.cpp).
-    platform::FileResult loadGold(LoadMode mode);
-    platform::FileResult loadInventory(LoadMode mode);
+    platform::Status loadGold(LoadMode mode);
+    platform::Status loadInventory(LoadMode mode);
 
     // While this says why, neither gold.dat nor inv.dat is saved and gold.log
     // is not written: gold.log could not be read or replayed, and the lines
@@ -63,6 +66,7 @@ public:
     // To the console of the bot acting now.
     void report(std::string_view text) const { tellActor(text); }
 
+    platform::FileSystem& files() const { return files_; }
     GoldLedger& ledger() { return ledger_; }
     InventoryBook& book() { return book_; }
     GoldJournal& journal() { return journal_; }
@@ -72,32 +76,38 @@ public:
 private:
     // A save refused while the file's records or the journal could not be
     // read, told to the console; ok when the save may go ahead.
-    platform::FileResult refuseHeldSave(const std::string& fileHeldBecause,
-                                        std::string_view fileName,
-                                        std::string_view recordsWord) const;
+    platform::Status refuseHeldSave(const std::string& fileHeldBecause, std::string_view fileName,
+                                    std::string_view recordsWord) const;
     // A whole table reset or reloaded, told on every bot's console with the
     // staff member and the bot it came through.
     void tellEveryBotWhoDid(std::string_view done) const;
-    // After every journal write: a failure to write is told once.
-    void reportJournalProblem() const;
+    // What came of a journal write: a failure is told once for a run of
+    // them, which a line written ends, so the console is not flooded while
+    // the disk stays full and a later failure after a recovery is told again.
+    void journalWritten(const platform::Status& written);
+    // A save's line in the journal, then the rotation it may allow.
+    void journalSaved(const platform::Status& written);
     template <typename Book>
-    platform::ReadResult readRecordFile(Book& book, const char* fileName,
-                                        std::string_view recordsWord, LoadMode mode,
-                                        std::size_t& size);
+    platform::Status readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
+                                    LoadMode mode, std::size_t& size);
 
+    platform::FileSystem& files_;
     platform::FileLock lock_;
     GoldLedger ledger_;
     InventoryBook book_;
-    mutable GoldJournal journal_;
+    GoldJournal journal_;
+    bool journalFailing_ = false;
     bool inventoryLoaded_ = false;
     std::string journalHeldBecause_;
 };
 
 // Seats a bot at the store of the working folder: joins the one its host
 // process has open, or opens it (takes the lock, loads the files, recovers
-// from gold.log) when none is. When another host process holds the folder's
-// lock, says so on the bot's console, leaves the seat empty and returns
-// false; the folder's store then stays off in this process for good.
-bool openFileEconomy(EconomySeat& seat, Word bot, const EconomyStore::Console& console);
+// from gold.log) when none is, reading and writing through `files`. When
+// another host process holds the folder's lock, says so on the bot's
+// console, leaves the seat empty and returns false; the folder's store then
+// stays off in this process for good.
+bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                     const EconomyStore::Console& console);
 
 } // namespace quorvel

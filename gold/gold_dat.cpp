@@ -48,19 +48,20 @@ std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std
     const std::string base = std::string(goldFileName) + std::string(damagedSuffix);
     for (int number = 0; number < damagedCopiesKept; ++number) {
         const std::string name = number == 0 ? base : base + "." + std::to_string(number);
-        std::optional<std::string> existing = platform::readWholeFile(name);
-        if (existing && *existing == bytes) {
+        std::string existing;
+        const bool found = economy.files().readFile(name, existing).ok();
+        if (found && existing == bytes) {
             return name;
         }
-        if (existing) {
+        if (found) {
             continue;
         }
-        platform::FileResult kept = platform::replaceFile(name, bytes);
-        if (kept) {
+        platform::Status kept = economy.files().replaceFile(name, bytes);
+        if (kept.ok()) {
             return name;
         }
         economy.report(std::string("Warning: could not keep the damaged ") + goldFileName + " as " +
-                       name + " (" + kept.error + ").");
+                       name + " (" + kept.reason() + ").");
         return std::nullopt;
     }
     economy.report(std::string("Warning: could not keep the damaged ") + goldFileName + ": " +
@@ -70,21 +71,22 @@ std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std
 
 } // namespace
 
-platform::FileResult FileEconomy::loadGold(LoadMode mode) {
+platform::Status FileEconomy::loadGold(LoadMode mode) {
     std::size_t size = 0;
-    platform::ReadResult read = readRecordFile(ledger_, goldFileName, "accounts", mode, size);
-    if (read.status == platform::ReadStatus::failed) {
-        return {false, read.error};
+    platform::Status read = readRecordFile(ledger_, goldFileName, "accounts", mode, size);
+    if (read.isFailed()) {
+        return read;
     }
-    if (read.status == platform::ReadStatus::missing) {
+    if (read.isNotFound()) {
         return {}; // no gold.dat yet: nothing to load
     }
     const std::size_t records = size / recordSize;
     const std::size_t stray = size % recordSize;
     if (stray != 0) {
-        std::optional<std::string> bytes = platform::readWholeFile(goldFileName);
-        std::optional<std::string> keptAs =
-            bytes ? keepDamagedCopy(*this, *bytes) : std::optional<std::string>{};
+        std::string bytes;
+        std::optional<std::string> keptAs = files_.readFile(goldFileName, bytes).ok()
+                                                ? keepDamagedCopy(*this, bytes)
+                                                : std::optional<std::string>{};
         report(std::string("Warning: ") + goldFileName +
                " is damaged: " + counted(stray, "stray byte") + " after " +
                counted(records, "whole record") + "; the whole records are loaded" +
@@ -93,10 +95,10 @@ platform::FileResult FileEconomy::loadGold(LoadMode mode) {
     return {};
 }
 
-platform::FileResult FileEconomy::saveGold() {
-    if (platform::FileResult held =
+platform::Status FileEconomy::saveGold() {
+    if (platform::Status held =
             refuseHeldSave(ledger_.savesHeldBecause(), goldFileName, "accounts");
-        !held) {
+        !held.ok()) {
         return held;
     }
     std::string bytes;
@@ -104,15 +106,14 @@ platform::FileResult FileEconomy::saveGold() {
     for (const GoldAccount& account : ledger_.accounts()) {
         encodeRecord(account, bytes);
     }
-    platform::FileResult saved = platform::replaceFile(goldFileName, bytes);
-    if (!saved) {
-        report(std::string("Could not save ") + goldFileName + ": " + saved.error +
+    platform::Status saved = files_.replaceFile(goldFileName, bytes);
+    if (!saved.ok()) {
+        report(std::string("Could not save ") + goldFileName + ": " + saved.reason() +
                ". The previous " + goldFileName + " is unchanged.");
         return saved;
     }
     // gold.log: the changes before this line are in gold.dat now.
-    journal_.goldSaved(cause().bot, ledger_.size());
-    reportJournalProblem();
+    journalSaved(journal_.goldSaved(cause().bot, ledger_.size()));
     return saved;
 }
 

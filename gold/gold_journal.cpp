@@ -3,6 +3,7 @@
 #include "base/text/text_rules.h"
 
 #include <charconv>
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -15,50 +16,51 @@ std::string signedChange(std::int64_t change) {
 
 } // namespace
 
-void GoldJournal::goldChanged(const ChangeCause& cause, std::string_view account,
-                              std::int64_t change, std::uint32_t after) {
-    write(cause, account, "gold", signedChange(change), std::to_string(after));
+platform::Status GoldJournal::goldChanged(const ChangeCause& cause, std::string_view account,
+                                          std::int64_t change, std::uint32_t after) {
+    return write(cause, account, "gold", signedChange(change), std::to_string(after));
 }
 
-void GoldJournal::itemChanged(const ChangeCause& cause, std::string_view account,
-                              std::string_view item, std::int64_t change, std::int32_t after) {
-    write(cause, account, item, signedChange(change), std::to_string(after));
+platform::Status GoldJournal::itemChanged(const ChangeCause& cause, std::string_view account,
+                                          std::string_view item, std::int64_t change,
+                                          std::int32_t after) {
+    return write(cause, account, item, signedChange(change), std::to_string(after));
 }
 
-void GoldJournal::inventoryCreated(const ChangeCause& cause, std::string_view account) {
-    write(cause, account, "inventory", "new", "0");
+platform::Status GoldJournal::inventoryCreated(const ChangeCause& cause, std::string_view account) {
+    return write(cause, account, "inventory", "new", "0");
 }
 
-void GoldJournal::goldWiped(const ChangeCause& cause, bool reloaded, std::size_t accountsAfter) {
-    write(cause, "*", "gold", reloaded ? "reload" : "reset", std::to_string(accountsAfter));
+platform::Status GoldJournal::goldWiped(const ChangeCause& cause, bool reloaded,
+                                        std::size_t accountsAfter) {
+    return write(cause, "*", "gold", reloaded ? "reload" : "reset", std::to_string(accountsAfter));
 }
 
-void GoldJournal::inventoryWiped(const ChangeCause& cause, bool reloaded,
-                                 std::size_t recordsAfter) {
-    write(cause, "*", "inventory", reloaded ? "reload" : "reset", std::to_string(recordsAfter));
+platform::Status GoldJournal::inventoryWiped(const ChangeCause& cause, bool reloaded,
+                                             std::size_t recordsAfter) {
+    return write(cause, "*", "inventory", reloaded ? "reload" : "reset",
+                 std::to_string(recordsAfter));
 }
 
-void GoldJournal::goldSaved(Word bot, std::size_t accounts) {
-    write(ChangeCause{"save", "-", bot}, "*", "gold", "saved", std::to_string(accounts));
+platform::Status GoldJournal::goldSaved(Word bot, std::size_t accounts) {
     goldSavedSinceRotation_ = true;
-    afterSave();
+    return write(ChangeCause{"save", "-", bot}, "*", "gold", "saved", std::to_string(accounts));
 }
 
-void GoldJournal::inventorySaved(Word bot, std::size_t records) {
-    write(ChangeCause{"save", "-", bot}, "*", "inventory", "saved", std::to_string(records));
+platform::Status GoldJournal::inventorySaved(Word bot, std::size_t records) {
     inventorySavedSinceRotation_ = true;
-    afterSave();
+    return write(ChangeCause{"save", "-", bot}, "*", "inventory", "saved", std::to_string(records));
 }
 
-void GoldJournal::write(const ChangeCause& cause, std::string_view account, std::string_view field,
-                        std::string_view change, std::string_view after) {
+platform::Status GoldJournal::write(const ChangeCause& cause, std::string_view account,
+                                    std::string_view field, std::string_view change,
+                                    std::string_view after) {
     if (paused_ || held_) {
-        return;
+        return {};
     }
-    if (!file_.isOpen()) {
-        if (auto opened = file_.open(fileName); !opened) {
-            fail(opened.error);
-            return;
+    if (!file_) {
+        if (platform::Status opened = files_.openAppendFile(fileName, file_); !opened.ok()) {
+            return failed(std::move(opened));
         }
     }
     // A failed append may have left part of its line in the file.
@@ -72,56 +74,50 @@ void GoldJournal::write(const ChangeCause& cause, std::string_view account, std:
     line += '\t';
     line += std::to_string(cause.bot);
     line += '\n';
-    if (auto written = file_.append(line); !written) {
+    if (platform::Status written = file_->append(line); !written.ok()) {
         cutShort_ = true;
-        fail(written.error);
-        return;
+        return failed(std::move(written));
     }
     cutShort_ = false;
-    failing_ = false;
     unsynced_ = true;
+    return {};
 }
 
-void GoldJournal::afterSave() {
-    if (!file_.isOpen() || file_.size() <= rotateAbove || !goldSavedSinceRotation_ ||
+platform::Status GoldJournal::rotateWhenDue() {
+    if (!file_ || file_->size() <= rotateAbove || !goldSavedSinceRotation_ ||
         !inventorySavedSinceRotation_) {
-        return;
+        return {};
     }
     goldSavedSinceRotation_ = false;
     inventorySavedSinceRotation_ = false;
-    file_.sync();
-    file_.close();
-    if (auto moved = platform::renameFile(fileName, rotatedName); !moved) {
-        fail(moved.error);
-    }
+    // Not told when it fails: every line reached the operating system when
+    // it was written, and the file is renamed all the same.
+    static_cast<void>(file_->sync());
+    file_.reset();
     unsynced_ = false;
+    if (platform::Status moved = files_.renameFile(fileName, rotatedName); !moved.ok()) {
+        return failed(std::move(moved));
+    }
+    return {};
 }
 
-void GoldJournal::syncToDisk() {
+platform::Status GoldJournal::syncToDisk() {
     if (!unsynced_) {
-        return;
+        return {};
     }
     unsynced_ = false;
-    if (auto synced = file_.sync(); !synced) {
-        fail(synced.error);
+    if (!file_) {
+        return {}; // closed by a failed line, whose failure was returned then
     }
+    if (platform::Status synced = file_->sync(); !synced.ok()) {
+        return failed(std::move(synced));
+    }
+    return {};
 }
 
-void GoldJournal::fail(const std::string& why) {
-    // One report per run of failures: the console is not flooded while the
-    // disk stays full, and a later failure after a recovery is told again.
-    file_.close();
-    if (!failing_) {
-        failing_ = true;
-        problem_ = "gold.log cannot be written (" + why +
-                   "); gold changes are kept in memory until the next save.";
-    }
-}
-
-std::optional<std::string> GoldJournal::takeProblem() {
-    std::optional<std::string> taken;
-    taken.swap(problem_);
-    return taken;
+platform::Status GoldJournal::failed(platform::Status why) {
+    file_.reset();
+    return why;
 }
 
 std::string journalEscape(std::string_view text) {

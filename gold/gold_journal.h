@@ -18,7 +18,7 @@
 #include "gold/economy_store.h"
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,25 +30,35 @@ public:
     static constexpr const char* rotatedName = "gold.log.1";
     static constexpr std::uint64_t rotateAbove = 16u * 1024u * 1024u;
 
-    void goldChanged(const ChangeCause& cause, std::string_view account, std::int64_t change,
-                     std::uint32_t after);
-    void itemChanged(const ChangeCause& cause, std::string_view account, std::string_view item,
-                     std::int64_t change, std::int32_t after);
-    void inventoryCreated(const ChangeCause& cause, std::string_view account);
+    explicit GoldJournal(platform::FileSystem& files) : files_(files) {}
+
+    // Each writes one line and says whether it is in gold.log (ok too when
+    // nothing is written, while paused or held); a line that failed leaves
+    // the file closed, to be opened again by the next one.
+    [[nodiscard]] platform::Status goldChanged(const ChangeCause& cause, std::string_view account,
+                                               std::int64_t change, std::uint32_t after);
+    [[nodiscard]] platform::Status itemChanged(const ChangeCause& cause, std::string_view account,
+                                               std::string_view item, std::int64_t change,
+                                               std::int32_t after);
+    [[nodiscard]] platform::Status inventoryCreated(const ChangeCause& cause,
+                                                    std::string_view account);
     // A whole table emptied (reset) or read again from its file (reload).
-    void goldWiped(const ChangeCause& cause, bool reloaded, std::size_t accountsAfter);
-    void inventoryWiped(const ChangeCause& cause, bool reloaded, std::size_t recordsAfter);
+    [[nodiscard]] platform::Status goldWiped(const ChangeCause& cause, bool reloaded,
+                                             std::size_t accountsAfter);
+    [[nodiscard]] platform::Status inventoryWiped(const ChangeCause& cause, bool reloaded,
+                                                  std::size_t recordsAfter);
     // A completed save of gold.dat or inv.dat: every line before the mark is
-    // in the file saved. A large journal is rotated aside once both tables
-    // have been saved since the last rotation, so gold.log.1, which the
-    // rotation replaces, never holds a line no save has covered.
-    void goldSaved(Word bot, std::size_t accounts);
-    void inventorySaved(Word bot, std::size_t records);
+    // in the file saved.
+    [[nodiscard]] platform::Status goldSaved(Word bot, std::size_t accounts);
+    [[nodiscard]] platform::Status inventorySaved(Word bot, std::size_t records);
+    // After a save's line was written: a large journal is rotated aside once
+    // both tables have been saved since the last rotation, so gold.log.1,
+    // which the rotation replaces, never holds a line no save has covered.
+    // Ok when no rotation is due.
+    [[nodiscard]] platform::Status rotateWhenDue();
 
     // The tick: takes what was written since the last sync to the disk.
-    void syncToDisk();
-    // A failure to write, the first time it happens (reported once).
-    std::optional<std::string> takeProblem();
+    [[nodiscard]] platform::Status syncToDisk();
 
     // While paused (during recovery) nothing is written.
     void pause(bool paused) { paused_ = paused; }
@@ -63,20 +73,18 @@ public:
     void lineCutShort() { cutShort_ = true; }
 
 private:
-    void write(const ChangeCause& cause, std::string_view account, std::string_view field,
-               std::string_view change, std::string_view after);
-    void afterSave();
-    void fail(const std::string& why);
+    platform::Status write(const ChangeCause& cause, std::string_view account,
+                           std::string_view field, std::string_view change, std::string_view after);
+    platform::Status failed(platform::Status why);
 
-    platform::AppendFile file_;
+    platform::FileSystem& files_;
+    std::unique_ptr<platform::AppendFile> file_;
     bool paused_ = false;
     bool held_ = false;
     bool unsynced_ = false;
-    bool failing_ = false;
     bool cutShort_ = false;
     bool goldSavedSinceRotation_ = false;
     bool inventorySavedSinceRotation_ = false;
-    std::optional<std::string> problem_;
 };
 
 // A journal text field with every control byte and the backslash escaped

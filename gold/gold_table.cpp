@@ -21,7 +21,7 @@ constexpr const char* autosaveText = "AutoSave...";
 // files.
 void started(GoldService& gold) {
     if (!gold.economy) {
-        openFileEconomy(gold.economy, gold.bot.handle,
+        openFileEconomy(gold.economy, gold.bot.handle, *gold.bot.files,
                         [&gold](std::string_view text) { sendConsole(gold.bot, text); });
     }
     gold.storeOn = gold.storeOn && gold.economy;

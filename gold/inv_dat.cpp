@@ -35,21 +35,21 @@ void copyNameField(char* to, const char* from) {
 
 } // namespace
 
-platform::FileResult FileEconomy::loadInventory(LoadMode mode) {
+platform::Status FileEconomy::loadInventory(LoadMode mode) {
     std::size_t size = 0;
-    platform::ReadResult read = readRecordFile(book_, inventoryFileName, "records", mode, size);
-    if (read.status == platform::ReadStatus::failed) {
-        return {false, read.error};
+    platform::Status read = readRecordFile(book_, inventoryFileName, "records", mode, size);
+    if (read.isFailed()) {
+        return read;
     }
     // A trailing part-record is ignored.
-    inventoryLoaded_ = read.status == platform::ReadStatus::read;
+    inventoryLoaded_ = read.ok();
     return {};
 }
 
-platform::FileResult FileEconomy::saveInventory() {
-    if (platform::FileResult held =
+platform::Status FileEconomy::saveInventory() {
+    if (platform::Status held =
             refuseHeldSave(book_.savesHeldBecause(), inventoryFileName, "records");
-        !held) {
+        !held.ok()) {
         return held;
     }
     std::string bytes;
@@ -64,12 +64,11 @@ platform::FileResult FileEconomy::saveInventory() {
     }
     // Written beside the old file and renamed over it, so a failure leaves
     // the old inventories whole.
-    platform::FileResult result = platform::replaceFile(inventoryFileName, bytes);
-    if (result) {
-        journal_.inventorySaved(cause().bot, book_.size());
-        reportJournalProblem();
+    platform::Status result = files_.replaceFile(inventoryFileName, bytes);
+    if (result.ok()) {
+        journalSaved(journal_.inventorySaved(cause().bot, book_.size()));
     } else {
-        report(std::string("Could not save ") + inventoryFileName + ": " + result.error +
+        report(std::string("Could not save ") + inventoryFileName + ": " + result.reason() +
                ". The previous " + inventoryFileName + " is unchanged.");
     }
     return result;

@@ -179,19 +179,19 @@ bool recoverFromJournal(FileEconomy& economy) {
     bool lastLineCut = false;
     const auto pass = [&](bool applying) -> std::optional<std::string> {
         for (const char* name : {GoldJournal::rotatedName, GoldJournal::fileName}) {
-            platform::ReadResult read =
-                platform::forEachLine(name, chunkBytes, longestLine,
-                                      [&](std::string_view line, bool ended, bool tooLong) {
-                                          lastLineCut = !ended;
-                                          if (!ended || tooLong) {
-                                              return; // cut short by a crash, or not a journal line
-                                          }
-                                          applying ? replay.apply(line) : replay.scan(line);
-                                      });
-            if (read.status == platform::ReadStatus::failed) {
-                return std::string(name) + " could not be read (" + read.error + ")";
+            platform::Status read = economy.files().forEachLine(
+                name, chunkBytes, longestLine,
+                [&](std::string_view line, bool ended, bool tooLong) {
+                    lastLineCut = !ended;
+                    if (!ended || tooLong) {
+                        return; // cut short by a crash, or not a journal line
+                    }
+                    applying ? replay.apply(line) : replay.scan(line);
+                });
+            if (read.isFailed()) {
+                return std::string(name) + " could not be read (" + read.reason() + ")";
             }
-            if (read.status == platform::ReadStatus::missing) {
+            if (read.isNotFound()) {
                 lastLineCut = false;
             }
         }

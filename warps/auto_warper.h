@@ -4,6 +4,7 @@
 
 #include <quorvel/host_abi.h>
 
+#include "base/platform/status.h"
 #include "base/service/service.h"
 
 #include <cstddef>
@@ -23,20 +24,12 @@ struct WarpRectangle {
     std::int32_t bottom = 0;
 };
 
-// What went wrong while reading WarpTeam.ini or WarpArea.ini, if anything.
-enum class WarpFileProblem : std::uint8_t {
-    None,
-    Missing,    // the file could not be opened
-    Short,      // it ended before everything needed was read
-    NotANumber, // a token is not a whole number in the signed 32-bit range
-};
-
 // What the console was last told about one file, and the text the file
 // held then: a file that stays broken is reported once, not at every move
 // report; an edit that leaves it broken, or a new problem, is reported again.
 struct WarpFileNotice {
-    std::uint64_t parse = 0; // the last parse whose findings were looked at
-    WarpFileProblem problem = WarpFileProblem::None;
+    std::uint64_t parse = 0;  // the last parse whose findings were looked at
+    platform::Status problem; // ok: none told
     std::size_t problemHash = 0;
     std::vector<std::size_t> looping; // the areas or freqs told as leading back
     std::size_t loopingHash = 0;

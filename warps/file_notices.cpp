@@ -10,36 +10,8 @@
 namespace quorvel {
 namespace {
 
-constexpr std::string_view teamFileMissing =
-    "WarpTeam.ini error: file not found, no team place is used";
-constexpr std::string_view teamFileShort = "WarpTeam.ini error: fewer numbers than MaxWarpTeams "
-                                           "and the insert rectangle need, what is missing is not "
-                                           "used";
-constexpr std::string_view teamFileDamaged =
-    "WarpTeam.ini error: a value is not a whole number, it and every value after it are not used";
-constexpr std::string_view areaFileMissing = "WarpArea.ini error: file not found, no area is used";
-constexpr std::string_view areaFileShort = "WarpArea.ini error: fewer numbers than MaxWarpAreas "
-                                           "records need, incomplete records are not used";
-constexpr std::string_view areaFileDamaged =
-    "WarpArea.ini error: a value is not a whole number, it and every value after it are not used";
-
 // A list longer than this is cut short in the notice.
 constexpr std::size_t namedAtMost = 10;
-
-std::string_view problemText(WarpFile file, WarpFileProblem problem) {
-    const bool team = file == WarpFile::Team;
-    switch (problem) {
-    case WarpFileProblem::Missing:
-        return team ? teamFileMissing : areaFileMissing;
-    case WarpFileProblem::Short:
-        return team ? teamFileShort : areaFileShort;
-    case WarpFileProblem::NotANumber:
-        return team ? teamFileDamaged : areaFileDamaged;
-    case WarpFileProblem::None:
-        break;
-    }
-    return {};
-}
 
 // "1", "1, 2", or "1, 2, ... 10 and 4 more", counted from `first`.
 std::string numberList(const std::vector<std::size_t>& indices, std::size_t first) {
@@ -77,13 +49,13 @@ void tellWarpFileFindings(AutoWarper& warper, WarpFile file, const WarpFileFindi
         return;
     }
     notice.parse = findings.parse;
-    if (findings.problem == WarpFileProblem::None) {
-        notice.problem = WarpFileProblem::None;
+    if (findings.status.ok()) {
+        notice.problem = {};
         notice.problemHash = 0;
-    } else if (notice.problem != findings.problem || notice.problemHash != findings.contentHash) {
-        notice.problem = findings.problem;
+    } else if (notice.problem != findings.status || notice.problemHash != findings.contentHash) {
+        notice.problem = findings.status;
         notice.problemHash = findings.contentHash;
-        sendConsole(warper.bot, problemText(file, findings.problem));
+        sendConsole(warper.bot, findings.status.reason());
     }
     if (findings.looping.empty()) {
         notice.looping.clear();

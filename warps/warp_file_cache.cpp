@@ -22,20 +22,24 @@ WarpFileCaches& cachesOf(AutoWarper& warper) {
 
 // Only a file with something wrong costs the hash; a sound one is never
 // hashed.
-void setFindings(WarpFileFindings& findings, WarpFileProblem problem,
+void setFindings(WarpFileFindings& findings, platform::Status status,
                  std::vector<std::size_t> looping, const std::optional<std::string>& content) {
     ++findings.parse;
-    findings.problem = problem;
+    findings.status = std::move(status);
     findings.looping = std::move(looping);
-    const bool found = problem != WarpFileProblem::None || !findings.looping.empty();
+    const bool found = !findings.status.ok() || !findings.looping.empty();
     findings.contentHash =
         found && content ? std::hash<std::string_view>{}(std::string_view(*content)) : 0;
 }
 
 } // namespace
 
-void readWarpText(CachedWarpText& cached, const char* fileName) {
-    std::optional<std::string> content = platform::readWholeFile(fileName);
+void readWarpText(platform::FileSystem& files, CachedWarpText& cached, const char* fileName) {
+    // A file that cannot be read is as good as none.
+    std::optional<std::string> content(std::in_place);
+    if (!files.readFile(fileName, *content).ok()) {
+        content.reset();
+    }
     if (cached.read && content == cached.content) {
         return;
     }
@@ -44,10 +48,11 @@ void readWarpText(CachedWarpText& cached, const char* fileName) {
     ++cached.version;
 }
 
-const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
+const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& warper,
+                                       std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.areaText.read) {
-        readWarpText(caches.areaText, warpAreaFileName);
+        readWarpText(files, caches.areaText, warpAreaFileName);
     }
     ParsedAreas& parsed = caches.areas;
     const std::optional<std::string>& content = caches.areaText.content;
@@ -57,12 +62,7 @@ const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
     parsed.made = true;
     parsed.textVersion = caches.areaText.version;
     parsed.count = areas;
-    if (content) {
-        parsed.file = readWarpAreaFile(*content, areas);
-    } else {
-        parsed.file = {};
-        parsed.file.problem = WarpFileProblem::Missing;
-    }
+    parsed.file = readWarpAreaFile(content, areas);
     std::vector<std::size_t> looping = areasInLoops(parsed.file.records);
     parsed.inUse.clear();
     auto left = looping.begin();
@@ -73,15 +73,15 @@ const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
             parsed.inUse.push_back(parsed.file.records[area]);
         }
     }
-    setFindings(parsed.findings, parsed.file.problem, std::move(looping), content);
+    setFindings(parsed.findings, parsed.file.status, std::move(looping), content);
     return parsed;
 }
 
-const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert,
-                                       std::int32_t areas) {
+const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& warper,
+                                       std::int32_t teams, bool withInsert, std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.teamText.read) {
-        readWarpText(caches.teamText, warpTeamFileName);
+        readWarpText(files, caches.teamText, warpTeamFileName);
     }
     ParsedTeams& parsed = caches.teams;
     const std::optional<std::string>& content = caches.teamText.content;
@@ -92,18 +92,13 @@ const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, b
         parsed.textVersion = caches.teamText.version;
         parsed.count = teams;
         parsed.withInsert = withInsert;
-        if (content) {
-            parsed.file = readWarpTeamFile(*content, teams, withInsert);
-        } else {
-            parsed.file = {};
-            parsed.file.problem = WarpFileProblem::Missing;
-        }
+        parsed.file = readWarpTeamFile(content, teams, withInsert);
     }
     // A rectangle is checked against the areas in use now, and again after
     // every new parse of WarpArea.ini.
     const std::optional<WarpRectangle>& insert = parsed.file.insertRectangle;
     const ParsedAreas* areaFile =
-        insert && areas > 0 ? &currentWarpAreaFile(warper, areas) : nullptr;
+        insert && areas > 0 ? &currentWarpAreaFile(files, warper, areas) : nullptr;
     const std::uint64_t areasParse = areaFile ? areaFile->findings.parse : 0;
     if (!parse && parsed.areasParse == areasParse) {
         return parsed;
@@ -120,10 +115,10 @@ const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, b
         parsed.placeInUse[freq] = false;
     }
     // A zone without team places needs no WarpTeam.ini at all.
-    const WarpFileProblem problem = parsed.file.problem == WarpFileProblem::Missing && teams <= 0
-                                        ? WarpFileProblem::None
-                                        : parsed.file.problem;
-    setFindings(parsed.findings, problem, std::move(looping), content);
+    setFindings(parsed.findings,
+                parsed.file.status.isNotFound() && teams <= 0 ? platform::Status()
+                                                              : parsed.file.status,
+                std::move(looping), content);
     return parsed;
 }
 
@@ -133,11 +128,11 @@ void runWarpFilesTick(AutoWarper& warper) {
     }
     WarpFileCaches& caches = *warper.fileCaches;
     if (caches.teamText.read) {
-        readWarpText(caches.teamText, warpTeamFileName);
+        readWarpText(*warper.bot.files, caches.teamText, warpTeamFileName);
     }
     // WarpArea.ini is never opened while there are no areas to read.
     if (caches.areaText.read && warper.maxWarpAreas > 0) {
-        readWarpText(caches.areaText, warpAreaFileName);
+        readWarpText(*warper.bot.files, caches.areaText, warpAreaFileName);
     }
 }
 

@@ -10,6 +10,7 @@
 // team places that lead back into the insert rectangle are left out.
 #pragma once
 
+#include "base/platform/platform.h"
 #include "warps/warp_files.h"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ struct CachedWarpText {
 
 // Reads the file now; the version grows when what it holds (or whether it
 // can be opened) differs from the last read.
-void readWarpText(CachedWarpText& cached, const char* fileName);
+void readWarpText(platform::FileSystem& files, CachedWarpText& cached, const char* fileName);
 
 // WarpArea.ini as parsed for one count of records.
 struct ParsedAreas {
@@ -62,12 +63,13 @@ struct WarpFileCaches {
 
 // WarpArea.ini with `areas` records (more than 0): read when it never was,
 // parsed again when its text or the count changed.
-const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas);
+const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& warper,
+                                       std::int32_t areas);
 
 // WarpTeam.ini with `teams` places and, when asked, the insert rectangle.
 // A rectangle read in full is checked against the first `areas` records of
 // WarpArea.ini (none when `areas` is 0 or less).
-const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert,
-                                       std::int32_t areas);
+const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& warper,
+                                       std::int32_t teams, bool withInsert, std::int32_t areas);
 
 } // namespace quorvel

@@ -2,6 +2,8 @@
 
 #include "base/text/text_rules.h"
 
+#include <string>
+
 namespace quorvel {
 namespace {
 
@@ -12,7 +14,7 @@ bool isWhiteSpace(char c) {
 }
 
 // Hands out the file's numbers one by one. Once a number is missing or
-// damaged it hands out nothing more and remembers why.
+// damaged it hands out nothing more and remembers which.
 class NumberStream {
 public:
     explicit NumberStream(std::string_view text) : rest_(text) {
@@ -23,7 +25,7 @@ public:
     }
 
     std::optional<std::int32_t> next() {
-        if (problem_ != WarpFileProblem::None) {
+        if (stop_ != Stop::none) {
             return std::nullopt;
         }
         std::size_t start = 0;
@@ -31,7 +33,7 @@ public:
             ++start;
         }
         if (start == rest_.size()) {
-            problem_ = WarpFileProblem::Short;
+            stop_ = Stop::ended;
             return std::nullopt;
         }
         std::size_t end = start;
@@ -41,7 +43,7 @@ public:
         std::optional<std::int32_t> number = readInt32(rest_.substr(start, end - start));
         rest_.remove_prefix(end);
         if (!number) {
-            problem_ = WarpFileProblem::NotANumber;
+            stop_ = Stop::damaged;
         }
         return number;
     }
@@ -58,18 +60,37 @@ public:
         return true;
     }
 
-    WarpFileProblem problem() const { return problem_; }
+    // Ok while every number asked for was read; failed for the reason the
+    // text ended too soon, or for the one a number was damaged.
+    platform::Status status(std::string_view ended, std::string_view damaged) const {
+        switch (stop_) {
+        case Stop::ended:
+            return platform::Status::failed(std::string(ended));
+        case Stop::damaged:
+            return platform::Status::failed(std::string(damaged));
+        case Stop::none:
+            break;
+        }
+        return {};
+    }
 
 private:
+    enum class Stop : std::uint8_t { none, ended, damaged };
+
     std::string_view rest_;
-    WarpFileProblem problem_ = WarpFileProblem::None;
+    Stop stop_ = Stop::none;
 };
 
 } // namespace
 
-WarpTeamFile readWarpTeamFile(std::string_view text, std::int32_t teams, bool withInsert) {
+WarpTeamFile readWarpTeamFile(std::optional<std::string_view> text, std::int32_t teams,
+                              bool withInsert) {
     WarpTeamFile file;
-    NumberStream numbers(text);
+    if (!text) {
+        file.status = platform::Status::notFound(std::string(warpTeamFileMissing));
+        return file;
+    }
+    NumberStream numbers(*text);
     // The count comes from quorvel.ini and may be far larger than the file:
     // the list grows only with what is actually read.
     for (std::int32_t team = 0; team < teams; ++team) {
@@ -88,13 +109,17 @@ WarpTeamFile readWarpTeamFile(std::string_view text, std::int32_t teams, bool wi
             }
         }
     }
-    file.problem = numbers.problem();
+    file.status = numbers.status(warpTeamFileShort, warpTeamFileDamaged);
     return file;
 }
 
-WarpAreaFile readWarpAreaFile(std::string_view text, std::int32_t areas) {
+WarpAreaFile readWarpAreaFile(std::optional<std::string_view> text, std::int32_t areas) {
     WarpAreaFile file;
-    NumberStream numbers(text);
+    if (!text) {
+        file.status = platform::Status::notFound(std::string(warpAreaFileMissing));
+        return file;
+    }
+    NumberStream numbers(*text);
     for (std::int32_t area = 0; area < areas; ++area) {
         std::int32_t record[6];
         if (!numbers.nextGroup(record)) {
@@ -103,7 +128,7 @@ WarpAreaFile readWarpAreaFile(std::string_view text, std::int32_t areas) {
         file.records.push_back(
             {WarpRectangle{record[0], record[1], record[2], record[3]}, {record[4], record[5]}});
     }
-    file.problem = numbers.problem();
+    file.status = numbers.status(warpAreaFileShort, warpAreaFileDamaged);
     return file;
 }
 

@@ -112,33 +112,35 @@ void applyMissingGhoulset(ZombieGame& game) {
     deriveSanctuary(game);
 }
 
-platform::FileResult saveZombieSettings(const ZombieGame& game) {
+platform::Status saveZombieSettings(platform::FileSystem& files, const ZombieGame& game) {
     if (!game.ghoulsetUnreadable.empty()) {
-        return {false, "it could not be read when the settings were loaded (" +
-                           game.ghoulsetUnreadable + "), and a save would overwrite them"};
+        return platform::Status::failed("it could not be read when the settings were loaded (" +
+                                        game.ghoulsetUnreadable +
+                                        "), and a save would overwrite them");
     }
-    return platform::replaceFile(ghoulsetFileName, ghoulsetText(game));
+    return files.replaceFile(ghoulsetFileName, ghoulsetText(game));
 }
 
 void loadZombieSettings(ZombieGame& game) {
-    platform::ReadResult read = platform::readFile(ghoulsetFileName);
+    std::string bytes;
+    platform::Status read = game.bot.files->readFile(ghoulsetFileName, bytes);
     game.ghoulsetUnreadable.clear();
-    if (read.status == platform::ReadStatus::read) {
-        readGhoulsetText(game, read.bytes);
+    if (read.ok()) {
+        readGhoulsetText(game, bytes);
         return;
     }
     applyMissingGhoulset(game);
-    if (read.status == platform::ReadStatus::failed) {
-        game.ghoulsetUnreadable = read.error;
+    if (read.isFailed()) {
+        game.ghoulsetUnreadable = read.reason();
         sendConsole(game.bot,
-                    std::string(unreadableText) + read.error + std::string(unreadableAfterText));
+                    std::string(unreadableText) + read.reason() + std::string(unreadableAfterText));
     }
 }
 
 void saveZombieSettingsAtExit(ZombieGame& game) {
-    platform::FileResult saved = saveZombieSettings(game);
-    if (!saved) {
-        sendConsole(game.bot, std::string(saveFailedText) + saved.error);
+    platform::Status saved = saveZombieSettings(*game.bot.files, game);
+    if (!saved.ok()) {
+        sendConsole(game.bot, std::string(saveFailedText) + saved.reason());
     }
 }
 

@@ -22,6 +22,6 @@ std::string ghoulsetText(const ZombieGame& game);
 void readGhoulsetText(ZombieGame& game, std::string_view text);
 void applyMissingGhoulset(ZombieGame& game);
 
-platform::FileResult saveZombieSettings(const ZombieGame& game);
+platform::Status saveZombieSettings(platform::FileSystem& files, const ZombieGame& game);
 
 } // namespace quorvel

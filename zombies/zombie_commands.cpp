@@ -198,11 +198,11 @@ void commandHteam(ZombieGame& game, const PlayerRecord& sender, std::string_view
 }
 
 void commandZsave(ZombieGame& game, const PlayerRecord& sender, std::string_view) {
-    const platform::FileResult saved = saveZombieSettings(game);
-    if (saved) {
+    const platform::Status saved = saveZombieSettings(*game.bot.files, game);
+    if (saved.ok()) {
         sendPrivate(game.bot, sender, savedText);
     } else {
-        sendPrivate(game.bot, sender, std::string(saveFailedText) + saved.error);
+        sendPrivate(game.bot, sender, std::string(saveFailedText) + saved.reason());
     }
 }
 

@@ -1,14 +1,16 @@
 // One bot of the host as every service sees it: the link to the host (its
 // callback and its player and flag lists), the bot's own player, the lines
-// waiting to go out, the per-player tags and the random generator. Nothing
-// here knows a service; each service keeps a reference to its bot and
-// talks through the senders and views that take one.
+// waiting to go out, the per-player tags, the random generator and the file
+// system its files go through. Nothing here knows a service; each service
+// keeps a reference to its bot and talks through the senders and views that
+// take one.
 #pragma once
 
 #include <quorvel/host_abi.h>
 
 #include "base/bot/spawn_random.h"
 #include "base/messages/senders.h"
+#include "base/platform/platform.h"
 #include "base/players/player_tags.h"
 
 #include <cstdint>
@@ -37,6 +39,9 @@ struct Bot {
     std::int32_t linesPerSecond = 0; // lines sent in a second; 0 or less: no limit
     // Seconds since the bot was made, counted by the tick.
     std::int64_t secondsRun = 0;
+    // Where the bot's files are read and written: Ghoulset.ini, the warp
+    // tables, and the economy's files when it is the first bot of its folder.
+    platform::FileSystem* files = &platform::realFileSystem();
 };
 
 } // namespace quorvel

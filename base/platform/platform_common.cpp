@@ -1,5 +1,6 @@
 // The parts of the platform layer the standard library does alike everywhere.
 #include "base/platform/platform.h"
+#include "base/platform/real_file_system.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,20 +16,20 @@
 namespace quorvel::platform {
 namespace {
 
-ReadResult failedRead(const char* what, const std::string& path, int error) {
-    return {ReadStatus::failed, {}, std::string(what) + " " + path + ": " + std::strerror(error)};
+Status failedRead(const char* what, const std::string& path, int error) {
+    return Status::failed(std::string(what) + " " + path + ": " + std::strerror(error));
 }
 
 // Something other than a file under the name (a folder, a device) opens on
 // some systems but has no length to read.
-std::optional<ReadResult> notAFile(const std::string& path) {
+std::optional<Status> notAFile(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_type type = std::filesystem::status(path, error).type();
     if (error || type == std::filesystem::file_type::regular ||
         type == std::filesystem::file_type::not_found) {
         return std::nullopt;
     }
-    return ReadResult{ReadStatus::failed, {}, "cannot read " + path + ": it is not a file"};
+    return Status::failed("cannot read " + path + ": it is not a file");
 }
 
 // The file's length from its end, or 0 when it cannot be told.
@@ -48,7 +49,7 @@ struct FileCloser {
 using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens the file for reading, or says why not: missing, or failed.
-OpenFile openForReading(const std::string& path, ReadResult& result) {
+OpenFile openForReading(const std::string& path, Status& result) {
     if (auto refused = notAFile(path)) {
         result = *refused;
         return nullptr;
@@ -58,7 +59,7 @@ OpenFile openForReading(const std::string& path, ReadResult& result) {
     if (file == nullptr) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR) {
-            result = {ReadStatus::missing, {}, {}};
+            result = Status::notFound();
         } else {
             result = failedRead("cannot open", path, error);
         }
@@ -91,10 +92,30 @@ std::optional<std::string> environmentValue(const char* name) {
     return std::string(value);
 }
 
-ReadResult readFileInto(const std::string& path, const std::function<char*(std::size_t)>& place,
-                        std::size_t& size) {
+FileSystem& realFileSystem() {
+    static RealFileSystem files;
+    return files;
+}
+
+Status FileSystem::readFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::size_t size = 0;
+    Status read = readFileInto(
+        path,
+        [&bytes](std::size_t length) {
+            bytes.resize(length);
+            return bytes.data();
+        },
+        size);
+    bytes.resize(read.ok() ? size : 0);
+    return read;
+}
+
+Status RealFileSystem::readFileInto(const std::string& path,
+                                    const std::function<char*(std::size_t)>& place,
+                                    std::size_t& size) {
     size = 0;
-    ReadResult refused;
+    Status refused;
     OpenFile file = openForReading(path, refused);
     if (file == nullptr) {
         return refused;
@@ -117,35 +138,9 @@ ReadResult readFileInto(const std::string& path, const std::function<char*(std::
     return {};
 }
 
-ReadResult readFile(const std::string& path) {
-    std::string bytes;
-    std::size_t size = 0;
-    ReadResult result = readFileInto(
-        path,
-        [&bytes](std::size_t length) {
-            bytes.resize(length);
-            return bytes.data();
-        },
-        size);
-    if (result.status == ReadStatus::read) {
-        bytes.resize(size);
-        result.bytes = std::move(bytes);
-    }
-    return result;
-}
-
-std::optional<std::string> readWholeFile(const std::string& path) {
-    ReadResult result = readFile(path);
-    if (result.status != ReadStatus::read) {
-        return std::nullopt;
-    }
-    return std::move(result.bytes);
-}
-
-ReadResult
-forEachLine(const std::string& path, std::size_t chunkBytes, std::size_t maxLineBytes,
-            const std::function<void(std::string_view line, bool ended, bool tooLong)>& onLine) {
-    ReadResult result;
+Status RealFileSystem::forEachLine(const std::string& path, std::size_t chunkBytes,
+                                   std::size_t maxLineBytes, const LineReader& onLine) {
+    Status result;
     OpenFile file = openForReading(path, result);
     if (file == nullptr) {
         return result;

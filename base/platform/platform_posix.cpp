@@ -1,6 +1,7 @@
 #include "base/platform/platform.h"
 
 #include "base/platform/ini_reader.h"
+#include "base/platform/real_file_system.h"
 
 #include <cerrno>
 #include <chrono>
@@ -9,32 +10,25 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quorvel::platform {
 namespace {
-
-std::size_t faultAfterBytes = 0;
-int faultsLeft = 0;
 
 std::string describeErrno(const char* what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-// Writes everything, or fails with the reason; the injected fault stops the
-// write part-way the way a full disk does.
+// Writes everything, or fails with the reason.
 bool writeAll(int fd, std::string_view bytes, const std::string& path, std::string& error) {
-    std::size_t limit = bytes.size();
-    bool faulty = faultsLeft > 0;
-    if (faulty) {
-        --faultsLeft;
-        limit = std::min(limit, faultAfterBytes);
-    }
     std::size_t done = 0;
-    while (done < limit) {
-        ssize_t n = ::write(fd, bytes.data() + done, limit - done);
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -44,13 +38,46 @@ bool writeAll(int fd, std::string_view bytes, const std::string& path, std::stri
         }
         done += static_cast<std::size_t>(n);
     }
-    if (faulty) {
-        errno = ENOSPC;
-        error = describeErrno("cannot write", path);
-        return false;
-    }
     return true;
 }
+
+// A journal open for appending: the descriptor, and its size.
+class PosixAppendFile final : public AppendFile {
+public:
+    PosixAppendFile(int fd, std::string path, std::uint64_t size)
+        : fd_(fd), path_(std::move(path)), size_(size) {}
+    ~PosixAppendFile() override { ::close(fd_); }
+
+    Status append(std::string_view bytes) override {
+        // One write call per line, so a line is either in the file or not.
+        while (!bytes.empty()) {
+            ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return Status::failed(describeErrno("cannot write", path_));
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            size_ += static_cast<std::uint64_t>(n);
+        }
+        return {};
+    }
+
+    Status sync() override {
+        if (::fsync(fd_) != 0) {
+            return Status::failed(describeErrno("cannot flush", path_));
+        }
+        return {};
+    }
+
+    std::uint64_t size() const override { return size_; }
+
+private:
+    int fd_;
+    std::string path_;
+    std::uint64_t size_;
+};
 
 // Links followed before giving up, as many as the kernel follows.
 constexpr int maxLinksFollowed = 40;
@@ -125,9 +152,13 @@ std::string joinPath(std::string_view directory, std::string_view file) {
 
 std::string readIniValue(const std::string& path, std::string_view section, std::string_view key,
                          std::string_view fallback, std::size_t maxLength) {
-    std::optional<std::string> content = readWholeFile(path);
-    return iniValueOrDefault(content ? *content : std::string_view{}, section, key, fallback,
-                             maxLength);
+    // As the Windows reader does, a file that cannot be read gives the
+    // fallback.
+    std::string content;
+    if (!realFileSystem().readFile(path, content).ok()) {
+        content.clear();
+    }
+    return iniValueOrDefault(content, section, key, fallback, maxLength);
 }
 
 std::uint32_t tickCount() {
@@ -136,12 +167,12 @@ std::uint32_t tickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-FileResult replaceFile(const std::string& path, std::string_view bytes) {
+Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
     // Renamed over, a link would become a plain file and the file it points
     // to (kept elsewhere by the operator, say) would stop being saved.
     const std::optional<std::string> behind = fileBehindLinks(path);
     if (!behind) {
-        return {false, describeErrno("cannot follow the links of", path)};
+        return Status::failed(describeErrno("cannot follow the links of", path));
     }
     const std::string& target = *behind;
     const std::string temporary = temporaryNameFor(target);
@@ -156,10 +187,11 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
         if (target != path) {
-            return {false, describeErrno("cannot create", temporary + " beside " + target +
-                                                              ", the file " + path + " links to")};
+            return Status::failed(describeErrno("cannot create", temporary + " beside " + target +
+                                                                     ", the file " + path +
+                                                                     " links to"));
         }
-        return {false, describeErrno("cannot create", temporary)};
+        return Status::failed(describeErrno("cannot create", temporary));
     }
     // A stale temporary file left by a crash keeps its own mode through
     // O_TRUNC, and the umask may have widened or narrowed a new one.
@@ -167,7 +199,7 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
         const std::string reason = describeErrno("cannot set the permissions of", temporary);
         ::close(fd);
         ::unlink(temporary.c_str());
-        return {false, reason};
+        return Status::failed(reason);
     }
     std::string error;
     bool written = writeAll(fd, bytes, temporary, error);
@@ -181,12 +213,12 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
     }
     if (!written) {
         ::unlink(temporary.c_str());
-        return {false, error};
+        return Status::failed(error);
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         error = describeErrno("cannot rename over", target);
         ::unlink(temporary.c_str());
-        return {false, error};
+        return Status::failed(error);
     }
     syncDirectoryOf(target);
     return {};
@@ -213,10 +245,23 @@ std::int64_t wallClockNanoseconds() {
            static_cast<std::int64_t>(now.tv_nsec);
 }
 
-FileResult renameFile(const std::string& from, const std::string& to) {
+Status RealFileSystem::renameFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
-        return {false, describeErrno("cannot rename", from)};
+        return Status::failed(describeErrno("cannot rename", from));
     }
+    return {};
+}
+
+Status RealFileSystem::openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) {
+    file.reset();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return Status::failed(describeErrno("cannot open", path));
+    }
+    struct stat status {};
+    const std::uint64_t size =
+        ::fstat(fd, &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    file = std::make_unique<PosixAppendFile>(fd, path, size);
     return {};
 }
 
@@ -224,67 +269,11 @@ std::string_view textLineEnd() {
     return "\n";
 }
 
-void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
-    faultAfterBytes = bytesBeforeFailure;
-    faultsLeft = failures;
-}
-
-AppendFile::~AppendFile() {
-    close();
-}
-
-FileResult AppendFile::open(const std::string& path) {
-    close();
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return {false, describeErrno("cannot open", path)};
-    }
-    struct stat status {};
-    size_ = ::fstat(fd, &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
-    handle_ = fd;
-    path_ = path;
-    return {};
-}
-
-FileResult AppendFile::append(std::string_view bytes) {
-    if (!isOpen()) {
-        return {false, "not open"};
-    }
-    std::string error;
-    // One write call per line, so a line is either in the file or not.
-    while (!bytes.empty()) {
-        ssize_t n = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return {false, describeErrno("cannot write", path_)};
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-        size_ += static_cast<std::uint64_t>(n);
-    }
-    return {};
-}
-
-FileResult AppendFile::sync() {
-    if (isOpen() && ::fsync(static_cast<int>(handle_)) != 0) {
-        return {false, describeErrno("cannot flush", path_)};
-    }
-    return {};
-}
-
-void AppendFile::close() {
-    if (isOpen()) {
-        ::close(static_cast<int>(handle_));
-        handle_ = invalidHandle;
-    }
-}
-
-FileResult FileLock::acquire(const std::string& path) {
+Status FileLock::acquire(const std::string& path) {
     release();
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        return {false, describeErrno("cannot open", path)};
+        return Status::failed(describeErrno("cannot open", path));
     }
     struct flock whole {}; // from the start, however long the file grows
     whole.l_type = F_WRLCK;
@@ -311,7 +300,7 @@ FileResult FileLock::acquire(const std::string& path) {
             reason = describeErrno("cannot lock", path);
         }
         ::close(fd);
-        return {false, reason};
+        return Status::failed(reason);
     }
     // The holder's id is for the operator only: the lock holds without it.
     const std::string holder = holderText();

@@ -1,4 +1,5 @@
 #include "base/platform/platform.h"
+#include "base/platform/real_file_system.h"
 
 #include <windows.h>
 
@@ -6,12 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
+#include <string>
+#include <utility>
 
 namespace quorvel::platform {
 namespace {
-
-std::size_t faultAfterBytes = 0;
-int faultsLeft = 0;
 
 std::string describeLastError(const char* what, const std::string& path) {
     DWORD code = GetLastError();
@@ -42,7 +43,7 @@ std::string withoutLongPrefix(std::string_view path) {
 // symbolic link, the file at the end of its links. A link naming a file not
 // there yet gets it made (empty) here, and `made` is set so that a failed
 // save can take it away again.
-FileResult fileBehindLinks(const std::string& path, std::string& target, bool& made) {
+Status fileBehindLinks(const std::string& path, std::string& target, bool& made) {
     target = path;
     made = false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -57,12 +58,13 @@ FileResult fileBehindLinks(const std::string& path, std::string& target, bool& m
         file = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, sharing, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
-            return {false, describeLastError("cannot create the file behind the link", path)};
+            return Status::failed(
+                describeLastError("cannot create the file behind the link", path));
         }
         made = true;
     }
     if (file == INVALID_HANDLE_VALUE) {
-        return {false, describeLastError("cannot follow the link", path)};
+        return Status::failed(describeLastError("cannot follow the link", path));
     }
     std::string name(MAX_PATH, '\0');
     for (;;) {
@@ -70,7 +72,7 @@ FileResult fileBehindLinks(const std::string& path, std::string& target, bool& m
             GetFinalPathNameByHandleA(file, name.data(), static_cast<DWORD>(name.size()),
                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (length == 0) {
-            FileResult failed{false, describeLastError("cannot follow the link", path)};
+            Status failed = Status::failed(describeLastError("cannot follow the link", path));
             if (made) {
                 // Deleted by its handle: deleting by name would take the link.
                 FILE_DISPOSITION_INFO gone{};
@@ -137,35 +139,29 @@ std::uint32_t tickCount() {
     return GetTickCount();
 }
 
-FileResult replaceFile(const std::string& path, std::string_view bytes) {
+Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
     // Renamed over, a link would become a plain file and the file it points
     // to (kept elsewhere by the operator, say) would stop being saved.
     std::string target;
     bool made = false;
-    if (FileResult followed = fileBehindLinks(path, target, made); !followed) {
+    if (Status followed = fileBehindLinks(path, target, made); !followed.ok()) {
         return followed;
     }
     const std::string temporary = temporaryNameFor(target);
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        FileResult failed{false, describeLastError("cannot create", temporary)};
+        Status failed = Status::failed(describeLastError("cannot create", temporary));
         if (made) {
             DeleteFileA(target.c_str());
         }
         return failed;
     }
-    std::size_t limit = bytes.size();
-    bool faulty = faultsLeft > 0;
-    if (faulty) {
-        --faultsLeft;
-        limit = std::min(limit, faultAfterBytes);
-    }
     std::string error;
     bool ok = true;
     std::size_t done = 0;
-    while (ok && done < limit) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(limit - done, 1u << 20));
+    while (ok && done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
         // A write that takes nothing would never finish the loop.
         if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
@@ -173,11 +169,6 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
             ok = false;
         }
         done += written;
-    }
-    if (ok && faulty) {
-        SetLastError(ERROR_DISK_FULL);
-        error = describeLastError("cannot write", temporary);
-        ok = false;
     }
     if (ok && !FlushFileBuffers(file)) {
         error = describeLastError("cannot flush", temporary);
@@ -197,7 +188,7 @@ FileResult replaceFile(const std::string& path, std::string_view bytes) {
         if (made) {
             DeleteFileA(target.c_str());
         }
-        return {false, error};
+        return Status::failed(error);
     }
     return {};
 }
@@ -234,10 +225,10 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
     return FileStamp{size, unixNanoseconds(data.ftLastWriteTime)};
 }
 
-FileResult renameFile(const std::string& from, const std::string& to) {
+Status RealFileSystem::renameFile(const std::string& from, const std::string& to) {
     if (!MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return {false, describeLastError("cannot rename", from)};
+        return Status::failed(describeLastError("cannot rename", from));
     }
     return {};
 }
@@ -246,59 +237,58 @@ std::string_view textLineEnd() {
     return "\r\n";
 }
 
-void injectWriteFault(std::size_t bytesBeforeFailure, int failures) {
-    faultAfterBytes = bytesBeforeFailure;
-    faultsLeft = failures;
-}
+namespace {
 
-AppendFile::~AppendFile() {
-    close();
-}
+// A journal open for appending: the handle, and its size.
+class WindowsAppendFile final : public AppendFile {
+public:
+    WindowsAppendFile(HANDLE file, std::string path, std::uint64_t size)
+        : file_(file), path_(std::move(path)), size_(size) {}
+    ~WindowsAppendFile() override { CloseHandle(file_); }
 
-FileResult AppendFile::open(const std::string& path) {
-    close();
+    Status append(std::string_view bytes) override {
+        DWORD written = 0;
+        if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size()) {
+            return Status::failed(describeLastError("cannot write", path_));
+        }
+        size_ += written;
+        return {};
+    }
+
+    Status sync() override {
+        if (!FlushFileBuffers(file_)) {
+            return Status::failed(describeLastError("cannot flush", path_));
+        }
+        return {};
+    }
+
+    std::uint64_t size() const override { return size_; }
+
+private:
+    HANDLE file_;
+    std::string path_;
+    std::uint64_t size_;
+};
+
+} // namespace
+
+Status RealFileSystem::openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) {
+    file.reset();
     // Shared the way a POSIX file is: several bots of one host append to the
     // same journal, and one of them may rename it aside while the others
     // still hold it open.
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {false, describeLastError("cannot open", path)};
+    HANDLE handle = CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return Status::failed(describeLastError("cannot open", path));
     }
     LARGE_INTEGER length{};
-    size_ = GetFileSizeEx(file, &length) ? static_cast<std::uint64_t>(length.QuadPart) : 0;
-    handle_ = reinterpret_cast<std::intptr_t>(file);
-    path_ = path;
+    const std::uint64_t size =
+        GetFileSizeEx(handle, &length) ? static_cast<std::uint64_t>(length.QuadPart) : 0;
+    file = std::make_unique<WindowsAppendFile>(handle, path, size);
     return {};
-}
-
-FileResult AppendFile::append(std::string_view bytes) {
-    if (!isOpen()) {
-        return {false, "not open"};
-    }
-    DWORD written = 0;
-    if (!WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(),
-                   static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-        return {false, describeLastError("cannot write", path_)};
-    }
-    size_ += written;
-    return {};
-}
-
-FileResult AppendFile::sync() {
-    if (isOpen() && !FlushFileBuffers(reinterpret_cast<HANDLE>(handle_))) {
-        return {false, describeLastError("cannot flush", path_)};
-    }
-    return {};
-}
-
-void AppendFile::close() {
-    if (isOpen()) {
-        CloseHandle(reinterpret_cast<HANDLE>(handle_));
-        handle_ = invalidHandle;
-    }
 }
 
 namespace {
@@ -313,13 +303,13 @@ OVERLAPPED lockedByte() {
 
 } // namespace
 
-FileResult FileLock::acquire(const std::string& path) {
+Status FileLock::acquire(const std::string& path) {
     release();
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return {false, describeLastError("cannot open", path)};
+        return Status::failed(describeLastError("cannot open", path));
     }
     OVERLAPPED where = lockedByte();
     if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) {
@@ -335,7 +325,7 @@ FileResult FileLock::acquire(const std::string& path) {
             reason = describeLastError("cannot lock", path);
         }
         CloseHandle(file);
-        return {false, reason};
+        return Status::failed(reason);
     }
     // The holder's id is for the operator only: the lock holds without it.
     const std::string holder = holderText();

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,8 @@
 
 namespace quorvel::testing {
 namespace {
+
+platform::FileSystem& files = platform::realFileSystem();
 
 mode_t permissionsOf(const std::string& path) {
     struct stat status {};
@@ -85,12 +88,11 @@ void PrintTo(const Line& line, std::ostream* out) {
 std::vector<Line> linesOf(const std::string& path, std::size_t chunkBytes,
                           std::size_t maxLineBytes) {
     std::vector<Line> lines;
-    platform::ReadResult read = platform::forEachLine(
+    platform::Status read = files.forEachLine(
         path, chunkBytes, maxLineBytes, [&](std::string_view text, bool ended, bool tooLong) {
             lines.push_back({std::string(text), ended, tooLong});
         });
-    EXPECT_EQ(read.status, platform::ReadStatus::read) << read.error;
-    EXPECT_TRUE(read.bytes.empty());
+    EXPECT_TRUE(read.ok()) << read.reason();
     return lines;
 }
 
@@ -102,14 +104,32 @@ TEST(FileReplacement, AReplacedFileKeepsItsPermissionsEvenPastAStaleTemporaryFil
     arena.writeFile(platform::temporaryNameFor("gold.dat"), "half");
     ASSERT_EQ(::chmod(platform::temporaryNameFor("gold.dat").c_str(), 0666), 0);
 
-    ASSERT_TRUE(platform::replaceFile("gold.dat", "new"));
+    ASSERT_TRUE(files.replaceFile("gold.dat", "new").ok());
     EXPECT_EQ(arena.readFile("gold.dat"), "new");
     EXPECT_EQ(permissionsOf("gold.dat"), 0600u);
     EXPECT_FALSE(arena.fileExists(platform::temporaryNameFor("gold.dat")));
 
     ASSERT_EQ(::chmod("gold.dat", 0640), 0);
-    ASSERT_TRUE(platform::replaceFile("gold.dat", "newer"));
+    ASSERT_TRUE(files.replaceFile("gold.dat", "newer").ok());
     EXPECT_EQ(permissionsOf("gold.dat"), 0640u);
+}
+
+TEST(FileReplacement, AWriteThatStopsPartWayLeavesTheOldFileAndNoTemporaryOne) {
+    TestArena arena;
+    arena.writeFile("gold.dat", "old");
+    // A process whose files cannot grow past 10 bytes: its save stops there.
+    OtherProcess saver([] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{10, 10};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        return files.replaceFile("gold.dat", std::string(100, 'n')).reason() + "|" +
+               platform::temporaryNameFor("gold.dat");
+    });
+    ASSERT_GT(saver.pid(), 0);
+    const std::string temporary = saver.said().substr(saver.said().rfind('|') + 1);
+    EXPECT_EQ(saver.said().rfind("cannot write " + temporary + ": ", 0), 0u) << saver.said();
+    EXPECT_EQ(arena.readFile("gold.dat"), "old");
+    EXPECT_FALSE(arena.fileExists(temporary));
 }
 
 TEST(FileReplacement, EveryProcessSavesThroughATemporaryFileOfItsOwn) {
@@ -124,7 +144,7 @@ TEST(FileReplacement, EveryProcessSavesThroughATemporaryFileOfItsOwn) {
 
     // The other host's save in progress is not this one's to touch.
     arena.writeFile(other.said(), "theirs, half written");
-    ASSERT_TRUE(platform::replaceFile("gold.dat", "mine"));
+    ASSERT_TRUE(files.replaceFile("gold.dat", "mine").ok());
     EXPECT_EQ(arena.readFile(other.said()), "theirs, half written");
     EXPECT_EQ(arena.readFile("gold.dat"), "mine");
 }
@@ -139,7 +159,7 @@ TEST(FileReplacement, ASaveThroughALinkReplacesTheFileAtItsEnd) {
     fs::create_symlink("real.dat", "kept/hop");
     fs::create_symlink("kept/hop", "gold.dat");
 
-    ASSERT_TRUE(platform::replaceFile("gold.dat", "new"));
+    ASSERT_TRUE(files.replaceFile("gold.dat", "new").ok());
     EXPECT_TRUE(fs::is_symlink("gold.dat"));
     EXPECT_TRUE(fs::is_symlink("kept/hop"));
     EXPECT_EQ(arena.readFile("kept/real.dat"), "new");
@@ -149,24 +169,24 @@ TEST(FileReplacement, ASaveThroughALinkReplacesTheFileAtItsEnd) {
 
     // A link naming a file not there yet gets that file made.
     fs::create_symlink("kept/new.dat", "inv.dat");
-    ASSERT_TRUE(platform::replaceFile("inv.dat", "made"));
+    ASSERT_TRUE(files.replaceFile("inv.dat", "made").ok());
     EXPECT_TRUE(fs::is_symlink("inv.dat"));
     EXPECT_EQ(arena.readFile("kept/new.dat"), "made");
 
     // One naming a folder that is not there cannot be saved through, and
     // says where it would have gone.
     fs::create_symlink("gone/lost.dat", "lost.dat");
-    platform::FileResult refused = platform::replaceFile("lost.dat", "lost");
-    EXPECT_FALSE(refused.ok);
-    EXPECT_NE(refused.error.find("gone/lost.dat"), std::string::npos) << refused.error;
+    platform::Status refused = files.replaceFile("lost.dat", "lost");
+    EXPECT_TRUE(refused.isFailed());
+    EXPECT_NE(refused.reason().find("gone/lost.dat"), std::string::npos) << refused.reason();
     EXPECT_TRUE(fs::is_symlink("lost.dat"));
 
     // Nor can links going round in a circle.
     fs::create_symlink("round.b", "round.a");
     fs::create_symlink("round.a", "round.b");
-    refused = platform::replaceFile("round.a", "never");
-    EXPECT_FALSE(refused.ok);
-    EXPECT_NE(refused.error.find("round.a"), std::string::npos) << refused.error;
+    refused = files.replaceFile("round.a", "never");
+    EXPECT_TRUE(refused.isFailed());
+    EXPECT_NE(refused.reason().find("round.a"), std::string::npos) << refused.reason();
     EXPECT_TRUE(fs::is_symlink("round.a"));
 }
 
@@ -174,44 +194,45 @@ TEST(FileReplacement, AFolderLockHasOneHolderAtATime) {
     TestArena arena;
     platform::FileLock first;
     platform::FileLock second;
-    ASSERT_TRUE(first.acquire("quorvel.lock"));
+    ASSERT_TRUE(first.acquire("quorvel.lock").ok());
     EXPECT_TRUE(first.held());
     EXPECT_EQ(arena.readFile("quorvel.lock"), std::to_string(::getpid()) + "\n");
-    platform::FileResult refused = second.acquire("quorvel.lock");
-    EXPECT_FALSE(refused.ok);
+    platform::Status refused = second.acquire("quorvel.lock");
+    EXPECT_TRUE(refused.isFailed());
     EXPECT_FALSE(second.held());
-    EXPECT_NE(refused.error.find("it is held by another lock of this process"), std::string::npos)
-        << refused.error;
+    EXPECT_NE(refused.reason().find("it is held by another lock of this process"),
+              std::string::npos)
+        << refused.reason();
     first.release();
     EXPECT_FALSE(first.held());
     EXPECT_EQ(arena.readFile("quorvel.lock"), "");
-    EXPECT_TRUE(second.acquire("quorvel.lock"));
+    EXPECT_TRUE(second.acquire("quorvel.lock").ok());
     second.release();
 
     // Another process holds it until the system takes it back from the dead.
     OtherProcess holder([] {
         auto* lock = new platform::FileLock; // held until the process dies
-        platform::FileResult taken = lock->acquire("quorvel.lock");
-        return taken ? std::string("taken") : taken.error;
+        platform::Status taken = lock->acquire("quorvel.lock");
+        return taken.ok() ? std::string("taken") : taken.reason();
     });
     ASSERT_GT(holder.pid(), 0);
     ASSERT_EQ(holder.said(), "taken");
     refused = first.acquire("quorvel.lock");
-    EXPECT_FALSE(refused.ok);
-    EXPECT_NE(refused.error.find("it is held by another process (process id " +
-                                 std::to_string(holder.pid()) + ")"),
+    EXPECT_TRUE(refused.isFailed());
+    EXPECT_NE(refused.reason().find("it is held by another process (process id " +
+                                    std::to_string(holder.pid()) + ")"),
               std::string::npos)
-        << refused.error;
+        << refused.reason();
     holder.kill();
-    platform::FileResult taken = first.acquire("quorvel.lock");
-    EXPECT_TRUE(taken.ok) << taken.error;
+    platform::Status taken = first.acquire("quorvel.lock");
+    EXPECT_TRUE(taken.ok()) << taken.reason();
 
     // A lock that cannot be made at all says why, and not that it is held.
     refused = second.acquire("no-folder/quorvel.lock");
-    EXPECT_FALSE(refused.ok);
-    EXPECT_NE(refused.error.find("no-folder/quorvel.lock: No such file or directory"),
+    EXPECT_TRUE(refused.isFailed());
+    EXPECT_NE(refused.reason().find("no-folder/quorvel.lock: No such file or directory"),
               std::string::npos)
-        << refused.error;
+        << refused.reason();
 }
 
 TEST(FileReplacement, LinesAreReadInChunksWithoutKeepingOverlongOnes) {
@@ -236,19 +257,18 @@ TEST(FileReplacement, ALineReadTellsAMissingFileFromOneThatCannotBeRead) {
     TestArena arena;
     int lines = 0;
     auto count = [&](std::string_view, bool, bool) { ++lines; };
-    platform::ReadResult read = platform::forEachLine("no-such.log", 7, 64, count);
-    EXPECT_EQ(read.status, platform::ReadStatus::missing);
+    platform::Status read = files.forEachLine("no-such.log", 7, 64, count);
+    EXPECT_TRUE(read.isNotFound());
 
     std::filesystem::create_directory("folder.log");
-    read = platform::forEachLine("folder.log", 7, 64, count);
-    EXPECT_EQ(read.status, platform::ReadStatus::failed);
-    EXPECT_NE(read.error.find("folder.log"), std::string::npos) << read.error;
+    read = files.forEachLine("folder.log", 7, 64, count);
+    EXPECT_TRUE(read.isFailed());
+    EXPECT_NE(read.reason().find("folder.log"), std::string::npos) << read.reason();
 
     // Opens, but the first read fails: nothing is mapped at address 0.
-    read = platform::forEachLine("/proc/self/mem", 7, 64, count);
-    EXPECT_EQ(read.status, platform::ReadStatus::failed);
-    EXPECT_NE(read.error.find("cannot read /proc/self/mem"), std::string::npos) << read.error;
-    EXPECT_TRUE(read.bytes.empty());
+    read = files.forEachLine("/proc/self/mem", 7, 64, count);
+    EXPECT_TRUE(read.isFailed());
+    EXPECT_NE(read.reason().find("cannot read /proc/self/mem"), std::string::npos) << read.reason();
     EXPECT_EQ(lines, 0);
 
     arena.writeFile("locked.log", "secret\n");
@@ -256,9 +276,9 @@ TEST(FileReplacement, ALineReadTellsAMissingFileFromOneThatCannotBeRead) {
     if (std::ifstream("locked.log").good()) {
         GTEST_SKIP() << "a file without read permission is still readable to this user (root)";
     }
-    read = platform::forEachLine("locked.log", 7, 64, count);
-    EXPECT_EQ(read.status, platform::ReadStatus::failed);
-    EXPECT_NE(read.error.find("locked.log"), std::string::npos) << read.error;
+    read = files.forEachLine("locked.log", 7, 64, count);
+    EXPECT_TRUE(read.isFailed());
+    EXPECT_NE(read.reason().find("locked.log"), std::string::npos) << read.reason();
     EXPECT_EQ(lines, 0);
 }
 

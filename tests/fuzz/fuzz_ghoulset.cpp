@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Through the file, as !zsave and !zload use it.
     fuzz::ScratchFolder folder;
-    if (!saveZombieSettings(game)) {
+    if (!saveZombieSettings(platform::realFileSystem(), game).ok()) {
         fail("Ghoulset.ini could not be saved");
     }
     if (fuzz::readFile(ghoulsetFileName) != written) {

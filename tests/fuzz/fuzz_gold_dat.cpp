@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("gold.dat", bytes);
 
-    FileEconomy loaded;
+    FileEconomy loaded(platform::realFileSystem());
     loaded.loadGold(LoadMode::append);
 
     // Every whole record, as it stands in the file.
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    if (!loaded.saveGold()) {
+    if (!loaded.saveGold().ok()) {
         fail("saving gold.dat failed");
     }
     const std::string saved = fuzz::readFile("gold.dat");
@@ -103,12 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved gold.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " accounts");
     }
-    FileEconomy reloaded;
+    FileEconomy reloaded(platform::realFileSystem());
     reloaded.loadGold(LoadMode::append);
     expectSameAccounts(loaded.ledger(), reloaded.ledger(), "save and reload");
 
     // What was saved once is saved again byte for byte.
-    if (!reloaded.saveGold() || fuzz::readFile("gold.dat") != saved) {
+    if (!reloaded.saveGold().ok() || fuzz::readFile("gold.dat") != saved) {
         fail("a second save of the same accounts wrote other bytes");
     }
     return 0;

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("inv.dat", bytes);
 
-    FileEconomy loaded;
+    FileEconomy loaded(platform::realFileSystem());
     loaded.loadInventory(LoadMode::append);
     if (!loaded.inventoryLoaded()) {
         fail("an existing inv.dat was not marked loaded");
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    if (!loaded.saveInventory()) {
+    if (!loaded.saveInventory().ok()) {
         fail("saving inv.dat failed");
     }
     const std::string saved = fuzz::readFile("inv.dat");
@@ -96,10 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved inv.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " records");
     }
-    FileEconomy reloaded;
+    FileEconomy reloaded(platform::realFileSystem());
     reloaded.loadInventory(LoadMode::append);
     expectSameRecords(loaded.book(), reloaded.book(), "save and reload");
-    if (!reloaded.saveInventory() || fuzz::readFile("inv.dat") != saved) {
+    if (!reloaded.saveInventory().ok() || fuzz::readFile("inv.dat") != saved) {
         fail("a second save of the same records wrote other bytes");
     }
     return 0;

@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail(std::to_string(file.records.size()) + " areas read when " + std::to_string(areas) +
              " were asked for");
     }
-    if (file.problem == WarpFileProblem::Missing) {
+    if (file.status.isNotFound()) {
         fail("a text in hand was reported missing");
     }
-    if ((file.problem == WarpFileProblem::None) != (file.records.size() == wanted)) {
+    if (file.status.ok() != (file.records.size() == wanted)) {
         fail("the problem reported does not match the records read");
     }
 
@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fail("area " + std::to_string(i) + " of the clean copy reads differently");
         }
     }
-    if (again.problem != file.problem &&
-        !(file.problem == WarpFileProblem::NotANumber && again.problem == WarpFileProblem::Short)) {
+    if (again.status != file.status && !(file.status.reason() == warpAreaFileDamaged &&
+                                         again.status.reason() == warpAreaFileShort)) {
         fail("the clean copy reports another problem");
     }
     return 0;

@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail(std::to_string(file.places.size()) + " places read for " + std::to_string(teams) +
              " teams");
     }
-    if (file.problem == WarpFileProblem::Missing) {
+    if (file.status.isNotFound()) {
         fail("a text in hand was reported missing");
     }
     if (!withInsert && (file.insertLeft || file.insertRectangle)) {
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !withInsert || (file.insertLeft &&
                         (*file.insertLeft == 0 || *file.insertLeft == -1 || file.insertRectangle));
     const bool complete = file.places.size() == wanted && insertComplete;
-    if ((file.problem == WarpFileProblem::None) != complete) {
+    if (file.status.ok() != complete) {
         fail("the problem reported does not match what was read");
     }
 
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !sameRectangle(again.insertRectangle, file.insertRectangle)) {
         fail("the clean copy \"" + copy + "\" reads differently");
     }
-    if ((again.problem == WarpFileProblem::None) != (file.problem == WarpFileProblem::None)) {
+    if (again.status.ok() != file.status.ok()) {
         fail("the clean copy of a complete file is incomplete, or the other way round");
     }
     return 0;

@@ -250,7 +250,7 @@ TEST(CrashRecovery, AJournalLargerThanTheMemoryLeftIsReadInPieces) {
         const bool reported = std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
             return t.rfind("gold.log could not be replayed (", 0) == 0;
         });
-        if (!reported || arena.economy().saveGold()) {
+        if (!reported || arena.economy().saveGold().ok()) {
             return "the failed recovery was not reported, or saves were not held back";
         }
         return startedWhole(arena);

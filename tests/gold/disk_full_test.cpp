@@ -2,8 +2,9 @@
 // were, no temporary file is left behind, the console and the staff member
 // who asked are told why, and gold.log still brings the unsaved changes back
 // after the host dies. The disk is a real small tmpfs filled to the last page
-// when this machine lets the test mount one; the same checks also run with
-// the failure injected in the platform layer, so they run everywhere.
+// when this machine lets the test mount one; the same checks also run on a
+// full disk played by the bot's file system, so they run everywhere.
+#include "support/faulty_file_system.h"
 #include "support/test_arena.h"
 
 #include "base/platform/platform.h"
@@ -84,7 +85,7 @@ const std::string ghoulsetBefore = lines({"3 1", "4 4", "0 0 0 0"});
 enum class Disk { RealTmpfs, InjectedFault };
 
 void PrintTo(Disk disk, std::ostream* out) {
-    *out << (disk == Disk::RealTmpfs ? "a real tmpfs" : "a fault injected in the platform layer");
+    *out << (disk == Disk::RealTmpfs ? "a real tmpfs" : "a full disk played by the file system");
 }
 
 std::string describe(const ::testing::TestParamInfo<Disk>& info) {
@@ -112,7 +113,6 @@ protected:
     }
 
     void TearDown() override {
-        platform::injectWriteFault(0, 0);
         if (mounted_) {
             ::umount2(folder_.c_str(), MNT_DETACH);
         }
@@ -120,11 +120,11 @@ protected:
         std::filesystem::remove_all(folder_, ignored);
     }
 
-    // Takes every free page of the file system (or makes every save fail the
-    // way a full disk does).
+    // Takes every free page of the file system (or has the bots' file system
+    // fail every write the way a full disk does).
     void fill() {
         if (!mounted_) {
-            platform::injectWriteFault(0, 1000);
+            files_.fillDisk();
             return;
         }
         const std::string filler = folder_ + "/filler";
@@ -138,7 +138,7 @@ protected:
         ASSERT_EQ(why, ENOSPC);
     }
     void makeRoom() {
-        platform::injectWriteFault(0, 0);
+        files_.makeRoom();
         std::filesystem::remove(folder_ + "/filler");
     }
 
@@ -177,9 +177,10 @@ protected:
     }
 
     std::string folder_;
+    FaultyFileSystem files_; // the bots' file system, full when no tmpfs is
     // What runs instead when no tmpfs can be mounted.
-    std::string withoutTmpfs_ = "the InjectedFault variant runs the same checks with the "
-                                "failure injected in the platform layer";
+    std::string withoutTmpfs_ = "the InjectedFault variant runs the same checks on a full disk "
+                                "played by the file system";
 
 private:
     // A tmpfs of 512 KiB over the folder; the reason when it cannot be had.
@@ -205,6 +206,7 @@ private:
 // console and to the staff member, and saves again once there is room.
 TEST_P(FullDisk, StaffSavesFailWithTheReasonAndKeepThePreviousFiles) {
     TestArena arena(folder_, 7);
+    arena.useFiles(files_);
     arena.handshake();
     PlayerRecord& staff = arena.addPlayer({.name = "Warden", .accessLevel = 2});
     arena.command(staff, "givegold", "Bob:100");
@@ -252,6 +254,7 @@ TEST_P(FullDisk, StaffSavesFailWithTheReasonAndKeepThePreviousFiles) {
 TEST_P(FullDisk, AutosaveAndTerminateFailLoudlyAndTheJournalKeepsTheChanges) {
     {
         TestArena arena(folder_, 7);
+        arena.useFiles(files_);
         arena.handshake();
         PlayerRecord& staff = arena.addPlayer({.name = "Warden", .accessLevel = 2});
         arena.command(staff, "givegold", "Bob:100");
@@ -280,6 +283,7 @@ TEST_P(FullDisk, AutosaveAndTerminateFailLoudlyAndTheJournalKeepsTheChanges) {
     // The host is started again once the operator has made room.
     makeRoom();
     TestArena arena(folder_, 7);
+    arena.useFiles(files_);
     arena.handshake();
     EXPECT_EQ(arena.takeTexts(),
               (Texts{"DLL plugin connected.", "Recovered 2 changes from gold.log."}));
@@ -296,8 +300,8 @@ TEST_P(FullDisk, AutosaveAndTerminateFailLoudlyAndTheJournalKeepsTheChanges) {
 // gold.log itself on a full disk: the line that no longer fits is cut short
 // by the file system. Once there is room again, the next change must still
 // reach the journal as a line of its own and come back after a crash.
-// The injected fault only fails whole-file saves, so this one needs the real
-// file system.
+// A line cut short part-way needs the real file system: the full disk the
+// file system plays writes nothing of a line that does not fit.
 class FullFileSystem : public FullDisk {
 protected:
     FullFileSystem() {

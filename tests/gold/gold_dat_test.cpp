@@ -1,4 +1,5 @@
 #include "gold_records.h"
+#include "support/faulty_file_system.h"
 #include "support/test_arena.h"
 
 #include "base/platform/platform.h"
@@ -183,34 +184,36 @@ class GoldDatSave : public ::testing::Test {
 protected:
     void SetUp() override {
         arena.writeFile("gold.dat", previous);
+        arena.useFiles(disk);
         arena.handshake();
         arena.take();
         arena.economy().credit("Carol", 99); // the ledger now differs from the file
     }
-    void TearDown() override { platform::injectWriteFault(0, 0); }
 
     // The failure is echoed, the old file stands and no temporary file stays.
-    void expectFailedSave(const platform::FileResult& result, const std::set<std::string>& files) {
-        EXPECT_FALSE(result.ok);
-        EXPECT_FALSE(result.error.empty());
+    void expectFailedSave(const platform::Status& result, const std::set<std::string>& files) {
+        EXPECT_TRUE(result.isFailed());
+        EXPECT_FALSE(result.reason().empty());
         std::vector<Sent> sent = arena.take();
         ASSERT_EQ(sent.size(), 1u);
-        EXPECT_EQ(sent[0], console("Could not save gold.dat: " + result.error +
+        EXPECT_EQ(sent[0], console("Could not save gold.dat: " + result.reason() +
                                    ". The previous gold.dat is unchanged."));
         EXPECT_EQ(arena.readFile("gold.dat"), previous);
         EXPECT_EQ(goldFilesIn(arena.directory()), files);
     }
 
+    FaultyFileSystem disk;
     TestArena arena;
     const std::string previous = goldRecord(500, "Alice") + goldRecord(12, "Bob");
 };
 
-TEST_F(GoldDatSave, AWriteFailurePartWayLeavesTheOldFile) {
-    platform::injectWriteFault(30, 1); // one record and a bit, then the disk is full
+TEST_F(GoldDatSave, AFullDiskLeavesTheOldFile) {
+    disk.fillDisk();
     expectFailedSave(arena.economy().saveGold(), {"gold.dat"});
 
-    platform::FileResult saved = arena.economy().saveGold(); // the disk has room again
-    EXPECT_TRUE(saved.ok);
+    disk.makeRoom();
+    platform::Status saved = arena.economy().saveGold();
+    EXPECT_TRUE(saved.ok()) << saved.reason();
     EXPECT_TRUE(arena.take().empty());
     EXPECT_EQ(arena.readFile("gold.dat"), previous + goldRecord(99, "Carol"));
     EXPECT_EQ(goldFilesIn(arena.directory()), std::set<std::string>{"gold.dat"});
@@ -236,7 +239,7 @@ TEST_F(GoldDatSave, AnImpossibleSaveLeavesTheOldFile) {
     // The host reconnects: gold.log brings back what the failed save lost.
     std::filesystem::remove(temporary);
     arena.handshake();
-    EXPECT_TRUE(arena.economy().saveGold().ok);
+    EXPECT_TRUE(arena.economy().saveGold().ok());
     EXPECT_EQ(arena.readFile("gold.dat"), previous + goldRecord(99, "Carol"));
 }
 

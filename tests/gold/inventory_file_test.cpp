@@ -1,4 +1,5 @@
 #include "economy_arena.h"
+#include "support/faulty_file_system.h"
 
 #include "base/platform/platform.h"
 #include "gold/file_economy.h"
@@ -71,7 +72,7 @@ TEST(InventoryFile, SaveWritesFiftyTwoByteRecordsThatLoadBackTheSame) {
     arena.writeFile("inv.dat", original);
     openStore(arena);
     arena.inventory().appendEmpty("Newcomer");
-    ASSERT_TRUE(arena.economy().saveInventory());
+    ASSERT_TRUE(arena.economy().saveInventory().ok());
     const std::string expected = invRecord("Bob", {1, -2, 3, 2147483647, 0, 0, 0, 70000}) +
                                  invRecord("Twenty_Characters_Ab", {5, 0, 0, 0, 0, 0, 0, 0}) +
                                  invRecord("bob", {7, 7, 7, 7, 7, 7, 7, 7}) +
@@ -108,7 +109,7 @@ TEST(InventoryFile, StrayBytesAfterEveryTerminatorPositionAreDropped) {
     }
     arena.writeFile("inv.dat", file);
     openStore(arena);
-    ASSERT_TRUE(arena.economy().saveInventory());
+    ASSERT_TRUE(arena.economy().saveInventory().ok());
     EXPECT_EQ(arena.readFile("inv.dat"), expected);
     for (std::size_t length = 1; length <= 20; ++length) {
         const InventoryRecord* found = arena.inventory().find(letters.substr(0, length));
@@ -118,21 +119,22 @@ TEST(InventoryFile, StrayBytesAfterEveryTerminatorPositionAreDropped) {
 }
 
 TEST(InventoryFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
+    FaultyFileSystem disk;
     TestArena arena;
     const std::string original = invRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0});
     arena.writeFile("inv.dat", original);
+    arena.useFiles(disk);
     openStore(arena);
     auto& staff = arena.addPlayer({.name = "Mod", .accessLevel = 2});
     for (int i = 0; i < 40; ++i) {
         arena.economy().createInventory("Player" + std::to_string(i));
     }
 
-    // A disk that fills up part way through the new file.
-    platform::injectWriteFault(100, 1);
-    platform::FileResult saved = arena.economy().saveInventory();
-    EXPECT_FALSE(saved);
+    disk.fillDisk();
+    platform::Status saved = arena.economy().saveInventory();
+    disk.makeRoom();
+    EXPECT_TRUE(saved.isFailed());
     EXPECT_EQ(arena.readFile("inv.dat"), original);
-    EXPECT_FALSE(arena.fileExists(platform::temporaryNameFor("inv.dat")));
     auto sent = arena.take();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].code, Echo);

@@ -2,6 +2,7 @@
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
 #include "gold/journal_recovery.h"
+#include "support/faulty_file_system.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>
@@ -146,28 +147,55 @@ TEST(GoldJournal, AJournalThatCannotBeWrittenIsReportedOnceAndTheGameGoesOn) {
     EXPECT_EQ(economy.balance("Bob"), 3u);
 }
 
+TEST(GoldJournal, AFullDiskIsToldOnceUntilALineIsWrittenAgain) {
+    FaultyFileSystem disk;
+    TestArena arena;
+    arena.useFiles(disk);
+    arena.handshake();
+    EconomyStore& economy = arena.economy();
+    economy.credit("Bob", 1);
+    arena.take();
+    const std::vector<std::string> told = {
+        "gold.log cannot be written (" + FaultyFileSystem::noRoomIn(GoldJournal::fileName) +
+        "); gold changes are kept in memory until the next save."};
+
+    disk.fillDisk();
+    economy.credit("Bob", 1);
+    economy.credit("Bob", 1);
+    arena.tick(); // a sync with nothing to flush ends nothing
+    economy.credit("Bob", 1);
+    EXPECT_EQ(arena.takeTexts(), told);
+
+    disk.makeRoom();
+    economy.credit("Bob", 1);
+    EXPECT_TRUE(arena.take().empty());
+    disk.fillDisk();
+    economy.credit("Bob", 1);
+    EXPECT_EQ(arena.takeTexts(), told);
+    EXPECT_EQ(economy.balance("Bob"), 6u);
+}
+
 TEST(GoldJournal, ALargeJournalIsRotatedOnceBothTablesAreSaved) {
     TestArena arena;
     arena.handshake();
-    GoldJournal& journal = arena.journal();
-    const ChangeCause kill{"kill", "Bob", 1};
+    FileEconomy& economy = arena.economy();
     const std::string filler(GoldJournal::rotateAbove, 'x');
     arena.writeFile(GoldJournal::fileName, filler + "\n");
     arena.writeFile(GoldJournal::rotatedName, "older\n");
-    journal.goldChanged(kill, "Bob", 1, 1);
-    journal.syncToDisk();
+    economy.credit("Bob", 1);
+    economy.sync();
     EXPECT_FALSE(arena.fileExists(GoldJournal::rotatedName) &&
                  arena.readFile(GoldJournal::rotatedName)->size() > filler.size());
     // gold.log.1 may hold inventory lines no save has covered yet: saving
     // the gold alone (or again and again) must not replace it.
-    journal.goldSaved(1, 1);
-    journal.goldSaved(1, 1);
+    EXPECT_TRUE(economy.saveGold().ok());
+    EXPECT_TRUE(economy.saveGold().ok());
     EXPECT_EQ(arena.readFile(GoldJournal::rotatedName), "older\n");
-    journal.inventorySaved(1, 0);
+    EXPECT_TRUE(economy.saveInventory().ok());
     ASSERT_TRUE(arena.fileExists(GoldJournal::rotatedName));
     EXPECT_GT(arena.readFile(GoldJournal::rotatedName)->size(), filler.size());
     EXPECT_FALSE(arena.fileExists(GoldJournal::fileName));
-    journal.goldChanged(kill, "Bob", 1, 2);
+    economy.credit("Bob", 1);
     EXPECT_EQ(journalRows(arena).size(), 1u);
 }
 

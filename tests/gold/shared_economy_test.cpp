@@ -91,7 +91,7 @@ TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=1\n");
     arena.writeFile("gold.dat", goldRecord(100, "Bob"));
     platform::FileLock otherHost;
-    ASSERT_TRUE(otherHost.acquire(FileEconomy::lockName));
+    ASSERT_TRUE(otherHost.acquire(FileEconomy::lockName).ok());
     arena.handshake();
     const auto start = arena.takeTexts();
     ASSERT_EQ(start.size(), 2u);

@@ -62,6 +62,10 @@ public:
     TestArena& operator=(const TestArena&) = delete;
 
     BotSpawn& spawn() { return *spawn_; }
+    // The bot reads and writes its files through `files` from now on; given
+    // before the handshake, so does the economy it opens. `files` must
+    // outlive the arena.
+    void useFiles(platform::FileSystem& files) { spawn_->files = &files; }
     // The folder's economy the bot has a seat at (after an accepted
     // handshake; throws without one), and what it holds.
     FileEconomy& economy();

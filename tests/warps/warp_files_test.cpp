@@ -19,13 +19,13 @@ TEST(WarpTeamFile, PairsThenTheInsertRectangleAcrossAnyWhiteSpace) {
     EXPECT_EQ(file.insertLeft, 490);
     ASSERT_TRUE(file.insertRectangle);
     EXPECT_EQ(*file.insertRectangle, (WarpRectangle{490, 490, 530, 530}));
-    EXPECT_EQ(file.problem, WarpFileProblem::None);
+    EXPECT_TRUE(file.status.ok());
 
     // Without warping on insert nothing after the pairs is read.
     file = readWarpTeamFile("500 500 520 520", 2, false);
     EXPECT_EQ(file.places.size(), 2u);
     EXPECT_FALSE(file.insertLeft);
-    EXPECT_EQ(file.problem, WarpFileProblem::None);
+    EXPECT_TRUE(file.status.ok());
 
     // Without team places the first number is the rectangle's left.
     file = readWarpTeamFile("490 491 530 531", 0, true);
@@ -36,7 +36,7 @@ TEST(WarpTeamFile, PairsThenTheInsertRectangleAcrossAnyWhiteSpace) {
     // A negative count reads no places.
     file = readWarpTeamFile("7 8 9 10", -4, false);
     EXPECT_TRUE(file.places.empty());
-    EXPECT_EQ(file.problem, WarpFileProblem::None);
+    EXPECT_TRUE(file.status.ok());
 
     // A left of 0 or -1 ends the reading; words after what is needed and a
     // leading byte order mark do no harm.
@@ -45,7 +45,7 @@ TEST(WarpTeamFile, PairsThenTheInsertRectangleAcrossAnyWhiteSpace) {
         EXPECT_EQ(file.places, (Places{{1, 2}})) << left;
         EXPECT_EQ(file.insertLeft, std::stoi(left));
         EXPECT_FALSE(file.insertRectangle);
-        EXPECT_EQ(file.problem, WarpFileProblem::None);
+        EXPECT_TRUE(file.status.ok());
     }
 }
 
@@ -54,13 +54,13 @@ TEST(WarpTeamFile, ShortOrDamagedFilesYieldOnlyWhatWasRead) {
     WarpTeamFile file = readWarpTeamFile("500 500 520", 2, true);
     EXPECT_EQ(file.places, (Places{{500, 500}}));
     EXPECT_FALSE(file.insertLeft);
-    EXPECT_EQ(file.problem, WarpFileProblem::Short);
+    EXPECT_EQ(file.status.reason(), warpTeamFileShort);
 
     // A rectangle missing its bottom is no rectangle, though its left was read.
     file = readWarpTeamFile("500 500 490 490 530", 1, true);
     EXPECT_EQ(file.insertLeft, 490);
     EXPECT_FALSE(file.insertRectangle);
-    EXPECT_EQ(file.problem, WarpFileProblem::Short);
+    EXPECT_EQ(file.status.reason(), warpTeamFileShort);
 
     // Nothing after a damaged token is taken, even when it looks fine.
     for (const char* damaged : {"5x0", "520,", "+520", "2147483648", "-2147483649",
@@ -69,7 +69,7 @@ TEST(WarpTeamFile, ShortOrDamagedFilesYieldOnlyWhatWasRead) {
             readWarpTeamFile(std::string("500 500 ") + damaged + " 520 490 490 530 530", 3, true);
         EXPECT_EQ(file.places, (Places{{500, 500}})) << damaged;
         EXPECT_FALSE(file.insertLeft) << damaged;
-        EXPECT_EQ(file.problem, WarpFileProblem::NotANumber) << damaged;
+        EXPECT_EQ(file.status.reason(), warpTeamFileDamaged) << damaged;
     }
 
     // The ends of the 32-bit range are numbers.
@@ -79,11 +79,11 @@ TEST(WarpTeamFile, ShortOrDamagedFilesYieldOnlyWhatWasRead) {
     // An enormous count reads what is there and stops.
     file = readWarpTeamFile("1 2 3 4", 2147483647, true);
     EXPECT_EQ(file.places, (Places{{1, 2}, {3, 4}}));
-    EXPECT_EQ(file.problem, WarpFileProblem::Short);
+    EXPECT_EQ(file.status.reason(), warpTeamFileShort);
 
     file = readWarpTeamFile("", 0, true);
     EXPECT_FALSE(file.insertLeft);
-    EXPECT_EQ(file.problem, WarpFileProblem::Short);
+    EXPECT_EQ(file.status.reason(), warpTeamFileShort);
 }
 
 TEST(WarpAreaFile, CompleteRecordsInFileOrder) {
@@ -93,7 +93,7 @@ TEST(WarpAreaFile, CompleteRecordsInFileOrder) {
     EXPECT_EQ(file.records[0].destination, (TilePoint{5, 6}));
     EXPECT_EQ(file.records[1].area, (WarpRectangle{10, 20, 30, 40}));
     EXPECT_EQ(file.records[1].destination, (TilePoint{50, 60}));
-    EXPECT_EQ(file.problem, WarpFileProblem::None);
+    EXPECT_TRUE(file.status.ok());
 
     // Only as many records as the count asks for.
     EXPECT_EQ(readWarpAreaFile("1 2 3 4 5 6 7 8 9 10 11 12", 1).records.size(), 1u);
@@ -102,15 +102,15 @@ TEST(WarpAreaFile, CompleteRecordsInFileOrder) {
     // A record without its destination is dropped.
     file = readWarpAreaFile("1 2 3 4 5 6 10 20 30 40 50", 2);
     EXPECT_EQ(file.records.size(), 1u);
-    EXPECT_EQ(file.problem, WarpFileProblem::Short);
+    EXPECT_EQ(file.status.reason(), warpAreaFileShort);
 
     file = readWarpAreaFile("1 2 3 4 5 6 10 20 30 40 fifty 60", 3);
     EXPECT_EQ(file.records.size(), 1u);
-    EXPECT_EQ(file.problem, WarpFileProblem::NotANumber);
+    EXPECT_EQ(file.status.reason(), warpAreaFileDamaged);
 
     file = readWarpAreaFile(" \n\t", 2147483647);
     EXPECT_TRUE(file.records.empty());
-    EXPECT_EQ(file.problem, WarpFileProblem::Short);
+    EXPECT_EQ(file.status.reason(), warpAreaFileShort);
 }
 
 TEST(WarpRectangle, BorderTilesAreOutside) {

@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -25,6 +27,7 @@ namespace platform = quorvel::platform;
 
 namespace {
 
+platform::FileSystem& files = platform::realFileSystem();
 int failures = 0;
 int checks = 0;
 
@@ -37,7 +40,14 @@ void check(bool ok, const std::string& what) {
 }
 
 std::string contentOf(const std::string& path) {
-    return platform::readWholeFile(path).value_or("(no file)");
+    std::string bytes;
+    return files.readFile(path, bytes).ok() ? bytes : "(no file)";
+}
+
+// Where a check has no use for a save's answer: the file is set up for it.
+void put(const std::string& path, std::string_view bytes) {
+    const platform::Status saved = files.replaceFile(path, bytes);
+    check(saved.ok(), "a file is set up for a check: " + saved.reason());
 }
 
 std::string here(const char* name) {
@@ -57,30 +67,30 @@ void replacingFiles() {
     // Bytes a text-mode stream would change: CR LF, a lone LF, NUL, Ctrl-Z.
     const std::string bytes("one\r\ntwo\nthree\0four\x1a five", 25);
     const std::string path = here("data.bin");
-    check(static_cast<bool>(platform::replaceFile(path, bytes)), "replaceFile creates a new file");
+    check(files.replaceFile(path, bytes).ok(), "replaceFile creates a new file");
     check(contentOf(path) == bytes, "replaceFile writes the bytes unchanged");
-    check(static_cast<bool>(platform::replaceFile(path, "second")),
-          "replaceFile replaces an existing file");
+    check(files.replaceFile(path, "second").ok(), "replaceFile replaces an existing file");
     check(contentOf(path) == "second", "the replaced file holds the new bytes only");
     check(!fs::exists(platform::temporaryNameFor(path)), "no temporary file is left after a save");
 
-    platform::injectWriteFault(3, 1);
-    platform::FileResult full = platform::replaceFile(path, "third, longer than three bytes");
-    check(!full.ok && !full.error.empty(), "a write that fails part-way is reported");
+    // A folder where the temporary file should go: the save cannot start.
+    fs::create_directory(platform::temporaryNameFor(path));
+    platform::Status blocked = files.replaceFile(path, "third");
+    check(blocked.isFailed() && !blocked.reason().empty(),
+          "a save that cannot be made is reported");
     check(contentOf(path) == "second", "a failed save leaves the old file whole");
-    check(!fs::exists(platform::temporaryNameFor(path)),
-          "a failed save removes its temporary file");
+    fs::remove(platform::temporaryNameFor(path));
 
     // Someone reading the file while it is saved: Windows may refuse the
     // replacement, POSIX allows it. Either way the answer must tell the truth.
     {
         std::ifstream reader(path, std::ios::binary);
-        platform::FileResult busy = platform::replaceFile(path, "fourth");
+        platform::Status busy = files.replaceFile(path, "fourth");
         reader.close();
         const std::string now = contentOf(path);
-        check(busy.ok ? now == "fourth" : now == "second",
+        check(busy.ok() ? now == "fourth" : now == "second",
               std::string("a save over a file held open reports what happened (") +
-                  (busy.ok ? "ok" : busy.error) + ", file holds \"" + now + "\")");
+                  (busy.ok() ? "ok" : busy.reason()) + ", file holds \"" + now + "\")");
         check(!fs::exists(platform::temporaryNameFor(path)),
               "a save over a file held open leaves no temporary file");
     }
@@ -122,13 +132,13 @@ bool makeLink(const std::string& target, const std::string& link) {
 void savingThroughALink() {
     const std::string target = here("linked-target.dat");
     const std::string link = here("linked.dat");
-    platform::replaceFile(target, "old");
+    put(target, "old");
     if (!makeLink(target, link)) {
         std::cout << "skipped: a save through a link (no link could be made here)\n";
         return;
     }
-    platform::FileResult saved = platform::replaceFile(link, "new");
-    check(saved.ok, "a save through a link succeeds: " + saved.error);
+    platform::Status saved = files.replaceFile(link, "new");
+    check(saved.ok(), "a save through a link succeeds: " + saved.reason());
     check(isLink(link), "a save through a link leaves the link a link");
     check(contentOf(target) == "new", "a save through a link replaces the file it points to");
 }
@@ -137,81 +147,86 @@ void lockingAFolder() {
     const std::string path = here("quorvel.lock");
     platform::FileLock first;
     platform::FileLock second;
-    platform::FileResult taken = first.acquire(path);
-    check(taken.ok && first.held(), "a free lock is taken: " + taken.error);
+    platform::Status taken = first.acquire(path);
+    check(taken.ok() && first.held(), "a free lock is taken: " + taken.reason());
     check(contentOf(path) == std::to_string(platform::processId()) + "\n",
           "the lock file names its holder and can be read while held: " + contentOf(path));
-    platform::FileResult refused = second.acquire(path);
-    check(!refused.ok && !second.held(), "a held lock is refused to a second holder");
-    check(refused.error.find("it is held by") != std::string::npos,
-          "a refused lock says it is held: " + refused.error);
+    platform::Status refused = second.acquire(path);
+    check(refused.isFailed() && !second.held(), "a held lock is refused to a second holder");
+    check(refused.reason().find("it is held by") != std::string::npos,
+          "a refused lock says it is held: " + refused.reason());
     first.release();
     taken = second.acquire(path);
-    check(taken.ok, "a released lock is taken again: " + taken.error);
+    check(taken.ok(), "a released lock is taken again: " + taken.reason());
     second.release();
     check(contentOf(path).empty(), "a released lock file names no holder");
 }
 
 void readingLines() {
     const std::string path = here("lines.log");
-    platform::replaceFile(path, "one\r\ntwo\n" + std::string(20, 'x') + "\nthree");
+    put(path, "one\r\ntwo\n" + std::string(20, 'x') + "\nthree");
     std::vector<std::string> lines;
-    platform::ReadResult read =
-        platform::forEachLine(path, 3, 10, [&](std::string_view text, bool ended, bool tooLong) {
+    platform::Status read =
+        files.forEachLine(path, 3, 10, [&](std::string_view text, bool ended, bool tooLong) {
             lines.push_back(std::string(text) + (ended ? "|" : "") + (tooLong ? "!" : ""));
         });
     const std::vector<std::string> expected = {"one\r|", "two|", "|!", "three"};
-    check(read.status == platform::ReadStatus::read && lines == expected,
-          "lines are read in chunks, a too long one passed over: " + read.error);
-    read = platform::forEachLine(here("no-such.log"), 3, 10, [](std::string_view, bool, bool) {});
-    check(read.status == platform::ReadStatus::missing, "a missing file has no lines to read");
-    read = platform::forEachLine(platform::currentDirectory(), 3, 10,
-                                 [](std::string_view, bool, bool) {});
-    check(read.status == platform::ReadStatus::failed && !read.error.empty(),
-          "a folder cannot be read line by line: " + read.error);
+    check(read.ok() && lines == expected,
+          "lines are read in chunks, a too long one passed over: " + read.reason());
+    read = files.forEachLine(here("no-such.log"), 3, 10, [](std::string_view, bool, bool) {});
+    check(read.isNotFound(), "a missing file has no lines to read");
+    read =
+        files.forEachLine(platform::currentDirectory(), 3, 10, [](std::string_view, bool, bool) {});
+    check(read.isFailed() && !read.reason().empty(),
+          "a folder cannot be read line by line: " + read.reason());
 }
 
 void renamingOverAnOlderFile() {
     const std::string from = here("log");
     const std::string to = here("log.1");
-    platform::replaceFile(to, "older");
-    platform::replaceFile(from, "newer");
-    check(static_cast<bool>(platform::renameFile(from, to)), "renameFile replaces an older file");
+    put(to, "older");
+    put(from, "newer");
+    check(files.renameFile(from, to).ok(), "renameFile replaces an older file");
     check(contentOf(to) == "newer" && !fs::exists(from), "the renamed file holds the moved bytes");
 }
 
 void sharedJournal() {
     const std::string path = here("journal.log");
     const std::string aside = here("journal.log.1");
-    platform::replaceFile(path, "old\n");
-    platform::AppendFile first;
-    platform::AppendFile second; // a second bot of the same host, same folder
-    check(static_cast<bool>(first.open(path)), "the journal opens");
-    check(first.size() == 4, "an opened journal counts the bytes already in it");
-    platform::FileResult again = second.open(path);
-    check(static_cast<bool>(again), "a second bot opens the same journal: " + again.error);
-    check(static_cast<bool>(first.append("a\n")), "the first bot appends");
-    check(static_cast<bool>(second.append("b\n")), "the second bot appends");
-    check(static_cast<bool>(first.sync()), "the journal reaches the disk");
+    put(path, "old\n");
+    std::unique_ptr<platform::AppendFile> first;
+    std::unique_ptr<platform::AppendFile> second; // a second bot of the same host, same folder
+    check(files.openAppendFile(path, first).ok() && first, "the journal opens");
+    if (!first) {
+        return;
+    }
+    check(first->size() == 4, "an opened journal counts the bytes already in it");
+    platform::Status again = files.openAppendFile(path, second);
+    check(again.ok() && second, "a second bot opens the same journal: " + again.reason());
+    if (!second) {
+        return;
+    }
+    check(first->append("a\n").ok(), "the first bot appends");
+    check(second->append("b\n").ok(), "the second bot appends");
+    check(first->sync().ok(), "the journal reaches the disk");
     check(contentOf(path) == "old\na\nb\n",
           "both bots' lines are in the journal, in order: " + contentOf(path));
-    check(first.size() == 6, "the journal's size grows with what this bot appended");
+    check(first->size() == 6, "the journal's size grows with what this bot appended");
 
     // The first bot rotates the journal while the second still holds it.
-    first.close();
-    platform::FileResult moved = platform::renameFile(path, aside);
-    check(static_cast<bool>(moved), "a journal another bot holds open is renamed: " + moved.error);
-    check(static_cast<bool>(first.open(path)), "a fresh journal opens after the rotation");
-    check(static_cast<bool>(first.append("c\n")), "the fresh journal takes lines");
+    first.reset();
+    platform::Status moved = files.renameFile(path, aside);
+    check(moved.ok(), "a journal another bot holds open is renamed: " + moved.reason());
+    check(files.openAppendFile(path, first).ok() && first,
+          "a fresh journal opens after the rotation");
+    check(first && first->append("c\n").ok(), "the fresh journal takes lines");
     check(contentOf(path) == "c\n", "the fresh journal starts empty: " + contentOf(path));
-    second.close();
-    first.close();
 }
 
 void stampsAndClocks() {
     const std::string path = here("stamp.txt");
     check(!platform::fileStamp(here("no-such-file")).has_value(), "a missing file has no stamp");
-    platform::replaceFile(path, "12345");
+    put(path, "12345");
     std::optional<platform::FileStamp> stamp = platform::fileStamp(path);
     check(stamp.has_value() && stamp->size == 5, "the stamp gives the file's size");
     const std::int64_t now = platform::wallClockNanoseconds();

@@ -1,3 +1,4 @@
+#include "support/faulty_file_system.h"
 #include "zombie_table.h"
 
 #include "base/platform/platform.h"
@@ -182,23 +183,21 @@ TEST(GhoulsetFile, SavedLayoutAndWhatLoadsBack) {
 }
 
 TEST(GhoulsetFile, FailedSaveKeepsTheOldFileAndSaysWhy) {
+    FaultyFileSystem disk;
     ZombieTable table(7, "3 2 4 5 10 10 20 20");
+    table.arena.useFiles(disk);
     table.staffSays("zship", "6");
     const std::string before = *table.arena.readFile("Ghoulset.ini");
 
-    platform::injectWriteFault(4, 1);
-    const Texts replies = table.repliesTo("zsave");
-    ASSERT_EQ(replies.size(), 1u);
-    const std::string failed = "Zombies game settings could not be saved to file: ";
-    EXPECT_EQ(replies[0].rfind(failed, 0), 0u) << replies[0];
-    EXPECT_GT(replies[0].size(), failed.size());
+    disk.fillDisk();
+    EXPECT_EQ(table.repliesTo("zsave"),
+              Texts{"Zombies game settings could not be saved to file: " +
+                    FaultyFileSystem::noRoomIn(platform::temporaryNameFor("Ghoulset.ini"))});
     EXPECT_EQ(table.arena.readFile("Ghoulset.ini"), before);
-    EXPECT_FALSE(table.arena.fileExists(platform::temporaryNameFor("Ghoulset.ini")));
 
-    // The save at Terminate echoes the failure; every save there fails.
-    platform::injectWriteFault(0, 3);
+    // The save at Terminate echoes the failure.
     table.arena.terminate();
-    platform::injectWriteFault(0, 0);
+    disk.makeRoom();
     bool echoed = false;
     for (const Sent& sent : table.arena.take()) {
         if (sent.code == Echo && sent.text.rfind("Ghoulset.ini could not be saved: ", 0) == 0) {

@@ -1,0 +1,76 @@
+#include "support/faulty_file_system.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace quorvel::testing {
+namespace {
+
+platform::FileSystem& real() {
+    return platform::realFileSystem();
+}
+
+class FaultyAppendFile final : public platform::AppendFile {
+public:
+    FaultyAppendFile(const FaultyFileSystem& disk, std::unique_ptr<platform::AppendFile> file,
+                     std::string path)
+        : disk_(disk), file_(std::move(file)), path_(std::move(path)) {}
+
+    platform::Status append(std::string_view bytes) override {
+        if (disk_.full()) {
+            return platform::Status::failed(FaultyFileSystem::noRoomIn(path_));
+        }
+        return file_->append(bytes);
+    }
+    platform::Status sync() override { return file_->sync(); }
+    std::uint64_t size() const override { return file_->size(); }
+
+private:
+    const FaultyFileSystem& disk_;
+    std::unique_ptr<platform::AppendFile> file_;
+    std::string path_;
+};
+
+} // namespace
+
+std::string FaultyFileSystem::noRoomIn(const std::string& path) {
+    return "cannot write " + path + ": " + std::strerror(ENOSPC);
+}
+
+platform::Status FaultyFileSystem::readFileInto(const std::string& path,
+                                                const std::function<char*(std::size_t)>& place,
+                                                std::size_t& size) {
+    return real().readFileInto(path, place, size);
+}
+
+platform::Status FaultyFileSystem::forEachLine(const std::string& path, std::size_t chunkBytes,
+                                               std::size_t maxLineBytes,
+                                               const platform::LineReader& onLine) {
+    return real().forEachLine(path, chunkBytes, maxLineBytes, onLine);
+}
+
+platform::Status FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+    if (full_) {
+        // The new bytes never reach the file: its temporary one takes them.
+        return platform::Status::failed(noRoomIn(platform::temporaryNameFor(path)));
+    }
+    return real().replaceFile(path, bytes);
+}
+
+platform::Status FaultyFileSystem::renameFile(const std::string& from, const std::string& to) {
+    return real().renameFile(from, to);
+}
+
+platform::Status FaultyFileSystem::openAppendFile(const std::string& path,
+                                                  std::unique_ptr<platform::AppendFile>& file) {
+    std::unique_ptr<platform::AppendFile> opened;
+    platform::Status status = real().openAppendFile(path, opened);
+    file.reset();
+    if (status.ok()) {
+        file = std::make_unique<FaultyAppendFile>(*this, std::move(opened), path);
+    }
+    return status;
+}
+
+} // namespace quorvel::testing
