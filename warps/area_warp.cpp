@@ -22,7 +22,7 @@ void warpArea(AutoWarper& warper, const PlayerRecord& player) {
         warper.areaWarpOn = false;
         return;
     }
-    const ParsedAreas& current = currentWarpAreaFile(*warper.bot.files, warper, areas);
+    const ParsedAreas& current = currentWarpAreaFile(warper, areas);
     for (const WarpAreaRecord& record : current.inUse) {
         if (insideRectangle(record.area, player.tileX, player.tileY)) {
             sendPrivate(warper.bot, player,

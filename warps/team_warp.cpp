@@ -48,8 +48,8 @@ void warpTeam(AutoWarper& warper, const PlayerRecord& player) {
     }
     // The places are checked against the insert rectangle and the areas of
     // WarpArea.ini (none while MaxWarpAreas is 0 or less).
-    const ParsedTeams& current = currentWarpTeamFile(*warper.bot.files, warper, teams, withInsert,
-                                                     std::max(warper.maxWarpAreas, 0));
+    const ParsedTeams& current =
+        currentWarpTeamFile(warper, teams, withInsert, std::max(warper.maxWarpAreas, 0));
     const WarpTeamFile& file = current.file;
     // The warp goes out whatever the ship, spectators included; a freq
     // without a place that was read in full and is in use is not moved.

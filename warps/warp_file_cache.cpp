@@ -48,11 +48,10 @@ void readWarpText(platform::FileSystem& files, CachedWarpText& cached, const cha
     ++cached.version;
 }
 
-const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& warper,
-                                       std::int32_t areas) {
+const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.areaText.read) {
-        readWarpText(files, caches.areaText, warpAreaFileName);
+        readWarpText(*warper.bot.files, caches.areaText, warpAreaFileName);
     }
     ParsedAreas& parsed = caches.areas;
     const std::optional<std::string>& content = caches.areaText.content;
@@ -77,11 +76,11 @@ const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& 
     return parsed;
 }
 
-const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& warper,
-                                       std::int32_t teams, bool withInsert, std::int32_t areas) {
+const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert,
+                                       std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.teamText.read) {
-        readWarpText(files, caches.teamText, warpTeamFileName);
+        readWarpText(*warper.bot.files, caches.teamText, warpTeamFileName);
     }
     ParsedTeams& parsed = caches.teams;
     const std::optional<std::string>& content = caches.teamText.content;
@@ -98,7 +97,7 @@ const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& 
     // every new parse of WarpArea.ini.
     const std::optional<WarpRectangle>& insert = parsed.file.insertRectangle;
     const ParsedAreas* areaFile =
-        insert && areas > 0 ? &currentWarpAreaFile(files, warper, areas) : nullptr;
+        insert && areas > 0 ? &currentWarpAreaFile(warper, areas) : nullptr;
     const std::uint64_t areasParse = areaFile ? areaFile->findings.parse : 0;
     if (!parse && parsed.areasParse == areasParse) {
         return parsed;

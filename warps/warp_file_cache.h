@@ -63,13 +63,12 @@ struct WarpFileCaches {
 
 // WarpArea.ini with `areas` records (more than 0): read when it never was,
 // parsed again when its text or the count changed.
-const ParsedAreas& currentWarpAreaFile(platform::FileSystem& files, AutoWarper& warper,
-                                       std::int32_t areas);
+const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas);
 
 // WarpTeam.ini with `teams` places and, when asked, the insert rectangle.
 // A rectangle read in full is checked against the first `areas` records of
 // WarpArea.ini (none when `areas` is 0 or less).
-const ParsedTeams& currentWarpTeamFile(platform::FileSystem& files, AutoWarper& warper,
-                                       std::int32_t teams, bool withInsert, std::int32_t areas);
+const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, bool withInsert,
+                                       std::int32_t areas);
 
 } // namespace quorvel
