@@ -118,10 +118,17 @@ void setFreq(const std::string& text, std::string_view rest, PlayerSlot& p, Zone
 }
 
 void warpTo(const std::string& text, std::string_view rest, PlayerSlot& p, ZoneOutcome& out) {
-    auto blank = rest.find(' ');
-    auto x = number(rest.substr(0, blank));
-    auto y = blank == std::string_view::npos ? std::nullopt : number(rest.substr(blank + 1));
-    if (!x || !y || *x < -65536 || *x > 65536 || *y < -65536 || *y > 65536) {
+    const auto blank = rest.find(' ');
+    const auto onMap = [](const std::optional<std::int64_t>& n) {
+        return n && *n >= -65536 && *n <= 65536;
+    };
+    const auto x = number(rest.substr(0, blank));
+    if (blank == std::string_view::npos || !onMap(x)) {
+        unknown(out, text, "needs two tile numbers");
+        return;
+    }
+    const auto y = number(rest.substr(blank + 1));
+    if (!onMap(y)) {
         unknown(out, text, "needs two tile numbers");
         return;
     }
@@ -130,8 +137,8 @@ void warpTo(const std::string& text, std::string_view rest, PlayerSlot& p, ZoneO
     r.tileY = static_cast<std::int32_t>(*y);
     r.pixelX = r.tileX * 16;
     r.pixelY = r.tileY * 16;
-    out.notes.push_back(quoteText(p.name()) + " is warped to tile " + std::to_string(*x) + " " +
-                        std::to_string(*y));
+    out.notes.push_back(quoteText(p.name()) + " is warped to tile " + std::to_string(r.tileX) +
+                        " " + std::to_string(r.tileY));
     out.reports.push_back({PlayerMoved, &p, {}});
 }
 
