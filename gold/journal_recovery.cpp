@@ -4,10 +4,9 @@
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
 #include "gold/gold_journal.h"
+#include "gold/journal_line.h"
 #include "gold/store_items.h"
 
-#include <algorithm>
-#include <array>
 #include <exception>
 #include <optional>
 #include <string>
@@ -20,8 +19,8 @@ namespace {
 constexpr std::size_t chunkBytes = 64 * 1024;
 constexpr std::size_t longestLine = 64 * 1024;
 
-// The fields of a line as they stand in the file; the account is still
-// escaped (a scan for save marks never needs it).
+// The fields recovery reads; the account is still escaped (a scan for save
+// marks never needs it).
 struct JournalLine {
     std::string_view account;
     std::string_view field;
@@ -29,28 +28,12 @@ struct JournalLine {
     std::string_view after;
 };
 
-// A handle in decimal.
-bool isBotField(std::string_view field) {
-    return !field.empty() && field.size() <= 20 &&
-           std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::optional<JournalLine> parseLine(std::string_view line) {
-    // Seven fields, or eight with the bot's handle last: a line with more,
-    // or with an empty eighth, is not a journal line (a line cut short is
-    // closed off with extra tabs).
-    std::array<std::string_view, 9> fields;
-    std::size_t count = 0;
-    for (bool more = true; more && count < fields.size(); ++count) {
-        const std::size_t tab = line.find('\t');
-        fields[count] = line.substr(0, tab);
-        more = tab != std::string_view::npos;
-        line.remove_prefix(more ? tab + 1 : line.size());
-    }
-    if (count != 7 && !(count == 8 && isBotField(fields[7]))) {
+    const std::optional<JournalFields> fields = splitJournalLine(line);
+    if (!fields) {
         return std::nullopt;
     }
-    return JournalLine{fields[3], fields[4], fields[5], fields[6]};
+    return JournalLine{fields->account, fields->field, fields->change, fields->after};
 }
 
 bool isGoldSave(const JournalLine& line) {
