@@ -1,5 +1,6 @@
 // Gold for a kill: the Kill reward for an enemy, the TeamKill penalty for a
-// team mate. Settings may hold any number, so every change goes through
+// team mate. gold.log records the change under "kill NAME" or "team kill
+// NAME", NAME being the player killed. Settings may hold any number, so every change goes through
 // applyAward and no balance wraps.
 #include "base/bot/bot.h"
 #include "base/messages/senders.h"
@@ -63,8 +64,10 @@ void punishTeamKill(GoldService& gold, const PlayerRecord& killer) {
 
 void awardKill(GoldService& gold, const PlayerRecord& killed, const PlayerRecord& killer) {
     const bool teamKill = killer.team == killed.team;
-    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, teamKill ? "team kill" : "kill",
-                              playerName(killer));
+    // The cause names the player killed, as a purchase names its item, so
+    // gold.log shows who killed whom (and pairs farming gold off each other).
+    const std::string what = (teamKill ? "team kill " : "kill ") + playerName(killed);
+    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, what, playerName(killer));
     if (!teamKill) {
         rewardKill(gold, killed, killer);
     } else {

@@ -55,7 +55,7 @@ TEST(JournalForOperators, GiftsPurchasesAndStaffActionsCanBeFoundByGrep) {
     EXPECT_EQ(bobsGold, (std::vector<Row>{
                             {"entry", "Bob", "Bob", "inventory", "new", "0"},
                             {"givegold", "Staffer", "Bob", "gold", "+400", "400"},
-                            {"kill", "Bob", "Bob", "gold", "+2", "402"},
+                            {"kill Al", "Bob", "Bob", "gold", "+2", "402"},
                             {"purchase guns", "Bob", "Bob", "guns", "+1", "1"},
                             {"purchase guns", "Bob", "Bob", "gold", "-300", "102"},
                             {"inventory use", "Bob", "Bob", "guns", "-1", "0"},

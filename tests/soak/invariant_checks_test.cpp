@@ -62,17 +62,17 @@ TEST(LedgerAuditCheck, PassesAPlainSessionAndReportsEachKindOfFault) {
 
     // A line whose before and after do not add up, and a change its cause
     // cannot explain (a kill pays 2).
-    a.journal("2026-12-08T00:00:00Z\tkill\tAl\tAl\tgold\t+2\t999\t1");
+    a.journal("2026-12-08T00:00:00Z\tkill Bob\tAl\tAl\tgold\t+2\t999\t1");
     a.arena.gold().find("Al")->amount = 999;
     a.after();
     ASSERT_EQ(a.audit.faults().size(), 2u);
     EXPECT_NE(a.audit.faults()[1].find("Al went from 30 by +2 to 999"), std::string::npos)
         << a.audit.faults()[1];
-    a.journal("2026-12-08T00:00:00Z\tkill\tAl\tAl\tgold\t+7\t1006\t1");
+    a.journal("2026-12-08T00:00:00Z\tkill Bob\tAl\tAl\tgold\t+7\t1006\t1");
     a.arena.gold().find("Al")->amount = 1006;
     a.after();
     ASSERT_EQ(a.audit.faults().size(), 3u);
-    EXPECT_NE(a.audit.faults()[2].find("caused by \"kill\""), std::string::npos)
+    EXPECT_NE(a.audit.faults()[2].find("caused by \"kill Bob\""), std::string::npos)
         << a.audit.faults()[2];
 
     // A staff gift of an amount nobody typed, and a wrapped balance.

@@ -132,9 +132,9 @@ void LedgerAudit::checkLine(const std::vector<std::string>& fields, const GoldLe
         return std::find(typed.begin(), typed.end(), value) != typed.end();
     };
     bool explained = false;
-    if (cause == "kill") {
+    if (cause.rfind("kill ", 0) == 0) { // "kill NAME": NAME was killed
         explained = *amount >= 0 && *amount <= rules_.kill;
-    } else if (cause == "team kill") {
+    } else if (cause.rfind("team kill ", 0) == 0) {
         explained = *amount == -rules_.teamKill;
     } else if (cause == "anti-warp") {
         explained = *amount == -rules_.antiInCenter;
