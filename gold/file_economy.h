@@ -63,6 +63,14 @@ public:
     // it holds would be marked saved without being in any file.
     void holdSaves(std::string reason);
 
+    // For a tool that looks at a folder without changing it: from now on
+    // nothing is written, neither gold.log nor the copy a load makes of a
+    // damaged gold.dat (the console is told the same, less the copy).
+    void inspectOnly() {
+        inspectOnly_ = true;
+        journal_.hold();
+    }
+
     // To the console of the bot acting now.
     void report(std::string_view text) const { tellActor(text); }
 
@@ -98,6 +106,7 @@ private:
     GoldJournal journal_;
     bool journalFailing_ = false;
     bool inventoryLoaded_ = false;
+    bool inspectOnly_ = false;
     std::string journalHeldBecause_;
 };
 

@@ -84,9 +84,10 @@ platform::Status FileEconomy::loadGold(LoadMode mode) {
     const std::size_t stray = size % recordSize;
     if (stray != 0) {
         std::string bytes;
-        std::optional<std::string> keptAs = files_.readFile(goldFileName, bytes).ok()
-                                                ? keepDamagedCopy(*this, bytes)
-                                                : std::optional<std::string>{};
+        std::optional<std::string> keptAs =
+            !inspectOnly_ && files_.readFile(goldFileName, bytes).ok()
+                ? keepDamagedCopy(*this, bytes)
+                : std::optional<std::string>{};
         report(std::string("Warning: ") + goldFileName +
                " is damaged: " + counted(stray, "stray byte") + " after " +
                counted(records, "whole record") + "; the whole records are loaded" +
