@@ -1,0 +1,172 @@
+// The command line of quorvel-admin: one sub-command per task, each with its
+// own --help.
+#include "admin/admin.h"
+
+#include "admin/commands.h"
+#include "admin/folder.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <functional>
+
+namespace quorvel::admin {
+namespace {
+
+constexpr const char* folderHelp =
+    "the bot's folder (its working directory, where gold.dat is); default: the current one";
+
+Format formatNamed(const std::string& name) {
+    return name == "csv" ? Format::csv : name == "json" ? Format::json : Format::table;
+}
+
+void addFolder(CLI::App* command, std::string& folder) {
+    command->add_option("DIR", folder, folderHelp);
+}
+
+void addFormat(CLI::App* command, std::string& format) {
+    command->add_option("--format", format, "table (default), csv or json")
+        ->check(CLI::IsMember({"table", "csv", "json"}));
+}
+
+void addListOptions(CLI::App* command, ListOptions& options, std::string& sort, std::string& format,
+                    std::size_t& top) {
+    addFolder(command, options.folder);
+    command->add_option("--sort", sort, "balance (default: highest first) or name")
+        ->check(CLI::IsMember({"balance", "name"}));
+    command->add_option("--top", top, "only the first N");
+    command->add_option("--name", options.name,
+                        "only NAME's, matched as the module matches names (the case of A to Z "
+                        "ignored, the first 19 characters)");
+    addFormat(command, format);
+}
+
+} // namespace
+
+int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CLI::App app{"quorvel-admin: looks after the gold economy of a Quorvel bot's folder "
+                 "(gold.dat, inv.dat, gold.log, the .ini files), reading every file with the "
+                 "module's own code.\nOnly set and import change anything, and only while no "
+                 "host holds the folder's gold.lock; report -o writes its page.",
+                 "quorvel-admin"};
+    app.require_subcommand(1);
+    app.fallthrough(false);
+
+    std::string checkFolderName = ".";
+    CLI::App* check = app.add_subcommand(
+        "check", "read every file the module reads and report every problem, in the module's "
+                 "own words where it has them; exit status 0 clean, 1 problems, 2 a file could "
+                 "not be read. Writes nothing.");
+    addFolder(check, checkFolderName);
+
+    ListOptions goldOptions;
+    std::string goldSort = "balance", goldFormat = "table";
+    std::size_t goldTop = 0;
+    CLI::App* gold = app.add_subcommand(
+        "gold", "the gold accounts as a module start would load them (unsaved changes in "
+                "gold.log included)");
+    addListOptions(gold, goldOptions, goldSort, goldFormat, goldTop);
+
+    ListOptions itemOptions;
+    std::string itemSort = "balance", itemFormat = "table";
+    std::size_t itemTop = 0;
+    CLI::App* items = app.add_subcommand(
+        "items", "the inventory records as a module start would load them; --sort balance "
+                 "puts the most items first");
+    addListOptions(items, itemOptions, itemSort, itemFormat, itemTop);
+
+    HistoryOptions historyOptions;
+    std::string historyFormat = "table";
+    CLI::App* history = app.add_subcommand(
+        "history", "every change to one player's gold and items in gold.log.1 and gold.log, "
+                   "oldest first");
+    history->add_option("NAME", historyOptions.name, "the player")->required();
+    addFolder(history, historyOptions.folder);
+    history->add_option("--since", historyOptions.since,
+                        "only changes at or after TIME (UTC, as the journal writes it: "
+                        "2026-12-08, 2026-12-08T20:15, 2026-12-08T20:15:00Z)");
+    history->add_option("--cause", historyOptions.cause,
+                        "only changes of this cause (kill, purchase, givegold, \"admin set\" "
+                        "...; a first word matches every cause that begins with it)");
+    addFormat(history, historyFormat);
+
+    std::string setName, setAmount, setFolderName = ".";
+    CLI::App* set = app.add_subcommand(
+        "set", "set NAME's gold to AMOUNT, only while no host holds gold.lock; journaled in "
+               "gold.log as \"admin set\"");
+    set->add_option("NAME", setName, "the account (made when there is none)")->required();
+    set->add_option("AMOUNT", setAmount, "the new balance, 0 to 4294967295")->required();
+    addFolder(set, setFolderName);
+
+    std::string importFile, importFolderName = ".";
+    CLI::App* import = app.add_subcommand(
+        "import", "set the balances a CSV file lists (one name,amount per line), only while no "
+                  "host holds gold.lock; journaled in gold.log as \"admin import\"");
+    import->add_option("FILE", importFile, "the CSV file")->required();
+    addFolder(import, importFolderName);
+
+    ReportOptions reportOptions;
+    CLI::App* report = app.add_subcommand(
+        "report", "one self-contained HTML page for the zone's web site: the richest players, "
+                  "the gold in circulation, gold earned and spent by cause, staff actions and "
+                  "the pairs who killed each other most");
+    addFolder(report, reportOptions.folder);
+    report->add_option("-o,--output", reportOptions.output,
+                       "write the page to FILE (default: standard output)");
+    report->add_option("--since", reportOptions.since,
+                       "only the journal from TIME on (UTC, as for history)");
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e, out, err);
+        return status == 0 ? exitClean : exitUnreadable;
+    }
+    const auto finishList = [](ListOptions& options, const std::string& sort,
+                               const std::string& format, std::size_t top, CLI::App* command) {
+        options.byName = sort == "name";
+        options.format = formatNamed(format);
+        if (command->count("--top") > 0) {
+            options.top = top;
+        }
+    };
+    try {
+        if (check->parsed()) {
+            return checkFolder(checkFolderName, out, err);
+        }
+        if (gold->parsed()) {
+            finishList(goldOptions, goldSort, goldFormat, goldTop, gold);
+            return listGold(goldOptions, out, err);
+        }
+        if (items->parsed()) {
+            finishList(itemOptions, itemSort, itemFormat, itemTop, items);
+            return listItems(itemOptions, out, err);
+        }
+        if (history->parsed()) {
+            historyOptions.format = formatNamed(historyFormat);
+            return showHistory(historyOptions, out, err);
+        }
+        if (set->parsed()) {
+            return setBalance(setName, setAmount, setFolderName, out, err);
+        }
+        if (import->parsed()) {
+            return importBalances(importFile, importFolderName, out, err);
+        }
+        if (report->parsed()) {
+            if (reportOptions.output) {
+                reportOptions.output = absolutePath(*reportOptions.output);
+            }
+            return writeReport(reportOptions, out, err);
+        }
+    } catch (const AdminError& e) {
+        err << "quorvel-admin: " << e.what() << '\n';
+        return e.status;
+    } catch (const std::exception& e) {
+        err << "quorvel-admin: " << e.what() << '\n';
+        return exitUnreadable;
+    }
+    return exitUnreadable;
+}
+
+} // namespace quorvel::admin

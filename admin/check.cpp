@@ -1,0 +1,366 @@
+// check: every file the module reads, read by the module's own readers, with
+// what they tell the console collected instead of shown; then what only a
+// look at a whole file can see. Nothing is written, and gold.lock is not
+// touched.
+#include "admin/commands.h"
+#include "admin/folder.h"
+#include "admin/journal_file.h"
+
+#include "base/platform/platform.h"
+#include "base/text/text_rules.h"
+#include "gold/file_economy.h"
+#include "gold/gold_journal.h"
+#include "module/bot_spawn.h"
+#include "module/plugin_settings.h"
+#include "warps/file_notices.h"
+#include "warps/warp_file_cache.h"
+#include "warps/warp_files.h"
+#include "zombies/ghoulset_file.h"
+#include "zombies/zombie_game.h"
+#include "zombies/zombies.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+
+namespace quorvel::admin {
+namespace {
+
+constexpr const char* settingsName = "quorvel.ini";
+// Tiles of the map, in each direction.
+constexpr std::int32_t mapTiles = 1024;
+constexpr std::size_t inventoryRecordBytes = 52;
+
+// The console lines a spawn sends while the module's readers run.
+thread_local ConsoleLines* consoleSink = nullptr;
+
+void QUORVEL_CALL captureConsole(BotEvent& record) {
+    if (record.code == Echo && consoleSink != nullptr) {
+        consoleSink->emplace_back(reinterpret_cast<const char*>(record.value[0]));
+    }
+}
+
+struct Findings {
+    std::vector<std::string> files; // one status line per file
+    std::vector<std::string> problems;
+    std::vector<std::string> notes;
+    bool unreadable = false;
+
+    void file(std::string_view name, const std::string& status) {
+        files.push_back(fillToWidth(name, 14) + status);
+    }
+    void fromModule(const ConsoleLines& lines) {
+        problems.insert(problems.end(), lines.begin(), lines.end());
+    }
+};
+
+std::string bytesText(std::uint64_t size) {
+    return std::to_string(size) + (size == 1 ? " byte" : " bytes");
+}
+
+std::string plural(std::size_t count, std::string_view word) {
+    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
+}
+
+// A small text file: its status line, and whether it could be read.
+struct TextFile {
+    platform::Status status;
+    std::string bytes;
+};
+
+TextFile readTextFile(Findings& found, const char* name) {
+    TextFile read;
+    read.status = readOnlyFiles().readFile(name, read.bytes);
+    if (read.status.ok()) {
+        found.file(name, "read, " + bytesText(read.bytes.size()));
+    } else if (read.status.isNotFound()) {
+        found.file(name, "not there");
+    } else {
+        found.file(name, "could not be read");
+        found.unreadable = true;
+    }
+    return read;
+}
+
+bool onMap(std::int32_t x, std::int32_t y) {
+    return x >= 0 && x < mapTiles && y >= 0 && y < mapTiles;
+}
+
+// Strictly inside is inside (insideRectangle), so a rectangle less than two
+// tiles wide or high holds no tile.
+bool holdsNoTile(const WarpRectangle& r) {
+    return std::int64_t{r.right} - r.left < 2 || std::int64_t{r.bottom} - r.top < 2;
+}
+
+std::string rectangleText(const WarpRectangle& r) {
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+           " " + std::to_string(r.bottom);
+}
+
+void checkSettings(Findings& found, BotSpawn& spawn) {
+    const TextFile read = readTextFile(found, settingsName);
+    if (read.status.isFailed()) {
+        found.problems.push_back("Could not read quorvel.ini: " + read.status.reason() +
+                                 "; the module takes every setting's default.");
+    } else if (read.status.isNotFound()) {
+        found.notes.push_back("quorvel.ini is not there: the module takes every setting's "
+                              "default (the store is off).");
+    }
+    ConsoleLines lines;
+    consoleSink = &lines;
+    loadSettings(spawn);
+    consoleSink = nullptr;
+    found.fromModule(lines);
+
+    // The prices of [Store], in the order quorvel.ini lists them.
+    static constexpr std::array<std::pair<const char*, std::int32_t GoldSettings::*>, 13> prices = {
+        {{"Flags", &GoldSettings::flags},
+         {"Arena", &GoldSettings::arena},
+         {"Points", &GoldSettings::points},
+         {"Bounty", &GoldSettings::bounty},
+         {"MultiFire", &GoldSettings::multiFire},
+         {"Super", &GoldSettings::super},
+         {"Shield", &GoldSettings::shield},
+         {"MultiPrize", &GoldSettings::multiPrize},
+         {"Thor", &GoldSettings::thor},
+         {"Portal", &GoldSettings::portal},
+         {"GunUpgrade", &GoldSettings::gunUpgrade},
+         {"BombUpgrade", &GoldSettings::bombUpgrade},
+         {"ScoreReset", &GoldSettings::scoreReset}}};
+    for (const auto& [key, price] : prices) {
+        if (spawn.settings.gold.*price == 0) {
+            found.problems.push_back(std::string("quorvel.ini: Store:") + key +
+                                     " is 0: the store gives it away for nothing.");
+        }
+    }
+}
+
+void checkGhoulset(Findings& found, BotSpawn& spawn) {
+    const TextFile read = readTextFile(found, ghoulsetFileName);
+    ZombieGame& game = spawn.zombieGame;
+    ConsoleLines lines;
+    consoleSink = &lines;
+    loadZombieSettings(game);
+    consoleSink = nullptr;
+    found.fromModule(lines);
+    if (read.status.isNotFound()) {
+        found.notes.push_back("Ghoulset.ini is not there: the zombies game plays with its "
+                              "defaults.");
+    }
+    if (!read.status.ok()) {
+        return;
+    }
+    // The module's reader keeps what it does not read: read into two games
+    // that differ in every setting, the settings read are the ones that
+    // come out the same.
+    const std::array<std::int32_t ZombieGame::*, 8> fields = {
+        &ZombieGame::humanTeam,     &ZombieGame::humanShip,     &ZombieGame::zombieTeam,
+        &ZombieGame::zombieShip,    &ZombieGame::sanctuaryMinX, &ZombieGame::sanctuaryMinY,
+        &ZombieGame::sanctuaryMaxX, &ZombieGame::sanctuaryMaxY};
+    const auto readOver = [&](std::int32_t mark) {
+        std::array<std::int32_t, 8> values{};
+        for (auto field : fields) {
+            game.*field = mark;
+        }
+        readGhoulsetText(game, read.bytes);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            values[i] = game.*fields[i];
+        }
+        return values;
+    };
+    const std::array<std::int32_t, 8> low = readOver(-7);
+    const std::array<std::int32_t, 8> high = readOver(7);
+    std::size_t same = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        same += low[i] == high[i] ? 1 : 0;
+    }
+    if (same < fields.size()) {
+        found.problems.push_back(
+            "Ghoulset.ini: only " + plural(same, "number") +
+            " of eight could be read (human freq and ship, zombie freq and ship, the "
+            "sanctuary's corners); the zombies game keeps its defaults for the rest.");
+    }
+}
+
+void checkWarpFiles(Findings& found, BotSpawn& spawn) {
+    AutoWarper& warper = spawn.autoWarper;
+    const std::int32_t teams = std::max(warper.maxWarpTeams, 0);
+    const std::int32_t areas = std::max(warper.maxWarpAreas, 0);
+    for (const char* name : {warpTeamFileName, warpAreaFileName}) {
+        const TextFile read = readTextFile(found, name);
+        if (read.status.isFailed()) {
+            found.problems.push_back(std::string("Could not read ") + name + ": " +
+                                     read.status.reason() +
+                                     "; the module takes it for a missing file.");
+        }
+        if (name == warpAreaFileName && areas == 0 && read.status.ok()) {
+            found.notes.push_back("WarpArea.ini is not read: [Settings] MaxWarpAreas is 0.");
+        }
+    }
+    ConsoleLines lines;
+    consoleSink = &lines;
+    // As the first team warp reads WarpTeam.ini (warping on insert is on
+    // at a start), and the first move report WarpArea.ini.
+    const ParsedTeams& team = currentWarpTeamFile(warper, teams, true, areas);
+    tellWarpFileFindings(warper, WarpFile::Team, team.findings);
+    const ParsedAreas* area = nullptr;
+    if (areas > 0) {
+        area = &currentWarpAreaFile(warper, areas);
+        tellWarpFileFindings(warper, WarpFile::Area, area->findings);
+    }
+    consoleSink = nullptr;
+    found.fromModule(lines);
+
+    for (std::size_t freq = 0; freq < team.file.places.size(); ++freq) {
+        const TilePoint& place = team.file.places[freq];
+        if (!onMap(place.x, place.y)) {
+            found.problems.push_back("WarpTeam.ini: the place of freq " + std::to_string(freq) +
+                                     ", " + std::to_string(place.x) + " " +
+                                     std::to_string(place.y) + ", is off the map (tiles 0 to " +
+                                     std::to_string(mapTiles - 1) + ").");
+        }
+    }
+    if (team.file.insertRectangle && holdsNoTile(*team.file.insertRectangle)) {
+        found.problems.push_back("WarpTeam.ini: the insert rectangle " +
+                                 rectangleText(*team.file.insertRectangle) +
+                                 " is empty: no tile lies inside it, so nobody is ever warped "
+                                 "on insert.");
+    }
+    if (area == nullptr) {
+        return;
+    }
+    for (std::size_t index = 0; index < area->file.records.size(); ++index) {
+        const WarpAreaRecord& record = area->file.records[index];
+        const std::string which = "WarpArea.ini: area " + std::to_string(index + 1);
+        if (!onMap(record.destination.x, record.destination.y)) {
+            found.problems.push_back(
+                which + " sends players to " + std::to_string(record.destination.x) + " " +
+                std::to_string(record.destination.y) + ", off the map (tiles 0 to " +
+                std::to_string(mapTiles - 1) + ").");
+        }
+        if (holdsNoTile(record.area)) {
+            found.problems.push_back(which + ", " + rectangleText(record.area) +
+                                     ", is empty: no tile lies inside it.");
+        }
+    }
+}
+
+// Records whose names the module matches as one: only the first is ever
+// found, and a save writes them all back.
+template <typename Records, typename NameOf>
+void checkSameNames(Findings& found, const char* file, const Records& records,
+                    const NameOf& nameOf) {
+    std::map<std::string, std::vector<std::size_t>> byName;
+    for (std::size_t at = 0; at < records.size(); ++at) {
+        byName[foldedCopy(nameOf(records[at]))].push_back(at);
+    }
+    for (const auto& [folded, positions] : byName) {
+        if (positions.size() < 2) {
+            continue;
+        }
+        std::string numbers;
+        std::string names;
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const char* joint = i == 0 ? "" : i + 1 == positions.size() ? " and " : ", ";
+            numbers += joint + std::to_string(positions[i] + 1);
+            names += (i == 0 ? "\"" : ", \"") + printable(nameOf(records[positions[i]])) + "\"";
+        }
+        found.problems.push_back(std::string(file) + ": records " + numbers +
+                                 " hold the same name (" + names +
+                                 "); the module uses only the first of them.");
+    }
+}
+
+void checkEconomy(Findings& found) {
+    std::size_t accounts = 0;
+    std::size_t records = 0;
+    auto inspected = inspectEconomy([&](const FileEconomy& store) {
+        accounts = store.ledger().size();
+        records = store.book().size();
+        checkSameNames(found, FileEconomy::goldName, store.ledger().accounts(),
+                       [](const GoldAccount& a) { return fieldText(a.name, sizeof a.name); });
+        checkSameNames(found, FileEconomy::inventoryName, store.book().records(),
+                       [](const InventoryRecord& r) { return fieldText(r.name, sizeof r.name); });
+    });
+    found.unreadable |= inspected->unreadable;
+    for (const std::string& line : inspected->console) {
+        if (isRecoveryNote(line)) {
+            found.notes.push_back("A module start here would say: \"" + line +
+                                  "\" (changes made since the last save: a host works in this "
+                                  "folder, or the last one stopped without saving).");
+        } else {
+            found.problems.push_back(line);
+        }
+    }
+    for (const char* name : {FileEconomy::goldName, FileEconomy::inventoryName}) {
+        const bool gold = name == FileEconomy::goldName;
+        const std::optional<platform::FileStamp> stamp = platform::fileStamp(name);
+        if (!stamp) {
+            found.file(name, "not there");
+            continue;
+        }
+        found.file(name, plural(gold ? accounts : records, gold ? "account" : "record") + ", " +
+                             bytesText(stamp->size));
+        if (!gold && stamp->size % inventoryRecordBytes != 0) {
+            found.problems.push_back(
+                "inv.dat: " + plural(stamp->size % inventoryRecordBytes, "stray byte") + " after " +
+                plural(stamp->size / inventoryRecordBytes, "whole record") +
+                "; the module reads the whole records, and its next save drops the rest.");
+        }
+    }
+}
+
+void checkJournal(Findings& found) {
+    std::map<std::string, std::size_t> lines;
+    JournalSummary summary =
+        readJournal([&lines](const JournalEntry& entry) { ++lines[entry.file]; });
+    // The module's own words on an unreadable journal came with the economy.
+    found.unreadable |= !summary.unreadable.empty();
+    for (const char* name : {GoldJournal::fileName, GoldJournal::rotatedName}) {
+        const bool read = std::find(summary.filesRead.begin(), summary.filesRead.end(), name) !=
+                          summary.filesRead.end();
+        const std::optional<platform::FileStamp> stamp = platform::fileStamp(name);
+        found.file(name, read    ? plural(lines[name], "journal line")
+                         : stamp ? "could not be read"
+                                 : "not there");
+    }
+    for (const JournalFinding& finding : summary.findings) {
+        (finding.problem ? found.problems : found.notes).push_back(finding.text);
+    }
+}
+
+} // namespace
+
+int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
+    InFolder in(folder);
+    Findings found;
+    auto spawn = std::make_unique<BotSpawn>(1);
+    spawn->hostCallback = &captureConsole;
+    spawn->files = &readOnlyFiles();
+    checkSettings(found, *spawn);
+    checkWarpFiles(found, *spawn);
+    checkGhoulset(found, *spawn);
+    checkEconomy(found);
+    checkJournal(found);
+
+    out << "Checked " << in.path() << " as the module reads it:\n";
+    for (const std::string& line : found.files) {
+        out << "  " << line << '\n';
+    }
+    for (const std::string& problem : found.problems) {
+        out << "problem: " << problem << '\n';
+    }
+    for (const std::string& note : found.notes) {
+        out << "note: " << note << '\n';
+    }
+    out << (found.problems.empty() ? std::string("No problems")
+                                   : plural(found.problems.size(), "problem"))
+        << (found.notes.empty() ? "" : ", " + plural(found.notes.size(), "note")) << ".\n";
+    if (found.unreadable) {
+        return 2;
+    }
+    return found.problems.empty() ? 0 : 1;
+}
+
+} // namespace quorvel::admin

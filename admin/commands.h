@@ -1,0 +1,47 @@
+// The sub-commands of quorvel-admin, each run on one folder. Each returns
+// its exit status, or throws AdminError (folder.h).
+#pragma once
+
+#include "admin/output.h"
+
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace quorvel::admin {
+
+int checkFolder(const std::string& folder, std::ostream& out, std::ostream& err);
+
+struct ListOptions {
+    std::string folder = ".";
+    bool byName = false; // else by balance, highest first
+    std::optional<std::size_t> top;
+    std::optional<std::string> name;
+    Format format = Format::table;
+};
+int listGold(const ListOptions& options, std::ostream& out, std::ostream& err);
+int listItems(const ListOptions& options, std::ostream& out, std::ostream& err);
+
+struct HistoryOptions {
+    std::string name;
+    std::string folder = ".";
+    std::optional<std::string> since;
+    std::optional<std::string> cause;
+    Format format = Format::table;
+};
+int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& err);
+
+int setBalance(const std::string& name, const std::string& amount, const std::string& folder,
+               std::ostream& out, std::ostream& err);
+int importBalances(const std::string& csvFile, const std::string& folder, std::ostream& out,
+                   std::ostream& err);
+
+struct ReportOptions {
+    std::string folder = ".";
+    std::optional<std::string> output; // else standard output
+    std::optional<std::string> since;
+};
+int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
+
+} // namespace quorvel::admin

@@ -1,0 +1,132 @@
+#include "admin/folder.h"
+
+#include "base/platform/platform.h"
+#include "gold/journal_recovery.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace quorvel::admin {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReadOnlyFiles final : public platform::FileSystem {
+public:
+    platform::Status readFileInto(const std::string& path,
+                                  const std::function<char*(std::size_t)>& place,
+                                  std::size_t& size) override {
+        return platform::realFileSystem().readFileInto(path, place, size);
+    }
+    platform::Status forEachLine(const std::string& path, std::size_t chunkBytes,
+                                 std::size_t maxLineBytes,
+                                 const platform::LineReader& onLine) override {
+        return platform::realFileSystem().forEachLine(path, chunkBytes, maxLineBytes, onLine);
+    }
+    platform::Status replaceFile(const std::string& path, std::string_view) override {
+        return refuse(path);
+    }
+    platform::Status renameFile(const std::string& from, const std::string&) override {
+        return refuse(from);
+    }
+    platform::Status openAppendFile(const std::string& path,
+                                    std::unique_ptr<platform::AppendFile>&) override {
+        return refuse(path);
+    }
+
+private:
+    static platform::Status refuse(const std::string& path) {
+        return platform::Status::failed("quorvel-admin only reads here, and writes no " + path);
+    }
+};
+
+} // namespace
+
+platform::FileSystem& readOnlyFiles() {
+    static ReadOnlyFiles files;
+    return files;
+}
+
+InFolder::InFolder(const std::string& folder) {
+    std::error_code error;
+    previous_ = fs::current_path(error).string();
+    if (error) {
+        throw AdminError(exitUnreadable, "cannot tell the current folder: " + error.message());
+    }
+    const fs::path target = fs::absolute(folder, error);
+    if (!error && !fs::is_directory(target, error) && !error) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    if (!error) {
+        fs::current_path(target, error);
+    }
+    if (error) {
+        throw AdminError(exitUnreadable,
+                         "cannot work in the folder " + folder + ": " + error.message());
+    }
+    path_ = fs::current_path(error).string();
+}
+
+InFolder::~InFolder() {
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+std::unique_ptr<InspectedEconomy>
+inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
+    auto inspected = std::make_unique<InspectedEconomy>();
+    FileEconomy& store = inspected->store;
+    store.inspectOnly();
+    ConsoleLines& console = inspected->console;
+    store.join(inspected.get(), 0,
+               [&console](std::string_view line) { console.emplace_back(line); });
+    // As FileEconomy::load at a module start, with each step's outcome kept.
+    EconomyStore::Cause opening(store, 0, "open", "-");
+    inspected->unreadable |= !store.loadInventory(LoadMode::append).ok();
+    inspected->unreadable |= !store.loadGold(LoadMode::append).ok();
+    if (afterFiles) {
+        afterFiles(store);
+    }
+    inspected->unreadable |= !recoverFromJournal(store);
+    return inspected;
+}
+
+void passOnConsole(const InspectedEconomy& inspected, std::ostream& err) {
+    if (inspected.unreadable) {
+        std::string why;
+        for (const std::string& line : inspected.console) {
+            why += (why.empty() ? "" : " ") + line;
+        }
+        throw AdminError(exitUnreadable, why);
+    }
+    for (const std::string& line : inspected.console) {
+        err << "quorvel-admin: note: " << line
+            << (isRecoveryNote(line) ? " (changes not saved yet, included here as the module "
+                                       "would recover them)"
+                                     : "")
+            << '\n';
+    }
+}
+
+bool isRecoveryNote(std::string_view consoleLine) {
+    return consoleLine.starts_with("Recovered ") &&
+           consoleLine.ends_with(" changes from gold.log.");
+}
+
+std::string operatorName() {
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
+        if (auto name = platform::environmentValue(variable); name && !name->empty()) {
+            return *name;
+        }
+    }
+    return "operator";
+}
+
+} // namespace quorvel::admin

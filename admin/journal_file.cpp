@@ -1,0 +1,206 @@
+#include "admin/journal_file.h"
+
+#include "admin/folder.h"
+#include "base/platform/platform.h"
+#include "base/text/text_rules.h"
+#include "gold/gold_journal.h"
+#include "gold/journal_line.h"
+#include "gold/store_items.h"
+
+#include <array>
+
+namespace quorvel::admin {
+namespace {
+
+constexpr std::size_t chunkBytes = 64 * 1024;
+constexpr std::size_t longestLine = 64 * 1024;
+// Problems of one file told one by one up to this many, then counted.
+constexpr std::size_t toldAtMost = 10;
+
+constexpr std::string_view timePattern = "0000-00-00T00:00:00Z";
+
+bool matchesTimePattern(std::string_view text) {
+    if (text.size() > timePattern.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (timePattern[i] == '0' ? !digit : text[i] != timePattern[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isKnownField(std::string_view field) {
+    return field == "gold" || field == "inventory" || itemKindOfWord(field).has_value();
+}
+
+// Why a line split into its fields still is not one the module writes, or
+// nothing when it is one.
+std::optional<std::string> flaw(const JournalFields& fields) {
+    if (fields.time.size() != timePattern.size() || !matchesTimePattern(fields.time)) {
+        return "its time is not a time";
+    }
+    if (!isKnownField(fields.field)) {
+        return "\"" + std::string(fields.field) + "\" is neither gold, an item nor inventory";
+    }
+    const std::string_view change = fields.change;
+    const bool signedAmount = change.size() > 1 && (change[0] == '+' || change[0] == '-') &&
+                              readBoundedNumber(change.substr(1), 0, 4294967295LL).has_value();
+    if (!signedAmount && change != "new" && change != "reset" && change != "reload" &&
+        change != "saved") {
+        return "its change \"" + std::string(change) + "\" is not one";
+    }
+    const std::int64_t most = fields.field == "gold" ? 4294967295LL : 2147483647LL;
+    if (!readBoundedNumber(fields.after, fields.field == "gold" ? 0 : -2147483648LL, most)) {
+        return "its value after, \"" + std::string(fields.after) + "\", is not one";
+    }
+    return std::nullopt;
+}
+
+class FileFindings {
+public:
+    FileFindings(JournalSummary& summary, const char* file) : summary_(summary), file_(file) {}
+    ~FileFindings() {
+        if (told_ > toldAtMost) {
+            summary_.findings.push_back({true, std::string(file_) + ": " +
+                                                   std::to_string(told_ - toldAtMost) +
+                                                   " more lines that are not journal lines"});
+        }
+    }
+    FileFindings(const FileFindings&) = delete;
+    FileFindings& operator=(const FileFindings&) = delete;
+
+    void problem(std::size_t line, const std::string& text) {
+        if (++told_ <= toldAtMost) {
+            summary_.findings.push_back(
+                {true, std::string(file_) + ":" + std::to_string(line) + ": " + text});
+        }
+    }
+
+private:
+    JournalSummary& summary_;
+    const char* file_;
+    std::size_t told_ = 0;
+};
+
+} // namespace
+
+std::optional<std::int64_t> JournalEntry::amount() const {
+    if (change.size() < 2 || (change[0] != '+' && change[0] != '-')) {
+        return std::nullopt;
+    }
+    auto magnitude = readBoundedNumber(std::string_view(change).substr(1), 0, 4294967295LL);
+    if (!magnitude) {
+        return std::nullopt;
+    }
+    return change[0] == '-' ? -*magnitude : *magnitude;
+}
+
+JournalSummary readJournal(const std::function<void(const JournalEntry&)>& onEntry) {
+    JournalSummary summary;
+    constexpr std::array<const char*, 2> files = {GoldJournal::rotatedName, GoldJournal::fileName};
+    // A line without its line end is where a crash or a full disk stopped
+    // a write: harmless as the very last line, where the module passes over
+    // it, but a sign of damage anywhere before.
+    struct CutLine {
+        const char* file;
+        std::size_t line;
+    };
+    std::optional<CutLine> cut;
+    for (const char* file : files) {
+        FileFindings findings(summary, file);
+        std::size_t number = 0;
+        JournalEntry entry;
+        entry.file = file;
+        const platform::Status read = readOnlyFiles().forEachLine(
+            file, chunkBytes, longestLine, [&](std::string_view text, bool ended, bool tooLong) {
+                ++number;
+                if (cut) {
+                    summary.findings.push_back(
+                        {true, std::string(cut->file) + ":" + std::to_string(cut->line) +
+                                   ": a line without its line end in the middle of the journal "
+                                   "(cut short by a crash or a full disk); the module passes "
+                                   "over it."});
+                    cut.reset();
+                }
+                if (!ended) {
+                    cut = CutLine{file, number};
+                    return;
+                }
+                if (tooLong) {
+                    findings.problem(number, "a line longer than 64 KiB, not a journal line");
+                    return;
+                }
+                const std::optional<JournalFields> fields = splitJournalLine(text);
+                std::optional<std::string> why =
+                    fields ? flaw(*fields) : "it does not hold seven or eight fields";
+                if (why) {
+                    // A write stopped part-way is closed off with two tabs
+                    // by the next one.
+                    findings.problem(number, text.ends_with("\t\t")
+                                                 ? "a line cut short (by a crash or a full disk) "
+                                                   "and closed off; the module passes over it."
+                                                 : "not a journal line (" + *why +
+                                                       "); the module passes over it.");
+                    return;
+                }
+                entry.line = number;
+                entry.time = fields->time;
+                entry.cause = journalUnescape(fields->cause);
+                entry.by = journalUnescape(fields->by);
+                entry.account = journalUnescape(fields->account);
+                entry.field = fields->field;
+                entry.change = fields->change;
+                entry.after = fields->after;
+                entry.bot = fields->bot;
+                ++summary.entries;
+                onEntry(entry);
+            });
+        if (read.isFailed()) {
+            summary.unreadable.push_back(std::string(file) + ": " + read.reason());
+        } else if (read.ok()) {
+            summary.filesRead.emplace_back(file);
+        }
+    }
+    if (cut) {
+        summary.findings.push_back(
+            {false, std::string(cut->file) + ":" + std::to_string(cut->line) +
+                        ": the last line has no line end (a crash or a full disk stopped its "
+                        "write); the module passes over it."});
+    }
+    return summary;
+}
+
+std::optional<std::int64_t> journalSeconds(const std::string& time) {
+    if (time.size() != timePattern.size() || !matchesTimePattern(time)) {
+        return std::nullopt;
+    }
+    const auto number = [&time](std::size_t at, std::size_t length) {
+        return static_cast<std::int64_t>(std::stoll(time.substr(at, length)));
+    };
+    std::int64_t year = number(0, 4);
+    const std::int64_t month = number(5, 2);
+    const std::int64_t day = number(8, 2);
+    // Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = year / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = era * 146097 + dayOfEra - 719468;
+    return days * 86400 + number(11, 2) * 3600 + number(14, 2) * 60 + number(17, 2);
+}
+
+bool isJournalTimePrefix(const std::string& text) {
+    // Whole parts only: a year, a month, a day, an hour, minutes, seconds.
+    static constexpr std::array<std::size_t, 7> lengths = {4, 7, 10, 13, 16, 19, 20};
+    bool wholePart = false;
+    for (std::size_t length : lengths) {
+        wholePart |= text.size() == length;
+    }
+    return wholePart && matchesTimePattern(text);
+}
+
+} // namespace quorvel::admin
