@@ -22,7 +22,7 @@
 namespace quorvel::admin {
 namespace {
 
-constexpr std::size_t richestShown = 20;
+constexpr std::size_t richestShown = 10;
 constexpr std::size_t pairsShown = 15;
 constexpr std::size_t staffShown = 100;
 constexpr std::size_t mostBars = 60;
@@ -675,11 +675,11 @@ h2{font-size:1.15rem;margin:1.5em 0 .5em;padding-bottom:.2em;border-bottom:1px s
 .card b{display:block;font-size:1.25rem;font-variant-numeric:tabular-nums}
 .card span{color:var(--muted);font-size:.85rem}
 .scroll{overflow-x:auto;-webkit-overflow-scrolling:touch}
-table{border-collapse:collapse;width:100%;font-size:.9rem}
+table{border-collapse:collapse;width:100%;max-width:760px;font-size:.9rem}
 th,td{padding:4px 8px;border-bottom:1px solid var(--line);text-align:left;white-space:nowrap}
 th{color:var(--muted);font-weight:600}
 .n{text-align:right;font-variant-numeric:tabular-nums}
-svg{display:block;width:100%;max-width:760px;height:auto;font-size:15px;fill:var(--muted)}
+svg{display:block;width:100%;max-width:760px;height:auto;font-size:14px;fill:var(--muted)}
 svg .grid line{stroke:var(--line);stroke-width:1}
 svg .zero{stroke:var(--ink);stroke-width:1}
 svg .line{fill:none;stroke:var(--accent);stroke-width:2;stroke-linejoin:round}
@@ -713,7 +713,7 @@ std::string render(const Economy& economy, const std::string& folderName,
         };
         page << "From " << shown(economy.firstTime) << " to " << shown(economy.lastTime)
              << " UTC: " << grouped(static_cast<std::int64_t>(economy.lines))
-             << " changes in gold.log.1 and gold.log.";
+             << " changes in the journal.";
     }
     page << "</p>\n<div class=\"cards\" id=\"summary\">";
     const auto card = [&page](const std::string& value, const char* what) {
