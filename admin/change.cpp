@@ -101,7 +101,7 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
         if (!isRecoveryNote(line)) {
             throw AdminError(exitUnreadable, line + " Nothing is changed.");
         }
-        out << line << " They are saved with this change.\n";
+        out << line << '\n';
     }
     console.clear();
 

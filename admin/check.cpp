@@ -296,6 +296,10 @@ void checkEconomy(Findings& found) {
     for (const char* name : {FileEconomy::goldName, FileEconomy::inventoryName}) {
         const bool gold = name == FileEconomy::goldName;
         const std::optional<platform::FileStamp> stamp = platform::fileStamp(name);
+        if (gold ? inspected->goldUnreadable : inspected->inventoryUnreadable) {
+            found.file(name, "could not be read");
+            continue;
+        }
         if (!stamp) {
             found.file(name, "not there");
             continue;

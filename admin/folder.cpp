@@ -89,8 +89,9 @@ inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
                [&console](std::string_view line) { console.emplace_back(line); });
     // As FileEconomy::load at a module start, with each step's outcome kept.
     EconomyStore::Cause opening(store, 0, "open", "-");
-    inspected->unreadable |= !store.loadInventory(LoadMode::append).ok();
-    inspected->unreadable |= !store.loadGold(LoadMode::append).ok();
+    inspected->inventoryUnreadable = !store.loadInventory(LoadMode::append).ok();
+    inspected->goldUnreadable = !store.loadGold(LoadMode::append).ok();
+    inspected->unreadable = inspected->inventoryUnreadable || inspected->goldUnreadable;
     if (afterFiles) {
         afterFiles(store);
     }

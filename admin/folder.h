@@ -57,8 +57,10 @@ using ConsoleLines = std::vector<std::string>;
 struct InspectedEconomy {
     FileEconomy store{readOnlyFiles()};
     ConsoleLines console;
-    // A file that exists could not be read (the console says which).
+    // A file that exists could not be read (the console says why).
     bool unreadable = false;
+    bool goldUnreadable = false;
+    bool inventoryUnreadable = false;
 };
 std::unique_ptr<InspectedEconomy>
 inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles = {});

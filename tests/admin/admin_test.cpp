@@ -124,6 +124,7 @@ TEST(AdminCheck, AFileThatCannotBeReadIsExitStatusTwo) {
     std::filesystem::create_directory(folder.path + "/gold.dat");
     const Outcome run = admin({"check", folder.path});
     EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_TRUE(contains(run.out, "  gold.dat      could not be read\n"));
     EXPECT_TRUE(contains(run.out, "problem: Could not read gold.dat: "));
 
     const Outcome nowhere = admin({"check", folder.path + "/no-such-folder"});
@@ -244,7 +245,7 @@ TEST(AdminSet, JournaledAsTheOperatorsChangeAndKeptByTheNextModuleStart) {
         OperatorNamed opal("Opal");
         const Outcome run = admin({"set", "bob", "500", folder.path});
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, "Recovered 1 changes from gold.log. They are saved with this change.\n"
+        EXPECT_EQ(run.out, "Recovered 1 changes from gold.log.\n"
                            "Bob: 102 -> 500\n"
                            "Saved gold.dat (2 accounts); gold.log records the change as \"admin "
                            "set\" by Opal.\n");
