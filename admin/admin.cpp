@@ -29,17 +29,35 @@ void addFormat(CLI::App* command, std::string& format) {
         ->check(CLI::IsMember({"table", "csv", "json"}));
 }
 
-void addListOptions(CLI::App* command, ListOptions& options, std::string& sort, std::string& format,
-                    std::size_t& top) {
-    addFolder(command, options.folder);
-    command->add_option("--sort", sort, "balance (default: highest first) or name")
-        ->check(CLI::IsMember({"balance", "name"}));
-    command->add_option("--top", top, "only the first N");
-    command->add_option("--name", options.name,
-                        "only NAME's, matched as the module matches names (the case of A to Z "
-                        "ignored, the first 19 characters)");
-    addFormat(command, format);
-}
+// gold and items: the same options, read into the same ListOptions.
+struct ListCommand {
+    CLI::App* command = nullptr;
+    ListOptions options;
+    std::string sort = "balance";
+    std::string format = "table";
+    std::size_t top = 0;
+
+    void add(CLI::App& app, const char* name, const char* description) {
+        command = app.add_subcommand(name, description);
+        addFolder(command, options.folder);
+        command->add_option("--sort", sort, "balance (default: highest first) or name")
+            ->check(CLI::IsMember({"balance", "name"}));
+        command->add_option("--top", top, "only the first N");
+        command->add_option("--name", options.name,
+                            "only NAME's, matched as the module matches names (the case of A to "
+                            "Z ignored, the first 19 characters)");
+        addFormat(command, format);
+    }
+
+    const ListOptions& finished() {
+        options.byName = sort == "name";
+        options.format = formatNamed(format);
+        if (command->count("--top") > 0) {
+            options.top = top;
+        }
+        return options;
+    }
+};
 
 } // namespace
 
@@ -59,21 +77,14 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                  "not be read. Writes nothing.");
     addFolder(check, checkFolderName);
 
-    ListOptions goldOptions;
-    std::string goldSort = "balance", goldFormat = "table";
-    std::size_t goldTop = 0;
-    CLI::App* gold = app.add_subcommand(
-        "gold", "the gold accounts as a module start would load them (unsaved changes in "
-                "gold.log included)");
-    addListOptions(gold, goldOptions, goldSort, goldFormat, goldTop);
-
-    ListOptions itemOptions;
-    std::string itemSort = "balance", itemFormat = "table";
-    std::size_t itemTop = 0;
-    CLI::App* items = app.add_subcommand(
-        "items", "the inventory records as a module start would load them; --sort balance "
-                 "puts the most items first");
-    addListOptions(items, itemOptions, itemSort, itemFormat, itemTop);
+    ListCommand gold;
+    gold.add(app, "gold",
+             "the gold accounts as a module start would load them (unsaved changes in gold.log "
+             "included)");
+    ListCommand items;
+    items.add(app, "items",
+              "the inventory records as a module start would load them; --sort balance puts "
+              "the most items first");
 
     HistoryOptions historyOptions;
     std::string historyFormat = "table";
@@ -123,25 +134,15 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
         const int status = app.exit(e, out, err);
         return status == 0 ? exitClean : exitUnreadable;
     }
-    const auto finishList = [](ListOptions& options, const std::string& sort,
-                               const std::string& format, std::size_t top, CLI::App* command) {
-        options.byName = sort == "name";
-        options.format = formatNamed(format);
-        if (command->count("--top") > 0) {
-            options.top = top;
-        }
-    };
     try {
         if (check->parsed()) {
             return checkFolder(checkFolderName, out, err);
         }
-        if (gold->parsed()) {
-            finishList(goldOptions, goldSort, goldFormat, goldTop, gold);
-            return listGold(goldOptions, out, err);
+        if (gold.command->parsed()) {
+            return listGold(gold.finished(), out, err);
         }
-        if (items->parsed()) {
-            finishList(itemOptions, itemSort, itemFormat, itemTop, items);
-            return listItems(itemOptions, out, err);
+        if (items.command->parsed()) {
+            return listItems(items.finished(), out, err);
         }
         if (history->parsed()) {
             historyOptions.format = formatNamed(historyFormat);

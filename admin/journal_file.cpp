@@ -203,4 +203,12 @@ bool isJournalTimePrefix(const std::string& text) {
     return wholePart && matchesTimePattern(text);
 }
 
+void checkSince(const std::optional<std::string>& since) {
+    if (since && !isJournalTimePrefix(*since)) {
+        throw AdminError(exitUnreadable, "--since " + *since +
+                                             ": not a time like 2026-12-08, 2026-12-08T20:15 "
+                                             "or 2026-12-08T20:15:00Z (UTC)");
+    }
+}
+
 } // namespace quorvel::admin

@@ -58,5 +58,7 @@ std::optional<std::int64_t> journalSeconds(const std::string& time);
 // A time given on the command line: 2026-12-08, 2026-12-08T20, ... or a
 // whole journal time; compared with the journal's times as text.
 bool isJournalTimePrefix(const std::string& text);
+// A --since that is not one stops the command (exit status 2).
+void checkSince(const std::optional<std::string>& since);
 
 } // namespace quorvel::admin

@@ -53,6 +53,28 @@ std::string recordName(const InventoryRecord& record) {
     return fieldText(record.name, sizeof record.name);
 }
 
+// The records in use (a later record of a name already held is never used),
+// or NAME's alone; nothing when NAME has none.
+template <typename Book, typename Record>
+std::optional<std::vector<const Record*>>
+recordsShown(const Book& book, const std::vector<Record>& records, const ListOptions& options) {
+    std::vector<const Record*> shown;
+    if (options.name) {
+        const Record* found = book.find(*options.name);
+        if (found == nullptr) {
+            return std::nullopt;
+        }
+        shown.push_back(found);
+        return shown;
+    }
+    for (const Record& record : records) {
+        if (book.find(fieldText(record.name, sizeof record.name)) == &record) {
+            shown.push_back(&record);
+        }
+    }
+    return shown;
+}
+
 } // namespace
 
 int listGold(const ListOptions& options, std::ostream& out, std::ostream& err) {
@@ -65,21 +87,14 @@ int listGold(const ListOptions& options, std::ostream& out, std::ostream& err) {
         const std::string name = fieldText(account.name, sizeof account.name);
         rows.push_back({name, account.amount, {name, std::to_string(account.amount)}});
     };
-    if (options.name) {
-        const GoldAccount* account = ledger.find(*options.name);
-        if (account == nullptr) {
-            err << "quorvel-admin: no account named " << printable(*options.name) << " in "
-                << in.path() << '\n';
-            return exitProblems;
-        }
+    const auto shown = recordsShown(ledger, ledger.accounts(), options);
+    if (!shown) {
+        err << "quorvel-admin: no account named " << printable(*options.name) << " in " << in.path()
+            << '\n';
+        return exitProblems;
+    }
+    for (const GoldAccount* account : *shown) {
         add(*account);
-    } else {
-        for (const GoldAccount& account : ledger.accounts()) {
-            // A later record of a name already held is never used.
-            if (ledger.find(fieldText(account.name, sizeof account.name)) == &account) {
-                add(account);
-            }
-        }
     }
     return writeRows(std::move(rows), {{"name", "gold"}, {false, true}, {}}, options, out);
 }
@@ -107,30 +122,20 @@ int listItems(const ListOptions& options, std::ostream& out, std::ostream& err) 
         row.cells.push_back(std::to_string(row.sortValue));
         rows.push_back(std::move(row));
     };
-    if (options.name) {
-        const InventoryRecord* record = book.find(*options.name);
-        if (record == nullptr) {
-            err << "quorvel-admin: no inventory record named " << printable(*options.name) << " in "
-                << in.path() << '\n';
-            return exitProblems;
-        }
+    const auto shown = recordsShown(book, book.records(), options);
+    if (!shown) {
+        err << "quorvel-admin: no inventory record named " << printable(*options.name) << " in "
+            << in.path() << '\n';
+        return exitProblems;
+    }
+    for (const InventoryRecord* record : *shown) {
         add(*record);
-    } else {
-        for (const InventoryRecord& record : book.records()) {
-            if (book.find(recordName(record)) == &record) {
-                add(record);
-            }
-        }
     }
     return writeRows(std::move(rows), std::move(listing), options, out);
 }
 
 int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.since && !isJournalTimePrefix(*options.since)) {
-        throw AdminError(exitUnreadable, "--since " + *options.since +
-                                             ": not a time like 2026-12-08, 2026-12-08T20:15 "
-                                             "or 2026-12-08T20:15:00Z (UTC)");
-    }
+    checkSince(options.since);
     InFolder in(options.folder);
     const std::string wanted = foldedCopy(storableName(options.name));
     Listing listing{{"time", "cause", "by", "field", "change", "after"},

@@ -739,11 +739,7 @@ std::string render(const Economy& economy, const std::string& folderName,
 } // namespace
 
 int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.since && !isJournalTimePrefix(*options.since)) {
-        throw AdminError(exitUnreadable, "--since " + *options.since +
-                                             ": not a time like 2026-12-08, 2026-12-08T20:15 "
-                                             "or 2026-12-08T20:15:00Z (UTC)");
-    }
+    checkSince(options.since);
     std::string html;
     {
         InFolder in(options.folder);
