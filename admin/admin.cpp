@@ -61,6 +61,9 @@ struct ListCommand {
 
 } // namespace
 
+// Declares every sub-command with its options in the order --help lists them,
+// then runs the one given: long for the number of sub-commands, not for any
+// logic of its own, which lives in the functions it calls.
 int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CLI::App app{"quorvel-admin: looks after the gold economy of a Quorvel bot's folder "
                  "(gold.dat, inv.dat, gold.log, the .ini files), reading every file with the "
