@@ -113,24 +113,9 @@ void checkSettings(Findings& found, BotSpawn& spawn) {
     consoleSink = nullptr;
     found.fromModule(lines);
 
-    // The prices of [Store], in the order quorvel.ini lists them.
-    static constexpr std::array<std::pair<const char*, std::int32_t GoldSettings::*>, 13> prices = {
-        {{"Flags", &GoldSettings::flags},
-         {"Arena", &GoldSettings::arena},
-         {"Points", &GoldSettings::points},
-         {"Bounty", &GoldSettings::bounty},
-         {"MultiFire", &GoldSettings::multiFire},
-         {"Super", &GoldSettings::super},
-         {"Shield", &GoldSettings::shield},
-         {"MultiPrize", &GoldSettings::multiPrize},
-         {"Thor", &GoldSettings::thor},
-         {"Portal", &GoldSettings::portal},
-         {"GunUpgrade", &GoldSettings::gunUpgrade},
-         {"BombUpgrade", &GoldSettings::bombUpgrade},
-         {"ScoreReset", &GoldSettings::scoreReset}}};
-    for (const auto& [key, price] : prices) {
-        if (spawn.settings.gold.*price == 0) {
-            found.problems.push_back(std::string("quorvel.ini: Store:") + key +
+    for (const SettingKey& key : settingKeys()) {
+        if (std::string_view(key.section) == "Store" && spawn.gold.settings.*key.goldField == 0) {
+            found.problems.push_back(std::string("quorvel.ini: Store:") + key.key +
                                      " is 0: the store gives it away for nothing.");
         }
     }

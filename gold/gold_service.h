@@ -21,9 +21,9 @@ struct GoldService : Service {
     EconomySeat economy;
     RepeatKills repeatKills; // kills paid lately, for [Gold] RepeatKillWindow
 
-    // Autosave of gold.dat and inv.dat, in ticks of one second.
+    // Seconds to the next autosave of gold.dat and inv.dat; it starts again
+    // from settings.autoSave.
     std::int32_t autosaveCountdown = 0;
-    std::int32_t autosaveInterval = 0;
 
     GoldSettings settings;
 };

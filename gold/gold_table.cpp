@@ -25,7 +25,7 @@ void started(GoldService& gold) {
                         [&gold](std::string_view text) { sendConsole(gold.bot, text); });
     }
     gold.storeOn = gold.storeOn && gold.economy;
-    gold.autosaveCountdown = gold.autosaveInterval;
+    gold.autosaveCountdown = gold.settings.autoSave;
 }
 
 void stopping(GoldService& gold) {
@@ -56,7 +56,7 @@ void tick(GoldService& gold) {
             gold.economy->saveGold();
             gold.economy->saveInventory();
         }
-        gold.autosaveCountdown = gold.autosaveInterval;
+        gold.autosaveCountdown = gold.settings.autoSave;
     }
     if (gold.economy) {
         gold.economy->sync();

@@ -3,13 +3,14 @@
 #include "module/commands.h"
 
 namespace quorvel {
-namespace {
 
 std::string_view textOrEmpty(const char* text) {
     return text == nullptr ? std::string_view{} : std::string_view{text};
 }
 
-} // namespace
+bool answersTo(BotSpawn& spawn, const PlayerRecord& sender) {
+    return sender.accessLevel <= God && withinCommandBudget(spawn, sender);
+}
 
 FoundCommand findCommand(const BotSpawn& spawn, std::string_view name) {
     for (const ServiceSlot& slot : spawn.services) {
@@ -23,15 +24,11 @@ FoundCommand findCommand(const BotSpawn& spawn, std::string_view name) {
 }
 
 void handleCommand(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command) {
-    const std::uint32_t level = sender.accessLevel;
-    if (level > God) {
-        return;
-    }
-    if (!withinCommandBudget(spawn, sender)) {
+    if (!answersTo(spawn, sender)) {
         return;
     }
     const FoundCommand found = findCommand(spawn, textOrEmpty(command.name));
-    if (found.command != nullptr && level >= found.command->lowestLevel) {
+    if (found.command != nullptr && sender.accessLevel >= found.command->lowestLevel) {
         found.command->run(*found.slot->state, sender, textOrEmpty(command.final));
     }
 }

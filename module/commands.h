@@ -11,6 +11,12 @@ namespace quorvel {
 struct BotSpawn;
 struct ServiceSlot;
 
+// Whether the sender is answered at all: a level the host knows, within his
+// command budget. Every command and help request passes here first.
+bool answersTo(BotSpawn& spawn, const PlayerRecord& sender);
+// A host's text, or empty where it gave none.
+std::string_view textOrEmpty(const char* text);
+
 void handleCommand(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command);
 void handleHelp(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command);
 

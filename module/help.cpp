@@ -10,7 +10,6 @@
 #include "base/messages/senders.h"
 #include "base/text/text_rules.h"
 #include "module/bot_spawn.h"
-#include "module/command_budget.h"
 #include "module/commands.h"
 
 #include <string>
@@ -59,14 +58,11 @@ void explainTopic(BotSpawn& spawn, const PlayerRecord& sender, std::uint32_t lev
 } // namespace
 
 void handleHelp(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command) {
+    if (!answersTo(spawn, sender)) {
+        return;
+    }
     const std::uint32_t level = sender.accessLevel;
-    if (level > God) {
-        return;
-    }
-    if (!withinCommandBudget(spawn, sender)) {
-        return;
-    }
-    const std::string_view typed = command.final == nullptr ? std::string_view{} : command.final;
+    const std::string_view typed = textOrEmpty(command.final);
     if (typed.empty()) {
         listCommands(spawn, sender, level);
     } else {

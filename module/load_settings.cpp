@@ -12,18 +12,8 @@ namespace {
 constexpr const char* settingsFileName = "quorvel.ini";
 constexpr std::size_t longestValue = 15;
 
-struct SettingKey {
-    const char* section;
-    const char* key;
-    const char* fallback;
-    // Where the value goes: a field of the module's own, or of the gold
-    // economy's settings.
-    std::int32_t PluginSettings::*field = nullptr;
-    std::int32_t GoldSettings::*goldField = nullptr;
-};
-
 // In the order the file is read and its messages are echoed.
-constexpr SettingKey settingKeys[] = {
+constexpr SettingKey keys[] = {
     {"Settings", "Inventory", "0", &PluginSettings::inventory},
     {"Settings", "MaxWarpTeams", "0", &PluginSettings::maxWarpTeams},
     {"Settings", "MaxWarpAreas", "0", &PluginSettings::maxWarpAreas},
@@ -68,9 +58,13 @@ std::string negativePriceMessage(const SettingKey& key) {
 
 } // namespace
 
+std::span<const SettingKey> settingKeys() {
+    return keys;
+}
+
 void loadSettings(BotSpawn& spawn) {
     const std::string path = platform::joinPath(platform::currentDirectory(), settingsFileName);
-    for (const SettingKey& key : settingKeys) {
+    for (const SettingKey& key : keys) {
         std::string text =
             platform::readIniValue(path, key.section, key.key, key.fallback, longestValue);
         // A number outside the signed 32-bit range would wrap into some other
@@ -86,14 +80,12 @@ void loadSettings(BotSpawn& spawn) {
         if (key.field != nullptr) {
             spawn.settings.*key.field = *number;
         } else {
-            spawn.settings.gold.*key.goldField = *number;
+            spawn.gold.settings.*key.goldField = *number;
         }
     }
     const PluginSettings& read = spawn.settings;
     spawn.linesPerSecond = read.linesPerSecond;
-    spawn.gold.settings = read.gold;
     spawn.gold.storeOn = read.inventory == 1;
-    spawn.gold.autosaveInterval = read.gold.autoSave;
     spawn.autoWarper.maxWarpTeams = read.maxWarpTeams;
     spawn.autoWarper.maxWarpAreas = read.maxWarpAreas;
 }

@@ -21,20 +21,20 @@ TEST(Settings, NoFileGivesTheDefaultsWithoutAWord) {
     TestArena arena;
     EXPECT_TRUE(consoleAfterHandshake(arena).empty());
     const PluginSettings& s = arena.spawn().settings;
+    const GoldSettings& g = arena.spawn().gold.settings;
     EXPECT_FALSE(arena.spawn().gold.storeOn);
     EXPECT_EQ(s.maxWarpTeams, 0);
     EXPECT_EQ(s.maxWarpAreas, 0);
-    EXPECT_EQ(s.gold.autoSave, 300);
-    EXPECT_EQ(arena.spawn().gold.autosaveInterval, 300);
-    EXPECT_EQ(s.gold.flagVictory, 100);
-    EXPECT_EQ(s.gold.soccerGoal, 25);
-    EXPECT_EQ(s.gold.kill, 2);
-    EXPECT_EQ(s.gold.teamKill, 5);
-    EXPECT_EQ(s.gold.antiInCenter, 5);
-    const std::int32_t prices[] = {
-        s.gold.flags,      s.gold.arena,       s.gold.points,     s.gold.bounty, s.gold.multiFire,
-        s.gold.super,      s.gold.shield,      s.gold.multiPrize, s.gold.thor,   s.gold.portal,
-        s.gold.gunUpgrade, s.gold.bombUpgrade, s.gold.scoreReset};
+    EXPECT_EQ(g.autoSave, 300);
+    EXPECT_EQ(arena.spawn().gold.settings.autoSave, 300);
+    EXPECT_EQ(g.flagVictory, 100);
+    EXPECT_EQ(g.soccerGoal, 25);
+    EXPECT_EQ(g.kill, 2);
+    EXPECT_EQ(g.teamKill, 5);
+    EXPECT_EQ(g.antiInCenter, 5);
+    const std::int32_t prices[] = {g.flags,      g.arena,       g.points,     g.bounty, g.multiFire,
+                                   g.super,      g.shield,      g.multiPrize, g.thor,   g.portal,
+                                   g.gunUpgrade, g.bombUpgrade, g.scoreReset};
     const std::int32_t expected[] = {500, 500, 500, 400, 150, 150, 150,
                                      150, 100, 100, 300, 350, 50};
     for (std::size_t i = 0; i < std::size(prices); ++i) {
@@ -80,13 +80,14 @@ TEST(Settings, BadValuesGiveOneMessageEachInTableOrderAndTheFallback) {
                   "quorvel.ini error: Store:ScoreReset must be numeric",
               }));
     const PluginSettings& s = arena.spawn().settings;
-    EXPECT_EQ(s.gold.kill, -3);
-    EXPECT_EQ(s.gold.teamKill, 5);
-    EXPECT_EQ(s.gold.flagVictory, 100);
-    EXPECT_EQ(s.gold.thor, 100);
-    EXPECT_EQ(s.gold.scoreReset, 50);
+    const GoldSettings& g = arena.spawn().gold.settings;
+    EXPECT_EQ(g.kill, -3);
+    EXPECT_EQ(g.teamKill, 5);
+    EXPECT_EQ(g.flagVictory, 100);
+    EXPECT_EQ(g.thor, 100);
+    EXPECT_EQ(g.scoreReset, 50);
     EXPECT_EQ(s.maxWarpAreas, 0);
-    EXPECT_EQ(s.gold.autoSave, 300);
+    EXPECT_EQ(g.autoSave, 300);
 }
 
 TEST(Settings, OnlyTheFirstFifteenCharactersCountAndNumbersMustFit32Bits) {
@@ -100,12 +101,12 @@ TEST(Settings, OnlyTheFirstFifteenCharactersCountAndNumbersMustFit32Bits) {
     EXPECT_EQ(consoleAfterHandshake(arena),
               (std::vector<std::string>{"quorvel.ini error: Gold:TeamKill must be numeric",
                                         "quorvel.ini error: Gold:AntiInCenter must be numeric"}));
-    const PluginSettings& s = arena.spawn().settings;
-    EXPECT_EQ(s.gold.kill, 7);
-    EXPECT_EQ(s.gold.soccerGoal, 0);
-    EXPECT_EQ(s.gold.flagVictory, 2147483647);
-    EXPECT_EQ(s.gold.teamKill, 5);
-    EXPECT_EQ(s.gold.antiInCenter, 5);
+    const GoldSettings& g = arena.spawn().gold.settings;
+    EXPECT_EQ(g.kill, 7);
+    EXPECT_EQ(g.soccerGoal, 0);
+    EXPECT_EQ(g.flagVictory, 2147483647);
+    EXPECT_EQ(g.teamKill, 5);
+    EXPECT_EQ(g.antiInCenter, 5);
 }
 
 TEST(IniReader, BehavesLikeTheWindowsProfileReader) {
