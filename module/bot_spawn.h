@@ -11,6 +11,7 @@
 #include "flaggame/flag_watch.h"
 #include "gold/gold_service.h"
 #include "module/command_budget.h"
+#include "module/event_routes.h"
 #include "module/plugin_settings.h"
 #include "rabbit/rabbit_game.h"
 #include "shipcheck/ship_checker.h"
@@ -20,12 +21,6 @@
 #include <array>
 
 namespace quorvel {
-
-// A service's table and its state in one spawn.
-struct ServiceSlot {
-    const ServiceTable* table;
-    Service* state;
-};
 
 struct BotSpawn : Bot {
     explicit BotSpawn(Word botHandle);
@@ -43,12 +38,10 @@ struct BotSpawn : Bot {
     ShipChecker shipChecker{*this, zombieGame};
     AutoWarper autoWarper{*this};
 
-    // Every service in the orders it takes events in (service_registry.cpp
-    // says why): in play, which is also the order of the "!help" lines; at
-    // the handshake, at Terminate and for an entering player; on the tick.
-    std::array<ServiceSlot, 7> services;
-    std::array<ServiceSlot, 7> goldFirst;
-    std::array<ServiceSlot, 7> tickOrder;
+    // Every service, in the order of their commands and "!help" lines, and
+    // the route of each event through them (service_registry.cpp).
+    std::array<ServiceSlot, serviceCount> services;
+    EventRoutes routes;
 };
 
 } // namespace quorvel

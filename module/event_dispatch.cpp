@@ -4,7 +4,6 @@
 #include "module/bot_spawn.h"
 #include "module/commands.h"
 #include "module/lifecycle.h"
-#include "module/service_registry.h"
 
 namespace quorvel {
 namespace {
@@ -19,7 +18,7 @@ const ChatCommand& commandAt(const BotEvent& event, int slot) {
 
 void arenaJoined(BotSpawn& spawn, const PlayerRecord& me) {
     spawn.me = &me;
-    runSteps<&EventSteps::arenaJoined>(spawn.services);
+    spawn.routes.arenaJoined.run();
 }
 
 // Nothing waiting can reach anyone now, and no player of the arena is
@@ -27,7 +26,7 @@ void arenaJoined(BotSpawn& spawn, const PlayerRecord& me) {
 void arenaLeft(BotSpawn& spawn) {
     spawn.me = nullptr;
     dropQueuedLines(spawn);
-    runSteps<&EventSteps::arenaLeft>(spawn.services);
+    spawn.routes.arenaLeft.run();
     spawn.playerTags.removeAll();
 }
 
@@ -36,7 +35,7 @@ void arenaLeft(BotSpawn& spawn) {
 void playerLeaving(BotSpawn& spawn, const PlayerRecord& player) {
     spawn.playerTags.removePlayer(&player);
     dropQueuedLinesTo(spawn, player);
-    runSteps<&EventSteps::playerLeaving>(spawn.services, player);
+    spawn.routes.playerLeaving.run(player);
     if (spawn.me == &player) {
         spawn.me = nullptr;
     }
@@ -45,7 +44,7 @@ void playerLeaving(BotSpawn& spawn, const PlayerRecord& player) {
 void chatMessage(BotSpawn& spawn, const BotEvent& event) {
     if (event.value[0] == ArenaMessage && event.value[3] != 0) {
         const std::string_view text = reinterpret_cast<const char*>(event.value[3]);
-        runSteps<&EventSteps::arenaMessage>(spawn.services, text);
+        spawn.routes.arenaMessage.run(text);
     }
 }
 
@@ -59,7 +58,6 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
     if (spawn.stopped || event.code > LastEventCode) {
         return;
     }
-    const std::span<const ServiceSlot> inPlay = spawn.services;
     switch (event.code) {
     case Handshake:
         receiveHandshake(spawn, event);
@@ -77,22 +75,22 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
         arenaLeft(spawn);
         break;
     case PlayerEntering:
-        runSteps<&EventSteps::playerEntering>(spawn.goldFirst, playerAt(event, 0));
+        spawn.routes.playerEntering.run(playerAt(event, 0));
         break;
     case PlayerMoved:
-        runSteps<&EventSteps::playerMoved>(inPlay, playerAt(event, 0));
+        spawn.routes.playerMoved.run(playerAt(event, 0));
         break;
     case PlayerKilled:
-        runSteps<&EventSteps::playerKilled>(inPlay, playerAt(event, 0), playerAt(event, 1));
+        spawn.routes.playerKilled.run(playerAt(event, 0), playerAt(event, 1));
         break;
     case PlayerShipChanged:
-        runSteps<&EventSteps::playerShipChanged>(inPlay, playerAt(event, 0));
+        spawn.routes.playerShipChanged.run(playerAt(event, 0));
         break;
     case PlayerSpectating:
-        runSteps<&EventSteps::playerSpectating>(inPlay, playerAt(event, 0));
+        spawn.routes.playerSpectating.run(playerAt(event, 0));
         break;
     case PlayerTeamChanged:
-        runSteps<&EventSteps::playerTeamChanged>(inPlay, playerAt(event, 0));
+        spawn.routes.playerTeamChanged.run(playerAt(event, 0));
         break;
     case PlayerLeaving:
         playerLeaving(spawn, playerAt(event, 0));
@@ -111,13 +109,13 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
         }
         break;
     case FlagGameWon:
-        runSteps<&EventSteps::flagGameWon>(inPlay, event.value[0]);
+        spawn.routes.flagGameWon.run(event.value[0]);
         break;
     case PrizeRefresh:
-        runSteps<&EventSteps::prizeRefresh>(inPlay);
+        spawn.routes.prizeRefresh.run();
         break;
     case GoalScored:
-        runSteps<&EventSteps::goalScored>(inPlay, event.value[0]);
+        spawn.routes.goalScored.run(event.value[0]);
         break;
     default:
         break;

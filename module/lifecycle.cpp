@@ -3,7 +3,6 @@
 #include "base/messages/senders.h"
 #include "module/bot_spawn.h"
 #include "module/plugin_settings.h"
-#include "module/service_registry.h"
 
 namespace quorvel {
 namespace {
@@ -35,7 +34,7 @@ void receiveHandshake(BotSpawn& spawn, const BotEvent& event) {
     } else {
         sendConsole(spawn, connectedText);
         loadSettings(spawn);
-        runSteps<&EventSteps::started>(spawn.goldFirst);
+        spawn.routes.started.run();
         spawn.accepted = true;
     }
 }
@@ -44,16 +43,16 @@ void terminateSpawn(BotSpawn& spawn) {
     // A bot whose handshake never came, or was refused, loaded nothing and
     // saves nothing.
     if (spawn.accepted) {
-        runSteps<&EventSteps::stopping>(spawn.goldFirst);
+        spawn.routes.stopping.run();
     }
     sendConsole(spawn, disconnectedText);
-    runSteps<&EventSteps::stopped>(spawn.goldFirst);
+    spawn.routes.stopped.run();
 }
 
 void runTick(BotSpawn& spawn) {
     ++spawn.secondsRun;
     sendQueuedLines(spawn);
-    runSteps<&EventSteps::tick>(spawn.tickOrder);
+    spawn.routes.tick.run();
 }
 
 } // namespace quorvel

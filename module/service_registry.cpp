@@ -6,6 +6,8 @@
 #include "warps/auto_warper.h"
 #include "zombies/zombies.h"
 
+#include <algorithm>
+
 namespace quorvel {
 
 // The order in which the services take an event is the order in which
@@ -33,9 +35,29 @@ void registerServices(BotSpawn& spawn) {
     const ServiceSlot warps{&warpsTable, &spawn.autoWarper};
     const ServiceSlot zombies{&zombiesTable, &spawn.zombieGame};
     const ServiceSlot gold{&goldTable, &spawn.gold};
-    spawn.services = {own, flagGame, rabbit, shipCheck, warps, zombies, gold};
-    spawn.goldFirst = {own, gold, flagGame, rabbit, shipCheck, warps, zombies};
-    spawn.tickOrder = {own, flagGame, rabbit, shipCheck, zombies, gold, warps};
+    const ServiceSlot inPlay[] = {own, flagGame, rabbit, shipCheck, warps, zombies, gold};
+    const ServiceSlot goldFirst[] = {own, gold, flagGame, rabbit, shipCheck, warps, zombies};
+    const ServiceSlot tickOrder[] = {own, flagGame, rabbit, shipCheck, zombies, gold, warps};
+    std::ranges::copy(inPlay, spawn.services.begin());
+    spawn.routes = {
+        .started = Route<&EventSteps::started>(goldFirst),
+        .stopping = Route<&EventSteps::stopping>(goldFirst),
+        .stopped = Route<&EventSteps::stopped>(goldFirst),
+        .arenaJoined = Route<&EventSteps::arenaJoined>(inPlay),
+        .arenaLeft = Route<&EventSteps::arenaLeft>(inPlay),
+        .playerEntering = Route<&EventSteps::playerEntering>(goldFirst),
+        .playerMoved = Route<&EventSteps::playerMoved>(inPlay),
+        .playerKilled = Route<&EventSteps::playerKilled>(inPlay),
+        .playerShipChanged = Route<&EventSteps::playerShipChanged>(inPlay),
+        .playerSpectating = Route<&EventSteps::playerSpectating>(inPlay),
+        .playerTeamChanged = Route<&EventSteps::playerTeamChanged>(inPlay),
+        .playerLeaving = Route<&EventSteps::playerLeaving>(inPlay),
+        .arenaMessage = Route<&EventSteps::arenaMessage>(inPlay),
+        .flagGameWon = Route<&EventSteps::flagGameWon>(inPlay),
+        .prizeRefresh = Route<&EventSteps::prizeRefresh>(inPlay),
+        .goalScored = Route<&EventSteps::goalScored>(inPlay),
+        .tick = Route<&EventSteps::tick>(tickOrder),
+    };
 }
 
 } // namespace quorvel

@@ -4,24 +4,12 @@
 #include "base/service/service.h"
 #include "module/bot_spawn.h"
 
-#include <span>
-
 namespace quorvel {
 
 // The module's own commands, !about and !version.
 extern const ServiceTable moduleTable;
 
-// Fills the spawn's two orders of services.
+// Fills the spawn's list of services and lays the route of every event.
 void registerServices(BotSpawn& spawn);
-
-// Calls the `Step` of every service that has one, in `order`.
-template <auto Step, class... Args>
-void runSteps(std::span<const ServiceSlot> order, const Args&... args) {
-    for (const ServiceSlot& slot : order) {
-        if (const auto step = slot.table->steps.*Step; step != nullptr) {
-            step(*slot.state, args...);
-        }
-    }
-}
 
 } // namespace quorvel
