@@ -13,6 +13,11 @@ EconomyStore::Cause::Cause(EconomyStore& store, Word bot, std::string_view what,
 }
 
 EconomyStore::Cause::~Cause() {
+    // Told while the cause is still in force: a failure reaches the console
+    // of the bot that acted.
+    if (!previousSet_) {
+        store_.eventEnded();
+    }
     store_.cause_ = std::move(previous_);
     store_.causeSet_ = previousSet_;
 }

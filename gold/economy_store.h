@@ -6,7 +6,9 @@
 // machines needs a second one, not a change of the services.
 //
 // Every change is made under a Cause: what caused it, who, and through
-// which bot. The cause is set for the handling of one event and nests.
+// which bot. The cause is set for the handling of one event and nests; the
+// changes made while the outermost one is in force are one record, kept or
+// lost whole (a loan's credit and debit, a purchase's item and price).
 #pragma once
 
 #include <quorvel/host_abi.h>
@@ -94,6 +96,10 @@ public:
 
 protected:
     const ChangeCause& cause() const { return cause_; }
+    // Whether a cause is in force: the changes made now belong to one record.
+    bool inEvent() const { return causeSet_; }
+    // The outermost cause has ended: the record of its changes is complete.
+    virtual void eventEnded() {}
     // To the console of the bot whose cause is in force, or to every bot
     // when no cause is.
     void tellActor(std::string_view text) const;

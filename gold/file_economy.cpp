@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <type_traits>
 
 namespace quorvel {
 namespace {
@@ -45,15 +46,15 @@ const InventoryRecord* FileEconomy::findInventory(std::string_view name) const {
 void FileEconomy::credit(std::string_view name, std::uint32_t amount) {
     ledger_.credit(name, amount);
     const GoldAccount& account = *ledger_.find(name);
-    journalWritten(journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name),
-                                        amount, account.amount));
+    note(GoldJournal::goldChanged(cause(), fieldText(account.name, sizeof account.name), amount,
+                                  account.amount));
 }
 
 void FileEconomy::debit(std::string_view name, std::uint32_t amount) {
     ledger_.debit(name, amount);
     const GoldAccount& account = *ledger_.find(name);
-    journalWritten(journal_.goldChanged(cause(), fieldText(account.name, sizeof account.name),
-                                        -static_cast<std::int64_t>(amount), account.amount));
+    note(GoldJournal::goldChanged(cause(), fieldText(account.name, sizeof account.name),
+                                  -static_cast<std::int64_t>(amount), account.amount));
 }
 
 bool FileEconomy::setItemCount(std::string_view name, ItemKind kind, std::int32_t count) {
@@ -64,33 +65,33 @@ bool FileEconomy::setItemCount(std::string_view name, ItemKind kind, std::int32_
     std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
     const std::int64_t change = std::int64_t{count} - stored;
     stored = count;
-    journalWritten(journal_.itemChanged(
-        cause(), name, inventoryItems[static_cast<std::size_t>(kind)].store->itemWord, change,
-        count));
+    note(GoldJournal::itemChanged(cause(), name,
+                                  inventoryItems[static_cast<std::size_t>(kind)].store->itemWord,
+                                  change, count));
     return true;
 }
 
 void FileEconomy::createInventory(std::string_view name) {
     book_.appendEmpty(name);
-    journalWritten(journal_.inventoryCreated(cause(), name));
+    note(GoldJournal::inventoryCreated(cause(), name));
 }
 
 void FileEconomy::resetGold() {
     ledger_.clear();
-    journalWritten(journal_.goldWiped(cause(), false, 0));
+    note(GoldJournal::goldWiped(cause(), false, 0));
     tellEveryBotWhoDid("The gold accounts were reset");
 }
 
 void FileEconomy::resetInventory() {
     book_.clear();
-    journalWritten(journal_.inventoryWiped(cause(), false, 0));
+    note(GoldJournal::inventoryWiped(cause(), false, 0));
     tellEveryBotWhoDid("The inventory records were reset");
 }
 
 platform::Status FileEconomy::reloadGold() {
     platform::Status loaded = loadGold(LoadMode::replace);
     if (loaded.ok()) {
-        journalWritten(journal_.goldWiped(cause(), true, ledger_.size()));
+        note(GoldJournal::goldWiped(cause(), true, ledger_.size()));
         tellEveryBotWhoDid("The gold accounts were reloaded from gold.dat");
     }
     return loaded;
@@ -99,11 +100,113 @@ platform::Status FileEconomy::reloadGold() {
 platform::Status FileEconomy::reloadInventory() {
     platform::Status loaded = loadInventory(LoadMode::replace);
     if (loaded.ok()) {
-        journalWritten(journal_.inventoryWiped(cause(), true, book_.size()));
+        note(GoldJournal::inventoryWiped(cause(), true, book_.size()));
         tellEveryBotWhoDid("The inventory records were reloaded from inv.dat");
     }
     return loaded;
 }
+
+void FileEconomy::note(JournalEntry entry) {
+    open_.push_back(std::move(entry));
+    if (!inEvent()) {
+        eventEnded();
+    }
+}
+
+void FileEconomy::eventEnded() {
+    if (!open_.empty()) {
+        std::vector<JournalEntry> lines;
+        lines.swap(open_);
+        writeRecord(std::move(lines));
+    }
+}
+
+void FileEconomy::writeRecord(std::vector<JournalEntry> lines) {
+    const std::uint64_t seq = nextSeq_++;
+    journalWritten(journal_.writeRecord(seq, lines));
+}
+
+void FileEconomy::continueSequenceAfter(std::uint64_t seq) {
+    nextSeq_ = std::max({nextSeq_, seq + 1, saveState_.lastSeq() + 1});
+}
+
+void FileEconomy::readSaveState() {
+    if (saveStateRead_) {
+        return;
+    }
+    saveStateRead_ = true;
+    std::string text;
+    platform::Status read = files_.readFile(SaveState::fileName, text);
+    if (read.isNotFound()) {
+        return;
+    }
+    std::optional<SaveState> state = read.ok() ? decodeSaveState(text) : std::nullopt;
+    if (!state) {
+        report(std::string("Warning: ") + SaveState::fileName +
+               (read.ok() ? " is damaged" : " could not be read (" + read.reason() + ")") +
+               ": the saves in gold.log tell which changes gold.dat and inv.dat hold.");
+        return;
+    }
+    saveState_ = std::move(*state);
+    continueSequenceAfter(0);
+}
+
+platform::Status FileEconomy::writeSaveState(const SaveState& next, std::string_view fileName) {
+    platform::Status written = files_.replaceFile(SaveState::fileName, encodeSaveState(next));
+    if (!written.ok()) {
+        report("Could not save " + std::string(fileName) + ": " + written.reason() +
+               ". The previous " + std::string(fileName) + " is unchanged.");
+    }
+    return written;
+}
+
+template <typename Book>
+void FileEconomy::planRecovery(TableRecovery& plan, const Book& book, std::size_t firstLoaded,
+                               std::size_t strayBytes, std::size_t garbage, std::uint64_t size,
+                               std::uint64_t hash, const std::vector<SavedFile>& saves,
+                               std::size_t recordSize, std::size_t nameSize,
+                               std::optional<SavedFile>& onDisk) {
+    plan = TableRecovery{};
+    onDisk = SaveState::match(saves, size, hash);
+    if (onDisk) {
+        plan.base = TableRecovery::Base::savedState;
+        plan.fromSeq = onDisk->seq;
+        return;
+    }
+    // Not a file gold.state names: cut short, garbage in it, or smaller than
+    // the last file saved means records were lost.
+    const std::uint64_t savedSize = saves.empty() ? 0 : saves.front().size;
+    const bool shorter = !saves.empty() && size < savedSize;
+    if (strayBytes == 0 && garbage == 0 && !shorter) {
+        return;
+    }
+    plan.damaged = true;
+    const std::size_t whole = static_cast<std::size_t>(size / recordSize);
+    if (shorter) {
+        plan.lost = static_cast<std::size_t>(savedSize / recordSize) - whole + garbage;
+    } else if (garbage > 0 && strayBytes == 0) {
+        plan.lost = garbage;
+    }
+    const auto& held = [&book]() -> const auto& {
+        if constexpr (std::is_same_v<Book, GoldLedger>) {
+            return book.accounts();
+        } else {
+            return book.records();
+        }
+    }();
+    for (std::size_t at = firstLoaded; at < held.size(); ++at) {
+        plan.inFile.insert(foldedCopy(fieldText(held[at].name, nameSize)));
+    }
+}
+
+template void FileEconomy::planRecovery(TableRecovery&, const GoldLedger&, std::size_t,
+                                        std::size_t, std::size_t, std::uint64_t, std::uint64_t,
+                                        const std::vector<SavedFile>&, std::size_t, std::size_t,
+                                        std::optional<SavedFile>&);
+template void FileEconomy::planRecovery(TableRecovery&, const InventoryBook&, std::size_t,
+                                        std::size_t, std::size_t, std::uint64_t, std::uint64_t,
+                                        const std::vector<SavedFile>&, std::size_t, std::size_t,
+                                        std::optional<SavedFile>&);
 
 void FileEconomy::sync() {
     // Only a failure counts here: a sync with nothing to flush ends no run
@@ -171,9 +274,18 @@ void FileEconomy::journalSaved(const platform::Status& written) {
 template <typename Book>
 platform::Status FileEconomy::readRecordFile(Book& book, const char* fileName,
                                              std::string_view recordsWord, LoadMode mode,
-                                             std::size_t& size) {
+                                             std::size_t& size, std::uint64_t& hash) {
+    readSaveState();
+    char* bytes = nullptr;
     platform::Status read = files_.readFileInto(
-        fileName, [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
+        fileName,
+        [&book, &bytes](std::size_t length) {
+            bytes = book.rawSpaceFor(length);
+            return bytes;
+        },
+        size);
+    // The bytes as the file holds them, before the records are taken in.
+    hash = read.ok() ? contentHash(bytes != nullptr ? bytes : "", bytes != nullptr ? size : 0) : 0;
     if (!read.ok()) {
         book.dropRaw();
     }
@@ -196,9 +308,9 @@ platform::Status FileEconomy::readRecordFile(Book& book, const char* fileName,
 }
 
 template platform::Status FileEconomy::readRecordFile(GoldLedger&, const char*, std::string_view,
-                                                      LoadMode, std::size_t&);
+                                                      LoadMode, std::size_t&, std::uint64_t&);
 template platform::Status FileEconomy::readRecordFile(InventoryBook&, const char*, std::string_view,
-                                                      LoadMode, std::size_t&);
+                                                      LoadMode, std::size_t&, std::uint64_t&);
 
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
                      const EconomyStore::Console& console) {

@@ -12,9 +12,13 @@
 #include "gold/gold_journal.h"
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
+#include "gold/journal_recovery.h"
+#include "gold/save_state.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
 
@@ -54,9 +58,16 @@ public:
     // At open, after the lock: inv.dat, gold.dat, then what gold.log adds.
     void load();
 
-    // The files, one each (gold_dat.cpp, inv_dat.cpp).
+    // The files, one each (gold_dat.cpp, inv_dat.cpp). At open (append to
+    // an empty store) each also decides where recovery starts for its table.
     platform::Status loadGold(LoadMode mode);
     platform::Status loadInventory(LoadMode mode);
+    const TableRecovery& goldRecovery() const { return goldRecovery_; }
+    const TableRecovery& inventoryRecovery() const { return inventoryRecovery_; }
+    // Recovery saw records numbered up to `seq`: new ones are numbered above
+    // it (and above every save gold.state names).
+    void continueSequenceAfter(std::uint64_t seq);
+    std::uint64_t nextSeq() const { return nextSeq_; }
 
     // While this says why, neither gold.dat nor inv.dat is saved and gold.log
     // is not written: gold.log could not be read or replayed, and the lines
@@ -82,6 +93,25 @@ public:
     const InventoryBook& book() const { return book_; }
 
 private:
+    // A change's line: part of the record of the event in force, or a record
+    // of its own when no event is.
+    void note(JournalEntry entry);
+    void eventEnded() override;
+    // Numbers and writes a record.
+    void writeRecord(std::vector<JournalEntry> lines);
+    // gold.state, read at the first load.
+    void readSaveState();
+    // Replaces gold.state with `next`: the save about to be renamed into
+    // place named first, the file in place now after it.
+    platform::Status writeSaveState(const SaveState& next, std::string_view fileName);
+    // At open: where recovery of a table starts, from the bytes its file
+    // held, and whether the file lost records.
+    template <typename Book>
+    void planRecovery(TableRecovery& plan, const Book& book, std::size_t firstLoaded,
+                      std::size_t strayBytes, std::size_t garbage, std::uint64_t size,
+                      std::uint64_t hash, const std::vector<SavedFile>& saves,
+                      std::size_t recordSize, std::size_t nameSize,
+                      std::optional<SavedFile>& onDisk);
     // A save refused while the file's records or the journal could not be
     // read, told to the console; ok when the save may go ahead.
     platform::Status refuseHeldSave(const std::string& fileHeldBecause, std::string_view fileName,
@@ -97,13 +127,23 @@ private:
     void journalSaved(const platform::Status& written);
     template <typename Book>
     platform::Status readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
-                                    LoadMode mode, std::size_t& size);
+                                    LoadMode mode, std::size_t& size, std::uint64_t& hash);
 
     platform::FileSystem& files_;
     platform::FileLock lock_;
     GoldLedger ledger_;
     InventoryBook book_;
     GoldJournal journal_;
+    // The changes of the event in force, written as one record at its end.
+    std::vector<JournalEntry> open_;
+    std::uint64_t nextSeq_ = 1;
+    SaveState saveState_;
+    bool saveStateRead_ = false;
+    // What gold.state says of the files in place now, when it knows them.
+    std::optional<SavedFile> goldOnDisk_;
+    std::optional<SavedFile> inventoryOnDisk_;
+    TableRecovery goldRecovery_;
+    TableRecovery inventoryRecovery_;
     bool journalFailing_ = false;
     bool inventoryLoaded_ = false;
     bool inspectOnly_ = false;

@@ -11,6 +11,8 @@
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
 #include "gold/gold_ledger.h"
+#include "gold/record_checks.h"
+#include "gold/save_state.h"
 
 #include <cstring>
 #include <optional>
@@ -73,24 +75,46 @@ std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std
 
 platform::Status FileEconomy::loadGold(LoadMode mode) {
     std::size_t size = 0;
-    platform::Status read = readRecordFile(ledger_, goldFileName, "accounts", mode, size);
+    std::uint64_t hash = 0;
+    const std::size_t before = mode == LoadMode::append ? ledger_.size() : 0;
+    platform::Status read = readRecordFile(ledger_, goldFileName, "accounts", mode, size, hash);
     if (read.isFailed()) {
+        goldRecovery_ = TableRecovery{TableRecovery::Base::unreadable};
+        goldOnDisk_.reset();
         return read;
-    }
-    if (read.isNotFound()) {
-        return {}; // no gold.dat yet: nothing to load
     }
     const std::size_t records = size / recordSize;
     const std::size_t stray = size % recordSize;
-    if (stray != 0) {
+    const std::size_t garbage =
+        dropGarbage(ledger_, ledger_.accounts(), before, stray, plausibleAccount);
+    planRecovery(goldRecovery_, ledger_, before, stray, garbage, read.ok() ? size : 0, hash,
+                 saveState_.gold, recordSize, nameSize, goldOnDisk_);
+    if (read.isNotFound() && saveState_.gold.empty()) {
+        goldOnDisk_.reset();
+        return {}; // no gold.dat yet: nothing to load
+    }
+    if (stray != 0 || garbage != 0 || goldRecovery_.damaged) {
         std::string bytes;
         std::optional<std::string> keptAs =
-            !inspectOnly_ && files_.readFile(goldFileName, bytes).ok()
+            read.ok() && !inspectOnly_ && files_.readFile(goldFileName, bytes).ok()
                 ? keepDamagedCopy(*this, bytes)
                 : std::optional<std::string>{};
-        report(std::string("Warning: ") + goldFileName +
-               " is damaged: " + counted(stray, "stray byte") + " after " +
-               counted(records, "whole record") + "; the whole records are loaded" +
+        std::string what;
+        if (read.isNotFound()) {
+            what = std::string("is missing, though ") + SaveState::fileName + " says it was saved";
+        } else if (stray != 0) {
+            what = "is damaged: " + counted(stray, "stray byte") + " after " +
+                   counted(records, "whole record");
+        } else {
+            what = "is damaged: " + counted(records, "whole record") +
+                   (garbage != 0 ? "" : ", fewer than the gold.dat last saved");
+        }
+        if (garbage != 0) {
+            what += ", of which " + counted(garbage, "garbage record") + " " +
+                    (garbage == 1 ? "is" : "are") + " passed over";
+        }
+        report(std::string("Warning: ") + goldFileName + " " + what +
+               (read.ok() ? "; the whole records are loaded" : "") +
                (keptAs ? " and the damaged file is kept as " + *keptAs : "") + ".");
     }
     return {};
@@ -102,19 +126,33 @@ platform::Status FileEconomy::saveGold() {
         !held.ok()) {
         return held;
     }
+    // The event's changes so far are numbered before the save, which holds them.
+    eventEnded();
     std::string bytes;
     bytes.reserve(ledger_.size() * recordSize);
     for (const GoldAccount& account : ledger_.accounts()) {
         encodeRecord(account, bytes);
     }
+    const SavedFile saving{nextSeq_++, bytes.size(), contentHash(bytes.data(), bytes.size())};
+    SaveState next = saveState_;
+    next.gold = {saving};
+    if (goldOnDisk_ && *goldOnDisk_ != saving) {
+        next.gold.push_back(*goldOnDisk_);
+    }
+    if (platform::Status noted = writeSaveState(next, goldFileName); !noted.ok()) {
+        return noted;
+    }
+    saveState_ = std::move(next);
     platform::Status saved = files_.replaceFile(goldFileName, bytes);
     if (!saved.ok()) {
         report(std::string("Could not save ") + goldFileName + ": " + saved.reason() +
                ". The previous " + goldFileName + " is unchanged.");
         return saved;
     }
-    // gold.log: the changes before this line are in gold.dat now.
-    journalSaved(journal_.goldSaved(cause().bot, ledger_.size()));
+    goldOnDisk_ = saving;
+    // gold.log: the records numbered below this mark are in gold.dat now.
+    journalSaved(journal_.writeRecord(saving.seq, {GoldJournal::goldSaved(cause().bot,
+                                                                          ledger_.size())}));
     return saved;
 }
 

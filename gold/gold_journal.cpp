@@ -16,46 +16,43 @@ std::string signedChange(std::int64_t change) {
 
 } // namespace
 
-platform::Status GoldJournal::goldChanged(const ChangeCause& cause, std::string_view account,
-                                          std::int64_t change, std::uint32_t after) {
-    return write(cause, account, "gold", signedChange(change), std::to_string(after));
+JournalEntry GoldJournal::goldChanged(const ChangeCause& cause, std::string_view account,
+                                      std::int64_t change, std::uint32_t after) {
+    return {cause, std::string(account), "gold", signedChange(change), std::to_string(after)};
 }
 
-platform::Status GoldJournal::itemChanged(const ChangeCause& cause, std::string_view account,
-                                          std::string_view item, std::int64_t change,
-                                          std::int32_t after) {
-    return write(cause, account, item, signedChange(change), std::to_string(after));
+JournalEntry GoldJournal::itemChanged(const ChangeCause& cause, std::string_view account,
+                                      std::string_view item, std::int64_t change,
+                                      std::int32_t after) {
+    return {cause, std::string(account), std::string(item), signedChange(change),
+            std::to_string(after)};
 }
 
-platform::Status GoldJournal::inventoryCreated(const ChangeCause& cause, std::string_view account) {
-    return write(cause, account, "inventory", "new", "0");
+JournalEntry GoldJournal::inventoryCreated(const ChangeCause& cause, std::string_view account) {
+    return {cause, std::string(account), "inventory", "new", "0"};
 }
 
-platform::Status GoldJournal::goldWiped(const ChangeCause& cause, bool reloaded,
-                                        std::size_t accountsAfter) {
-    return write(cause, "*", "gold", reloaded ? "reload" : "reset", std::to_string(accountsAfter));
+JournalEntry GoldJournal::goldWiped(const ChangeCause& cause, bool reloaded,
+                                    std::size_t accountsAfter) {
+    return {cause, "*", "gold", reloaded ? "reload" : "reset", std::to_string(accountsAfter)};
 }
 
-platform::Status GoldJournal::inventoryWiped(const ChangeCause& cause, bool reloaded,
-                                             std::size_t recordsAfter) {
-    return write(cause, "*", "inventory", reloaded ? "reload" : "reset",
-                 std::to_string(recordsAfter));
+JournalEntry GoldJournal::inventoryWiped(const ChangeCause& cause, bool reloaded,
+                                         std::size_t recordsAfter) {
+    return {cause, "*", "inventory", reloaded ? "reload" : "reset", std::to_string(recordsAfter)};
 }
 
-platform::Status GoldJournal::goldSaved(Word bot, std::size_t accounts) {
-    goldSavedSinceRotation_ = true;
-    return write(ChangeCause{"save", "-", bot}, "*", "gold", "saved", std::to_string(accounts));
+JournalEntry GoldJournal::goldSaved(Word bot, std::size_t accounts) {
+    return {ChangeCause{"save", "-", bot}, "*", "gold", "saved", std::to_string(accounts)};
 }
 
-platform::Status GoldJournal::inventorySaved(Word bot, std::size_t records) {
-    inventorySavedSinceRotation_ = true;
-    return write(ChangeCause{"save", "-", bot}, "*", "inventory", "saved", std::to_string(records));
+JournalEntry GoldJournal::inventorySaved(Word bot, std::size_t records) {
+    return {ChangeCause{"save", "-", bot}, "*", "inventory", "saved", std::to_string(records)};
 }
 
-platform::Status GoldJournal::write(const ChangeCause& cause, std::string_view account,
-                                    std::string_view field, std::string_view change,
-                                    std::string_view after) {
-    if (paused_ || held_) {
+platform::Status GoldJournal::writeRecord(std::uint64_t seq,
+                                          const std::vector<JournalEntry>& lines) {
+    if (paused_ || held_ || lines.empty()) {
         return {};
     }
     if (!file_) {
@@ -63,18 +60,36 @@ platform::Status GoldJournal::write(const ChangeCause& cause, std::string_view a
             return failed(std::move(opened));
         }
     }
-    // A failed append may have left part of its line in the file.
-    std::string line = cutShort_ ? "\t\t\n" : "";
-    line += platform::utcTimestamp();
-    for (std::string_view part : {std::string_view(cause.what), std::string_view(cause.who),
-                                  account, field, change, after}) {
-        line += '\t';
-        line += journalEscape(part);
+    // A failed append may have left part of its record in the file.
+    line_.assign(cutShort_ ? "\t\t\n" : "");
+    const std::string time = platform::utcTimestamp();
+    const std::string seqText = std::to_string(seq);
+    const std::string count = std::to_string(lines.size());
+    std::size_t part = 0;
+    for (const JournalEntry& entry : lines) {
+        line_ += time;
+        for (std::string_view field :
+             {std::string_view(entry.cause.what), std::string_view(entry.cause.who),
+              std::string_view(entry.account), std::string_view(entry.field),
+              std::string_view(entry.change), std::string_view(entry.after)}) {
+            line_ += '\t';
+            line_ += journalEscape(field);
+        }
+        line_ += '\t';
+        line_ += std::to_string(entry.cause.bot);
+        line_ += '\t';
+        line_ += seqText;
+        line_ += '\t';
+        line_ += std::to_string(++part);
+        line_ += '/';
+        line_ += count;
+        line_ += '\n';
+        if (entry.change == "saved") {
+            (entry.field == "gold" ? goldSavedSinceRotation_ : inventorySavedSinceRotation_) =
+                true;
+        }
     }
-    line += '\t';
-    line += std::to_string(cause.bot);
-    line += '\n';
-    if (platform::Status written = file_->append(line); !written.ok()) {
+    if (platform::Status written = file_->append(line_); !written.ok()) {
         cutShort_ = true;
         return failed(std::move(written));
     }

@@ -1,17 +1,21 @@
-// gold.log: one line for every change of a gold balance or an inventory
-// count, with its cause, who caused it, whose account it was, the value
-// after it and the bot it came through. It is the operators' audit trail,
-// and it brings back every change made since the last save when the host
-// dies:
+// gold.log: one record for every change of the economy (a kill's award, a
+// loan, a purchase with its item, a staff gift, an import), each a line per
+// account and field it changed, with its cause, who caused it, whose account
+// it was, the change, the value after it, the bot it came through, the
+// record's sequence number and the line's place in the record. It is the
+// operators' audit trail, and it brings back every change made since the
+// last save when the host dies:
 //
-//   2026-12-08T05:57:12Z<TAB>givegold<TAB>Staffer<TAB>Bob<TAB>gold<TAB>+100<TAB>130<TAB>2
+//   2026-12-08T05:57:12Z<TAB>loan<TAB>Al<TAB>Bob<TAB>gold<TAB>+100<TAB>130<TAB>2<TAB>57<TAB>1/2
+//   2026-12-08T05:57:12Z<TAB>loan<TAB>Al<TAB>Al<TAB>gold<TAB>-100<TAB>900<TAB>2<TAB>57<TAB>2/2
 //
 // Columns: time (UTC), cause, by, account, field (gold, an item word, or
 // inventory for a whole record), change (+N, -N, new, reset, reload, saved),
-// value after, and the handle of the bot in decimal. Journals written before
-// the bot column existed have seven columns and read the same. Each line
-// reaches the operating system as it is written; the file is flushed to
-// disk once a second by the tick.
+// value after, the handle of the bot in decimal, the sequence number and
+// "i/n" (gold/journal_line.h). Recovery applies the changes, never the
+// values after: those are for operators. Each record reaches the operating
+// system as it is written; the file is flushed to disk once a second by the
+// tick.
 #pragma once
 
 #include "base/platform/platform.h"
@@ -21,8 +25,19 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
+
+// One line of a record: whose account, which field, the change and the
+// value after it, under the cause in force when it was made.
+struct JournalEntry {
+    ChangeCause cause;
+    std::string account;
+    std::string field;  // gold, an item word, or inventory for a whole record
+    std::string change; // +N, -N, new, reset, reload, saved
+    std::string after;
+};
 
 class GoldJournal {
 public:
@@ -32,28 +47,33 @@ public:
 
     explicit GoldJournal(platform::FileSystem& files) : files_(files) {}
 
-    // Each writes one line and says whether it is in gold.log (ok too when
-    // nothing is written, while paused or held); a line that failed leaves
-    // the file closed, to be opened again by the next one.
-    [[nodiscard]] platform::Status goldChanged(const ChangeCause& cause, std::string_view account,
-                                               std::int64_t change, std::uint32_t after);
-    [[nodiscard]] platform::Status itemChanged(const ChangeCause& cause, std::string_view account,
-                                               std::string_view item, std::int64_t change,
-                                               std::int32_t after);
-    [[nodiscard]] platform::Status inventoryCreated(const ChangeCause& cause,
-                                                    std::string_view account);
+    // The lines of one record.
+    static JournalEntry goldChanged(const ChangeCause& cause, std::string_view account,
+                                    std::int64_t change, std::uint32_t after);
+    static JournalEntry itemChanged(const ChangeCause& cause, std::string_view account,
+                                    std::string_view item, std::int64_t change,
+                                    std::int32_t after);
+    static JournalEntry inventoryCreated(const ChangeCause& cause, std::string_view account);
     // A whole table emptied (reset) or read again from its file (reload).
-    [[nodiscard]] platform::Status goldWiped(const ChangeCause& cause, bool reloaded,
-                                             std::size_t accountsAfter);
-    [[nodiscard]] platform::Status inventoryWiped(const ChangeCause& cause, bool reloaded,
-                                                  std::size_t recordsAfter);
-    // A completed save of gold.dat or inv.dat: every line before the mark is
-    // in the file saved.
-    [[nodiscard]] platform::Status goldSaved(Word bot, std::size_t accounts);
-    [[nodiscard]] platform::Status inventorySaved(Word bot, std::size_t records);
-    // After a save's line was written: a large journal is rotated aside once
+    static JournalEntry goldWiped(const ChangeCause& cause, bool reloaded,
+                                  std::size_t accountsAfter);
+    static JournalEntry inventoryWiped(const ChangeCause& cause, bool reloaded,
+                                       std::size_t recordsAfter);
+    // A completed save of gold.dat or inv.dat: it holds every record
+    // numbered below the mark's own number.
+    static JournalEntry goldSaved(Word bot, std::size_t accounts);
+    static JournalEntry inventorySaved(Word bot, std::size_t records);
+
+    // Writes a record whole, in one append, each line numbered `seq` and
+    // "i/n"; says whether it is in gold.log (ok too when nothing is written,
+    // while paused or held). A record that failed leaves the file closed, to
+    // be opened again by the next one. A save's mark counts towards rotation.
+    [[nodiscard]] platform::Status writeRecord(std::uint64_t seq,
+                                               const std::vector<JournalEntry>& lines);
+
+    // After a save's mark was written: a large journal is rotated aside once
     // both tables have been saved since the last rotation, so gold.log.1,
-    // which the rotation replaces, never holds a line no save has covered.
+    // which the rotation replaces, never holds a record no save has covered.
     // Ok when no rotation is due.
     [[nodiscard]] platform::Status rotateWhenDue();
 
@@ -65,20 +85,20 @@ public:
     // Nothing is ever written again by this journal (gold.log could not be
     // read, and writing to it would bury the lines it holds).
     void hold() { held_ = true; }
+    bool heldForGood() const { return held_; }
 
     // The file may end in a line cut short (a full disk stopped a write
-    // part-way, or the machine went down during one): the next line first
+    // part-way, or the machine went down during one): the next record first
     // closes it off with two tabs and a line end, which no reader takes for a
     // change, so the cut line is never read and never swallows the next one.
     void lineCutShort() { cutShort_ = true; }
 
 private:
-    platform::Status write(const ChangeCause& cause, std::string_view account,
-                           std::string_view field, std::string_view change, std::string_view after);
     platform::Status failed(platform::Status why);
 
     platform::FileSystem& files_;
     std::unique_ptr<platform::AppendFile> file_;
+    std::string line_; // kept between records, so a record costs no allocation
     bool paused_ = false;
     bool held_ = false;
     bool unsynced_ = false;

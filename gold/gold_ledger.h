@@ -34,6 +34,9 @@ public:
     void credit(std::string_view name, std::uint32_t amount);
     void debit(std::string_view name, std::uint32_t amount);
     void clear();
+    // Removes the entries from `from` on that `keep` refuses (garbage read
+    // from a damaged file); says how many went.
+    std::size_t removeFrom(std::size_t from, bool (*keep)(const GoldAccount&));
     // Appends an account as it stands (a loaded record); duplicates are kept.
     void append(const GoldAccount& account);
     // Appends a file's accounts as they stand, in order; duplicates are kept.

@@ -3,6 +3,7 @@
 // 32-bit integers. No header, no count.
 #include "base/platform/platform.h"
 #include "gold/file_economy.h"
+#include "gold/record_checks.h"
 
 #include <cstring>
 #include <optional>
@@ -37,9 +38,28 @@ void copyNameField(char* to, const char* from) {
 
 platform::Status FileEconomy::loadInventory(LoadMode mode) {
     std::size_t size = 0;
-    platform::Status read = readRecordFile(book_, inventoryFileName, "records", mode, size);
+    std::uint64_t hash = 0;
+    const std::size_t before = mode == LoadMode::append ? book_.size() : 0;
+    platform::Status read = readRecordFile(book_, inventoryFileName, "records", mode, size, hash);
     if (read.isFailed()) {
+        inventoryRecovery_ = TableRecovery{TableRecovery::Base::unreadable};
+        inventoryOnDisk_.reset();
         return read;
+    }
+    const std::size_t stray = size % recordBytes;
+    const std::size_t garbage =
+        dropGarbage(book_, book_.records(), before, stray, plausibleInventory);
+    planRecovery(inventoryRecovery_, book_, before, stray, garbage, read.ok() ? size : 0, hash,
+                 saveState_.inventory, recordBytes, nameBytes, inventoryOnDisk_);
+    if (stray != 0 || garbage != 0 || inventoryRecovery_.damaged) {
+        report(std::string("Warning: ") + inventoryFileName +
+               (read.isNotFound()
+                    ? std::string(" is missing, though ") + SaveState::fileName +
+                          " says it was saved"
+                    : " is damaged: " + std::to_string(size / recordBytes) + " whole records, " +
+                          std::to_string(stray) + " stray bytes, " + std::to_string(garbage) +
+                          " garbage records passed over") +
+               ".");
     }
     // A trailing part-record is ignored.
     inventoryLoaded_ = read.ok();
@@ -52,6 +72,7 @@ platform::Status FileEconomy::saveInventory() {
         !held.ok()) {
         return held;
     }
+    eventEnded();
     std::string bytes;
     bytes.reserve(book_.size() * recordBytes);
     for (const InventoryRecord& record : book_.records()) {
@@ -62,11 +83,23 @@ platform::Status FileEconomy::saveInventory() {
             writeLittleEndian(bytes, count);
         }
     }
+    const SavedFile saving{nextSeq_++, bytes.size(), contentHash(bytes.data(), bytes.size())};
+    SaveState next = saveState_;
+    next.inventory = {saving};
+    if (inventoryOnDisk_ && *inventoryOnDisk_ != saving) {
+        next.inventory.push_back(*inventoryOnDisk_);
+    }
+    if (platform::Status noted = writeSaveState(next, inventoryFileName); !noted.ok()) {
+        return noted;
+    }
+    saveState_ = std::move(next);
     // Written beside the old file and renamed over it, so a failure leaves
     // the old inventories whole.
     platform::Status result = files_.replaceFile(inventoryFileName, bytes);
     if (result.ok()) {
-        journalSaved(journal_.inventorySaved(cause().bot, book_.size()));
+        inventoryOnDisk_ = saving;
+        journalSaved(journal_.writeRecord(
+            saving.seq, {GoldJournal::inventorySaved(cause().bot, book_.size())}));
     } else {
         report(std::string("Could not save ") + inventoryFileName + ": " + result.reason() +
                ". The previous " + inventoryFileName + " is unchanged.");

@@ -44,6 +44,9 @@ public:
     void adoptRaw(std::size_t bytes, bool replacing = false);
     void dropRaw();
     void clear();
+    // Removes the entries from `from` on that `keep` refuses (garbage read
+    // from a damaged file); says how many went.
+    std::size_t removeFrom(std::size_t from, bool (*keep)(const InventoryRecord&));
 
     // Saving inv.dat is held back while this says why (see GoldLedger).
     void holdSaves(std::string reason) { savesHeldBecause_ = std::move(reason); }

@@ -7,9 +7,11 @@
 #include "gold/journal_line.h"
 #include "gold/store_items.h"
 
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace quorvel {
 namespace {
@@ -19,44 +21,240 @@ namespace {
 constexpr std::size_t chunkBytes = 64 * 1024;
 constexpr std::size_t longestLine = 64 * 1024;
 
-// The fields recovery reads; the account is still escaped (a scan for save
-// marks never needs it).
-struct JournalLine {
-    std::string_view account;
-    std::string_view field;
-    std::string_view change;
-    std::string_view after;
-};
+enum Table { goldTable, inventoryTable };
 
-std::optional<JournalLine> parseLine(std::string_view line) {
-    const std::optional<JournalFields> fields = splitJournalLine(line);
-    if (!fields) {
+Table tableOf(std::string_view field) {
+    return field == "gold" ? goldTable : inventoryTable;
+}
+
+bool isWipe(const JournalFields& line) {
+    return line.account == "*" && (line.change == "reset" || line.change == "reload");
+}
+
+// "+N" or "-N".
+std::optional<std::int64_t> readChange(std::string_view change) {
+    if (change.size() < 2 || (change[0] != '+' && change[0] != '-')) {
         return std::nullopt;
     }
-    return JournalLine{fields->account, fields->field, fields->change, fields->after};
+    auto size = readBoundedNumber(change.substr(1), 0, 4294967295LL);
+    if (!size) {
+        return std::nullopt;
+    }
+    return change[0] == '-' ? -*size : *size;
 }
 
-bool isGoldSave(const JournalLine& line) {
-    return line.field == "gold" && line.change == "saved";
-}
-bool isInventorySave(const JournalLine& line) {
-    return line.field == "inventory" && line.change == "saved";
+// What a damaged file lost and the journal knows: the last value of each
+// account or record missing from the file.
+struct MissingAccount {
+    std::string name;
+    std::uint32_t amount = 0;
+    bool existedAtSave = false;
+};
+struct MissingRecord {
+    std::string name;
+    std::array<std::int32_t, itemKindCount> counts{};
+    bool existedAtSave = false;
+};
+
+template <typename Entry> struct MissingTable {
+    std::vector<Entry> entries;
+    std::unordered_map<std::string, std::size_t> byName;
+
+    Entry& entry(const std::string& name, bool beforeSave) {
+        auto [at, added] = byName.try_emplace(foldedCopy(name), entries.size());
+        if (added) {
+            entries.push_back(Entry{});
+            entries.back().name = name;
+            entries.back().existedAtSave = beforeSave;
+        }
+        return entries[at->second];
+    }
+    void clear() {
+        entries.clear();
+        byName.clear();
+    }
+};
+
+} // namespace
+
+struct JournalReplay::State {
+    GoldLedger& ledger;
+    InventoryBook& book;
+    std::function<void()> reloadGold;
+    std::function<void()> reloadInventory;
+    std::array<TableRecovery, 2> plans;
+
+    std::size_t scanned = 0;
+    std::size_t position = 0;
+    std::array<std::size_t, 2> lastMark{}; // position of each table's last save mark
+    ReplayOutcome outcome;
+
+    // The record being read: its lines are applied once all are there.
+    std::vector<std::pair<std::string, std::size_t>> pending; // line, position
+    std::uint64_t recordSeq = 0;
+    std::uint64_t cutSeq = 0; // the last record counted as cut
+
+    MissingTable<MissingAccount> missingGold;
+    MissingTable<MissingRecord> missingInventory;
+
+    void applyLine(const JournalFields& line, std::size_t at);
+    bool applyGold(const JournalFields& line, const std::string& account);
+    bool applyInventory(const JournalFields& line, const std::string& account);
+    void recoverMissing(const JournalFields& line, const std::string& account, std::size_t at);
+    bool inFile(Table table, const std::string& account) const {
+        const auto& names = plans[table].inFile;
+        return names.contains(foldedCopy(account.substr(0, table == goldTable ? 19 : 20)));
+    }
+    void dropRecord() {
+        if (!pending.empty()) {
+            ++outcome.cutRecords;
+            cutSeq = recordSeq;
+        }
+        pending.clear();
+    }
+};
+
+JournalReplay::JournalReplay(GoldLedger& ledger, InventoryBook& book,
+                             std::function<void()> reloadGold,
+                             std::function<void()> reloadInventory, TableRecovery gold,
+                             TableRecovery inventory)
+    : state_(std::make_unique<State>(State{ledger, book, std::move(reloadGold),
+                                           std::move(reloadInventory),
+                                           {std::move(gold), std::move(inventory)}})) {}
+
+JournalReplay::~JournalReplay() = default;
+
+const ReplayOutcome& JournalReplay::outcome() const {
+    return state_->outcome;
 }
 
-bool applyGold(const JournalLine& line, GoldLedger& ledger, const std::function<void()>& reload) {
-    if (line.change == "reset" || line.change == "reload") {
+void JournalReplay::scan(std::string_view text) {
+    State& s = *state_;
+    ++s.scanned;
+    // Only save marks and sequence numbers matter here.
+    const auto line = splitJournalLine(text);
+    if (!line) {
+        return;
+    }
+    s.outcome.lastSeq = std::max(s.outcome.lastSeq, line->seq);
+    if (line->change == "saved" && line->parts <= 1) {
+        s.lastMark[tableOf(line->field)] = s.scanned;
+    }
+}
+
+void JournalReplay::apply(std::string_view text) {
+    State& s = *state_;
+    const std::size_t at = ++s.position;
+    const auto line = splitJournalLine(text);
+    if (!line) {
+        s.dropRecord();
+        return;
+    }
+    if (!line->inRecord()) {
+        s.dropRecord();
+        s.applyLine(*line, at);
+        return;
+    }
+    // A record's lines stand together, in order; anything else ends it.
+    if (line->part == 1) {
+        s.dropRecord();
+        s.recordSeq = line->seq;
+    } else if (s.pending.empty() || line->seq != s.recordSeq ||
+               line->part != s.pending.size() + 1) {
+        // The rest of a record whose first lines are missing, or a line out
+        // of place: the record was cut, and is counted once.
+        const bool counted = !s.pending.empty() && line->seq == s.recordSeq;
+        s.dropRecord();
+        if (!counted && line->seq != s.cutSeq) {
+            ++s.outcome.cutRecords;
+        }
+        s.cutSeq = line->seq;
+        return;
+    }
+    s.pending.emplace_back(std::string(text), at);
+    if (line->part == line->parts) {
+        for (const auto& [kept, keptAt] : s.pending) {
+            s.applyLine(*splitJournalLine(kept), keptAt);
+        }
+        s.pending.clear();
+    }
+}
+
+void JournalReplay::finish() {
+    State& s = *state_;
+    s.dropRecord();
+    for (const MissingAccount& missing : s.missingGold.entries) {
+        if (s.ledger.find(missing.name) == nullptr) {
+            s.ledger.credit(missing.name, missing.amount);
+            if (missing.existedAtSave) {
+                s.outcome.recoveredGold.push_back(missing.name);
+            }
+        }
+    }
+    for (const MissingRecord& missing : s.missingInventory.entries) {
+        if (s.book.find(missing.name) == nullptr) {
+            s.book.appendEmpty(missing.name).counts = missing.counts;
+            if (missing.existedAtSave) {
+                s.outcome.recoveredInventory.push_back(missing.name);
+            }
+        }
+    }
+}
+
+void JournalReplay::State::applyLine(const JournalFields& line, std::size_t at) {
+    if (line.change == "saved") {
+        return;
+    }
+    const Table table = tableOf(line.field);
+    const TableRecovery& plan = plans[table];
+    if (plan.base == TableRecovery::Base::unreadable) {
+        return;
+    }
+    const std::string account = journalUnescape(line.account);
+    if (plan.damaged) {
+        if (isWipe(line)) {
+            table == goldTable ? missingGold.clear() : missingInventory.clear();
+        } else if (!inFile(table, account)) {
+            recoverMissing(line, account, at);
+            return;
+        }
+    }
+    const bool due = plan.base == TableRecovery::Base::savedState
+                         ? line.inRecord() && line.seq >= plan.fromSeq
+                         : at > lastMark[table];
+    if (!due) {
+        return;
+    }
+    if (table == goldTable ? applyGold(line, account) : applyInventory(line, account)) {
+        ++outcome.applied;
+    }
+}
+
+bool JournalReplay::State::applyGold(const JournalFields& line, const std::string& account) {
+    if (isWipe(line)) {
         ledger.clear();
         if (line.change == "reload") {
-            reload();
+            reloadGold();
         }
+        return true;
+    }
+    GoldAccount* held = ledger.find(account);
+    if (line.inRecord()) {
+        const auto change = readChange(line.change);
+        if (!change) {
+            return false;
+        }
+        if (held == nullptr) {
+            ledger.credit(account, 0);
+            held = ledger.find(account);
+        }
+        held->amount += static_cast<std::uint32_t>(*change); // modulo 2^32, as a credit
         return true;
     }
     auto after = readBoundedNumber(line.after, 0, 4294967295LL);
     if (!after) {
         return false;
     }
-    const std::string account = journalUnescape(line.account);
-    GoldAccount* held = ledger.find(account);
     if (held == nullptr) {
         ledger.credit(account, 0);
         held = ledger.find(account);
@@ -65,18 +263,16 @@ bool applyGold(const JournalLine& line, GoldLedger& ledger, const std::function<
     return true;
 }
 
-bool applyInventory(const JournalLine& line, InventoryBook& book,
-                    const std::function<void()>& reload) {
+bool JournalReplay::State::applyInventory(const JournalFields& line, const std::string& account) {
     if (line.field == "inventory") {
-        if (line.change == "reset" || line.change == "reload") {
+        if (isWipe(line)) {
             book.clear();
             if (line.change == "reload") {
-                reload();
+                reloadInventory();
             }
             return true;
         }
         if (line.change == "new") {
-            const std::string account = journalUnescape(line.account);
             if (book.find(account) == nullptr) {
                 book.appendEmpty(account);
             }
@@ -84,65 +280,59 @@ bool applyInventory(const JournalLine& line, InventoryBook& book,
         }
         return false;
     }
-    auto kind = itemKindOfWord(line.field);
-    auto after = readInt32(line.after);
-    if (!kind || !after) {
+    const auto kind = itemKindOfWord(line.field);
+    if (!kind) {
         return false;
     }
-    const std::string account = journalUnescape(line.account);
+    const auto change = line.inRecord() ? readChange(line.change) : std::nullopt;
+    const auto after = line.inRecord() ? std::nullopt : readInt32(line.after);
+    if (!change && !after) {
+        return false;
+    }
     InventoryRecord* record = book.find(account);
     if (record == nullptr) {
         record = &book.appendEmpty(account);
     }
-    record->counts[static_cast<std::size_t>(*kind)] = *after;
+    std::int32_t& count = record->counts[static_cast<std::size_t>(*kind)];
+    count = change ? static_cast<std::int32_t>(static_cast<std::uint32_t>(count) +
+                                               static_cast<std::uint32_t>(*change))
+                   : *after;
     return true;
 }
 
-} // namespace
-
-JournalReplay::JournalReplay(GoldLedger& ledger, InventoryBook& book,
-                             std::function<void()> reloadGold,
-                             std::function<void()> reloadInventory)
-    : ledger_(ledger), book_(book), reloadGold_(std::move(reloadGold)),
-      reloadInventory_(std::move(reloadInventory)) {}
-
-void JournalReplay::scan(std::string_view text) {
-    ++scanned_;
-    // Only a save mark matters here, and most lines are not one.
-    if (text.find("saved\t") == std::string_view::npos) {
-        return;
-    }
-    if (auto line = parseLine(text)) {
-        if (isGoldSave(*line)) {
-            goldFrom_ = scanned_;
-        } else if (isInventorySave(*line)) {
-            inventoryFrom_ = scanned_;
+void JournalReplay::State::recoverMissing(const JournalFields& line, const std::string& account,
+                                          std::size_t at) {
+    const Table table = tableOf(line.field);
+    const bool beforeSave = at <= lastMark[table];
+    if (table == goldTable) {
+        if (auto after = readBoundedNumber(line.after, 0, 4294967295LL)) {
+            missingGold.entry(account, beforeSave).amount = static_cast<std::uint32_t>(*after);
+            ++outcome.applied;
         }
-    }
-}
-
-void JournalReplay::apply(std::string_view text) {
-    ++position_;
-    auto line = parseLine(text);
-    if (!line) {
         return;
     }
-    if (isGoldSave(*line) || isInventorySave(*line)) {
-        return;
-    }
-    if (line->field == "gold") {
-        if (position_ > goldFrom_ && applyGold(*line, ledger_, reloadGold_)) {
-            ++applied_;
+    if (line.field == "inventory") {
+        if (line.change == "new") {
+            missingInventory.entry(account, beforeSave);
+            ++outcome.applied;
         }
-    } else if (position_ > inventoryFrom_ && applyInventory(*line, book_, reloadInventory_)) {
-        ++applied_;
+        return;
+    }
+    const auto kind = itemKindOfWord(line.field);
+    const auto after = readInt32(line.after);
+    if (kind && after) {
+        missingInventory.entry(account, beforeSave).counts[static_cast<std::size_t>(*kind)] =
+            *after;
+        ++outcome.applied;
     }
 }
 
 std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, InventoryBook& book,
                           const std::function<void()>& reloadGold,
-                          const std::function<void()>& reloadInventory) {
-    JournalReplay replay(ledger, book, reloadGold, reloadInventory);
+                          const std::function<void()>& reloadInventory, TableRecovery gold,
+                          TableRecovery inventory) {
+    JournalReplay replay(ledger, book, reloadGold, reloadInventory, std::move(gold),
+                         std::move(inventory));
     for (bool applying : {false, true}) {
         std::string_view rest = journal;
         // A last line without its line end was cut short by a crash.
@@ -151,14 +341,57 @@ std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, Inventor
             applying ? replay.apply(rest.substr(0, end)) : replay.scan(rest.substr(0, end));
         }
     }
-    return replay.applied();
+    replay.finish();
+    return replay.outcome().applied;
 }
+
+namespace {
+
+std::string namesUpToTen(const std::vector<std::string>& names) {
+    std::string listed;
+    for (std::size_t i = 0; i < names.size() && i < 10; ++i) {
+        listed += (i == 0 ? "" : ", ") + journalEscape(names[i]);
+    }
+    if (names.size() > 10) {
+        listed += " and " + std::to_string(names.size() - 10) + " more";
+    }
+    return listed;
+}
+
+std::string countedText(std::size_t count, std::string_view word) {
+    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
+}
+
+// What a damaged file lost, what came back and what did not.
+void reportDamage(FileEconomy& economy, const char* fileName, std::string_view word,
+                  const TableRecovery& plan, const std::vector<std::string>& recovered) {
+    if (!plan.damaged || (recovered.empty() && !plan.lost)) {
+        return;
+    }
+    std::string text = std::string(fileName) + " was damaged: ";
+    if (plan.lost) {
+        text += countedText(*plan.lost, std::string(word)) + " lost, ";
+    }
+    text += countedText(recovered.size(), std::string(word)) + " recovered from gold.log";
+    if (!recovered.empty()) {
+        text += " (" + namesUpToTen(recovered) + ")";
+    }
+    if (plan.lost) {
+        const std::size_t notRecovered =
+            *plan.lost > recovered.size() ? *plan.lost - recovered.size() : 0;
+        text += ", " + std::to_string(notRecovered) + " not recovered";
+    }
+    economy.report(text + ".");
+}
+
+} // namespace
 
 bool recoverFromJournal(FileEconomy& economy) {
     GoldJournal& journal = economy.journal();
     JournalReplay replay(
         economy.ledger(), economy.book(), [&] { economy.loadGold(LoadMode::append); },
-        [&] { economy.loadInventory(LoadMode::append); });
+        [&] { economy.loadInventory(LoadMode::append); }, economy.goldRecovery(),
+        economy.inventoryRecovery());
     bool lastLineCut = false;
     const auto pass = [&](bool applying) -> std::optional<std::string> {
         for (const char* name : {GoldJournal::rotatedName, GoldJournal::fileName}) {
@@ -186,11 +419,13 @@ bool recoverFromJournal(FileEconomy& economy) {
         failure = pass(false);
         if (!failure) {
             failure = pass(true);
+            replay.finish();
         }
     } catch (const std::exception& error) {
         failure = std::string("gold.log could not be replayed (") + error.what() + ")";
     }
     journal.pause(false);
+    economy.continueSequenceAfter(replay.outcome().lastSeq);
     if (failure) {
         economy.holdSaves(*failure);
         return false;
@@ -199,9 +434,19 @@ bool recoverFromJournal(FileEconomy& economy) {
     if (lastLineCut) {
         journal.lineCutShort();
     }
-    if (replay.applied() > 0) {
-        economy.report("Recovered " + std::to_string(replay.applied()) + " changes from gold.log.");
+    const ReplayOutcome& outcome = replay.outcome();
+    if (outcome.applied > 0) {
+        economy.report("Recovered " + std::to_string(outcome.applied) + " changes from gold.log.");
     }
+    if (outcome.cutRecords > 0) {
+        economy.report("Passed over " + countedText(outcome.cutRecords, "record") +
+                       " of gold.log cut short before all its lines were written: " +
+                       (outcome.cutRecords == 1 ? "it was" : "they were") + " never made.");
+    }
+    reportDamage(economy, FileEconomy::goldName, "account", economy.goldRecovery(),
+                 outcome.recoveredGold);
+    reportDamage(economy, FileEconomy::inventoryName, "record", economy.inventoryRecovery(),
+                 outcome.recoveredInventory);
     return true;
 }
 

@@ -1,10 +1,16 @@
-// Bringing back the gold and inventory changes made after the last save,
-// from gold.log, when the host died without saving.
+// Bringing back the changes made after the last save, from gold.log, when
+// the host died without saving.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace quorvel {
 
@@ -12,46 +18,85 @@ class FileEconomy;
 class GoldLedger;
 class InventoryBook;
 
+// Where the replay of one table (the gold accounts, or the inventory
+// records) starts, decided when its file is loaded.
+struct TableRecovery {
+    enum class Base {
+        // gold.state names the file's bytes: it holds every record numbered
+        // below `fromSeq`, and the records from there on are applied.
+        savedState,
+        // The file is not one gold.state names (a folder from before
+        // gold.state, or a file put in place by hand): the lines after the
+        // table's last save mark in the journal are applied.
+        journalMarks,
+        // The file exists but could not be read: no change is applied over
+        // accounts it was never the base of.
+        unreadable,
+    };
+    Base base = Base::journalMarks;
+    std::uint64_t fromSeq = 0;
+    // The file lost records (cut short, garbage, or smaller than the file
+    // gold.state names): accounts or records missing from it come back with
+    // the last values the journal holds of them. `inFile` holds the folded
+    // names the file still has; `lost` how many records it lost, when known.
+    bool damaged = false;
+    std::unordered_set<std::string> inFile;
+    std::optional<std::size_t> lost;
+};
+
+// What a replay did, for the console.
+struct ReplayOutcome {
+    std::size_t applied = 0;      // lines applied
+    std::size_t cutRecords = 0;   // records whose lines were not all there
+    std::uint64_t lastSeq = 0;    // the highest sequence number seen
+    // Accounts or records a damaged file lost that the journal brought back
+    // (they existed when the file was saved), by table.
+    std::vector<std::string> recoveredGold;
+    std::vector<std::string> recoveredInventory;
+};
+
 // Replays a journal given line by line, twice: the first pass finds the last
-// save of each table, the second applies the lines after it (gold lines
-// after the last gold save, inventory lines after the last inventory save).
-// A line sets the value it records, so applying it twice changes nothing; a
-// reset empties, a reload empties and reads the file again. Lines that do not
-// parse, and a last line without its line end (cut short by a crash), are
-// passed over by the caller or here.
+// save mark of each table and the highest sequence number, the second
+// applies what each table's TableRecovery says. A record's lines are applied
+// only when all of them are there; a record applies its changes (+N, -N), an
+// old line without a sequence number the value it records; a reset empties,
+// a reload empties and reads the file again. Lines that do not parse, and a
+// last line without its line end (cut short by a crash), are passed over by
+// the caller or here.
 class JournalReplay {
 public:
     JournalReplay(GoldLedger& ledger, InventoryBook& book, std::function<void()> reloadGold,
-                  std::function<void()> reloadInventory);
+                  std::function<void()> reloadInventory, TableRecovery gold = {},
+                  TableRecovery inventory = {});
+    ~JournalReplay();
+    JournalReplay(const JournalReplay&) = delete;
+    JournalReplay& operator=(const JournalReplay&) = delete;
 
     void scan(std::string_view line);
     void apply(std::string_view line);
-    std::size_t applied() const { return applied_; }
+    // After the last line: a record still open was cut short, and what a
+    // damaged file lost is added back.
+    void finish();
+    const ReplayOutcome& outcome() const;
 
 private:
-    GoldLedger& ledger_;
-    InventoryBook& book_;
-    std::function<void()> reloadGold_;
-    std::function<void()> reloadInventory_;
-    std::size_t scanned_ = 0;
-    std::size_t goldFrom_ = 0;
-    std::size_t inventoryFrom_ = 0;
-    std::size_t position_ = 0;
-    std::size_t applied_ = 0;
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 // The two passes over a journal held whole in memory; returns the number of
 // changes applied.
 std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, InventoryBook& book,
                           const std::function<void()>& reloadGold,
-                          const std::function<void()>& reloadInventory);
+                          const std::function<void()>& reloadInventory, TableRecovery gold = {},
+                          TableRecovery inventory = {});
 
 // When the store opens, after gold.dat and inv.dat are loaded: replays
-// gold.log.1 and gold.log, read in chunks so that memory stays bounded
-// whatever their size, and tells the console what was recovered. A journal
-// that cannot be read, or a replay that fails half-way, is reported, and the
-// store's saves are held back (a save would mark the lines not recovered as
-// saved); false then.
+// gold.log.1 and gold.log as the store's TableRecovery of each table says,
+// read in chunks so that memory stays bounded whatever their size, and
+// tells the console what was recovered. A journal that cannot be read, or a
+// replay that fails half-way, is reported, and the store's saves are held
+// back (a save would mark the records not recovered as saved); false then.
 bool recoverFromJournal(FileEconomy& economy);
 
 } // namespace quorvel

@@ -145,8 +145,10 @@ protected:
     std::string reason(const std::string& temporaryName) const {
         return "cannot write " + temporaryName + ": " + std::strerror(ENOSPC);
     }
-    std::string goldReason() const { return reason(platform::temporaryNameFor("gold.dat")); }
-    std::string inventoryReason() const { return reason(platform::temporaryNameFor("inv.dat")); }
+    // A save first says in gold.state which changes the file it writes holds:
+    // on a full disk that small write is the one that fails.
+    std::string goldReason() const { return reason(platform::temporaryNameFor("gold.state")); }
+    std::string inventoryReason() const { return goldReason(); }
     std::string ghoulsetReason() const {
         return reason(platform::temporaryNameFor("Ghoulset.ini"));
     }

@@ -22,8 +22,9 @@ std::vector<std::vector<std::string>> journalRows(const TestArena& arena) {
         for (std::string field; std::getline(parts, field, '\t');) {
             fields.push_back(field);
         }
-        // Seven columns in a journal written before the bot's was added.
-        EXPECT_TRUE(fields.size() == 8u || fields.size() == 7u) << line;
+        // Every line the module writes now belongs to a record: the bot,
+        // then the record's sequence number and the line's place in it.
+        EXPECT_TRUE(fields.size() == 10u || fields.size() == 8u) << line; // 8: an old line
         EXPECT_EQ(fields[0].size(), 20u) << fields[0]; // 2026-12-08T05:57:12Z
         fields.erase(fields.begin());
         rows.push_back(fields);
@@ -52,15 +53,17 @@ TEST(GoldJournal, EveryChangeIsOneLineWithItsCauseTheValueAfterAndItsBot) {
     economy.saveGold();
     EXPECT_EQ(journalRows(arena),
               (std::vector<Row>{
-                  {"kill", "Bob", "Bob", "gold", "+2", "2", "1"},
+                  // One event, one record, however its causes nest.
+                  {"kill", "Bob", "Bob", "gold", "+2", "2", "1", "1", "1/3"},
                   // No control byte reaches the file: a terminal showing it
                   // runs no escape sequence.
-                  {"givegold", "Staff\\tX\\x1B[2K", "alice", "gold", "+100", "100", "7"},
-                  {"kill", "Bob", "Bob", "gold", "-5", "4294967293", "1"},
-                  {"unknown", "-", "Carol", "inventory", "new", "0", "0"},
-                  {"unknown", "-", "carol", "guns", "+1", "1", "0"},
-                  {"unknown", "-", "*", "gold", "reset", "0", "0"},
-                  {"save", "-", "*", "gold", "saved", "0", "0"},
+                  {"givegold", "Staff\\tX\\x1B[2K", "alice", "gold", "+100", "100", "7", "1", "2/3"},
+                  {"kill", "Bob", "Bob", "gold", "-5", "4294967293", "1", "1", "3/3"},
+                  // Outside any event each change is a record of its own.
+                  {"unknown", "-", "Carol", "inventory", "new", "0", "0", "2", "1/1"},
+                  {"unknown", "-", "carol", "guns", "+1", "1", "0", "3", "1/1"},
+                  {"unknown", "-", "*", "gold", "reset", "0", "0", "4", "1/1"},
+                  {"save", "-", "*", "gold", "saved", "0", "0", "5", "1/1"},
               }));
 }
 

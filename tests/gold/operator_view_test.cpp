@@ -22,9 +22,9 @@ std::vector<Row> rowsWhere(const std::string& journal, std::size_t column,
         for (std::string field; std::getline(parts, field, '\t');) {
             fields.push_back(field);
         }
-        if (fields.size() == 8 && fields[column] == value) {
+        if (fields.size() == 10 && fields[column] == value) {
             fields.erase(fields.begin());
-            fields.pop_back(); // the bot: one bot here
+            fields.resize(6); // not the bot (one bot here), the record's number or place
             rows.push_back(fields);
         }
     }

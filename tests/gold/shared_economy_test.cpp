@@ -68,8 +68,8 @@ TEST(SharedEconomy, NoBotsChangeIsWrittenOverOrReplayedByAnother) {
 
     // The journal says which bot made each change.
     const std::string journal = bots.one.readFile("gold.log").value_or("");
-    EXPECT_NE(journal.find("\tgivegold\tMod\tBob\tgold\t+50\t150\t1\n"), std::string::npos);
-    EXPECT_NE(journal.find("\tgivegold\tMod\tBob\tgold\t+7\t157\t2\n"), std::string::npos);
+    EXPECT_NE(journal.find("\tgivegold\tMod\tBob\tgold\t+50\t150\t1\t"), std::string::npos);
+    EXPECT_NE(journal.find("\tgivegold\tMod\tBob\tgold\t+7\t157\t2\t"), std::string::npos);
 
     // One bot leaving leaves the store to the other; the last one closes it.
     bots.two.terminate();

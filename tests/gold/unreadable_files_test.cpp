@@ -2,6 +2,7 @@
 // file's place, which opens but gives an error on reading) are never taken
 // for empty files: nothing a later save writes may replace them.
 #include "economy_arena.h"
+#include "gold_records.h"
 
 #include <filesystem>
 
@@ -140,6 +141,55 @@ TEST(UnreadableFiles, AnUnreadableJournalIsReportedAndNothingIsMarkedSavedOverIt
     EXPECT_EQ(arena.readFile("gold.dat")->size(), 24u);
     EXPECT_EQ(arena.readFile("gold.dat")->front(), '\x09');
     EXPECT_TRUE(std::filesystem::is_directory(arena.directory() + "/gold.log"));
+}
+
+} // namespace
+} // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// What a bot did while gold.dat and inv.dat could not be read is kept as
+// changes, never as values counted from nothing: once the files can be read
+// again, the next start adds those changes to what the files hold.
+TEST(UnreadableFiles, ChangesMadeWhileTheFilesWereUnreadableAddToThemLater) {
+    TestArena arena;
+    const std::string folder = arena.directory();
+    const std::string inventory = std::string("Bob") + std::string(17, '\0') +
+                                  std::string("\x03\0\0\0", 4) + std::string(28, '\0');
+    arena.writeFile("gold.dat", goldRecord(402, "Bob") + goldRecord(510, "Al"));
+    arena.writeFile("inv.dat", inventory);
+    std::filesystem::rename(folder + "/gold.dat", folder + "/gold.dat.aside");
+    std::filesystem::rename(folder + "/inv.dat", folder + "/inv.dat.aside");
+    std::filesystem::create_directory(folder + "/gold.dat");
+    std::filesystem::create_directory(folder + "/inv.dat");
+    openStore(arena, "[Gold]\nKill=2\n");
+    auto& bob = arena.addPlayer({.name = "Bob", .team = 1, .ship = 1});
+    auto& al = arena.addPlayer({.name = "Al", .team = 2, .ship = 2});
+    arena.enter(bob);
+    arena.enter(al);
+    arena.kill(al, bob);
+    arena.kill(bob, al);
+    EXPECT_EQ(goldOf(arena, "Bob"), 2u); // in play: the accounts were never loaded
+    arena.terminate();
+
+    std::filesystem::remove(folder + "/gold.dat");
+    std::filesystem::remove(folder + "/inv.dat");
+    std::filesystem::rename(folder + "/gold.dat.aside", folder + "/gold.dat");
+    std::filesystem::rename(folder + "/inv.dat.aside", folder + "/inv.dat");
+    TestArena again(folder, 7);
+    again.handshake();
+    EXPECT_EQ(goldOf(again, "Bob"), 404u);
+    EXPECT_EQ(goldOf(again, "Al"), 512u);
+    ASSERT_NE(again.inventory().find("Bob"), nullptr);
+    EXPECT_EQ(again.inventory().find("Bob")->counts[0], 3);
+    again.terminate();
+
+    // And once more: the changes were applied exactly once.
+    TestArena third(folder, 7);
+    third.handshake();
+    EXPECT_EQ(goldOf(third, "Bob"), 404u);
+    EXPECT_EQ(goldOf(third, "Al"), 512u);
 }
 
 } // namespace

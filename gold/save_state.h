@@ -1,0 +1,55 @@
+// gold.state: which changes each saved gold.dat and inv.dat already holds.
+//
+// Every change of the economy is a record of gold.log with a sequence
+// number. A save of gold.dat holds every record numbered below the save's
+// own number; gold.state says so for the file's exact bytes (its size and a
+// hash of them), so recovery applies each later record exactly once even
+// when gold.log could not be written at the time of the save. It is replaced
+// before the data file is renamed into place, and names the file that was
+// there before too, so whichever of the two a crash leaves behind is known.
+//
+//   quorvel gold.state 1
+//   gold.dat 1207 4824 9f3c0a61e2b74d05
+//   gold.dat 1100 4800 0a2b44c6d1e9f073
+//   inv.dat 1206 10400 5e61c0d2aa91b3f8
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+struct SavedFile {
+    std::uint64_t seq = 0;  // the file holds every record numbered below this
+    std::uint64_t size = 0; // its size in bytes
+    std::uint64_t hash = 0; // contentHash of its bytes
+
+    bool operator==(const SavedFile&) const = default;
+};
+
+struct SaveState {
+    static constexpr const char* fileName = "gold.state";
+    // Newest first; the newest is the save in progress or done, the one
+    // after it the file that was in place before.
+    std::vector<SavedFile> gold;
+    std::vector<SavedFile> inventory;
+
+    // The entry that describes a file of these bytes, if any.
+    static std::optional<SavedFile> match(const std::vector<SavedFile>& saves, std::uint64_t size,
+                                          std::uint64_t hash);
+    // The largest sequence number it names.
+    std::uint64_t lastSeq() const;
+};
+
+// A 64-bit hash of a file's bytes, eight bytes at a time over four lanes:
+// it tells one saved file from another, at a small part of a write's cost.
+std::uint64_t contentHash(const char* bytes, std::size_t size);
+
+std::string encodeSaveState(const SaveState& state);
+// Nothing when the text is not a gold.state.
+std::optional<SaveState> decodeSaveState(std::string_view text);
+
+} // namespace quorvel
