@@ -18,7 +18,7 @@ public:
         : disk_(disk), file_(std::move(file)), path_(std::move(path)) {}
 
     platform::Status append(std::string_view bytes) override {
-        if (disk_.full()) {
+        if (disk_.full() || disk_.refuses(FaultyFileSystem::Write::append, path_, bytes)) {
             return platform::Status::failed(FaultyFileSystem::noRoomIn(path_));
         }
         return file_->append(bytes);
@@ -51,7 +51,7 @@ platform::Status FaultyFileSystem::forEachLine(const std::string& path, std::siz
 }
 
 platform::Status FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
-    if (full_) {
+    if (full_ || refuses(Write::replace, path, bytes)) {
         // The new bytes never reach the file: its temporary one takes them.
         return platform::Status::failed(noRoomIn(platform::temporaryNameFor(path)));
     }
@@ -59,6 +59,10 @@ platform::Status FaultyFileSystem::replaceFile(const std::string& path, std::str
 }
 
 platform::Status FaultyFileSystem::renameFile(const std::string& from, const std::string& to) {
+    if (refuses(Write::rename, to, from)) {
+        return platform::Status::failed("cannot rename " + from + " to " + to + ": " +
+                                        std::strerror(EIO));
+    }
     return real().renameFile(from, to);
 }
 

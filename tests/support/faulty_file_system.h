@@ -3,10 +3,16 @@
 // replaced stays as it was) and an append writes nothing, each with the
 // reason a full disk gives. A bot or an economy given it reads and
 // writes through it (TestArena::useFiles).
+//
+// A test may also look at every write before it is made (writesCheckedBy):
+// the check sees what is written where and may refuse it, which fails that
+// one write as a disk that refuses it would (a refused replacement leaves the
+// file as it was), or end the process there and then, as a crash would.
 #pragma once
 
 #include "base/platform/platform.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,6 +28,18 @@ public:
     // The reason a write into `path` gives while the disk is full.
     static std::string noRoomIn(const std::string& path);
 
+    enum class Write { append, replace, rename };
+    // Called before each write with its kind and the file it goes to (for a
+    // rename, the file renamed over); true refuses it. For a replacement
+    // `bytes` are the new contents, for an append the bytes appended.
+    using WriteCheck =
+        std::function<bool(Write kind, const std::string& path, std::string_view bytes)>;
+    void writesCheckedBy(WriteCheck check) { check_ = std::move(check); }
+    // Whether the check refuses this write (false without a check).
+    bool refuses(Write kind, const std::string& path, std::string_view bytes) const {
+        return check_ && check_(kind, path, bytes);
+    }
+
     platform::Status readFileInto(const std::string& path,
                                   const std::function<char*(std::size_t)>& place,
                                   std::size_t& size) override;
@@ -35,6 +53,7 @@ public:
 
 private:
     bool full_ = false;
+    WriteCheck check_;
 };
 
 } // namespace quorvel::testing
