@@ -193,14 +193,15 @@ void FileEconomy::planRecovery(TableRecovery& plan, const Book& book, std::size_
         } else {
             return book.records();
         }
-    }();
+    }
+    ();
     for (std::size_t at = firstLoaded; at < held.size(); ++at) {
         plan.inFile.insert(foldedCopy(fieldText(held[at].name, nameSize)));
     }
 }
 
-template void FileEconomy::planRecovery(TableRecovery&, const GoldLedger&, std::size_t,
-                                        std::size_t, std::size_t, std::uint64_t, std::uint64_t,
+template void FileEconomy::planRecovery(TableRecovery&, const GoldLedger&, std::size_t, std::size_t,
+                                        std::size_t, std::uint64_t, std::uint64_t,
                                         const std::vector<SavedFile>&, std::size_t, std::size_t,
                                         std::optional<SavedFile>&);
 template void FileEconomy::planRecovery(TableRecovery&, const InventoryBook&, std::size_t,

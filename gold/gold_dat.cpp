@@ -151,8 +151,8 @@ platform::Status FileEconomy::saveGold() {
     }
     goldOnDisk_ = saving;
     // gold.log: the records numbered below this mark are in gold.dat now.
-    journalSaved(journal_.writeRecord(saving.seq, {GoldJournal::goldSaved(cause().bot,
-                                                                          ledger_.size())}));
+    journalSaved(
+        journal_.writeRecord(saving.seq, {GoldJournal::goldSaved(cause().bot, ledger_.size())}));
     return saved;
 }
 

@@ -85,8 +85,7 @@ platform::Status GoldJournal::writeRecord(std::uint64_t seq,
         line_ += count;
         line_ += '\n';
         if (entry.change == "saved") {
-            (entry.field == "gold" ? goldSavedSinceRotation_ : inventorySavedSinceRotation_) =
-                true;
+            (entry.field == "gold" ? goldSavedSinceRotation_ : inventorySavedSinceRotation_) = true;
         }
     }
     if (platform::Status written = file_->append(line_); !written.ok()) {

@@ -51,8 +51,7 @@ public:
     static JournalEntry goldChanged(const ChangeCause& cause, std::string_view account,
                                     std::int64_t change, std::uint32_t after);
     static JournalEntry itemChanged(const ChangeCause& cause, std::string_view account,
-                                    std::string_view item, std::int64_t change,
-                                    std::int32_t after);
+                                    std::string_view item, std::int64_t change, std::int32_t after);
     static JournalEntry inventoryCreated(const ChangeCause& cause, std::string_view account);
     // A whole table emptied (reset) or read again from its file (reload).
     static JournalEntry goldWiped(const ChangeCause& cause, bool reloaded,

@@ -108,7 +108,8 @@ void GoldLedger::append(const GoldAccount& account) {
 }
 
 std::size_t GoldLedger::removeFrom(std::size_t from, bool (*keep)(const GoldAccount&)) {
-    const auto begin = accounts_.begin() + static_cast<std::ptrdiff_t>(std::min(from, accounts_.size()));
+    const auto begin =
+        accounts_.begin() + static_cast<std::ptrdiff_t>(std::min(from, accounts_.size()));
     const auto kept = std::stable_partition(begin, accounts_.end(), keep);
     const auto removed = static_cast<std::size_t>(accounts_.end() - kept);
     if (removed > 0) {

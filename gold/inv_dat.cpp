@@ -52,14 +52,14 @@ platform::Status FileEconomy::loadInventory(LoadMode mode) {
     planRecovery(inventoryRecovery_, book_, before, stray, garbage, read.ok() ? size : 0, hash,
                  saveState_.inventory, recordBytes, nameBytes, inventoryOnDisk_);
     if (stray != 0 || garbage != 0 || inventoryRecovery_.damaged) {
-        report(std::string("Warning: ") + inventoryFileName +
-               (read.isNotFound()
-                    ? std::string(" is missing, though ") + SaveState::fileName +
-                          " says it was saved"
-                    : " is damaged: " + std::to_string(size / recordBytes) + " whole records, " +
-                          std::to_string(stray) + " stray bytes, " + std::to_string(garbage) +
-                          " garbage records passed over") +
-               ".");
+        report(
+            std::string("Warning: ") + inventoryFileName +
+            (read.isNotFound()
+                 ? std::string(" is missing, though ") + SaveState::fileName + " says it was saved"
+                 : " is damaged: " + std::to_string(size / recordBytes) + " whole records, " +
+                       std::to_string(stray) + " stray bytes, " + std::to_string(garbage) +
+                       " garbage records passed over") +
+            ".");
     }
     // A trailing part-record is ignored.
     inventoryLoaded_ = read.ok();

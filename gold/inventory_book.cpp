@@ -120,7 +120,8 @@ void InventoryBook::clear() {
 }
 
 std::size_t InventoryBook::removeFrom(std::size_t from, bool (*keep)(const InventoryRecord&)) {
-    const auto begin = records_.begin() + static_cast<std::ptrdiff_t>(std::min(from, records_.size()));
+    const auto begin =
+        records_.begin() + static_cast<std::ptrdiff_t>(std::min(from, records_.size()));
     const auto kept = std::stable_partition(begin, records_.end(), keep);
     const auto removed = static_cast<std::size_t>(records_.end() - kept);
     if (removed > 0) {

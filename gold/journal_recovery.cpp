@@ -118,7 +118,9 @@ JournalReplay::JournalReplay(GoldLedger& ledger, InventoryBook& book,
                              std::function<void()> reloadGold,
                              std::function<void()> reloadInventory, TableRecovery gold,
                              TableRecovery inventory)
-    : state_(std::make_unique<State>(State{ledger, book, std::move(reloadGold),
+    : state_(std::make_unique<State>(State{ledger,
+                                           book,
+                                           std::move(reloadGold),
                                            std::move(reloadInventory),
                                            {std::move(gold), std::move(inventory)}})) {}
 

@@ -46,9 +46,9 @@ struct TableRecovery {
 
 // What a replay did, for the console.
 struct ReplayOutcome {
-    std::size_t applied = 0;      // lines applied
-    std::size_t cutRecords = 0;   // records whose lines were not all there
-    std::uint64_t lastSeq = 0;    // the highest sequence number seen
+    std::size_t applied = 0;    // lines applied
+    std::size_t cutRecords = 0; // records whose lines were not all there
+    std::uint64_t lastSeq = 0;  // the highest sequence number seen
     // Accounts or records a damaged file lost that the journal brought back
     // (they existed when the file was saved), by table.
     std::vector<std::string> recoveredGold;

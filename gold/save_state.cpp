@@ -82,8 +82,8 @@ std::uint64_t SaveState::lastSeq() const {
 std::string encodeSaveState(const SaveState& state) {
     std::string text(header);
     text += '\n';
-    for (const auto& [word, saves] : {std::pair{goldWord, &state.gold},
-                                      std::pair{inventoryWord, &state.inventory}}) {
+    for (const auto& [word, saves] :
+         {std::pair{goldWord, &state.gold}, std::pair{inventoryWord, &state.inventory}}) {
         for (const SavedFile& save : *saves) {
             text += std::string(word) + " " + std::to_string(save.seq) + " " +
                     std::to_string(save.size) + " " + hex(save.hash) + "\n";

@@ -3,6 +3,7 @@
 // balance and item count as the child left them.
 #include "gold/file_economy.h"
 #include "gold/gold_journal.h"
+#include "support/faulty_file_system.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>
@@ -258,6 +259,64 @@ TEST(CrashRecovery, AJournalLargerThanTheMemoryLeftIsReadInPieces) {
     EXPECT_EQ(std::filesystem::file_size(folder.path + "/gold.dat"), 24u); // untouched
 }
 #endif
+
+} // namespace
+} // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// The host dies while one command's changes reach gold.log: the disk holds
+// the journal's bytes up to the start of the line named by `cutBefore`, as a
+// write the machine went down in the middle of. The command is then either
+// wholly there or wholly absent at the next start: a loan is never half made,
+// a purchase never keeps the item without the price.
+TEST(CrashRecovery, ADeathInsideOneCommandKeepsNoneOfIt) {
+    struct Case {
+        const char* command;
+        const char* text;
+        const char* cutBefore; // the second change of the command
+    };
+    for (const Case& c : {Case{"lendgold", "Al:400", "\tloan\tBob\tBob\tgold\t-400\t"},
+                          Case{"buy", "inv guns", "\tpurchase guns\tBob\tBob\tgold\t-"}}) {
+        SCOPED_TRACE(c.command);
+        Folder folder;
+        pid_t child = ::fork();
+        if (child == 0) {
+            FaultyFileSystem files;
+            TestArena arena(folder.path, 7);
+            arena.useFiles(files);
+            arena.handshake();
+            PlayerRecord& bob = arena.addPlayer({.name = "Bob", .team = 1, .ship = 1});
+            arena.enter(bob);
+            files.writesCheckedBy([&](FaultyFileSystem::Write kind, const std::string& path,
+                                      std::string_view bytes) {
+                const std::size_t cut = bytes.find(c.cutBefore);
+                if (kind == FaultyFileSystem::Write::append && path == GoldJournal::fileName &&
+                    cut != std::string_view::npos) {
+                    const std::size_t lineStart = bytes.rfind('\n', cut);
+                    std::ofstream(folder.path + "/" + path, std::ios::app | std::ios::binary)
+                        << bytes.substr(0, lineStart == std::string_view::npos ? 0 : lineStart + 1);
+                    std::_Exit(0);
+                }
+                return false;
+            });
+            arena.command(bob, c.command, c.text);
+            std::_Exit(3); // the command never reached its second change
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_EQ(WEXITSTATUS(status), 0);
+
+        TestArena restarted(folder.path, 7);
+        restarted.handshake();
+        EXPECT_EQ(restarted.gold().balance("Bob") + restarted.gold().balance("Al"), 1000u);
+        EXPECT_EQ(restarted.gold().balance("Bob"), 1000u);
+        const InventoryRecord* record = restarted.inventory().find("Bob");
+        EXPECT_TRUE(record == nullptr || record->counts[0] == 0);
+    }
+}
 
 } // namespace
 } // namespace quorvel::testing

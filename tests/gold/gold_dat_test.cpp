@@ -3,7 +3,9 @@
 #include "support/test_arena.h"
 
 #include "base/platform/platform.h"
+#include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "gold/record_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -254,6 +256,61 @@ TEST(GoldDatAutosave, TheAutosaveWritesGoldWhileTheStoreIsOn) {
     arena.tick();
     EXPECT_EQ(arena.takeTexts().front(), "AutoSave...");
     EXPECT_EQ(arena.readFile("gold.dat"), goldRecord(9, "Dave"));
+}
+
+} // namespace
+} // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// A gold.dat cut short after it was saved: the accounts it lost come back
+// with the last values gold.log holds of them, the console says how many
+// were lost and recovered, and the next save writes them all again. A
+// garbage inv.dat gives up no record with control bytes or negative counts.
+TEST(GoldDat, ACutOrGarbageFileComesBackAsFarAsTheJournalKnows) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\n");
+    arena.handshake();
+    EconomyStore& economy = arena.economy();
+    for (int i = 0; i < 12; ++i) {
+        economy.credit("Player" + std::to_string(i), static_cast<std::uint32_t>(100 + i));
+    }
+    EXPECT_TRUE(economy.saveGold().ok());
+    economy.credit("Player3", 7); // after the save: 110
+    arena.terminate();            // saves again: gold.dat holds 110
+    const std::string whole = *arena.readFile("gold.dat");
+    arena.writeFile("gold.dat", whole.substr(0, 10));
+    std::string garbage(300, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<char>((i * 7919 + 13) % 256);
+    }
+    arena.writeFile("inv.dat", garbage);
+
+    TestArena again(arena.directory(), 7);
+    again.handshake();
+    const std::vector<std::string> told = again.takeTexts();
+    EXPECT_EQ(again.gold().size(), 12u);
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(again.gold().balance("Player" + std::to_string(i)),
+                  static_cast<std::uint32_t>(100 + i + (i == 3 ? 7 : 0)))
+            << i;
+    }
+    bool toldOfRecovery = false;
+    for (const std::string& line : told) {
+        toldOfRecovery = toldOfRecovery ||
+                         line.starts_with("gold.dat was damaged: 12 accounts lost, 12 accounts "
+                                          "recovered from gold.log (Player0, Player1");
+    }
+    EXPECT_TRUE(toldOfRecovery) << ::testing::PrintToString(told);
+    for (const InventoryRecord& record : again.inventory().records()) {
+        EXPECT_TRUE(plausibleInventory(record)) << fieldText(record.name, sizeof record.name);
+    }
+    again.terminate();
+    TestArena third(arena.directory(), 7);
+    third.handshake();
+    EXPECT_EQ(third.gold().size(), 12u);
+    EXPECT_EQ(third.gold().balance("Player3"), 110u);
 }
 
 } // namespace
