@@ -202,7 +202,7 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
             return;
         }
         own += ownLines;
-        // The other side of a change between a few players (a loan's
+        // The other side of a change between two players (a loan's
         // credit and debit) is shown with the player's own line; of a
         // change to many (an import, a team's win) only the player's.
         const bool wholeChange = ownLines > 0 && accounts.size() <= wholeChangeAccounts;
