@@ -3,6 +3,7 @@
 // look at a whole file can see. Nothing is written, and gold.lock is not
 // touched.
 #include "admin/commands.h"
+#include "admin/economy_checks.h"
 #include "admin/folder.h"
 #include "admin/journal_file.h"
 
@@ -257,6 +258,20 @@ void checkSameNames(Findings& found, const char* file, const Records& records,
     }
 }
 
+// Records no module wrote, and balances and counts other than the last
+// ones gold.log wrote (a gold.dat cut and saved over loses them silently).
+void checkAgainstJournal(Findings& found, const InspectedEconomy& inspected) {
+    for (std::string& problem : implausibleRecords()) {
+        found.problems.push_back(std::move(problem));
+    }
+    if (inspected.unreadable) {
+        return; // what a module start loads is not known
+    }
+    for (std::string& problem : disagreementsWithJournal(inspected.store)) {
+        found.problems.push_back(std::move(problem));
+    }
+}
+
 void checkEconomy(Findings& found) {
     std::size_t accounts = 0;
     std::size_t records = 0;
@@ -298,12 +313,16 @@ void checkEconomy(Findings& found) {
                 "; the module reads the whole records, and its next save drops the rest.");
         }
     }
+    checkAgainstJournal(found, *inspected);
 }
 
 void checkJournal(Findings& found) {
     std::map<std::string, std::size_t> lines;
-    JournalSummary summary =
-        readJournal([&lines](const JournalEntry& entry) { ++lines[entry.file]; });
+    JournalSummary summary = readJournal([&lines](const JournalRecord& record) {
+        for (const JournalEntry& entry : record.lines) {
+            ++lines[entry.file];
+        }
+    });
     // The module's own words on an unreadable journal came with the economy.
     found.unreadable |= !summary.unreadable.empty();
     for (const char* name : {GoldJournal::fileName, GoldJournal::rotatedName}) {

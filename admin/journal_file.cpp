@@ -1,6 +1,7 @@
 #include "admin/journal_file.h"
 
 #include "admin/folder.h"
+#include "admin/output.h"
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
 #include "gold/gold_journal.h"
@@ -85,6 +86,72 @@ private:
     std::size_t told_ = 0;
 };
 
+// Puts the lines of each record back together as they come, and hands on
+// each change when its last line is there, or as cut when something else
+// comes first.
+class RecordAssembler {
+public:
+    RecordAssembler(JournalSummary& summary,
+                    const std::function<void(const JournalRecord&)>& onRecord)
+        : summary_(summary), onRecord_(onRecord) {}
+
+    void line(const JournalEntry& entry) {
+        if (entry.seq == 0) {
+            end();
+            open_.lines.assign(1, entry);
+            hand(true);
+            return;
+        }
+        // A later part of the open record (a part missing between stays
+        // with the cut lines it belongs to); anything else begins a record.
+        if (!open_.lines.empty() &&
+            (entry.seq != open_.first().seq || entry.parts != open_.first().parts ||
+             entry.part <= open_.lines.back().part)) {
+            end();
+        }
+        partsInOrder_ =
+            (open_.lines.empty() || partsInOrder_) && entry.part == open_.lines.size() + 1;
+        open_.lines.push_back(entry);
+        if (partsInOrder_ && open_.lines.size() == entry.parts) {
+            hand(true);
+        }
+    }
+
+    // Something that is not a line of the open record: it was cut short.
+    void end() {
+        if (!open_.lines.empty()) {
+            hand(false);
+        }
+    }
+
+private:
+    void hand(bool whole) {
+        open_.whole = whole;
+        if (!whole && ++summary_.cutRecords <= toldAtMost) {
+            const JournalEntry& first = open_.first();
+            const JournalEntry& last = open_.lines.back();
+            const std::string where =
+                std::string(first.file) + ":" + std::to_string(first.line) +
+                (last.line == first.line ? "" : "-" + std::to_string(last.line));
+            const std::size_t there = open_.lines.size();
+            summary_.findings.push_back(
+                {false, where + ": change " + std::to_string(first.seq) + " (" +
+                            printable(first.cause) + " at " + first.time +
+                            ") was cut short by a crash or a full disk, " + std::to_string(there) +
+                            " of its " + std::to_string(first.parts) +
+                            " lines written: it never happened, and the module does not apply "
+                            "it."});
+        }
+        onRecord_(open_);
+        open_.lines.clear();
+    }
+
+    JournalSummary& summary_;
+    const std::function<void(const JournalRecord&)>& onRecord_;
+    JournalRecord open_;
+    bool partsInOrder_ = false; // parts 1 to the last one there, none missing
+};
+
 } // namespace
 
 std::optional<std::int64_t> JournalEntry::amount() const {
@@ -98,8 +165,9 @@ std::optional<std::int64_t> JournalEntry::amount() const {
     return change[0] == '-' ? -*magnitude : *magnitude;
 }
 
-JournalSummary readJournal(const std::function<void(const JournalEntry&)>& onEntry) {
+JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord) {
     JournalSummary summary;
+    RecordAssembler records(summary, onRecord);
     constexpr std::array<const char*, 2> files = {GoldJournal::rotatedName, GoldJournal::fileName};
     // A line without its line end is where a crash or a full disk stopped
     // a write: harmless as the very last line, where the module passes over
@@ -126,17 +194,20 @@ JournalSummary readJournal(const std::function<void(const JournalEntry&)>& onEnt
                     cut.reset();
                 }
                 if (!ended) {
+                    records.end();
                     cut = CutLine{file, number};
                     return;
                 }
                 if (tooLong) {
+                    records.end();
                     findings.problem(number, "a line longer than 64 KiB, not a journal line");
                     return;
                 }
                 const std::optional<JournalFields> fields = splitJournalLine(text);
                 std::optional<std::string> why =
-                    fields ? flaw(*fields) : "it does not hold seven or eight fields";
+                    fields ? flaw(*fields) : "it does not hold seven, eight or ten fields";
                 if (why) {
+                    records.end();
                     // A write stopped part-way is closed off with two tabs
                     // by the next one.
                     findings.problem(number, text.ends_with("\t\t")
@@ -155,14 +226,26 @@ JournalSummary readJournal(const std::function<void(const JournalEntry&)>& onEnt
                 entry.change = fields->change;
                 entry.after = fields->after;
                 entry.bot = fields->bot;
+                entry.seq = fields->seq;
+                entry.part = fields->part;
+                entry.parts = fields->parts;
                 ++summary.entries;
-                onEntry(entry);
+                records.line(entry);
             });
+        // A record is written whole in one append: none goes on in the next
+        // file.
+        records.end();
         if (read.isFailed()) {
             summary.unreadable.push_back(std::string(file) + ": " + read.reason());
         } else if (read.ok()) {
             summary.filesRead.emplace_back(file);
         }
+    }
+    if (summary.cutRecords > toldAtMost) {
+        summary.findings.push_back(
+            {false, std::to_string(summary.cutRecords - toldAtMost) +
+                        " more changes were cut short by a crash or a full disk: they never "
+                        "happened, and the module does not apply them."});
     }
     if (cut) {
         summary.findings.push_back(

@@ -1,5 +1,8 @@
 // gold.log.1 then gold.log, read line by line with the module's reader and
-// split with its line parser, oldest line first.
+// split with its line parser, oldest line first, and put back together into
+// the changes they record: every line of one record (a loan's credit and
+// debit, an import's every account) together, a line written before records
+// alone. A record cut short by a crash or a full disk never happened.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +25,9 @@ struct JournalEntry {
     std::string change; // +N, -N, new, reset, reload, saved
     std::string after;
     std::string bot;
+    std::uint64_t seq = 0;   // 0 for a line written before records
+    std::uint32_t part = 0;  // 1 to parts
+    std::uint32_t parts = 0; // the lines of its record
 
     bool isGold() const { return field == "gold"; }
     bool isSave() const { return change == "saved"; }
@@ -29,6 +35,22 @@ struct JournalEntry {
     bool isWipe() const { return change == "reset" || change == "reload"; }
     // The signed amount of a +N or -N change.
     std::optional<std::int64_t> amount() const;
+};
+
+// One change as the journal holds it: the lines of one record, or one line
+// written before records.
+struct JournalRecord {
+    std::vector<JournalEntry> lines; // never empty
+    // False for a record cut short: fewer than its n lines are there (a
+    // crash or a full disk stopped its write). It never happened: the module
+    // does not apply it, and no figure counts it.
+    bool whole = true;
+
+    const JournalEntry& first() const { return lines.front(); }
+    // The record's own count of lines (1 for a line written before records).
+    std::size_t linesWritten() const {
+        return first().parts == 0 ? 1 : static_cast<std::size_t>(first().parts);
+    }
 };
 
 // What a whole look at the journal finds that the module passes over
@@ -41,15 +63,19 @@ struct JournalFinding {
 struct JournalSummary {
     std::vector<JournalFinding> findings;
     std::vector<std::string>
-        unreadable; // "gold.log: reason", when a file exists but cannot be read
-    std::size_t entries = 0;
+        unreadable;          // "gold.log: reason", when a file exists but cannot be read
+    std::size_t entries = 0; // journal lines, cut records' too
+    std::size_t cutRecords = 0;
     std::vector<std::string> filesRead;
 };
 
-// Calls `onEntry` for every journal line of gold.log.1 and gold.log in the
-// current folder, oldest first; lines that are not journal lines are
-// findings.
-JournalSummary readJournal(const std::function<void(const JournalEntry&)>& onEntry);
+// Calls `onRecord` for every change in gold.log.1 and gold.log in the
+// current folder, oldest first, cut records too (`whole` false); lines that
+// are not journal lines are findings, and so is each cut record (a note).
+// A record's lines are adjacent, parts 1 to n in order, in one file: a line
+// of another record, an old line, a line that is not a journal line or the
+// end of the file ends a record that has not all its lines.
+JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord);
 
 // Seconds since 1970-01-01 UTC of a journal time, or nothing when it is not
 // one.

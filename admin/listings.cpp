@@ -11,9 +11,14 @@
 
 #include <algorithm>
 #include <numeric>
+#include <set>
 
 namespace quorvel::admin {
 namespace {
+
+// A change of this many accounts at most is listed whole in the history of
+// each of them.
+constexpr std::size_t wholeChangeAccounts = 2;
 
 struct Row {
     std::string name;
@@ -138,29 +143,88 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
     checkSince(options.since);
     InFolder in(options.folder);
     const std::string wanted = foldedCopy(storableName(options.name));
-    Listing listing{{"time", "cause", "by", "field", "change", "after"},
-                    {false, false, false, false, false, true},
+    const auto isOwn = [&wanted](const JournalEntry& entry) {
+        return !entry.isSave() && entry.account != "*" &&
+               foldedCopy(storableName(entry.account)) == wanted;
+    };
+    // A reset or reload of a whole table changes every account.
+    const auto isEveryone = [](const JournalEntry& entry) {
+        return entry.account == "*" && entry.isWipe();
+    };
+    // The table shows the lines of one change together, its time, cause and
+    // by once; CSV and JSON repeat them on every line and add the record's
+    // sequence number, so that a program can tell the changes apart.
+    const bool table = options.format == Format::table;
+    Listing listing{{"time", "cause", "by", "account", "field", "change", "after"},
+                    {false, false, false, false, false, false, true},
                     {}};
+    if (!table) {
+        listing.columns.emplace_back("record");
+        listing.numeric.push_back(true);
+    }
     std::size_t own = 0;
-    const JournalSummary summary = readJournal([&](const JournalEntry& entry) {
-        if (entry.isSave()) {
+    std::vector<std::string> cutNotes;
+    const JournalSummary summary = readJournal([&](const JournalRecord& record) {
+        const JournalEntry* lead = nullptr;
+        std::size_t ownLines = 0;
+        std::set<std::string> accounts;
+        for (const JournalEntry& entry : record.lines) {
+            if (entry.isSave()) {
+                continue;
+            }
+            const bool mine = isOwn(entry);
+            ownLines += mine ? 1 : 0;
+            if (lead == nullptr && (mine || isEveryone(entry))) {
+                lead = &entry;
+            }
+            if (entry.account != "*") {
+                accounts.insert(foldedCopy(storableName(entry.account)));
+            }
+        }
+        if (lead == nullptr || (options.since && lead->time < *options.since)) {
             return;
         }
-        // A reset or reload of a whole table changes every account.
-        const bool everyone = entry.account == "*" && entry.isWipe();
-        if (!everyone && foldedCopy(storableName(entry.account)) != wanted) {
+        if (options.cause && lead->cause != *options.cause &&
+            !lead->cause.starts_with(*options.cause + " ")) {
             return;
         }
-        if (options.since && entry.time < *options.since) {
+        if (!record.whole) {
+            if (ownLines > 0) {
+                cutNotes.push_back(std::string(lead->file) + ":" + std::to_string(lead->line) +
+                                   ": change " + std::to_string(lead->seq) + " to " +
+                                   printable(lead->account) + " (" + printable(lead->cause) +
+                                   " at " + lead->time +
+                                   ") was cut short by a crash or a full disk, " +
+                                   std::to_string(record.lines.size()) + " of its " +
+                                   std::to_string(record.linesWritten()) +
+                                   " lines written: it never happened, and is not listed");
+            }
             return;
         }
-        if (options.cause && entry.cause != *options.cause &&
-            !entry.cause.starts_with(*options.cause + " ")) {
-            return;
+        own += ownLines;
+        // The other side of a change between two players (a loan's
+        // credit and debit) is shown with the player's own line; of a
+        // change to many (an import, a team's win) only the player's.
+        const bool wholeChange = ownLines > 0 && accounts.size() <= wholeChangeAccounts;
+        bool first = true;
+        for (const JournalEntry& entry : record.lines) {
+            if (entry.isSave() || !(wholeChange || isOwn(entry) || isEveryone(entry))) {
+                continue;
+            }
+            const bool repeated = table && !first;
+            first = false;
+            std::vector<std::string> row{repeated ? "" : entry.time,
+                                         repeated ? "" : entry.cause,
+                                         repeated ? "" : entry.by,
+                                         entry.account == "*" ? "every account" : entry.account,
+                                         entry.field,
+                                         entry.change,
+                                         isEveryone(entry) ? "" : entry.after};
+            if (!table) {
+                row.push_back(entry.seq == 0 ? "" : std::to_string(entry.seq));
+            }
+            listing.rows.push_back(std::move(row));
         }
-        own += everyone ? 0 : 1;
-        listing.rows.push_back({entry.time, entry.cause, entry.by, entry.field, entry.change,
-                                everyone ? "" : entry.after});
     });
     if (!summary.unreadable.empty()) {
         std::string why;
@@ -174,6 +238,9 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
     if (damaged > 0) {
         err << "quorvel-admin: note: the journal holds lines that are not journal lines, passed "
                "over here as by the module (quorvel-admin check lists them)\n";
+    }
+    for (const std::string& note : cutNotes) {
+        err << "quorvel-admin: note: " << note << '\n';
     }
     if (own == 0) {
         err << "quorvel-admin: gold.log.1 and gold.log hold no change to "

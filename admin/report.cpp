@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <map>
 #include <numeric>
+#include <set>
 #include <sstream>
 
 namespace quorvel::admin {
@@ -155,20 +156,26 @@ struct CategoryTotal {
     std::size_t changes = 0;
 };
 
+// One row of the staff actions: one change, however many accounts it made.
+struct StaffRow {
+    std::string time, by, action, account, change, after;
+};
+
 struct Economy {
     std::vector<std::pair<std::string, std::uint32_t>> accounts; // in use
     std::map<std::string, std::int64_t> itemsHeld;               // by folded name
     std::uint64_t circulation = 0;                               // every record's gold
 
-    std::vector<GoldChange> changes;
+    std::vector<GoldChange> changes;     // one per gold line
     std::vector<std::string> categories; // in the order first seen
     std::map<std::string, CategoryTotal> totals;
-    std::vector<JournalEntry> staff;
+    std::vector<StaffRow> staff;
     std::size_t staffSeen = 0;
     std::map<std::pair<std::string, std::string>, Pair> pairs;
     std::size_t killsPaid = 0;
     std::string firstTime, lastTime;
-    std::size_t lines = 0;
+    std::size_t recorded = 0; // changes, a record of many lines counted once
+    std::size_t cut = 0;      // records cut short, counted nowhere
 };
 
 bool startsWith(const std::string& text, std::string_view prefix) {
@@ -227,25 +234,50 @@ void countKill(Economy& economy, const std::string& killer, const std::string& k
     (inOrder ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
 }
 
-void takeEntry(Economy& economy, const JournalEntry& entry) {
-    if (entry.isSave()) {
-        return;
+// A staff action as one row: a change of one account as its line says it;
+// a change of several (an import) with their names or their number, and
+// what it did to their gold together.
+StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
+    const JournalEntry& first = *lines.front();
+    StaffRow row{first.time.substr(0, 10) + " " + first.time.substr(11, 8),
+                 first.by,
+                 first.cause,
+                 "",
+                 "",
+                 ""};
+    if (lines.size() == 1) {
+        row.account = first.account == "*" ? "every account" : first.account;
+        row.change =
+            first.isGold() || first.isWipe() ? first.change : first.change + " " + first.field;
+        row.after = first.isWipe() ? "" : first.after;
+        return row;
     }
-    ++economy.lines;
-    if (economy.firstTime.empty()) {
-        economy.firstTime = entry.time;
-    }
-    economy.lastTime = entry.time;
-    if (isStaffAction(entry)) {
-        ++economy.staffSeen;
-        economy.staff.push_back(entry);
-        if (economy.staff.size() > 2 * staffShown) {
-            economy.staff.erase(economy.staff.begin(), economy.staff.end() - staffShown);
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    std::int64_t gold = 0;
+    bool onlyGold = true;
+    for (const JournalEntry* line : lines) {
+        if (seen.insert(nameKey(line->account)).second) {
+            names.push_back(line->account);
         }
+        const std::optional<std::int64_t> amount = line->amount();
+        onlyGold &= line->isGold() && amount.has_value();
+        gold += amount.value_or(0);
     }
-    if (!entry.isGold()) {
-        return;
+    if (names.size() <= 3) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            row.account += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+        }
+    } else {
+        row.account = grouped(static_cast<std::int64_t>(names.size())) + " accounts";
     }
+    row.change = onlyGold ? (gold >= 0 ? "+" : "") + grouped(gold) + " in all"
+                          : grouped(static_cast<std::int64_t>(lines.size())) + " changes";
+    return row;
+}
+
+// One gold line of a whole record.
+void takeGold(Economy& economy, const JournalEntry& entry, std::set<std::string>& counted) {
     GoldChange change;
     change.seconds = journalSeconds(entry.time).value_or(0);
     if (entry.isWipe()) {
@@ -267,12 +299,51 @@ void takeEntry(Economy& economy, const JournalEntry& entry) {
         economy.categories.push_back(change.category);
     }
     CategoryTotal& total = economy.totals[change.category];
-    ++total.changes;
+    // A loan's credit and debit are one change of the loans.
+    total.changes += counted.insert(change.category).second ? 1 : 0;
     (change.delta >= 0 ? total.earned : total.spent) += change.delta;
-    if (startsWith(entry.cause, "kill ")) {
-        countKill(economy, entry.by, entry.cause.substr(5));
-    }
     economy.changes.push_back(std::move(change));
+}
+
+void takeRecord(Economy& economy, const JournalRecord& record) {
+    std::vector<const JournalEntry*> lines;
+    for (const JournalEntry& entry : record.lines) {
+        if (!entry.isSave()) {
+            lines.push_back(&entry);
+        }
+    }
+    if (lines.empty()) {
+        return;
+    }
+    if (!record.whole) {
+        ++economy.cut;
+        return;
+    }
+    const JournalEntry& first = *lines.front();
+    ++economy.recorded;
+    if (economy.firstTime.empty()) {
+        economy.firstTime = first.time;
+    }
+    economy.lastTime = lines.back()->time;
+    if (isStaffAction(first)) {
+        ++economy.staffSeen;
+        economy.staff.push_back(staffRow(lines));
+        if (economy.staff.size() > 2 * staffShown) {
+            economy.staff.erase(economy.staff.begin(), economy.staff.end() - staffShown);
+        }
+    }
+    std::set<std::string> counted;
+    bool paidKill = false;
+    for (const JournalEntry* entry : lines) {
+        if (entry->isGold()) {
+            takeGold(economy, *entry, counted);
+            paidKill |= !entry->isWipe() && startsWith(entry->cause, "kill ");
+        }
+    }
+    // A kill is one, whatever lines it paid.
+    if (paidKill) {
+        countKill(economy, first.by, first.cause.substr(5));
+    }
 }
 
 // ---------------------------------------------------------------- html --
@@ -606,17 +677,14 @@ void staffTable(Page& page, const Economy& economy) {
                      {"after", true}});
     for (auto it = economy.staff.end() - static_cast<std::ptrdiff_t>(shown);
          it != economy.staff.end(); ++it) {
-        const JournalEntry& entry = *it;
+        const StaffRow& row = *it;
         page << "<tr>";
-        cell(page, htmlText(entry.time.substr(0, 10) + " " + entry.time.substr(11, 8)));
-        cell(page, htmlText(entry.by));
-        cell(page, htmlText(entry.cause));
-        cell(page, htmlText(entry.account == "*" ? "every account" : entry.account));
-        cell(page,
-             htmlText(entry.isGold() || entry.isWipe() ? entry.change
-                                                       : entry.change + " " + entry.field),
-             true);
-        cell(page, entry.isWipe() ? "" : htmlText(entry.after), true);
+        cell(page, htmlText(row.time));
+        cell(page, htmlText(row.by));
+        cell(page, htmlText(row.action));
+        cell(page, htmlText(row.account));
+        cell(page, htmlText(row.change), true);
+        cell(page, htmlText(row.after), true);
         page << "</tr>\n";
     }
     closeTable(page);
@@ -712,8 +780,15 @@ std::string render(const Economy& economy, const std::string& folderName,
             return htmlText(time.substr(0, 10) + " " + time.substr(11, 8));
         };
         page << "From " << shown(economy.firstTime) << " to " << shown(economy.lastTime)
-             << " UTC: " << grouped(static_cast<std::int64_t>(economy.lines))
+             << " UTC: " << grouped(static_cast<std::int64_t>(economy.recorded))
              << " changes in the journal.";
+    }
+    if (economy.cut > 0) {
+        page << " " << grouped(static_cast<std::int64_t>(economy.cut))
+             << (economy.cut == 1 ? " change was" : " changes were")
+             << " cut short by a crash or a full disk: "
+             << (economy.cut == 1 ? "it never happened and is" : "they never happened and are")
+             << " counted nowhere here.";
     }
     page << "</p>\n<div class=\"cards\" id=\"summary\">";
     const auto card = [&page](const std::string& value, const char* what) {
@@ -761,9 +836,9 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                     std::accumulate(record.counts.begin(), record.counts.end(), std::int64_t{0});
             }
         }
-        const JournalSummary summary = readJournal([&](const JournalEntry& entry) {
-            if (!options.since || entry.time >= *options.since) {
-                takeEntry(economy, entry);
+        const JournalSummary summary = readJournal([&](const JournalRecord& record) {
+            if (!options.since || record.first().time >= *options.since) {
+                takeRecord(economy, record);
             }
         });
         if (!summary.unreadable.empty()) {

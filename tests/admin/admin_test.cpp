@@ -4,10 +4,12 @@
 #include "admin_files.h"
 
 #include "base/platform/platform.h"
+#include "gold/record_checks.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -43,10 +45,78 @@ std::vector<std::vector<std::string>> journalRows(const std::string& journal) {
     return rows;
 }
 
-// The fields of a journal row after the time.
+// The fields of a journal row after the time, up to the bot (a record's
+// sequence number and part left out).
 std::vector<std::string> withoutTime(std::vector<std::string> row) {
+    row.resize(std::min<std::size_t>(row.size(), 8));
     row.erase(row.begin());
     return row;
+}
+
+// A journal line as the module writes it: `fields` are time, cause, by,
+// account, field, change and after; the bot is 1. A line written before
+// records ends there; a record's line carries its sequence number and part.
+std::string journalLine(const std::vector<std::string>& fields, std::uint64_t seq = 0,
+                        std::uint32_t part = 0, std::uint32_t parts = 0) {
+    std::string line;
+    for (const std::string& field : fields) {
+        line += field + "\t";
+    }
+    line += "1";
+    if (seq != 0) {
+        line +=
+            "\t" + std::to_string(seq) + "\t" + std::to_string(part) + "/" + std::to_string(parts);
+    }
+    return line + "\n";
+}
+
+// A folder upgraded to records: gold.log.1 and the start of gold.log hold
+// lines written before records, the rest of gold.log records, among them a
+// loan cut short by a crash after its first line (Bob's debit; Cy's credit
+// was being written, and the next start closed it off) and the saves made
+// after that start. gold.dat and inv.dat hold what the whole changes left.
+void writeUpgradedFolder(const Folder& folder) {
+    folder.write(
+        "gold.log.1",
+        journalLine({"2026-12-07T10:00:00Z", "givegold", "Mo", "Bob", "gold", "+400", "400"}) +
+            journalLine({"2026-12-07T10:00:05Z", "save", "-", "*", "gold", "saved", "1"}));
+    const std::string importTime = "2026-12-08T09:10:04Z";
+    std::string imported;
+    const std::vector<std::array<std::string, 3>> import = {{"Bob", "+48", "100"},
+                                                            {"Al", "-2", "50"},
+                                                            {"Cy", "+10", "10"},
+                                                            {"Dee", "+10", "10"},
+                                                            {"Eve", "+10", "10"}};
+    for (std::uint32_t at = 0; at < import.size(); ++at) {
+        imported += journalLine({importTime, "admin import", "Opal", import[at][0], "gold",
+                                 import[at][1], import[at][2]},
+                                4, at + 1, 5);
+    }
+    folder.write(
+        "gold.log",
+        journalLine({"2026-12-08T09:00:00Z", "kill Al", "Bob", "Bob", "gold", "+2", "402"}) +
+            journalLine({"2026-12-08T09:10:00Z", "kill Bob", "Al", "Al", "gold", "+2", "2"}, 1, 1,
+                        1) +
+            journalLine({"2026-12-08T09:10:02Z", "loan", "Bob", "Al", "gold", "+50", "52"}, 2, 1,
+                        2) +
+            journalLine({"2026-12-08T09:10:02Z", "loan", "Bob", "Bob", "gold", "-50", "352"}, 2, 2,
+                        2) +
+            journalLine({"2026-12-08T09:10:03Z", "purchase guns", "Bob", "Bob", "guns", "+1", "1"},
+                        3, 1, 2) +
+            journalLine(
+                {"2026-12-08T09:10:03Z", "purchase guns", "Bob", "Bob", "gold", "-300", "52"}, 3, 2,
+                2) +
+            imported +
+            journalLine({"2026-12-08T09:10:06Z", "kill Cy", "Bob", "Bob", "gold", "+2", "102"}, 5,
+                        1, 1) +
+            journalLine({"2026-12-08T09:10:08Z", "loan", "Bob", "Bob", "gold", "-20", "82"}, 6, 1,
+                        2) +
+            "2026-12-08T09:10:08Z\tloan\tBob\tCy\tgo\t\t\n" +
+            journalLine({"2026-12-08T09:20:00Z", "save", "-", "*", "gold", "saved", "5"}) +
+            journalLine({"2026-12-08T09:20:00Z", "save", "-", "*", "inventory", "saved", "1"}));
+    folder.write("gold.dat", goldRecord("Bob", 102) + goldRecord("Al", 50) + goldRecord("Cy", 10) +
+                                 goldRecord("Dee", 10) + goldRecord("Eve", 10));
+    folder.write("inv.dat", inventoryRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(AdminCheck, TheExampleArenaIsCleanAndNothingIsWritten) {
@@ -108,7 +178,8 @@ TEST(AdminCheck, FindsEveryKindOfProblemInTheModulesWordsAndWritesNothing) {
              "problem: inv.dat: 10 stray bytes after 1 whole record;",
              "problem: gold.log.1:1: a line without its line end in the middle of the journal",
              "problem: gold.log:2: a line cut short (by a crash or a full disk) and closed off",
-             "problem: gold.log:3: not a journal line (it does not hold seven or eight fields)",
+             "problem: gold.log:3: not a journal line (it does not hold seven, eight or ten "
+             "fields)",
          }) {
         EXPECT_TRUE(contains(run.out, problem));
     }
@@ -131,6 +202,162 @@ TEST(AdminCheck, AFileThatCannotBeReadIsExitStatusTwo) {
     EXPECT_EQ(nowhere.status, 2);
     EXPECT_TRUE(
         contains(nowhere.err, "cannot work in the folder " + folder.path + "/no-such-folder: "));
+}
+
+TEST(AdminCheck, AGoldDatOtherThanTheJournalsLastValuesIsAProblem) {
+    // What the whole changes left: the cut loan is a note, the line the next
+    // start closed off the one problem, and gold.dat agrees.
+    Folder folder;
+    writeUpgradedFolder(folder);
+    Outcome run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "problem: gold.log:14: a line cut short (by a crash or a full "
+                                  "disk) and closed off"));
+    EXPECT_TRUE(contains(run.out, "note: gold.log:13: change 6 (loan at 2026-12-08T09:10:08Z) "
+                                  "was cut short by a crash or a full disk, 1 of its 2 lines "
+                                  "written: it never happened, and the module does not apply "
+                                  "it.\n"));
+    EXPECT_TRUE(contains(run.out, "\n1 problem, 3 notes.\n"));
+
+    // A gold.dat that took the cut loan's debit, and an inv.dat without
+    // Bob's gun.
+    folder.write("gold.dat", goldRecord("Bob", 82) + goldRecord("Al", 50) + goldRecord("Cy", 10) +
+                                 goldRecord("Dee", 10) + goldRecord("Eve", 10));
+    folder.write("inv.dat", inventoryRecord("Bob", {0, 0, 0, 0, 0, 0, 0, 0}));
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "problem: gold.dat disagrees with gold.log on 1 account: a "
+                                  "module start here loads another balance than the last one "
+                                  "gold.log wrote for it"));
+    EXPECT_TRUE(contains(run.out, "\n    Bob: a module start loads 82, gold.log last wrote 102 "
+                                  "(gold.log:12)\n"));
+    EXPECT_TRUE(contains(run.out, "problem: inv.dat disagrees with gold.log on 1 item count: "));
+    EXPECT_TRUE(contains(run.out, "\n    Bob's guns: a module start loads 0, gold.log last "
+                                  "wrote 1 (gold.log:5)\n"));
+    EXPECT_TRUE(contains(run.out, "\n3 problems, 3 notes.\n"));
+
+    // A reset of gold empties every account: no value before it counts.
+    folder.write(
+        "gold.log",
+        folder.read("gold.log") +
+            journalLine({"2026-12-08T09:30:00Z", "resetgold", "Mo", "*", "gold", "reset", "0"}, 7,
+                        1, 1) +
+            journalLine({"2026-12-08T09:30:01Z", "givegold", "Mo", "Al", "gold", "+5", "5"}, 8, 1,
+                        1));
+    folder.write("gold.dat", goldRecord("Al", 5));
+    run = admin({"check", folder.path});
+    EXPECT_FALSE(contains(run.out, "gold.dat disagrees")) << run.out;
+}
+
+// A gold.dat cut to a few bytes loaded no account, and the next save wrote
+// an empty gold.dat over it, though gold.log held every account's last
+// balance: check must not call that folder clean.
+TEST(AdminCheck, AnEmptyGoldDatSavedOverTheAccountsIsFound) {
+    Folder folder;
+    constexpr std::uint32_t accounts = 421;
+    const auto balance = [](std::uint32_t n) { return n * 37 % 1000 + 1; };
+    std::string journal;
+    std::string imported;
+    // Lines written before records for the first 300, one import record for
+    // the rest.
+    for (std::uint32_t n = 1; n <= accounts; ++n) {
+        const std::string amount = std::to_string(balance(n));
+        if (n <= 300) {
+            journal += journalLine({"2026-12-08T09:00:00Z", "givegold", "Mo",
+                                    "Pilot" + std::to_string(n), "gold", "+" + amount, amount});
+        } else {
+            imported += journalLine({"2026-12-08T10:00:00Z", "admin import", "Opal",
+                                     "Pilot" + std::to_string(n), "gold", "+" + amount, amount},
+                                    1, n - 300, accounts - 300);
+        }
+    }
+    folder.write("gold.log",
+                 journal + imported +
+                     journalLine({"2026-12-08T11:00:00Z", "save", "-", "*", "gold", "saved", "0"}));
+    folder.write("gold.dat", "");
+    const Outcome run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "  gold.dat      0 accounts, 0 bytes\n"));
+    EXPECT_TRUE(contains(run.out, "problem: gold.dat disagrees with gold.log on 421 accounts: "));
+    std::string named;
+    for (std::uint32_t n = 1; n <= 10; ++n) {
+        named += "\n    Pilot" + std::to_string(n) +
+                 ": a module start loads no account, gold.log last wrote " +
+                 std::to_string(balance(n)) + " (gold.log:" + std::to_string(n) + ")";
+    }
+    EXPECT_TRUE(contains(run.out, named + "\n    and 411 more accounts.\n"));
+    EXPECT_TRUE(contains(run.out, "\n1 problem, 2 notes.\n"));
+}
+
+TEST(AdminCheck, RecordsNoModuleWroteAreDamage) {
+    Folder folder;
+    // Bob is an account; then a control byte, an empty name, 20 bytes
+    // without an end, a DEL; Zoë's Latin-1 name is one a player can have.
+    folder.write("gold.dat", goldRecord("Bob", 5) +
+                                 goldRecord("\x01"
+                                            "Al",
+                                            5) +
+                                 goldRecord("", 5) +
+                                 goldRecord("Pilot", 5).replace(4, 20, 20, 'x') +
+                                 goldRecord("Del\x7F", 5) + goldRecord("Zo\xEB", 5));
+    // A negative count, a control byte; a name of 20 characters fills the
+    // field without an end, as the module writes it.
+    folder.write("inv.dat", inventoryRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0}) +
+                                inventoryRecord("Al", {0, 0, -3, 0, 0, 0, 0, 0}) +
+                                inventoryRecord("C\ty", {0, 0, 0, 0, 0, 0, 0, 0}) +
+                                inventoryRecord("TwentyCharactersLong", {0, 0, 0, 0, 0, 0, 0, 2}));
+    Outcome run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "problem: gold.dat is damaged: 4 of its 6 records (2, 3, 4 and "
+                                  "5) hold no name a player can have"));
+    EXPECT_TRUE(contains(run.out, "problem: inv.dat is damaged: 2 of its 4 records (2 and 3) "
+                                  "hold no name a player can have (it is empty or holds control "
+                                  "bytes) or a count below zero"));
+
+    // 300 bytes of anything.
+    std::string garbage;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 300; ++i) {
+        state = state * 1103515245u + 12345u;
+        garbage += static_cast<char>(state >> 24);
+    }
+    folder.write("gold.dat", garbage);
+    folder.write("inv.dat", garbage);
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "problem: gold.dat is damaged: "));
+    EXPECT_TRUE(contains(run.out, " of its 12 records ("));
+    EXPECT_TRUE(contains(run.out, "problem: inv.dat is damaged: "));
+    EXPECT_TRUE(contains(run.out, " of its 5 records ("));
+}
+
+TEST(RecordChecks, NamesAPlayerCanHaveAndCountsNotBelowZero) {
+    const auto account = [](std::string_view name) {
+        GoldAccount record;
+        std::copy_n(name.begin(), std::min(name.size(), sizeof record.name), record.name);
+        return plausibleAccount(record);
+    };
+    EXPECT_TRUE(account("Bob"));
+    EXPECT_TRUE(account(" ~"));
+    EXPECT_TRUE(account("Zo\xEB"));
+    EXPECT_TRUE(account(std::string(19, 'x')));
+    EXPECT_FALSE(account(std::string(20, 'x')));
+    EXPECT_FALSE(account(""));
+    EXPECT_FALSE(account("Bo\x1F"));
+    EXPECT_FALSE(account("Bo\x7F"));
+    EXPECT_TRUE(account(std::string("Bob\0\x01", 5))); // after the end: padding
+
+    InventoryRecord record;
+    std::copy_n("TwentyCharactersLong", 20, record.name);
+    EXPECT_TRUE(plausibleInventory(record));
+    record.counts[7] = -1;
+    EXPECT_FALSE(plausibleInventory(record));
+    record.counts[7] = 2147483647;
+    EXPECT_TRUE(plausibleInventory(record));
+    record.name[3] = '\n';
+    EXPECT_FALSE(plausibleInventory(record));
+    record.name[0] = '\0';
+    EXPECT_FALSE(plausibleInventory(record));
 }
 
 class AdminListing : public ::testing::Test {
@@ -193,22 +420,25 @@ TEST(AdminHistory, OnePlayersChangesOldestFirstAcrossBothJournalFiles) {
                              "2026-12-08T09:00:02Z\tpurchase guns\tBob\tBob\tgold\t-300\t102\t1\n"
                              "2026-12-08T09:00:03Z\tloan\tBob\tAl\tgold\t+50\t52\t1\n"
                              "2026-12-08T09:00:03Z\tloan\tBob\tBob\tgold\t-50\t52\t1\n");
+    // Lines written before records are each a change of their own: the
+    // loan's two lines are two changes, and Bob's history shows his.
     Outcome run = admin({"history", "bob", folder.path, "--format", "csv"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "time,cause,by,field,change,after\n"
-                       "2026-12-07T10:00:00Z,givegold,Mo,gold,+400,400\n"
-                       "2026-12-08T09:00:00Z,kill Al,Bob,gold,+2,402\n"
-                       "2026-12-08T09:00:02Z,purchase guns,Bob,guns,+1,1\n"
-                       "2026-12-08T09:00:02Z,purchase guns,Bob,gold,-300,102\n"
-                       "2026-12-08T09:00:03Z,loan,Bob,gold,-50,52\n");
+    EXPECT_EQ(run.out, "time,cause,by,account,field,change,after,record\n"
+                       "2026-12-07T10:00:00Z,givegold,Mo,Bob,gold,+400,400,\n"
+                       "2026-12-08T09:00:00Z,kill Al,Bob,Bob,gold,+2,402,\n"
+                       "2026-12-08T09:00:02Z,purchase guns,Bob,Bob,guns,+1,1,\n"
+                       "2026-12-08T09:00:02Z,purchase guns,Bob,Bob,gold,-300,102,\n"
+                       "2026-12-08T09:00:03Z,loan,Bob,Bob,gold,-50,52,\n");
     run = admin({"history", "Bob", folder.path, "--since", "2026-12-08", "--cause", "purchase"});
-    EXPECT_EQ(run.out, "time                  cause          by   field  change  after\n"
-                       "2026-12-08T09:00:02Z  purchase guns  Bob  guns   +1          1\n"
-                       "2026-12-08T09:00:02Z  purchase guns  Bob  gold   -300      102\n");
+    EXPECT_EQ(run.out, "time                  cause          by   account  field  change  after\n"
+                       "2026-12-08T09:00:02Z  purchase guns  Bob  Bob      guns   +1          1\n"
+                       "2026-12-08T09:00:02Z  purchase guns  Bob  Bob      gold   -300      102\n");
     // A kill line is the killer's: Al's kill of Bob is in Al's history.
     run = admin({"history", "Al", folder.path, "--cause", "kill", "--format", "json"});
     EXPECT_EQ(run.out, "[\n {\"time\": \"2026-12-08T09:00:01Z\", \"cause\": \"kill Bob\", "
-                       "\"by\": \"Al\", \"field\": \"gold\", \"change\": \"+2\", \"after\": 2}\n"
+                       "\"by\": \"Al\", \"account\": \"Al\", \"field\": \"gold\", "
+                       "\"change\": \"+2\", \"after\": 2, \"record\": null}\n"
                        "]\n");
     run = admin({"history", "Nobody", folder.path});
     EXPECT_EQ(run.status, 1);
@@ -216,6 +446,65 @@ TEST(AdminHistory, OnePlayersChangesOldestFirstAcrossBothJournalFiles) {
     run = admin({"history", "Bob", folder.path, "--since", "yesterday"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(contains(run.err, "--since yesterday: not a time"));
+}
+
+TEST(AdminHistory, ARecordIsOneChangeAndACutOneNeverHappened) {
+    Folder folder;
+    writeUpgradedFolder(folder);
+    // The loan's both lines (Al's credit too), the purchase's two as one
+    // change; of the import, Bob's line alone; the cut loan not at all.
+    Outcome run = admin({"history", "Bob", folder.path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "time                  cause          by    account  field  change  after\n"
+              "2026-12-07T10:00:00Z  givegold       Mo    Bob      gold   +400      400\n"
+              "2026-12-08T09:00:00Z  kill Al        Bob   Bob      gold   +2        402\n"
+              "2026-12-08T09:10:02Z  loan           Bob   Al       gold   +50        52\n"
+              "                                           Bob      gold   -50       352\n"
+              "2026-12-08T09:10:03Z  purchase guns  Bob   Bob      guns   +1          1\n"
+              "                                           Bob      gold   -300       52\n"
+              "2026-12-08T09:10:04Z  admin import   Opal  Bob      gold   +48       100\n"
+              "2026-12-08T09:10:06Z  kill Cy        Bob   Bob      gold   +2        102\n");
+    EXPECT_TRUE(contains(run.err, "quorvel-admin: note: gold.log:13: change 6 to Bob (loan at "
+                                  "2026-12-08T09:10:08Z) was cut short by a crash or a full "
+                                  "disk, 1 of its 2 lines written: it never happened, and is not "
+                                  "listed\n"));
+    // Every line in the history of its own account, with its record.
+    run = admin({"history", "al", folder.path, "--format", "csv"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "time,cause,by,account,field,change,after,record\n"
+                       "2026-12-08T09:10:00Z,kill Bob,Al,Al,gold,+2,2,1\n"
+                       "2026-12-08T09:10:02Z,loan,Bob,Al,gold,+50,52,2\n"
+                       "2026-12-08T09:10:02Z,loan,Bob,Bob,gold,-50,352,2\n"
+                       "2026-12-08T09:10:04Z,admin import,Opal,Al,gold,-2,50,4\n");
+    EXPECT_FALSE(contains(run.err, "cut short"));
+    run = admin({"history", "Cy", folder.path, "--format", "csv", "--cause", "admin"});
+    EXPECT_EQ(run.out, "time,cause,by,account,field,change,after,record\n"
+                       "2026-12-08T09:10:04Z,admin import,Opal,Cy,gold,+10,10,4\n");
+}
+
+TEST(AdminReport, CountsEachRecordOnceAndACutRecordNowhere) {
+    Folder folder;
+    writeUpgradedFolder(folder);
+    const Outcome run = admin({"report", folder.path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Seven changes: the gift and the first kill before records, then
+    // five records; the cut loan is said, and counted in no figure.
+    EXPECT_TRUE(contains(run.out, "UTC: 7 changes in the journal. 1 change was cut short by a "
+                                  "crash or a full disk: it never happened and is counted "
+                                  "nowhere here."));
+    // Earned: 400 + 2 + 2 + 50 + 48 + 3 * 10 + 2; spent: 50 + 300 + 2.
+    EXPECT_TRUE(contains(run.out, "<b>+534</b><span>gold earned</span>"));
+    EXPECT_TRUE(contains(run.out, "<b>-352</b><span>gold spent</span>"));
+    EXPECT_TRUE(contains(run.out, "<b>3</b><span>paid kills</span>"));
+    // The loan is one change of the loans, its credit and debit both in it.
+    EXPECT_TRUE(contains(run.out, "loans</td><td class=\"n\">+50</td><td class=\"n\">-50</td>"
+                                  "<td class=\"n\">1</td>"));
+    // The import is one staff action of five accounts.
+    EXPECT_TRUE(contains(run.out, "<td>Opal</td><td>admin import</td><td>5 accounts</td>"
+                                  "<td class=\"n\">+76 in all</td>"));
+    EXPECT_TRUE(contains(run.out, "<td>Mo</td><td>givegold</td><td>Bob</td>"
+                                  "<td class=\"n\">+400</td><td class=\"n\">400</td>"));
 }
 
 TEST(AdminSet, RefusedWhileAHostHoldsTheFolder) {
@@ -276,7 +565,7 @@ TEST(AdminSet, JournaledAsTheOperatorsChangeAndKeptByTheNextModuleStart) {
     }
     const Outcome history =
         admin({"history", "Bob", folder.path, "--cause", "admin", "--format", "csv"});
-    EXPECT_TRUE(contains(history.out, ",admin set,Opal,gold,+398,500\n"));
+    EXPECT_TRUE(contains(history.out, ",admin set,Opal,Bob,gold,+398,500,"));
 }
 
 TEST(AdminImport, SetsEveryBalanceOfTheFileOrNoneWhenALineIsBad) {
@@ -307,6 +596,14 @@ TEST(AdminImport, SetsEveryBalanceOfTheFileOrNoneWhenALineIsBad) {
               (std::vector<std::string>{"admin import", "Opal", "Bob", "gold", "-93", "7", "0"}));
     EXPECT_EQ(withoutTime(rows[3]),
               (std::vector<std::string>{"save", "-", "*", "gold", "saved", "3", "0"}));
+    // history and report read what the import wrote, one line or one
+    // record of it.
+    const Outcome history = admin({"history", "Al", folder.path, "--format", "csv"});
+    EXPECT_TRUE(contains(history.out, ",admin import,Opal,Al,gold,+50,60,")) << history.err;
+    const Outcome report = admin({"report", folder.path});
+    EXPECT_TRUE(contains(report.out, "<b>+55</b><span>gold earned</span>"));
+    EXPECT_TRUE(contains(report.out, "<b>-93</b><span>gold spent</span>"));
+    EXPECT_TRUE(contains(report.out, "<td>Opal</td><td>admin import</td>"));
     quorvel::testing::TestArena arena(folder.path, 7);
     arena.handshake();
     EXPECT_EQ(arena.gold().balance("Bob"), 7u);
