@@ -8,7 +8,6 @@
 #include "gold/economy_store.h"
 #include "gold/gold_service.h"
 #include "gold/gold_settings.h"
-#include "gold/gold_tags.h"
 #include "gold/store_commands.h"
 #include "gold/store_items.h"
 #include "gold/store_listings.h"
@@ -66,6 +65,9 @@ void buyIntoInventory(GoldService& gold, const PlayerRecord& sender, const ItemT
         sendPrivate(gold.bot, sender, item.storedNotPlaying);
         return;
     }
+    // The count is read from the shared record now, not from what this bot
+    // saw at entry: another bot of the arena may have sold or handed out
+    // items to the player since.
     const std::int32_t held = itemCount(gold, sender, item.kind);
     if (held == INT32_MAX) {
         sendPrivate(gold.bot, sender, inventoryFullText); // nothing charged
@@ -77,9 +79,12 @@ void buyIntoInventory(GoldService& gold, const PlayerRecord& sender, const ItemT
     const std::string name = playerName(sender);
     if (gold.economy->findInventory(name) == nullptr) {
         gold.economy->createInventory(name);
-        gold.bot.playerTags.set(&sender, inventoryMarkTag, inventoryMarkSet);
     }
-    storeItemCount(gold, sender, item.kind, held + 1);
+    // Paid only once the item is in the record: gold is never taken for an
+    // item that did not land.
+    if (!storeItemCount(gold, sender, item.kind, held + 1)) {
+        return;
+    }
     charge(gold, sender, item.store->price);
     sendPrivate(gold.bot, sender, item.storedDone);
 }

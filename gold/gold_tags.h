@@ -1,5 +1,6 @@
 // The player tags of the gold economy. They live only while the player is in
-// the arena; the greeting sets them up again at every entry.
+// the arena; the greeting sets them up again at every entry. Item counts are
+// no tags: they live in the folder's economy, which every bot shares.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +11,5 @@ namespace quorvel {
 constexpr std::int32_t goldNoticeTag = 900;
 constexpr std::int32_t goldNoticeOn = 1;
 constexpr std::int32_t goldNoticeOff = 2;
-
-// Holds inventoryMarkSet once this visit's item-count tags are set up.
-constexpr std::int32_t inventoryMarkTag = 100;
-constexpr std::int32_t inventoryMarkSet = 15;
-
-// The item counts use the prize number of each kind as their key
-// (itemPrizeNumbers in inventory_book.h).
 
 } // namespace quorvel

@@ -1,6 +1,6 @@
 // The greeting of a player who enters, or who is there when the bot joins:
-// the balance, the kill-notice choice, and the inventory brought back into
-// the player's tags.
+// the balance, the kill-notice choice, and the word that the inventory is
+// still there (or a new, empty record for a newcomer).
 #include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
@@ -20,14 +20,6 @@ constexpr std::string_view helpHint = " Type ::!help for command list.";
 constexpr std::string_view reloadedEnd =
     ", Your Inventory has been reloaded from the last time you visited.";
 
-void setItemTags(GoldService& gold, const PlayerRecord& player,
-                 const std::array<std::int32_t, itemKindCount>& counts) {
-    gold.bot.playerTags.set(&player, inventoryMarkTag, inventoryMarkSet);
-    for (std::size_t k = 0; k < itemKindCount; ++k) {
-        gold.bot.playerTags.set(&player, itemPrizeNumbers[k], counts[k]);
-    }
-}
-
 } // namespace
 
 void greetPlayer(GoldService& gold, const PlayerRecord& player) {
@@ -39,19 +31,17 @@ void greetPlayer(GoldService& gold, const PlayerRecord& player) {
     gold.bot.playerTags.set(&player, goldNoticeTag, goldNoticeOn);
 
     // The player's record, from inv.dat or from an earlier visit since the
-    // bot started (when there was no inv.dat to read): a second record of
-    // the same name would never be found again, and whatever was bought into
-    // the inventory on this visit would be written over the first one.
-    if (const InventoryRecord* record = gold.economy->findInventory(name)) {
-        setItemTags(gold, player, record->counts);
+    // bot started (when there was no inv.dat to read), or made through
+    // another bot of the folder: a second record of the same name would
+    // never be found again. The counts stay in the record; the store reads
+    // them there at every command.
+    if (gold.economy->findInventory(name) != nullptr) {
         sendPrivate(gold.bot, player, "Hello " + name + std::string(reloadedEnd));
+        return;
     }
     // No record yet: this visit starts empty.
-    if (gold.bot.playerTags.get(&player, inventoryMarkTag) != inventoryMarkSet) {
-        setItemTags(gold, player, {});
-        EconomyStore::Cause entering(*gold.economy, gold.bot.handle, "entry", name);
-        gold.economy->createInventory(name);
-    }
+    EconomyStore::Cause entering(*gold.economy, gold.bot.handle, "entry", name);
+    gold.economy->createInventory(name);
 }
 
 } // namespace quorvel

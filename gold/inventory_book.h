@@ -18,7 +18,7 @@ namespace quorvel {
 // The eight item kinds in the order of their counts in a record and in inv.dat.
 enum class ItemKind { Guns, Bombs, Multi, Super, Shield, Thor, Prize, Portal };
 constexpr std::size_t itemKindCount = 8;
-// Prize number of each kind, which is also the key of its count tag.
+// Prize number of each kind: the prize the zone gives for one item of it.
 constexpr std::array<std::int32_t, itemKindCount> itemPrizeNumbers = {8, 9, 15, 17, 18, 24, 25, 28};
 
 struct InventoryRecord {

@@ -28,9 +28,13 @@ void useItem(GoldService& gold, const PlayerRecord& sender, const ItemTexts& ite
         sendPrivate(gold.bot, sender, item.usedNotPlaying);
         return;
     }
-    sendPrivate(gold.bot, sender, zone::prize(prizeNumberOf(item.kind)));
+    // Taken from the record before the prize is given: held > 0 came from
+    // the record, so it is there, and no item is handed out twice.
     EconomyStore::Cause use(*gold.economy, gold.bot.handle, "inventory use", playerName(sender));
-    storeItemCount(gold, sender, item.kind, held - 1);
+    if (!storeItemCount(gold, sender, item.kind, held - 1)) {
+        return;
+    }
+    sendPrivate(gold.bot, sender, zone::prize(prizeNumberOf(item.kind)));
     sendPrivate(gold.bot, sender, item.usedDone);
 }
 

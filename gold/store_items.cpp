@@ -4,6 +4,7 @@
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
+#include "gold/economy_store.h"
 #include "gold/gold_journal.h"
 #include "gold/gold_service.h"
 #include "gold/gold_settings.h"
@@ -127,14 +128,13 @@ bool passesBalanceCheck(GoldService& gold, const PlayerRecord& sender,
 }
 
 std::int32_t itemCount(const GoldService& gold, const PlayerRecord& player, ItemKind kind) {
-    return gold.bot.playerTags.get(&player, prizeNumberOf(kind));
+    const InventoryRecord* record = gold.economy->findInventory(playerName(player));
+    return record != nullptr ? record->counts[static_cast<std::size_t>(kind)] : 0;
 }
 
-void storeItemCount(GoldService& gold, const PlayerRecord& player, ItemKind kind,
+bool storeItemCount(GoldService& gold, const PlayerRecord& player, ItemKind kind,
                     std::int32_t count) {
-    gold.bot.playerTags.set(&player, prizeNumberOf(kind), count);
-    const std::string name = playerName(player);
-    gold.economy->setItemCount(name, kind, count);
+    return gold.economy->setItemCount(playerName(player), kind, count);
 }
 
 std::string firstWord(std::string_view text, std::string& rest) {

@@ -62,12 +62,16 @@ std::uint32_t priceOf(const GoldService& gold, std::int32_t GoldSettings::*price
 bool passesBalanceCheck(GoldService& gold, const PlayerRecord& sender,
                         std::int32_t GoldSettings::*price);
 
-// The item count of this visit, from the player's tag.
+// The item counts live in the folder's economy, in the first record of the
+// player's name, and nowhere else: every bot of the folder, and so every bot
+// of one arena, reads and changes the same counts.
+//
+// The count in the player's record; 0 when there is none.
 std::int32_t itemCount(const GoldService& gold, const PlayerRecord& player, ItemKind kind);
-// Changes the tag first, then the first record of the player's name, so the
-// book holds what the player holds; without a record only the tag changes.
-void storeItemCount(GoldService& gold, const PlayerRecord& player, ItemKind kind,
-                    std::int32_t count);
+// Sets the count in the player's record; false (and nothing changed) when
+// there is none.
+[[nodiscard]] bool storeItemCount(GoldService& gold, const PlayerRecord& player, ItemKind kind,
+                                  std::int32_t count);
 
 // The word before the first blank; `rest` becomes the trimmed text after it,
 // or stays the whole text when there is no blank.

@@ -64,6 +64,10 @@ public:
     // when a scenario words it (an answer the module cannot read).
     std::optional<std::string> jackpotAnswer;
     std::vector<std::uint32_t> objectsOn;
+    // Whether the arena's events go to every bot in it (connected ones, in
+    // the order of their handles) or to the current bot only, as a session
+    // starts.
+    bool eventsToEveryBot = false;
 
 private:
     std::string name_;

@@ -22,6 +22,7 @@ enum class ActionKind {
     Handshake,
     Terminate,
     Handle,
+    Events,
     Raw,
     PrizeRefresh,
     Join,

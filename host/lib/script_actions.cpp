@@ -68,6 +68,15 @@ void handle(const ActionLine& in, Action& a) {
     }
 }
 
+void events(const ActionLine& in, Action& a) {
+    in.count(1, 1);
+    const std::string mode = in.word(1);
+    if (mode != "all" && mode != "current") {
+        in.usage();
+    }
+    a.numbers = {mode == "all" ? 1 : 0};
+}
+
 void raw(const ActionLine& in, Action& a) {
     in.count(1, 7);
     a.numbers.push_back(parseNumber(in[1], 0, u32max, "event code"));
@@ -467,6 +476,12 @@ constexpr ActionRow rows[] = {
              "a new bot is in ARENA, or in the default arena",
      .kind = K::Handle,
      .parse = handle},
+    {.name = "events",
+     .arguments = "all|current",
+     .help = "the arena's events go to every bot in it that had its\n"
+             "handshake (all), or to the current bot only (current)",
+     .kind = K::Events,
+     .parse = events},
     {.name = "join",
      .arguments = "[NAME] [field=value ...]",
      .listed = "[NAME] [field=value..]",

@@ -3,6 +3,7 @@
 #include "lib/gold_file.h"
 #include "lib/text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -199,10 +200,40 @@ void Session::callTalk(BotEvent& event) {
     talking_ = previousBot;
 }
 
-void Session::deliver(BotEvent e, const std::string& description) {
-    say("-> " + tag(*bot_) + description);
+void Session::hand(Bot& bot, BotEvent e, const std::string& description) {
+    e.handle = bot.handle;
+    say("-> " + tag(bot) + description);
     callTalk(e);
+}
+
+void Session::deliver(BotEvent e, const std::string& description) {
+    hand(*bot_, e, description);
     settle();
+}
+
+// Every bot that hears it has the event before the zone carries out what any
+// of them sent, as the bots of a real host each get the arena's packet before
+// the zone has their answers.
+void Session::deliverToArena(BotEvent e, const std::string& description) {
+    for (Bot* bot : hearers(*bot_)) {
+        hand(*bot, e, description);
+    }
+    settle();
+}
+
+std::vector<Session::Bot*> Session::hearers(Bot& bot) const {
+    if (!bot.arena->eventsToEveryBot) {
+        return {&bot};
+    }
+    std::vector<Bot*> in;
+    for (const auto& other : bots_) {
+        if (other->arena == bot.arena && (other.get() == &bot || other->connected)) {
+            in.push_back(other.get());
+        }
+    }
+    std::sort(in.begin(), in.end(),
+              [](const Bot* a, const Bot* b) { return a->handle < b->handle; });
+    return in;
 }
 
 // The zone carries out every line the module has sent so far, then the host
@@ -238,18 +269,25 @@ void Session::settle() {
         reports_.pop_front();
         const ZoneReport& report = next.report;
         BotEvent e{};
-        e.handle = next.bot->handle;
         e.code = report.code;
-        std::string to = "-> " + tag(*next.bot);
+        std::string description;
         if (report.code == ChatMessage) {
             e.value[0] = ArenaMessage;
             e.value[3] = reinterpret_cast<Word>(report.text.c_str());
-            say(to + "ChatMessage arena " + quoteText(report.text));
+            description = "ChatMessage arena " + quoteText(report.text);
         } else {
             e.value[0] = reinterpret_cast<Word>(&report.player->record);
-            say(to + eventName(report.code) + " " + describePlayer(*report.player));
+            description = eventName(report.code) + " " + describePlayer(*report.player);
         }
-        callTalk(e);
+        // What the zone did is seen by every bot of the arena; an answer
+        // only by the bot that asked.
+        if (report.askerOnly) {
+            hand(*next.bot, e, description);
+        } else {
+            for (Bot* bot : hearers(*next.bot)) {
+                hand(*bot, e, description);
+            }
+        }
     }
 }
 
@@ -317,6 +355,7 @@ std::optional<std::string> Session::run(const Action& a) {
         runHostAction(a);
         break;
     case ActionKind::Handle:
+    case ActionKind::Events:
     case ActionKind::Note:
     case ActionKind::Show:
     case ActionKind::Help:
@@ -338,6 +377,7 @@ std::optional<std::string> Session::run(const Action& a) {
 void Session::runBotEvent(const Action& a) {
     switch (a.kind) {
     case ActionKind::Handshake: {
+        bot_->connected = true;
         BotEvent e = event(Handshake);
         e.value[0] = static_cast<Word>(a.numbers.at(0));
         e.value[1] = reinterpret_cast<Word>(&Session::callback);
@@ -348,6 +388,7 @@ void Session::runBotEvent(const Action& a) {
     }
     case ActionKind::Terminate:
         deliver(event(Terminate), "Terminate");
+        bot_->connected = false;
         break;
     case ActionKind::Raw: {
         BotEvent e = event(static_cast<Word>(a.numbers.at(0)));
@@ -422,7 +463,15 @@ void Session::runArenaAction(const Action& a) {
         BotEvent e = event(ChatMessage);
         e.value[0] = static_cast<Word>(a.numbers.at(0));
         e.value[3] = reinterpret_cast<Word>(a.text.c_str());
-        deliver(e, "ChatMessage type " + std::to_string(e.value[0]) + " " + quoteText(a.text));
+        // A private message is for the bot it is sent to; the others are
+        // heard by every bot of the arena.
+        std::string description =
+            "ChatMessage type " + std::to_string(e.value[0]) + " " + quoteText(a.text);
+        if (e.value[0] == Private) {
+            deliver(e, description);
+        } else {
+            deliverToArena(e, description);
+        }
         break;
     }
     case ActionKind::Tick:
@@ -433,8 +482,8 @@ void Session::runArenaAction(const Action& a) {
         bool won = a.kind == ActionKind::FlagWin;
         BotEvent e = event(won ? FlagGameWon : GoalScored);
         e.value[0] = static_cast<Word>(a.numbers.at(0));
-        deliver(e, (won ? "FlagGameWon by freq " : "GoalScored by freq ") +
-                       std::to_string(e.value[0]));
+        deliverToArena(e, (won ? "FlagGameWon by freq " : "GoalScored by freq ") +
+                              std::to_string(e.value[0]));
         break;
     }
     case ActionKind::Flag:
@@ -495,6 +544,11 @@ void Session::runSessionAction(const Action& a) {
         say("   events now go to bot handle " + std::to_string(bot_->handle) +
             (arena().name().empty() ? "" : " in " + arena().title()));
         break;
+    case ActionKind::Events:
+        arena().eventsToEveryBot = a.numbers.at(0) == 1;
+        say("   events of " + arena().title() + " now go to " +
+            (arena().eventsToEveryBot ? "every bot in it" : "the current bot only"));
+        break;
     case ActionKind::Note:
         say("== " + a.text);
         break;
@@ -545,7 +599,7 @@ std::optional<std::string> Session::runCheck(const Action& a) {
 void Session::sendPlayerEvent(Word code, PlayerSlot& p) {
     BotEvent e = event(code);
     e.value[0] = reinterpret_cast<Word>(&p.record);
-    deliver(e, eventName(code) + " " + describePlayer(p));
+    deliverToArena(e, eventName(code) + " " + describePlayer(p));
 }
 
 void Session::join(const std::string& name, const PlayerFields& fields) {
@@ -556,7 +610,17 @@ void Session::join(const std::string& name, const PlayerFields& fields) {
     bot_->self = &self;
     BotEvent e = event(ArenaJoined);
     e.value[1] = reinterpret_cast<Word>(&self.record);
-    deliver(e, "ArenaJoined " + describePlayer(self));
+    hand(*bot_, e, "ArenaJoined " + describePlayer(self));
+    // The other bots of the arena see a player enter.
+    BotEvent entering{};
+    entering.code = PlayerEntering;
+    entering.value[0] = reinterpret_cast<Word>(&self.record);
+    for (Bot* other : hearers(*bot_)) {
+        if (other != bot_) {
+            hand(*other, entering, "PlayerEntering " + describePlayer(self));
+        }
+    }
+    settle();
 }
 
 void Session::part() {
@@ -564,8 +628,23 @@ void Session::part() {
         throw ScriptError("the bot is not in " + arena().title());
     }
     deliver(event(ArenaLeft), "ArenaLeft");
-    arena().remove(bot_->self);
+    // The other bots of the arena see a player leave: off the list first,
+    // freed after the event, as for any player.
+    std::unique_ptr<PlayerSlot> owned = arena().remove(bot_->self);
     bot_->self = nullptr;
+    BotEvent leaving{};
+    leaving.code = PlayerLeaving;
+    leaving.value[0] = reinterpret_cast<Word>(&owned->record);
+    bool told = false;
+    for (Bot* other : hearers(*bot_)) {
+        if (other != bot_) {
+            hand(*other, leaving, "PlayerLeaving " + describePlayer(*owned));
+            told = true;
+        }
+    }
+    if (told) {
+        settle();
+    }
 }
 
 // The player's own choice; a ship of 8 is spectator mode.
@@ -611,7 +690,8 @@ void Session::kill(PlayerSlot& killer, PlayerSlot& killed) {
     BotEvent e = event(PlayerKilled);
     e.value[0] = reinterpret_cast<Word>(&killed.record);
     e.value[1] = reinterpret_cast<Word>(&killer.record);
-    deliver(e, "PlayerKilled " + quoteText(killed.name()) + " by " + quoteText(killer.name()));
+    deliverToArena(e,
+                   "PlayerKilled " + quoteText(killed.name()) + " by " + quoteText(killer.name()));
 }
 
 void Session::setJackpot(const Action& a) {
@@ -669,9 +749,13 @@ void Session::typeLine(PlayerSlot& p, const std::string& text) {
 void Session::runTicks(std::int64_t count) {
     for (std::int64_t i = 0; i < count; ++i) {
         ++ticks_;
-        lazyHeader_ = "-> " + tag(*bot_) + "Tick #" + std::to_string(ticks_);
         BotEvent e = event(Tick);
-        callTalk(e);
+        // Each bot's timer runs: every bot that hears the arena has the tick.
+        for (Bot* bot : hearers(*bot_)) {
+            lazyHeader_ = "-> " + tag(*bot) + "Tick #" + std::to_string(ticks_);
+            e.handle = bot->handle;
+            callTalk(e);
+        }
         settle();
     }
     lazyHeader_.clear();

@@ -7,7 +7,9 @@
 // Each bot (handle) is in one arena, whose player and flag lists it is handed
 // in its handshake. Bots named without an arena share the default arena. The
 // actions are for the current bot and its arena, and each bot has its own
-// queue of unchecked lines.
+// queue of unchecked lines. An arena's events go to the current bot only, or,
+// once the scenario says `events all`, to every bot in it that had its
+// handshake, as a real host hands them to each of its bots there.
 #ifndef QUORVEL_HOST_SESSION_H
 #define QUORVEL_HOST_SESSION_H
 
@@ -69,6 +71,7 @@ private:
         Arena* arena = nullptr;
         PlayerSlot* self = nullptr; // its own record, once it joined
         bool started = false;       // it had an event: its arena is settled
+        bool connected = false;     // a handshake and no Terminate since
         std::deque<Received> pending;
     };
     // A zone report goes to the bot whose line caused it.
@@ -101,8 +104,19 @@ private:
     static void QUORVEL_CALL callback(BotEvent& event);
     void receive(const BotEvent& event);
     void callTalk(BotEvent& event);
+    // Hands one event to one bot, without the zone's reactions.
+    void hand(Bot& bot, BotEvent event, const std::string& description);
+    // The bot's own event (handshake, a typed command...), then the zone's
+    // reactions.
     void deliver(BotEvent event, const std::string& description);
+    // An event of the current bot's arena to every bot that hears it, then
+    // the zone's reactions.
+    void deliverToArena(BotEvent event, const std::string& description);
     void settle();
+    // The bots that hear the events of `bot`'s arena: `bot` alone, or in an
+    // arena whose events go to every bot, `bot` and every other bot there
+    // that is connected, in the order of their handles.
+    std::vector<Bot*> hearers(Bot& bot) const;
 
     Bot* findBot(Word handle) const;
     void selectBot(Word handle, const std::string& arenaName);

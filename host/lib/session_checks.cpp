@@ -139,7 +139,7 @@ void Session::show(const std::string& name) {
         " flags, " + (here.locked ? "locked" : "unlocked") + ", timer " +
         std::to_string(here.timerMinutes) + ", jackpot " + std::to_string(here.jackpot) +
         ", ticks " + std::to_string(ticks_) + ", " + std::to_string(pending().size()) +
-        " unchecked lines");
+        " unchecked lines, events to " + (here.eventsToEveryBot ? "every bot" : "the current bot"));
     for (auto& p : here.players()) {
         say("   " + describePlayer(*p));
     }

@@ -42,7 +42,7 @@ void carryOutPublic(const std::string& text, Arena& arena, ZoneOutcome& out) {
         std::string answer =
             "Current Jackpot: " + arena.jackpotAnswer.value_or(std::to_string(arena.jackpot));
         out.notes.push_back("answers with the arena message " + quoteText(answer));
-        out.reports.push_back({ChatMessage, nullptr, answer});
+        out.reports.push_back({ChatMessage, nullptr, answer, true});
     } else if (takePrefix(rest, "*arena ")) {
         // Everyone sees it, the bot too: the ChatMessage that follows in the
         // transcript is the whole story, so no note of its own.

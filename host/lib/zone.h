@@ -17,6 +17,8 @@ struct ZoneReport {
     Word code = 0;
     PlayerSlot* player = nullptr;
     std::string text;
+    // An answer meant for the bot that asked, not an event of the arena.
+    bool askerOnly = false;
 };
 
 struct ZoneOutcome {

@@ -118,7 +118,7 @@ TEST(Awards, NothingMovesWhileTheStoreIsOff) {
     EXPECT_TRUE(sentExactly(arena.take(), {}));
     EXPECT_EQ(arena.gold().size(), 0u);
     EXPECT_EQ(arena.inventory().size(), 0u);
-    EXPECT_FALSE(arena.spawn().playerTags.has(&ann, 100));
+    EXPECT_FALSE(arena.spawn().playerTags.has(&ann, 900)); // nobody was greeted
 }
 
 TEST(KillAward, KillingTheSamePlayerAgainSoonPaysNothingButTeamKillsStillCost) {

@@ -86,6 +86,71 @@ TEST(SharedEconomy, NoBotsChangeIsWrittenOverOrReplayedByAnother) {
     EXPECT_EQ(goldOf(bots.two, "Al"), 157u);
 }
 
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// A host hands every bot of an arena the arena's events: both bots greet
+// Bob, and each of them sells and hands out items from the one record.
+TEST(SharedEconomy, BotsOfOneArenaAgreeOnItemCounts) {
+    TwoBots bots;
+    bots.two.handshake();
+    bots.two.take();
+    bots.one.gold().credit("Bob", 500);
+    auto& bob1 = bots.one.addPlayer({.name = "Bob", .ship = 1});
+    auto& bob2 = bots.two.addPlayer({.name = "Bob", .ship = 1});
+    bots.one.enter(bob1);
+    bots.two.enter(bob2);
+    bots.one.take();
+    bots.two.take();
+    ASSERT_EQ(bots.one.inventory().size(), 1u);
+
+    bots.one.command(bob1, "buy", "inv guns");
+    EXPECT_TRUE(
+        sentExactly(bots.one.take(), {privateLine(bob1, "Gun Upgrade placed in Inventory")}));
+    bots.two.command(bob2, "inv");
+    EXPECT_EQ(bots.two.takeTexts(),
+              (std::vector<std::string>{
+                  "Your Inventory", "Item Name           Number Owned        Description",
+                  "---------------------------------------------------------",
+                  "guns                1                   Increase Power of Guns by 1 level",
+                  "Type !inv <item name> use an item in your Inventory."}));
+
+    // The second gun lands beside the first, whichever bot sold it.
+    bots.two.command(bob2, "buy", "inv guns");
+    EXPECT_TRUE(
+        sentExactly(bots.two.take(), {privateLine(bob2, "Gun Upgrade placed in Inventory")}));
+    EXPECT_EQ(bots.one.inventory().find("Bob")->counts[0], 2);
+    EXPECT_EQ(goldOf(bots.one, "Bob"), 0u);
+    std::string journal = bots.one.readFile("gold.log").value_or("");
+    EXPECT_EQ(occurrences(journal, "\tpurchase guns\tBob\tBob\tgold\t-300\t"), 2u) << journal;
+    EXPECT_NE(journal.find("\tpurchase guns\tBob\tBob\tguns\t+1\t1\t1"), std::string::npos);
+    EXPECT_NE(journal.find("\tpurchase guns\tBob\tBob\tguns\t+1\t2\t2"), std::string::npos);
+
+    // Each bot hands out one; then neither has any left to hand out.
+    bots.one.command(bob1, "inv", "guns");
+    EXPECT_TRUE(sentExactly(bots.one.take(), {privateLine(bob1, "*prize#8"),
+                                              privateLine(bob1, "Gun Upgrade Installed")}));
+    bots.two.command(bob2, "inv", "guns");
+    EXPECT_TRUE(sentExactly(bots.two.take(), {privateLine(bob2, "*prize#8"),
+                                              privateLine(bob2, "Gun Upgrade Installed")}));
+    bots.one.command(bob1, "inv", "guns");
+    EXPECT_TRUE(sentExactly(
+        bots.one.take(),
+        {privateLine(bob1, "Sorry but you don't have any Gun Upgrades in your Inventory.")}));
+    EXPECT_EQ(bots.one.inventory().find("Bob")->counts[0], 0);
+    bots.two.command(bob2, "inv");
+    EXPECT_EQ(bots.two.takeTexts().size(), 4u);
+    journal = bots.one.readFile("gold.log").value_or("");
+    EXPECT_NE(journal.find("\tinventory use\tBob\tBob\tguns\t-1\t1\t1"), std::string::npos);
+    EXPECT_NE(journal.find("\tinventory use\tBob\tBob\tguns\t-1\t0\t2"), std::string::npos);
+    EXPECT_EQ(journal.find("\tguns\t+0\t"), std::string::npos) << journal;
+}
+
 TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     TestArena arena;
     arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=1\n");

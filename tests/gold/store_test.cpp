@@ -21,7 +21,7 @@ TEST(StorePurchase, ThePriceIsEnoughAndOneLessIsNotWhateverItIsSetTo) {
         EXPECT_TRUE(
             sentExactly(arena.take(), {privateLine(bob, mustHave), privateLine(bob, mustHave)}));
         EXPECT_EQ(goldOf(arena, "Bob"), config.price - 1);
-        EXPECT_EQ(arena.spawn().playerTags.get(&bob, 8), 0);
+        EXPECT_EQ(arena.inventory().find("Bob"), nullptr); // nothing bought, no record made
 
         arena.gold().credit("Bob", 1);
         arena.command(bob, "buy", "use guns");
@@ -34,7 +34,8 @@ TEST(StorePurchase, ThePriceIsEnoughAndOneLessIsNotWhateverItIsSetTo) {
         EXPECT_TRUE(
             sentExactly(arena.take(), {privateLine(bob, "Gun Upgrade placed in Inventory")}));
         EXPECT_EQ(goldOf(arena, "Bob"), 0u);
-        EXPECT_EQ(arena.spawn().playerTags.get(&bob, 8), 1);
+        ASSERT_NE(arena.inventory().find("Bob"), nullptr);
+        EXPECT_EQ(arena.inventory().find("Bob")->counts[0], 1);
     }
 }
 
@@ -178,7 +179,6 @@ TEST(StoreInventory, ItemsBoughtIntoTheInventoryAreListedUsedAndKeptInTheRecord)
     EXPECT_TRUE(sentExactly(
         arena.take(), {privateLine(bob, "*prize#15"), privateLine(bob, "MultiFire Installed")}));
     EXPECT_EQ(record->counts[2], 0);
-    EXPECT_EQ(arena.spawn().playerTags.get(&bob, 15), 0);
     arena.command(bob, "inv", "multi");
     arena.command(bob, "inv", "super");
     arena.command(bob, "inv", "wand");
@@ -211,23 +211,26 @@ TEST(StoreInventory, ABuyerWithoutARecordGetsOneAndNobodyPaysForNothing) {
     arena.take();
     // The record is made as on entry, so the item is still there when he
     // comes back.
-    EXPECT_EQ(arena.spawn().playerTags.get(&bob, 24), 1);
     ASSERT_EQ(arena.inventory().size(), 1u);
     EXPECT_EQ(arena.inventory().find("bob")->counts[5], 1);
     arena.leave(bob);
     auto& back = arena.addPlayer({.name = "Bob", .ship = 0});
     arena.enter(back);
     arena.take();
-    EXPECT_EQ(arena.spawn().playerTags.get(&back, 24), 1);
+    arena.command(back, "inv");
+    const std::vector<std::string> listing = arena.takeTexts();
+    ASSERT_EQ(listing.size(), 5u);
+    EXPECT_EQ(listing[3], "thor                1                   Increase Thor's Hammer count");
 
     // A count at its largest takes no more, and no gold for it.
-    arena.spawn().playerTags.set(&back, 24, 2147483647);
+    arena.inventory().find("bob")->counts[5] = 2147483647;
     const std::uint32_t before = goldOf(arena, "Bob");
     arena.command(back, "buy", "inv thor");
     EXPECT_TRUE(sentExactly(arena.take(), {privateLine(back, "Your Inventory can not hold any "
                                                              "more of that item.")}));
     EXPECT_EQ(goldOf(arena, "Bob"), before);
-    EXPECT_EQ(arena.spawn().playerTags.get(&back, 24), 2147483647);
+    EXPECT_EQ(arena.inventory().find("bob")->counts[5], 2147483647);
+    EXPECT_EQ(arena.inventory().size(), 1u);
 }
 
 TEST(StoreFlags, ListsFlagsAndCarriersAfterCharging) {

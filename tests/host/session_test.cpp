@@ -258,6 +258,65 @@ TEST_F(HostSession, EachBotPlaysInItsOwnArena) {
     EXPECT_EQ(play("handle 4\nhandshake\nexpect players 2\nshow Ann"), std::nullopt);
 }
 
+// With "events all" the host hands every event of the arena to each bot in
+// it that had its handshake, bot 1 first; what is said to one bot (a typed
+// command, a private message, the zone's answer to ?jackpot) stays with it.
+TEST_F(HostSession, EveryBotOfAnArenaHearsItsEvents) {
+    EXPECT_EQ(play("handshake\nhandle 2\nhandshake\nhandle 3\nhandle 4 other\nhandshake\n"
+                   "drain\nhandle 2\ndrain\nhandle 1\ndrain\nevents all\nenter Ann ship=1"),
+              std::nullopt);
+    EXPECT_NE(transcript.str().find("-> [1] PlayerEntering \"Ann\" (ident 1, freq 0, ship 1, "
+                                    "Player, tile 512 512)\n"
+                                    "  <- [1] console \"entering Ann ship 0 freq 0 tile 512,512\"\n"
+                                    "  -> [2] PlayerEntering \"Ann\""),
+              std::string::npos)
+        << transcript.str();
+    EXPECT_EQ(
+        play("skip\nAnn !do *warpto 10 20\nexpect private Ann \"*warpto 10 20\"\n"
+             "expect console \"moved Ann ship 0 freq 0 tile 10,20\"\n"
+             "Ann !pub ?jackpot\nexpect public \"?jackpot\"\n"
+             "expect console \"chat 0 [Current Jackpot: 0]\"\n"
+             "Ann !pub *arena hi\nexpect public \"*arena hi\"\nexpect console \"chat 0 [hi]\"\n"
+             "chat private \"psst\"\nexpect console \"chat 5 [psst]\"\n"
+             "enter Bob ship=2\nkill Ann Bob\ngoal 1\n"
+             "chat public \"all\"\nskip 3\nexpect console \"chat 2 [all]\"\n"
+             "expect nothing more\n"
+             "handle 2\nexpect console \"entering Ann ship 0 freq 0 tile 512,512\"\n"
+             "expect console \"moved Ann ship 0 freq 0 tile 10,20\"\n"
+             "expect console \"chat 0 [hi]\"\n"
+             "expect console \"entering Bob ship 1 freq 0 tile 512,512\"\n"
+             "expect console \"Ann killed Bob\"\nexpect console \"event 30\"\n"
+             "expect console \"chat 2 [all]\"\nexpect nothing more\n"
+             "handle 3\nexpect nothing more\nhandle 4\nexpect nothing more"),
+        std::nullopt);
+    // The zone's report of the warp bot 1 asked for goes to both, bot 1 first.
+    EXPECT_NE(
+        transcript.str().find("  -> [1] PlayerMoved \"Ann\" (ident 1, freq 0, ship 1, Player, "
+                              "tile 10 20)\n"
+                              "  <- [1] console \"moved Ann ship 0 freq 0 tile 10,20\"\n"
+                              "  -> [2] PlayerMoved \"Ann\""),
+        std::string::npos)
+        << transcript.str();
+    // One tick is a tick for each bot that hears the arena.
+    std::uint64_t sent = session.eventsSent();
+    EXPECT_EQ(play("handle 1\ntick"), std::nullopt);
+    EXPECT_EQ(session.eventsSent() - sent, 2u);
+
+    // A bot joining or parting is a player entering or leaving for the others.
+    EXPECT_EQ(play("handle 2\njoin Second\nexpect console \"joined as Second\"\npart\n"
+                   "expect console \"left the arena\"\nexpect nothing more\n"
+                   "handle 1\nexpect console \"entering Second ship 8 freq 0 tile 512,512\"\n"
+                   "expect console \"leaving Second\"\nexpect nothing more\nexpect players 2"),
+              std::nullopt);
+    // A bot that said goodbye hears no more; nor does anyone once events go
+    // to the current bot only again.
+    EXPECT_EQ(play("handle 2\nterminate\ndrain\nhandle 1\nenter Cid\n"
+                   "expect console \"entering Cid ship 8 freq 0 tile 512,512\"\n"
+                   "handle 2\nexpect nothing more\nhandshake\ndrain\nhandle 1\nevents current\n"
+                   "enter Dee\nskip\nhandle 2\nexpect nothing more"),
+              std::nullopt);
+}
+
 TEST_F(HostSession, LinesOfAnotherBotWaitInItsQueue) {
     std::ostringstream recorded;
     std::ostringstream errors;

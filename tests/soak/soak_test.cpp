@@ -1,8 +1,7 @@
 // A million events of a busy arena with every service on, checked as it
 // plays: every balance the ledger holds is accounted for by gold.log, no
-// change is larger than its cause explains and none wraps; the inventory
-// counts a player carries match his inventory record; and nothing is sent to
-// or about a player who has left. The zone's answers to the bot's commands
+// change is larger than its cause explains and none wraps; and nothing is
+// sent to or about a player who has left. The zone's answers to the bot's commands
 // (ship and freq changes, spectator mode for one or for all, warps, the
 // anti-warp removal, the jackpot query) are fed back as a zone would. The
 // session is generated from a fixed seed and plays the same way every time.
@@ -11,7 +10,6 @@
 #include "support/test_arena.h"
 
 #include "base/messages/zone_lines.h"
-#include "gold/gold_tags.h"
 #include "gold/inventory_book.h"
 
 #include <gtest/gtest.h>
@@ -114,7 +112,6 @@ struct Counts {
     std::uint64_t reactions = 0;
     std::uint64_t ticks = 0;
     std::uint64_t records = 0;
-    std::uint64_t tagChecks = 0;
     std::array<std::uint64_t, tallied.size()> lines{};
 };
 
@@ -176,7 +173,6 @@ public:
         for (std::uint64_t second = 0; counts_.events < eventsWanted; ++second) {
             playSecond(second);
         }
-        checkTags();
         finishAndRestart();
     }
 
@@ -195,10 +191,6 @@ private:
     PlayerRecord* staff_ = nullptr;
     std::vector<PlayerRecord*> pilots_;
     std::vector<PlayerRecord*> departed_;
-    // Present at an !invload (tags are kept on purpose), or in the arena at
-    // the same time as another player of the same name (the two share one
-    // inventory record while each carries his own counts).
-    std::vector<std::uint16_t> staleTags_;
     std::int32_t jackpot_ = 1000;
     std::vector<std::string> faults_;
 
@@ -330,15 +322,6 @@ private:
 
     void enter(PlayerRecord& player) {
         watch_.entered(player);
-        staleTags_.erase(std::remove(staleTags_.begin(), staleTags_.end(), player.ident),
-                         staleTags_.end());
-        if (watch_.holdersOf(player.name) > 1) {
-            for (PlayerRecord* pilot : pilots_) {
-                if (foldName(pilot->name) == foldName(player.name)) {
-                    staleTags_.push_back(pilot->ident);
-                }
-            }
-        }
         act([&] { arena_.enter(player); });
         ++counts_.entered;
     }
@@ -374,11 +357,6 @@ private:
     void type(PlayerRecord& player, const std::string& name, const std::string& text,
               std::vector<std::int64_t> amounts = {}) {
         ++counts_.commands;
-        if (name == "invload") {
-            for (PlayerRecord* pilot : pilots_) {
-                staleTags_.push_back(pilot->ident);
-            }
-        }
         act([&] { arena_.command(player, name, text); }, text, std::move(amounts));
     }
 
@@ -554,34 +532,6 @@ private:
         ++counts_.kills;
     }
 
-    // The counts a player carries are those of his inventory record, unless
-    // another player of the same name shared the record during his stay or an
-    // !invload has replaced the records since he came in.
-    void checkTags() {
-        const BotSpawn& spawn = arena_.spawn();
-        for (const PlayerRecord* pilot : pilots_) {
-            if (spawn.playerTags.get(pilot, inventoryMarkTag) != inventoryMarkSet ||
-                std::find(staleTags_.begin(), staleTags_.end(), pilot->ident) != staleTags_.end()) {
-                continue;
-            }
-            ++counts_.tagChecks;
-            const InventoryRecord* record = arena_.inventory().find(pilot->name);
-            if (record == nullptr) {
-                fault(std::string(pilot->name) +
-                      " carries item counts but has no inventory record");
-                continue;
-            }
-            for (std::size_t k = 0; k < itemKindCount; ++k) {
-                const std::int32_t carried = spawn.playerTags.get(pilot, itemPrizeNumbers[k]);
-                if (carried != record->counts[k]) {
-                    fault(std::string(pilot->name) + " carries " + std::to_string(carried) +
-                          " of item " + std::to_string(k) + " but the record holds " +
-                          std::to_string(record->counts[k]));
-                }
-            }
-        }
-    }
-
     // The host stops the bot; a bot started again in the folder holds every
     // balance and every inventory record as they were.
     void finishAndRestart() {
@@ -685,7 +635,6 @@ private:
         }
         act([&] { arena_.tick(); });
         ++counts_.ticks;
-        checkTags();
     }
 };
 
@@ -697,7 +646,7 @@ TEST(Soak, AMillionEventsWithEveryServiceOnKeepEveryInvariant) {
     const Counts& c = soak.counts();
     std::printf("soak: %llu events in %.1f s (%llu moves, %llu kills, %llu commands, %llu entered, "
                 "%llu left, %llu zone answers, %llu ticks); %llu records sent and checked, "
-                "%llu gold.log changes audited, %llu inventory checks; lines sent:",
+                "%llu gold.log changes audited; lines sent:",
                 static_cast<unsigned long long>(c.events), seconds,
                 static_cast<unsigned long long>(c.moves), static_cast<unsigned long long>(c.kills),
                 static_cast<unsigned long long>(c.commands),
@@ -705,8 +654,7 @@ TEST(Soak, AMillionEventsWithEveryServiceOnKeepEveryInvariant) {
                 static_cast<unsigned long long>(c.reactions),
                 static_cast<unsigned long long>(c.ticks),
                 static_cast<unsigned long long>(soak.watch().linesChecked()),
-                static_cast<unsigned long long>(soak.audit().goldLines()),
-                static_cast<unsigned long long>(c.tagChecks));
+                static_cast<unsigned long long>(soak.audit().goldLines()));
     for (std::size_t i = 0; i < tallied.size(); ++i) {
         std::printf(" \"%s\" %llu", tallied[i], static_cast<unsigned long long>(c.lines[i]));
         EXPECT_GT(c.lines[i], 0u) << "no line begins with " << tallied[i];
@@ -716,7 +664,6 @@ TEST(Soak, AMillionEventsWithEveryServiceOnKeepEveryInvariant) {
     // The session must have exercised what the invariants watch.
     EXPECT_GT(soak.audit().goldLines(), 10000u);
     EXPECT_GT(c.left, 100u);
-    EXPECT_GT(c.tagChecks, 10000u);
     for (const std::string& fault : soak.faults()) {
         ADD_FAILURE() << fault;
     }
