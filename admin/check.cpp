@@ -285,6 +285,9 @@ void checkEconomy(Findings& found) {
     });
     found.unreadable |= inspected->unreadable;
     for (const std::string& line : inspected->console) {
+        if (isCutRecordNote(line)) {
+            continue; // each cut record is named by the journal's own notes below
+        }
         if (isRecoveryNote(line)) {
             found.notes.push_back("A module start here would say: \"" + line +
                                   "\" (changes made since the last save: a host works in this "

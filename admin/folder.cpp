@@ -117,8 +117,13 @@ void passOnConsole(const InspectedEconomy& inspected, std::ostream& err) {
 }
 
 bool isRecoveryNote(std::string_view consoleLine) {
-    return consoleLine.starts_with("Recovered ") &&
-           consoleLine.ends_with(" changes from gold.log.");
+    return (consoleLine.starts_with("Recovered ") &&
+            consoleLine.ends_with(" changes from gold.log.")) ||
+           isCutRecordNote(consoleLine);
+}
+
+bool isCutRecordNote(std::string_view consoleLine) {
+    return consoleLine.starts_with("Passed over ") && consoleLine.ends_with(" never made.");
 }
 
 std::string operatorName() {

@@ -71,6 +71,8 @@ void passOnConsole(const InspectedEconomy& inspected, std::ostream& err);
 
 // The module's "Recovered N changes from gold.log." line.
 bool isRecoveryNote(std::string_view consoleLine);
+// The console line that counts the records a crash or a full disk cut short.
+bool isCutRecordNote(std::string_view consoleLine);
 
 // The operator's name for gold.log: the login name, or "operator".
 std::string operatorName();

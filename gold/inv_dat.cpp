@@ -51,7 +51,9 @@ platform::Status FileEconomy::loadInventory(LoadMode mode) {
         dropGarbage(book_, book_.records(), before, stray, plausibleInventory);
     planRecovery(inventoryRecovery_, book_, before, stray, garbage, read.ok() ? size : 0, hash,
                  saveState_.inventory, recordBytes, nameBytes, inventoryOnDisk_);
-    if (stray != 0 || garbage != 0 || inventoryRecovery_.damaged) {
+    // Stray bytes alone were always passed over in silence: the whole
+    // records are the file's.
+    if (garbage != 0 || (inventoryRecovery_.damaged && stray == 0)) {
         report(
             std::string("Warning: ") + inventoryFileName +
             (read.isNotFound()

@@ -4,6 +4,7 @@
 // with stray bytes must be copied aside before anything can overwrite it.
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "gold/record_checks.h"
 #include "module/bot_spawn.h"
 
 #include "scratch_folder.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace quorvel;
 using quorvel::fuzz::fail;
@@ -53,14 +55,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FileEconomy loaded(platform::realFileSystem());
     loaded.loadGold(LoadMode::append);
 
-    // Every whole record, as it stands in the file.
-    const std::size_t records = size / recordSize;
+    // Every whole record, as it stands in the file; in a file with stray
+    // bytes, or whose every record is garbage, only the records a player's
+    // account can be.
+    const std::size_t wholeRecords = size / recordSize;
+    std::vector<std::size_t> keptRecords;
+    for (std::size_t i = 0; i < wholeRecords; ++i) {
+        GoldAccount account;
+        std::memcpy(account.name, data + i * recordSize + 4, sizeof account.name);
+        account.name[sizeof account.name - 1] = '\0';
+        if (plausibleAccount(account)) {
+            keptRecords.push_back(i);
+        }
+    }
+    if (size % recordSize == 0 && !keptRecords.empty()) {
+        keptRecords.resize(wholeRecords);
+        for (std::size_t i = 0; i < wholeRecords; ++i) {
+            keptRecords[i] = i;
+        }
+    }
+    const std::size_t records = keptRecords.size();
     if (loaded.ledger().size() != records) {
         fail("loaded " + std::to_string(loaded.ledger().size()) + " accounts from " +
              std::to_string(records) + " whole records");
     }
     for (std::size_t i = 0; i < records; ++i) {
-        const auto* raw = data + i * recordSize;
+        const auto* raw = data + keptRecords[i] * recordSize;
         const GoldAccount& account = loaded.ledger().accounts()[i];
         if (account.amount != littleEndian(raw)) {
             fail("balance of record " + std::to_string(i) + " changed on loading");

@@ -4,6 +4,7 @@
 // first record.
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "gold/record_checks.h"
 #include "module/bot_spawn.h"
 
 #include "scratch_folder.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace quorvel;
 using quorvel::fuzz::fail;
@@ -56,13 +58,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("an existing inv.dat was not marked loaded");
     }
 
-    const std::size_t records = size / recordSize;
+    // Every whole record; in a file with stray bytes, or whose every record
+    // is garbage, only those a player's purchases can have made.
+    const std::size_t wholeRecords = size / recordSize;
+    std::vector<std::size_t> keptRecords;
+    for (std::size_t i = 0; i < wholeRecords; ++i) {
+        InventoryRecord record;
+        std::memcpy(&record, data + i * recordSize, recordSize);
+        if (plausibleInventory(record)) {
+            keptRecords.push_back(i);
+        }
+    }
+    if (size % recordSize == 0 && !keptRecords.empty()) {
+        keptRecords.resize(wholeRecords);
+        for (std::size_t i = 0; i < wholeRecords; ++i) {
+            keptRecords[i] = i;
+        }
+    }
+    const std::size_t records = keptRecords.size();
     if (loaded.book().size() != records) {
         fail("loaded " + std::to_string(loaded.book().size()) + " records from " +
              std::to_string(records) + " whole records");
     }
     for (std::size_t i = 0; i < records; ++i) {
-        const auto* raw = data + i * recordSize;
+        const auto* raw = data + keptRecords[i] * recordSize;
         const InventoryRecord& record = loaded.book().records()[i];
         if (nameOf(record) != fieldText(reinterpret_cast<const char*>(raw), 20)) {
             fail("name of record " + std::to_string(i) + " changed on loading");

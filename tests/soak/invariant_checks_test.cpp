@@ -62,13 +62,13 @@ TEST(LedgerAuditCheck, PassesAPlainSessionAndReportsEachKindOfFault) {
 
     // A line whose before and after do not add up, and a change its cause
     // cannot explain (a kill pays 2).
-    a.journal("2026-12-08T00:00:00Z\tkill Bob\tAl\tAl\tgold\t+2\t999\t1");
+    a.journal("2026-12-08T00:00:00Z\tkill Bob\tAl\tAl\tgold\t+2\t999\t1\t99\t1/1");
     a.arena.gold().find("Al")->amount = 999;
     a.after();
     ASSERT_EQ(a.audit.faults().size(), 2u);
     EXPECT_NE(a.audit.faults()[1].find("Al went from 30 by +2 to 999"), std::string::npos)
         << a.audit.faults()[1];
-    a.journal("2026-12-08T00:00:00Z\tkill Bob\tAl\tAl\tgold\t+7\t1006\t1");
+    a.journal("2026-12-08T00:00:00Z\tkill Bob\tAl\tAl\tgold\t+7\t1006\t1\t99\t1/1");
     a.arena.gold().find("Al")->amount = 1006;
     a.after();
     ASSERT_EQ(a.audit.faults().size(), 3u);
@@ -76,11 +76,11 @@ TEST(LedgerAuditCheck, PassesAPlainSessionAndReportsEachKindOfFault) {
         << a.audit.faults()[2];
 
     // A staff gift of an amount nobody typed, and a wrapped balance.
-    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+5\t1011\t1");
+    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+5\t1011\t1\t99\t1/1");
     a.arena.gold().find("Al")->amount = 1011;
     a.after({6});
     ASSERT_EQ(a.audit.faults().size(), 4u);
-    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+4294967295\t4294968306\t1");
+    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+4294967295\t4294968306\t1\t99\t1/1");
     a.after({4294967295LL});
     ASSERT_EQ(a.audit.faults().size(), 6u); // out of range, and not where Al's balance is
     EXPECT_NE(a.audit.faults()[4].find("left 0..4294967295"), std::string::npos)

@@ -180,8 +180,8 @@ void LedgerAudit::afterEvent(const GoldLedger& ledger, const std::vector<std::in
     loanSum_ = 0;
     for (const std::string& line : lines_) {
         std::vector<std::string> fields = splitTabs(line);
-        if (fields.size() != 8) {
-            fault(event, "a gold.log line without eight fields: " + line);
+        if (fields.size() != 10) {
+            fault(event, "a gold.log line without ten fields: " + line);
             continue;
         }
         if (fields[4] == "gold") {
