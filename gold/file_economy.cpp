@@ -9,27 +9,63 @@
 #include <exception>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 namespace quorvel {
 namespace {
 
-// The open store of each folder this process works in, and the folders
-// whose lock another host holds: their stores stay off.
+// The open store of each folder this process works in.
 std::map<std::string, std::weak_ptr<FileEconomy>>& openStores() {
     static std::map<std::string, std::weak_ptr<FileEconomy>> stores;
     return stores;
-}
-std::set<std::string>& lockedOut() {
-    static std::set<std::string> folders;
-    return folders;
 }
 
 std::string lockedOutText(std::string_view reason) {
     return "Another host works in this folder (" + std::string(reason) +
            "): this bot reads and writes none of gold.dat, inv.dat and gold.log, and its store "
-           "stays off.";
+           "stays off until it gets the folder's lock (it tries at a handshake, at !ion and once "
+           "a minute).";
+}
+
+constexpr std::string_view gotEconomyText =
+    "This bot has its folder's economy now (gold.lock is this host's): gold.dat, inv.dat and "
+    "gold.log are read and written.";
+constexpr std::string_view lockRetakenText =
+    "This host holds the economy's lock (gold.lock) again: gold.log, gold.dat and inv.dat are "
+    "written again.";
+
+enum class Seated { joined, opened, lockedOut, failed };
+
+// openFileEconomy, telling a refused lock only when `tellLockedOut`.
+Seated seatAtFolder(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                    const EconomyStore::Console& console, bool tellLockedOut) {
+    const std::string folder = platform::currentDirectory();
+    if (auto open = openStores()[folder].lock()) {
+        seat.take(open, bot, console);
+        return Seated::joined;
+    }
+    auto economy = std::make_shared<FileEconomy>(files);
+    if (platform::Status locked = economy->lockFolder(); !locked.ok()) {
+        if (tellLockedOut) {
+            console(lockedOutText(locked.reason()));
+        }
+        return Seated::lockedOut;
+    }
+    seat.take(economy, bot, console);
+    try {
+        EconomyStore::Cause opening(*economy, bot, "open", "-");
+        economy->removeLeftoverSaves();
+        economy->load();
+    } catch (const std::exception& failure) {
+        // Out of memory with a huge gold.dat or inv.dat: the bot starts with
+        // its store off rather than with half the accounts.
+        seat.leave();
+        console(std::string("The gold files could not be loaded (") + failure.what() +
+                "): the store stays off.");
+        return Seated::failed;
+    }
+    openStores()[folder] = economy;
+    return Seated::opened;
 }
 
 } // namespace
@@ -106,6 +142,7 @@ platform::Status FileEconomy::reloadInventory() {
 }
 
 void FileEconomy::sync() {
+    checkFolderLock();
     // Only a failure counts here: a sync with nothing to flush ends no run
     // of failures.
     if (platform::Status synced = journal_.syncToDisk(); !synced.ok()) {
@@ -130,11 +167,11 @@ void FileEconomy::holdSaves(std::string reason) {
 platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
                                              std::string_view fileName,
                                              std::string_view recordsWord) const {
-    platform::Status held;
-    if (!journalHeldBecause_.empty()) {
+    platform::Status held = refuseUnlockedSave();
+    if (held.ok() && !journalHeldBecause_.empty()) {
         held = platform::Status::failed(journalHeldBecause_ +
                                         ", and a save would mark the changes it holds as saved");
-    } else if (!fileHeldBecause.empty()) {
+    } else if (held.ok() && !fileHeldBecause.empty()) {
         held = platform::Status::failed("it could not be read when its " +
                                         std::string(recordsWord) + " were loaded (" +
                                         fileHeldBecause + "), and a save would overwrite them");
@@ -144,6 +181,75 @@ platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
                ". The previous " + std::string(fileName) + " is unchanged.");
     }
     return held;
+}
+
+void FileEconomy::removeLeftoverSaves() {
+    for (const std::string& name : platform::temporaryFilesIn(".")) {
+        const std::string saved = platform::fileReplacedThrough(name).value_or("");
+        const platform::Status removed = files_.removeFile(name);
+        if (removed.ok()) {
+            report("Removed " + name + ", left by a save of " + saved +
+                   " that never finished (its process stopped during it); " + saved +
+                   " is as it was before that save.");
+        } else if (removed.isFailed()) {
+            report("Could not remove " + name + ", left by a save of " + saved +
+                   " that never finished: " + removed.reason() + ".");
+        }
+    }
+}
+
+void FileEconomy::checkFolderLock() {
+    if (!folderLockHeld() || !lock_.held()) {
+        return; // lost already, or a store that never took the lock
+    }
+    if (platform::Status named = lock_.stillNamed(); !named.ok()) {
+        folderLockLost(named.reason());
+    }
+}
+
+void FileEconomy::folderLockLost(std::string reason) {
+    folderLockLostBecause_ = std::move(reason);
+    journal_.refuseWrites("this host no longer holds the folder's lock: " + folderLockLostBecause_);
+    tellEveryBot("The economy's lock is lost: " + folderLockLostBecause_ +
+                 ", so another host may work in this folder. This host writes none of gold.log, " +
+                 goldName + " and " + inventoryName +
+                 " until it holds the lock again (it tries at a handshake, at !ion and once a "
+                 "minute); changes go on in memory only.");
+}
+
+void FileEconomy::folderLockRegained() {
+    folderLockLostBecause_.clear();
+    journal_.allowWrites();
+}
+
+bool FileEconomy::retakeFolderLock(const Console& refusalTo) {
+    if (folderLockHeld()) {
+        return true;
+    }
+    // A name that could not be examined for a moment may name the file held.
+    platform::Status taken = lock_.stillNamed();
+    if (!taken.ok()) {
+        taken = lock_.acquire(lockName);
+    }
+    if (!taken.ok()) {
+        if (refusalTo) {
+            refusalTo("The economy's lock is still lost (" + taken.reason() +
+                      "): gold.log, gold.dat and inv.dat stay unwritten.");
+        }
+        return false;
+    }
+    folderLockRegained();
+    tellEveryBot(lockRetakenText);
+    return true;
+}
+
+platform::Status FileEconomy::refuseUnlockedSave() const {
+    if (folderLockHeld()) {
+        return {};
+    }
+    return platform::Status::failed("this host no longer holds the folder's lock (" +
+                                    folderLockLostBecause_ +
+                                    "), and another host may be working in this folder");
 }
 
 void FileEconomy::tellEveryBotWhoDid(std::string_view done) const {
@@ -202,35 +308,23 @@ template platform::Status FileEconomy::readRecordFile(InventoryBook&, const char
 
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
                      const EconomyStore::Console& console) {
-    const std::string folder = platform::currentDirectory();
-    if (auto open = openStores()[folder].lock()) {
-        seat.take(open, bot, console);
-        return true;
+    const Seated seated = seatAtFolder(seat, bot, files, console, true);
+    return seated == Seated::joined || seated == Seated::opened;
+}
+
+void retryFolderLock(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                     const EconomyStore::Console& console, bool tellRefusal) {
+    if (!seat) {
+        const Seated seated = seatAtFolder(seat, bot, files, console, tellRefusal);
+        if (seated != Seated::joined && seated != Seated::opened) {
+            return;
+        }
+        console(gotEconomyText);
     }
-    if (lockedOut().contains(folder)) {
-        console(lockedOutText(std::string(FileEconomy::lockName) + " is held by another host"));
-        return false;
+    // The store joined, or held already, may have lost its lock since.
+    if (auto* economy = dynamic_cast<FileEconomy*>(seat.get())) {
+        economy->retakeFolderLock(tellRefusal ? console : EconomyStore::Console{});
     }
-    auto economy = std::make_shared<FileEconomy>(files);
-    if (platform::Status locked = economy->lockFolder(); !locked.ok()) {
-        lockedOut().insert(folder);
-        console(lockedOutText(locked.reason()));
-        return false;
-    }
-    seat.take(economy, bot, console);
-    try {
-        EconomyStore::Cause opening(*economy, bot, "open", "-");
-        economy->load();
-    } catch (const std::exception& failure) {
-        // Out of memory with a huge gold.dat or inv.dat: the bot starts with
-        // its store off rather than with half the accounts.
-        seat.leave();
-        console(std::string("The gold files could not be loaded (") + failure.what() +
-                "): the store stays off.");
-        return false;
-    }
-    openStores()[folder] = economy;
-    return true;
 }
 
 } // namespace quorvel

@@ -51,6 +51,27 @@ public:
 
     // Takes the folder's lock; the reason when another host holds it.
     platform::Status lockFolder() { return lock_.acquire(lockName); }
+    // At open, under the lock: the temporary files that saves left behind
+    // when their process was killed during them (gold.dat's, inv.dat's,
+    // Ghoulset.ini's ...) are removed, each named on the console.
+    void removeLeftoverSaves();
+
+    // The folder's lock, looked at once a second (sync): when gold.lock no
+    // longer names the file this host locked (removed, renamed, replaced),
+    // a second host may lock the new one and both would write the files. The
+    // lock is lost then until retakeFolderLock takes it again.
+    void checkFolderLock();
+    bool folderLockHeld() const { return folderLockLostBecause_.empty(); }
+    // Told on every bot's console. While lost, gold.log, gold.dat and
+    // inv.dat are not written (each refusal says why), and changes go on in
+    // memory.
+    void folderLockLost(std::string reason);
+    // Writing is allowed again.
+    void folderLockRegained();
+    // While lost: takes gold.lock again (creating it when missing), says so
+    // on every bot's console, and returns true; a refusal is told to
+    // `refusalTo` when given. True at once while the lock is held.
+    bool retakeFolderLock(const Console& refusalTo = {});
     // At open, after the lock: inv.dat, gold.dat, then what gold.log adds.
     void load();
 
@@ -95,6 +116,8 @@ private:
     void journalWritten(const platform::Status& written);
     // A save's line in the journal, then the rotation it may allow.
     void journalSaved(const platform::Status& written);
+    // A save refused while the folder's lock is lost; ok while it is held.
+    platform::Status refuseUnlockedSave() const;
     template <typename Book>
     platform::Status readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
                                     LoadMode mode, std::size_t& size);
@@ -108,15 +131,23 @@ private:
     bool inventoryLoaded_ = false;
     bool inspectOnly_ = false;
     std::string journalHeldBecause_;
+    std::string folderLockLostBecause_;
 };
 
 // Seats a bot at the store of the working folder: joins the one its host
-// process has open, or opens it (takes the lock, loads the files, recovers
-// from gold.log) when none is, reading and writing through `files`. When
-// another host process holds the folder's lock, says so on the bot's
-// console, leaves the seat empty and returns false; the folder's store then
-// stays off in this process for good.
+// process has open, or opens it (takes the lock, removes the temporary files
+// of saves that never finished, loads the files, recovers from gold.log)
+// when none is, reading and writing through `files`. When another process
+// holds the folder's lock, says so on the bot's console, leaves the seat
+// empty and returns false: retryFolderLock tries again.
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
                      const EconomyStore::Console& console);
+
+// For a bot whose open was refused (no seat), or whose folder's store has
+// lost its lock: tries again, and says on the console when the bot got the
+// economy; a refusal is said only when `tellRefusal`. Nothing happens for a
+// bot seated at a store that holds its lock.
+void retryFolderLock(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                     const EconomyStore::Console& console, bool tellRefusal);
 
 } // namespace quorvel

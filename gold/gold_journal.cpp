@@ -58,6 +58,9 @@ platform::Status GoldJournal::write(const ChangeCause& cause, std::string_view a
     if (paused_ || held_) {
         return {};
     }
+    if (!refusedBecause_.empty()) {
+        return platform::Status::failed(refusedBecause_);
+    }
     if (!file_) {
         if (platform::Status opened = files_.openAppendFile(fileName, file_); !opened.ok()) {
             return failed(std::move(opened));
