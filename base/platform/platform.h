@@ -1,7 +1,8 @@
 // The module's only window on the operating system: the working directory,
 // INI values, the millisecond tick count, the environment, the folder lock,
 // and the file system the module reads and writes its files through (whole
-// files, lines, crash-safe replacements, renames, append-only journals).
+// files, lines, crash-safe replacements, renames, removals, append-only
+// journals).
 // Everything above this layer is portable; the two implementations are
 // platform_posix.cpp and platform_windows.cpp.
 #pragma once
