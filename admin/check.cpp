@@ -341,6 +341,17 @@ void checkJournal(Findings& found) {
     }
 }
 
+// Temporary files of saves whose process was killed during them: the file
+// each was to replace is whole, and the next module start removes them.
+void checkLeftoverSaves(Findings& found) {
+    for (const std::string& name : platform::temporaryFilesIn(".")) {
+        found.problems.push_back(name + ": left by a save of " +
+                                 platform::fileReplacedThrough(name).value_or("") +
+                                 " that never finished (its process stopped during it); the "
+                                 "next module start here removes it.");
+    }
+}
+
 } // namespace
 
 int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
@@ -354,6 +365,7 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     checkGhoulset(found, *spawn);
     checkEconomy(found);
     checkJournal(found);
+    checkLeftoverSaves(found);
 
     out << "Checked " << in.path() << " as the module reads it:\n";
     for (const std::string& line : found.files) {

@@ -30,6 +30,7 @@ public:
     platform::Status renameFile(const std::string& from, const std::string&) override {
         return refuse(from);
     }
+    platform::Status removeFile(const std::string& path) override { return refuse(path); }
     platform::Status openAppendFile(const std::string& path,
                                     std::unique_ptr<platform::AppendFile>&) override {
         return refuse(path);

@@ -93,8 +93,13 @@ void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_v
     sendPrivate(gold.bot, sender, inventoryLoadedText);
 }
 
+// A bot locked out of its folder's economy, or whose economy lost the
+// folder's lock, tries for it again first.
 void commandIon(GoldService& gold, const PlayerRecord& sender, std::string_view) {
-    if (gold.storeOn) {
+    const bool wasOn = gold.storeOn;
+    gold.storeWanted = true;
+    retryEconomyLock(gold, true);
+    if (wasOn) {
         sendPrivate(gold.bot, sender, storeAlreadyOnText);
         return;
     }
@@ -107,6 +112,7 @@ void commandIon(GoldService& gold, const PlayerRecord& sender, std::string_view)
 }
 
 void commandIoff(GoldService& gold, const PlayerRecord& sender, std::string_view) {
+    gold.storeWanted = false;
     if (!gold.storeOn) {
         sendPrivate(gold.bot, sender, storeAlreadyOffText);
         return;

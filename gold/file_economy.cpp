@@ -6,31 +6,69 @@
 #include "gold/journal_recovery.h"
 #include "gold/store_items.h"
 
+#include <algorithm>
+#include <climits>
 #include <exception>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <type_traits>
 
 namespace quorvel {
 namespace {
 
-// The open store of each folder this process works in, and the folders
-// whose lock another host holds: their stores stay off.
+// The open store of each folder this process works in.
 std::map<std::string, std::weak_ptr<FileEconomy>>& openStores() {
     static std::map<std::string, std::weak_ptr<FileEconomy>> stores;
     return stores;
-}
-std::set<std::string>& lockedOut() {
-    static std::set<std::string> folders;
-    return folders;
 }
 
 std::string lockedOutText(std::string_view reason) {
     return "Another host works in this folder (" + std::string(reason) +
            "): this bot reads and writes none of gold.dat, inv.dat and gold.log, and its store "
-           "stays off.";
+           "stays off until it gets the folder's lock (it tries at a handshake, at !ion and once "
+           "a minute).";
+}
+
+constexpr std::string_view gotEconomyText =
+    "This bot has its folder's economy now (gold.lock is this host's): gold.dat, inv.dat and "
+    "gold.log are read and written.";
+constexpr std::string_view lockRetakenText =
+    "This host holds the economy's lock (gold.lock) again: gold.log, gold.dat and inv.dat are "
+    "written again.";
+
+enum class Seated { joined, opened, lockedOut, failed };
+
+// openFileEconomy, telling a refused lock only when `tellLockedOut`.
+Seated seatAtFolder(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                    const EconomyStore::Console& console, bool tellLockedOut) {
+    const std::string folder = platform::currentDirectory();
+    if (auto open = openStores()[folder].lock()) {
+        seat.take(open, bot, console);
+        return Seated::joined;
+    }
+    auto economy = std::make_shared<FileEconomy>(files);
+    if (platform::Status locked = economy->lockFolder(); !locked.ok()) {
+        if (tellLockedOut) {
+            console(lockedOutText(locked.reason()));
+        }
+        return Seated::lockedOut;
+    }
+    seat.take(economy, bot, console);
+    try {
+        EconomyStore::Cause opening(*economy, bot, "open", "-");
+        economy->removeLeftoverSaves();
+        economy->load();
+    } catch (const std::exception& failure) {
+        // Out of memory with a huge gold.dat or inv.dat: the bot starts with
+        // its store off rather than with half the accounts.
+        seat.leave();
+        console(std::string("The gold files could not be loaded (") + failure.what() +
+                "): the store stays off.");
+        return Seated::failed;
+    }
+    openStores()[folder] = economy;
+    return Seated::opened;
 }
 
 } // namespace
@@ -122,8 +160,43 @@ void FileEconomy::eventEnded() {
 }
 
 void FileEconomy::writeRecord(std::vector<JournalEntry> lines) {
+    // A record is written only while gold.lock still names the file this
+    // host locked: once another host may work here, its numbers and ours
+    // would cross.
+    checkFolderLock();
+    if (!folderLockHeld()) {
+        madeWhileUnlocked_.push_back(std::move(lines));
+        return;
+    }
     const std::uint64_t seq = nextSeq_++;
-    journalWritten(journal_.writeRecord(seq, lines));
+    journalWritten(journalInOrder(seq, std::move(lines)));
+}
+
+platform::Status FileEconomy::journalInOrder(std::uint64_t seq, std::vector<JournalEntry> lines) {
+    unwritten_.emplace_back(seq, std::move(lines));
+    return writeUnwritten();
+}
+
+platform::Status FileEconomy::writeUnwritten() {
+    while (!unwritten_.empty()) {
+        platform::Status written =
+            journal_.writeRecord(unwritten_.front().first, unwritten_.front().second);
+        if (!written.ok()) {
+            return written;
+        }
+        unwritten_.pop_front();
+    }
+    return {};
+}
+
+void FileEconomy::forgetUnwrittenSavedInBoth() {
+    if (!goldOnDisk_ || !inventoryOnDisk_) {
+        return;
+    }
+    const std::uint64_t inBoth = std::min(goldOnDisk_->seq, inventoryOnDisk_->seq);
+    while (!unwritten_.empty() && unwritten_.front().first < inBoth) {
+        unwritten_.pop_front();
+    }
 }
 
 void FileEconomy::continueSequenceAfter(std::uint64_t seq) {
@@ -210,6 +283,11 @@ template void FileEconomy::planRecovery(TableRecovery&, const InventoryBook&, st
                                         std::optional<SavedFile>&);
 
 void FileEconomy::sync() {
+    checkFolderLock();
+    // Records gold.log refused are written, in order, once it takes them.
+    if (!unwritten_.empty() && folderLockHeld()) {
+        journalWritten(writeUnwritten());
+    }
     // Only a failure counts here: a sync with nothing to flush ends no run
     // of failures.
     if (platform::Status synced = journal_.syncToDisk(); !synced.ok()) {
@@ -233,12 +311,12 @@ void FileEconomy::holdSaves(std::string reason) {
 
 platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
                                              std::string_view fileName,
-                                             std::string_view recordsWord) const {
-    platform::Status held;
-    if (!journalHeldBecause_.empty()) {
+                                             std::string_view recordsWord) {
+    platform::Status held = refuseUnlockedSave();
+    if (held.ok() && !journalHeldBecause_.empty()) {
         held = platform::Status::failed(journalHeldBecause_ +
                                         ", and a save would mark the changes it holds as saved");
-    } else if (!fileHeldBecause.empty()) {
+    } else if (held.ok() && !fileHeldBecause.empty()) {
         held = platform::Status::failed("it could not be read when its " +
                                         std::string(recordsWord) + " were loaded (" +
                                         fileHeldBecause + "), and a save would overwrite them");
@@ -248,6 +326,189 @@ platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
                ". The previous " + std::string(fileName) + " is unchanged.");
     }
     return held;
+}
+
+void FileEconomy::removeLeftoverSaves() {
+    for (const std::string& name : platform::temporaryFilesIn(".")) {
+        const std::string saved = platform::fileReplacedThrough(name).value_or("");
+        const platform::Status removed = files_.removeFile(name);
+        if (removed.ok()) {
+            report("Removed " + name + ", left by a save of " + saved +
+                   " that never finished (its process stopped during it); " + saved +
+                   " is as it was before that save.");
+        } else if (removed.isFailed()) {
+            report("Could not remove " + name + ", left by a save of " + saved +
+                   " that never finished: " + removed.reason() + ".");
+        }
+    }
+}
+
+void FileEconomy::checkFolderLock() {
+    if (!folderLockHeld() || !lock_.held()) {
+        return; // lost already, or a store that never took the lock
+    }
+    if (platform::Status named = lock_.stillNamed(); !named.ok()) {
+        folderLockLost(named.reason());
+    }
+}
+
+void FileEconomy::folderLockLost(std::string reason) {
+    folderLockLostBecause_ = std::move(reason);
+    journal_.refuseWrites("this host no longer holds the folder's lock: " + folderLockLostBecause_);
+    tellEveryBot("The economy's lock is lost: " + folderLockLostBecause_ +
+                 ", so another host may work in this folder. This host writes none of gold.log, " +
+                 goldName + " and " + inventoryName +
+                 " until it holds the lock again (it tries at a handshake, at !ion and once a "
+                 "minute); changes go on in memory only.");
+}
+
+void FileEconomy::folderLockRegained() {
+    folderLockLostBecause_.clear();
+    journal_.allowWrites();
+    rereadFolderAndApplyAgain();
+}
+
+void FileEconomy::rereadFolderAndApplyAgain() {
+    std::vector<std::vector<JournalEntry>> made;
+    made.swap(madeWhileUnlocked_);
+    if (!open_.empty()) {
+        made.push_back(std::move(open_)); // the event in force so far
+        open_.clear();
+    }
+    // Another host may have played and saved here meanwhile: what the files
+    // and the journal hold now is the base, as at a start.
+    ledger_.clear();
+    book_.clear();
+    saveState_ = SaveState{};
+    saveStateRead_ = false;
+    load();
+    // All of them one record, written before the lock is said to be back: a
+    // crash keeps every one of them or none.
+    std::size_t changes = 0;
+    {
+        Cause regained(*this, cause().bot, "lock regained", "-");
+        for (const std::vector<JournalEntry>& record : made) {
+            const ChangeCause& first = record.front().cause;
+            Cause again(*this, first.bot, first.what, first.who);
+            for (const JournalEntry& entry : record) {
+                applyAgain(entry);
+                ++changes;
+            }
+        }
+        eventEnded();
+    }
+    if (changes > 0) {
+        tellEveryBot("The " + std::to_string(changes) +
+                     " changes made while the lock was lost are applied again over what " +
+                     goldName + ", " + inventoryName + " and gold.log hold now.");
+    }
+}
+
+void FileEconomy::applyAgain(const JournalEntry& entry) {
+    const bool whole = entry.account == "*";
+    if (entry.field == "gold" && whole) {
+        if (entry.change == "reset") {
+            ledger_.clear();
+            note(GoldJournal::goldWiped(cause(), false, 0));
+        } else if (entry.change == "reload") {
+            static_cast<void>(reloadGold());
+        }
+        return;
+    }
+    if (entry.field == "inventory") {
+        if (whole && entry.change == "reset") {
+            book_.clear();
+            note(GoldJournal::inventoryWiped(cause(), false, 0));
+        } else if (whole && entry.change == "reload") {
+            static_cast<void>(reloadInventory());
+        } else if (entry.change == "new" && book_.find(entry.account) == nullptr) {
+            createInventory(entry.account);
+        }
+        return;
+    }
+    if (entry.change.size() < 2) {
+        return;
+    }
+    const auto size = readBoundedNumber(std::string_view(entry.change).substr(1), 0, 4294967295LL);
+    if (!size) {
+        return;
+    }
+    const bool gain = entry.change[0] == '+';
+    if (entry.field == "gold") {
+        const auto amount = static_cast<std::uint32_t>(*size);
+        const std::uint32_t held = balance(entry.account);
+        if (gain) {
+            credit(entry.account, std::min(amount, UINT32_MAX - held));
+        } else if (amount <= held) {
+            debit(entry.account, amount);
+        } else {
+            // Both hosts spent the same gold while the lock was lost: what
+            // is there is taken, never more (a balance below 0 would wrap to
+            // billions).
+            debit(entry.account, held);
+            tellEveryBot(journalEscape(entry.account) + " was charged " + std::to_string(amount) +
+                         " gold (" + journalEscape(entry.cause.what) +
+                         ") while the lock was lost, but holds only " + std::to_string(held) +
+                         " now: " + std::to_string(amount - held) + " gold was not collected.");
+        }
+        return;
+    }
+    const auto kind = itemKindOfWord(entry.field);
+    if (!kind) {
+        return;
+    }
+    if (book_.find(entry.account) == nullptr) {
+        createInventory(entry.account);
+    }
+    const std::int64_t held = book_.find(entry.account)->counts[static_cast<std::size_t>(*kind)];
+    if (!gain && *size > held && held >= 0) {
+        // Used through both hosts: it stops at none left.
+        setItemCount(entry.account, *kind, 0);
+        tellEveryBot(journalEscape(entry.account) + " used " + std::to_string(*size) + " " +
+                     entry.field + " (" + journalEscape(entry.cause.what) +
+                     ") while the lock was lost, but holds only " + std::to_string(held) +
+                     " now: " + std::to_string(*size - held) + " were not taken.");
+        return;
+    }
+    const std::int64_t count =
+        std::min<std::int64_t>(gain ? held + *size : held - *size, INT32_MAX);
+    setItemCount(entry.account, *kind, static_cast<std::int32_t>(count));
+}
+
+bool FileEconomy::retakeFolderLock(const Console& refusalTo) {
+    if (folderLockHeld()) {
+        return true;
+    }
+    // A name that could not be examined for a moment may name the file held.
+    platform::Status taken = lock_.stillNamed();
+    if (!taken.ok()) {
+        taken = lock_.acquire(lockName);
+    }
+    if (!taken.ok()) {
+        if (refusalTo) {
+            refusalTo("The economy's lock is still lost (" + taken.reason() +
+                      "): gold.log, gold.dat and inv.dat stay unwritten.");
+        }
+        return false;
+    }
+    folderLockRegained();
+    tellEveryBot(lockRetakenText);
+    return true;
+}
+
+platform::Status FileEconomy::refuseUnlockedSave() {
+    // A save is where this host most needs the folder: it looks at the lock
+    // first, and takes it again when it was lost and nobody holds it now.
+    checkFolderLock();
+    if (!folderLockHeld()) {
+        retakeFolderLock();
+    }
+    if (folderLockHeld()) {
+        return {};
+    }
+    return platform::Status::failed("this host no longer holds the folder's lock (" +
+                                    folderLockLostBecause_ +
+                                    "), and another host may be working in this folder");
 }
 
 void FileEconomy::tellEveryBotWhoDid(std::string_view done) const {
@@ -315,35 +576,23 @@ template platform::Status FileEconomy::readRecordFile(InventoryBook&, const char
 
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
                      const EconomyStore::Console& console) {
-    const std::string folder = platform::currentDirectory();
-    if (auto open = openStores()[folder].lock()) {
-        seat.take(open, bot, console);
-        return true;
+    const Seated seated = seatAtFolder(seat, bot, files, console, true);
+    return seated == Seated::joined || seated == Seated::opened;
+}
+
+void retryFolderLock(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                     const EconomyStore::Console& console, bool tellRefusal) {
+    if (!seat) {
+        const Seated seated = seatAtFolder(seat, bot, files, console, tellRefusal);
+        if (seated != Seated::joined && seated != Seated::opened) {
+            return;
+        }
+        console(gotEconomyText);
     }
-    if (lockedOut().contains(folder)) {
-        console(lockedOutText(std::string(FileEconomy::lockName) + " is held by another host"));
-        return false;
+    // The store joined, or held already, may have lost its lock since.
+    if (auto* economy = dynamic_cast<FileEconomy*>(seat.get())) {
+        economy->retakeFolderLock(tellRefusal ? console : EconomyStore::Console{});
     }
-    auto economy = std::make_shared<FileEconomy>(files);
-    if (platform::Status locked = economy->lockFolder(); !locked.ok()) {
-        lockedOut().insert(folder);
-        console(lockedOutText(locked.reason()));
-        return false;
-    }
-    seat.take(economy, bot, console);
-    try {
-        EconomyStore::Cause opening(*economy, bot, "open", "-");
-        economy->load();
-    } catch (const std::exception& failure) {
-        // Out of memory with a huge gold.dat or inv.dat: the bot starts with
-        // its store off rather than with half the accounts.
-        seat.leave();
-        console(std::string("The gold files could not be loaded (") + failure.what() +
-                "): the store stays off.");
-        return false;
-    }
-    openStores()[folder] = economy;
-    return true;
 }
 
 } // namespace quorvel

@@ -16,8 +16,10 @@
 #include "gold/save_state.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -55,6 +57,28 @@ public:
 
     // Takes the folder's lock; the reason when another host holds it.
     platform::Status lockFolder() { return lock_.acquire(lockName); }
+    // At open, under the lock: the temporary files that saves left behind
+    // when their process was killed during them (gold.dat's, inv.dat's,
+    // Ghoulset.ini's ...) are removed, each named on the console.
+    void removeLeftoverSaves();
+
+    // The folder's lock, looked at once a second (sync): when gold.lock no
+    // longer names the file this host locked (removed, renamed, replaced),
+    // a second host may lock the new one and both would write the files. The
+    // lock is lost then until retakeFolderLock takes it again.
+    void checkFolderLock();
+    bool folderLockHeld() const { return folderLockLostBecause_.empty(); }
+    // Told on every bot's console. While lost, gold.log, gold.dat and
+    // inv.dat are not written (each refusal says why), and changes go on in
+    // memory.
+    void folderLockLost(std::string reason);
+    // Writing is allowed again: the folder is read anew and the changes
+    // made while the lock was lost are applied over it, each once.
+    void folderLockRegained();
+    // While lost: takes gold.lock again (creating it when missing), says so
+    // on every bot's console, and returns true; a refusal is told to
+    // `refusalTo` when given. True at once while the lock is held.
+    bool retakeFolderLock(const Console& refusalTo = {});
     // At open, after the lock: inv.dat, gold.dat, then what gold.log adds.
     void load();
 
@@ -97,8 +121,20 @@ private:
     // of its own when no event is.
     void note(JournalEntry entry);
     void eventEnded() override;
-    // Numbers and writes a record.
+    // Numbers and writes a record (keeps it aside while the lock is lost).
     void writeRecord(std::vector<JournalEntry> lines);
+    // Writes a numbered record after every earlier one gold.log refused, so
+    // the journal holds each record once and in order, however long it
+    // failed; a record stays waiting until it is written or both files
+    // saved hold it.
+    platform::Status journalInOrder(std::uint64_t seq, std::vector<JournalEntry> lines);
+    platform::Status writeUnwritten();
+    void forgetUnwrittenSavedInBoth();
+    // With the lock held again: reads the folder as another host left it,
+    // then applies the records made meanwhile over it.
+    void rereadFolderAndApplyAgain();
+    // One change of a record made while the lock was lost, made again.
+    void applyAgain(const JournalEntry& entry);
     // gold.state, read at the first load.
     void readSaveState();
     // Replaces gold.state with `next`: the save about to be renamed into
@@ -115,7 +151,7 @@ private:
     // A save refused while the file's records or the journal could not be
     // read, told to the console; ok when the save may go ahead.
     platform::Status refuseHeldSave(const std::string& fileHeldBecause, std::string_view fileName,
-                                    std::string_view recordsWord) const;
+                                    std::string_view recordsWord);
     // A whole table reset or reloaded, told on every bot's console with the
     // staff member and the bot it came through.
     void tellEveryBotWhoDid(std::string_view done) const;
@@ -125,6 +161,8 @@ private:
     void journalWritten(const platform::Status& written);
     // A save's line in the journal, then the rotation it may allow.
     void journalSaved(const platform::Status& written);
+    // A save refused while the folder's lock is lost; ok while it is held.
+    platform::Status refuseUnlockedSave();
     template <typename Book>
     platform::Status readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
                                     LoadMode mode, std::size_t& size, std::uint64_t& hash);
@@ -136,6 +174,7 @@ private:
     GoldJournal journal_;
     // The changes of the event in force, written as one record at its end.
     std::vector<JournalEntry> open_;
+    std::deque<std::pair<std::uint64_t, std::vector<JournalEntry>>> unwritten_;
     std::uint64_t nextSeq_ = 1;
     SaveState saveState_;
     bool saveStateRead_ = false;
@@ -148,15 +187,27 @@ private:
     bool inventoryLoaded_ = false;
     bool inspectOnly_ = false;
     std::string journalHeldBecause_;
+    std::string folderLockLostBecause_;
+    // The records made while the lock was lost, in order: applied again,
+    // numbered anew and journaled over what the folder holds once the lock
+    // is held again.
+    std::vector<std::vector<JournalEntry>> madeWhileUnlocked_;
 };
 
 // Seats a bot at the store of the working folder: joins the one its host
-// process has open, or opens it (takes the lock, loads the files, recovers
-// from gold.log) when none is, reading and writing through `files`. When
-// another host process holds the folder's lock, says so on the bot's
-// console, leaves the seat empty and returns false; the folder's store then
-// stays off in this process for good.
+// process has open, or opens it (takes the lock, removes the temporary files
+// of saves that never finished, loads the files, recovers from gold.log)
+// when none is, reading and writing through `files`. When another process
+// holds the folder's lock, says so on the bot's console, leaves the seat
+// empty and returns false: retryFolderLock tries again.
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
                      const EconomyStore::Console& console);
+
+// For a bot whose open was refused (no seat), or whose folder's store has
+// lost its lock: tries again, and says on the console when the bot got the
+// economy; a refusal is said only when `tellRefusal`. Nothing happens for a
+// bot seated at a store that holds its lock.
+void retryFolderLock(EconomySeat& seat, Word bot, platform::FileSystem& files,
+                     const EconomyStore::Console& console, bool tellRefusal);
 
 } // namespace quorvel

@@ -150,9 +150,9 @@ platform::Status FileEconomy::saveGold() {
         return saved;
     }
     goldOnDisk_ = saving;
+    forgetUnwrittenSavedInBoth();
     // gold.log: the records numbered below this mark are in gold.dat now.
-    journalSaved(
-        journal_.writeRecord(saving.seq, {GoldJournal::goldSaved(cause().bot, ledger_.size())}));
+    journalSaved(journalInOrder(saving.seq, {GoldJournal::goldSaved(cause().bot, ledger_.size())}));
     return saved;
 }
 

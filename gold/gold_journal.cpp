@@ -55,6 +55,12 @@ platform::Status GoldJournal::writeRecord(std::uint64_t seq,
     if (paused_ || held_ || lines.empty()) {
         return {};
     }
+    if (!refusedBecause_.empty()) {
+        return platform::Status::failed(refusedBecause_);
+    }
+    if (!refusedBecause_.empty()) {
+        return platform::Status::failed(refusedBecause_);
+    }
     if (!file_) {
         if (platform::Status opened = files_.openAppendFile(fileName, file_); !opened.ok()) {
             return failed(std::move(opened));

@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -85,6 +86,16 @@ public:
     // read, and writing to it would bury the lines it holds).
     void hold() { held_ = true; }
     bool heldForGood() const { return held_; }
+    // While refused, every line fails with `reason` and nothing is written;
+    // the file is closed, so the first line allowed again opens gold.log by
+    // its name (the folder's lock was lost, and the name may hold another
+    // file by then).
+    void refuseWrites(std::string reason) {
+        refusedBecause_ = std::move(reason);
+        file_.reset();
+        unsynced_ = false;
+    }
+    void allowWrites() { refusedBecause_.clear(); }
 
     // The file may end in a line cut short (a full disk stopped a write
     // part-way, or the machine went down during one): the next record first
@@ -100,6 +111,7 @@ private:
     std::string line_; // kept between records, so a record costs no allocation
     bool paused_ = false;
     bool held_ = false;
+    std::string refusedBecause_;
     bool unsynced_ = false;
     bool cutShort_ = false;
     bool goldSavedSinceRotation_ = false;

@@ -19,7 +19,14 @@ struct GoldService : Service {
     // its folder's economy.
     bool storeOn = false;
     EconomySeat economy;
-    RepeatKills repeatKills; // kills paid lately, for [Gold] RepeatKillWindow
+    // The store as quorvel.ini or staff (!ion, !ioff) last asked for it: a
+    // bot that gets its seat late switches it on from this.
+    bool storeWanted = false;
+    // Its folder's lock was held by another process at the handshake: it
+    // tries again at a handshake, at !ion and once a minute.
+    bool lockedOut = false;
+    std::int32_t lockRetryCountdown = 0; // seconds to the next try
+    RepeatKills repeatKills;             // kills paid lately, for [Gold] RepeatKillWindow
 
     // Seconds to the next autosave of gold.dat and inv.dat; it starts again
     // from settings.autoSave.
@@ -30,5 +37,11 @@ struct GoldService : Service {
 
 // The economy's commands, help lines and event steps.
 extern const ServiceTable goldTable;
+
+// A bot locked out of its folder's economy, or whose economy lost the
+// folder's lock, tries to take it again; a bot seated now switches the store
+// on when storeWanted says so. A refusal is told to the console when
+// `tellRefusal`.
+void retryEconomyLock(GoldService& gold, bool tellRefusal);
 
 } // namespace quorvel

@@ -14,18 +14,32 @@ namespace quorvel {
 namespace {
 
 constexpr const char* autosaveText = "AutoSave...";
+// Seconds between two tries at a folder lock another process holds.
+constexpr std::int32_t lockRetrySeconds = 60;
+
+EconomyStore::Console consoleOf(GoldService& gold) {
+    return [&gold](std::string_view text) { sendConsole(gold.bot, text); };
+}
 
 // The first bot of the folder opens its economy (gold.dat, inv.dat and
 // what gold.log adds); every later one joins what is loaded. A bot that
 // shakes hands again keeps its seat: what is in play is newer than the
-// files.
+// files. A bot locked out before, or seated at a store that lost the
+// folder's lock, tries for it again.
 void started(GoldService& gold) {
-    if (!gold.economy) {
-        openFileEconomy(gold.economy, gold.bot.handle, *gold.bot.files,
-                        [&gold](std::string_view text) { sendConsole(gold.bot, text); });
+    gold.storeWanted = gold.storeOn; // as quorvel.ini set it just now
+    if (gold.economy || gold.lockedOut) {
+        retryEconomyLock(gold, true);
+    } else {
+        gold.lockedOut =
+            !openFileEconomy(gold.economy, gold.bot.handle, *gold.bot.files, consoleOf(gold));
+        if (gold.economy) {
+            retryEconomyLock(gold, true); // joined a store that lost its lock
+        }
     }
-    gold.storeOn = gold.storeOn && gold.economy;
+    gold.storeOn = gold.storeWanted && gold.economy;
     gold.autosaveCountdown = gold.settings.autoSave;
+    gold.lockRetryCountdown = lockRetrySeconds;
 }
 
 void stopping(GoldService& gold) {
@@ -42,6 +56,7 @@ void stopping(GoldService& gold) {
 void stopped(GoldService& gold) {
     gold.economy.leave();
     gold.storeOn = false;
+    gold.lockedOut = false;
 }
 
 // gold.dat and inv.dat, saved by this bot: the shared accounts and records,
@@ -60,6 +75,12 @@ void tick(GoldService& gold) {
     }
     if (gold.economy) {
         gold.economy->sync();
+    }
+    if (--gold.lockRetryCountdown <= 0) {
+        gold.lockRetryCountdown = lockRetrySeconds;
+        if (gold.economy || gold.lockedOut) {
+            retryEconomyLock(gold, false);
+        }
     }
 }
 
@@ -146,6 +167,15 @@ constexpr Command commands[] = {
 };
 
 } // namespace
+
+void retryEconomyLock(GoldService& gold, bool tellRefusal) {
+    const bool seated = static_cast<bool>(gold.economy);
+    retryFolderLock(gold.economy, gold.bot.handle, *gold.bot.files, consoleOf(gold), tellRefusal);
+    if (!seated && gold.economy) {
+        gold.lockedOut = false;
+        gold.storeOn = gold.storeWanted;
+    }
+}
 
 const ServiceTable goldTable = {
     .name = "gold",

@@ -100,8 +100,9 @@ platform::Status FileEconomy::saveInventory() {
     platform::Status result = files_.replaceFile(inventoryFileName, bytes);
     if (result.ok()) {
         inventoryOnDisk_ = saving;
-        journalSaved(journal_.writeRecord(
-            saving.seq, {GoldJournal::inventorySaved(cause().bot, book_.size())}));
+        forgetUnwrittenSavedInBoth();
+        journalSaved(
+            journalInOrder(saving.seq, {GoldJournal::inventorySaved(cause().bot, book_.size())}));
     } else {
         report(std::string("Could not save ") + inventoryFileName + ": " + result.reason() +
                ". The previous " + inventoryFileName + " is unchanged.");

@@ -87,6 +87,9 @@ struct JournalReplay::State {
     std::size_t scanned = 0;
     std::size_t position = 0;
     std::array<std::size_t, 2> lastMark{}; // position of each table's last save mark
+    // Its number, 0 for an old mark: a record gold.log took late, after a
+    // mark though numbered before it, is in the file saved all the same.
+    std::array<std::uint64_t, 2> lastMarkSeq{};
     ReplayOutcome outcome;
 
     // The record being read: its lines are applied once all are there.
@@ -141,6 +144,7 @@ void JournalReplay::scan(std::string_view text) {
     s.outcome.lastSeq = std::max(s.outcome.lastSeq, line->seq);
     if (line->change == "saved" && line->parts <= 1) {
         s.lastMark[tableOf(line->field)] = s.scanned;
+        s.lastMarkSeq[tableOf(line->field)] = line->seq;
     }
 }
 
@@ -221,9 +225,10 @@ void JournalReplay::State::applyLine(const JournalFields& line, std::size_t at) 
             return;
         }
     }
-    const bool due = plan.base == TableRecovery::Base::savedState
-                         ? line.inRecord() && line.seq >= plan.fromSeq
-                         : at > lastMark[table];
+    const bool due =
+        plan.base == TableRecovery::Base::savedState
+            ? line.inRecord() && line.seq >= plan.fromSeq
+            : at > lastMark[table] && (!line.inRecord() || line.seq > lastMarkSeq[table]);
     if (!due) {
         return;
     }

@@ -1,7 +1,8 @@
 // The module's only window on the operating system: the working directory,
 // INI values, the millisecond tick count, the environment, the folder lock,
 // and the file system the module reads and writes its files through (whole
-// files, lines, crash-safe replacements, renames, append-only journals).
+// files, lines, crash-safe replacements, renames, removals, append-only
+// journals).
 // Everything above this layer is portable; the two implementations are
 // platform_posix.cpp and platform_windows.cpp.
 #pragma once
@@ -14,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel::platform {
 
@@ -101,6 +103,9 @@ public:
     // Renames `from` to `to`, replacing `to` when it exists.
     [[nodiscard]] virtual Status renameFile(const std::string& from, const std::string& to) = 0;
 
+    // Removes the file; not found when there is none.
+    [[nodiscard]] virtual Status removeFile(const std::string& path) = 0;
+
     // Opens `path` for appending, creating it when missing; `file` holds it
     // when done, and nothing otherwise.
     [[nodiscard]] virtual Status openAppendFile(const std::string& path,
@@ -133,6 +138,16 @@ std::int64_t wallClockNanoseconds();
 // sharing it) cannot write into each other's temporary file.
 std::string temporaryNameFor(const std::string& path);
 
+// When `name` (a file's name, without its folder) is one temporaryNameFor
+// gives, to this process or any other: the name of the file it was to
+// replace. A process killed during a save leaves such a file behind.
+std::optional<std::string> fileReplacedThrough(std::string_view name);
+
+// The files in `folder` whose names temporaryNameFor gives, of any process
+// and any file, by name (without the folder). Empty when the folder cannot
+// be listed.
+std::vector<std::string> temporaryFilesIn(const std::string& folder);
+
 // The id the operating system gives this process.
 std::uint64_t processId();
 
@@ -158,6 +173,12 @@ public:
     void release();
     bool held() const { return handle_ != invalidHandle; }
 
+    // Whether the path the lock was taken on still names the file it holds:
+    // a lock file removed, renamed or replaced while held keeps this lock on
+    // a file no one else opens, and a second holder can lock the new one.
+    // Failed with what became of the name (or when nothing is held).
+    [[nodiscard]] Status stillNamed() const;
+
 private:
     // What the holder writes into the file, and the reason a refusal gives
     // with what it found there.
@@ -166,6 +187,7 @@ private:
 
     static constexpr std::intptr_t invalidHandle = -1;
     std::intptr_t handle_ = invalidHandle;
+    std::string path_; // the path it was taken on, while held
 };
 
 // The current time in UTC, as 2026-12-08T05:57:12Z.

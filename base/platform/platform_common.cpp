@@ -202,10 +202,52 @@ Status RealFileSystem::forEachLine(const std::string& path, std::size_t chunkByt
     return result;
 }
 
+// A temporary file's name: the file's own, this mark, the process id in
+// decimal, a hyphen, and the process's token in eight hexadecimal digits.
+constexpr std::string_view temporaryMark = ".saving.";
+constexpr std::size_t tokenDigits = 8;
+
 std::string temporaryNameFor(const std::string& path) {
     char token[16];
     std::snprintf(token, sizeof token, "%08x", static_cast<unsigned>(processToken()));
-    return path + ".saving." + std::to_string(processId()) + "-" + token;
+    return path + std::string(temporaryMark) + std::to_string(processId()) + "-" + token;
+}
+
+std::optional<std::string> fileReplacedThrough(std::string_view name) {
+    const std::size_t mark = name.rfind(temporaryMark);
+    if (mark == std::string_view::npos || mark == 0) {
+        return std::nullopt;
+    }
+    const std::string_view tail = name.substr(mark + temporaryMark.size());
+    const std::size_t hyphen = tail.find('-');
+    if (hyphen == 0 || hyphen == std::string_view::npos ||
+        tail.size() - hyphen - 1 != tokenDigits) {
+        return std::nullopt;
+    }
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isHex = [&isDigit](char c) { return isDigit(c) || (c >= 'a' && c <= 'f'); };
+    const std::string_view id = tail.substr(0, hyphen);
+    const std::string_view token = tail.substr(hyphen + 1);
+    if (!std::all_of(id.begin(), id.end(), isDigit) ||
+        !std::all_of(token.begin(), token.end(), isHex)) {
+        return std::nullopt;
+    }
+    return std::string(name.substr(0, mark));
+}
+
+std::vector<std::string> temporaryFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::string name = entry->path().filename().string();
+        if (fileReplacedThrough(name) && !entry->is_directory(error)) {
+            names.push_back(std::move(name));
+        }
+        error.clear();
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 FileLock::~FileLock() {

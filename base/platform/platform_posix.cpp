@@ -252,6 +252,16 @@ Status RealFileSystem::renameFile(const std::string& from, const std::string& to
     return {};
 }
 
+Status RealFileSystem::removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) {
+        if (errno == ENOENT) {
+            return Status::notFound();
+        }
+        return Status::failed(describeErrno("cannot remove", path));
+    }
+    return {};
+}
+
 Status RealFileSystem::openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) {
     file.reset();
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -309,6 +319,28 @@ Status FileLock::acquire(const std::string& path) {
         static_cast<void>(written);
     }
     handle_ = fd;
+    path_ = path;
+    return {};
+}
+
+Status FileLock::stillNamed() const {
+    if (!held()) {
+        return Status::failed("no lock is held");
+    }
+    struct stat locked {};
+    if (::fstat(static_cast<int>(handle_), &locked) != 0) {
+        return Status::failed(describeErrno("cannot examine the file locked as", path_));
+    }
+    struct stat named {};
+    if (::stat(path_.c_str(), &named) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return Status::failed(path_ + " was removed or renamed");
+        }
+        return Status::failed(describeErrno("cannot examine", path_));
+    }
+    if (named.st_dev != locked.st_dev || named.st_ino != locked.st_ino) {
+        return Status::failed(path_ + " was replaced by another file");
+    }
     return {};
 }
 
@@ -320,6 +352,7 @@ void FileLock::release() {
         static_cast<void>(emptied);
         ::close(static_cast<int>(handle_));
         handle_ = invalidHandle;
+        path_.clear();
     }
 }
 

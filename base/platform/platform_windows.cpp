@@ -233,6 +233,17 @@ Status RealFileSystem::renameFile(const std::string& from, const std::string& to
     return {};
 }
 
+Status RealFileSystem::removeFile(const std::string& path) {
+    if (!DeleteFileA(path.c_str())) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            return Status::notFound();
+        }
+        return Status::failed(describeLastError("cannot remove", path));
+    }
+    return {};
+}
+
 std::string_view textLineEnd() {
     return "\r\n";
 }
@@ -334,6 +345,41 @@ Status FileLock::acquire(const std::string& path) {
         WriteFile(file, holder.data(), static_cast<DWORD>(holder.size()), &written, nullptr);
     }
     handle_ = reinterpret_cast<std::intptr_t>(file);
+    path_ = path;
+    return {};
+}
+
+Status FileLock::stillNamed() const {
+    if (!held()) {
+        return Status::failed("no lock is held");
+    }
+    BY_HANDLE_FILE_INFORMATION locked{};
+    if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), &locked)) {
+        return Status::failed(describeLastError("cannot examine the file locked as", path_));
+    }
+    // Opened for no access at all, so that no holder's sharing refuses it.
+    HANDLE file =
+        CreateFileA(path_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            return Status::failed(path_ + " was removed or renamed");
+        }
+        return Status::failed(describeLastError("cannot examine", path_));
+    }
+    BY_HANDLE_FILE_INFORMATION named{};
+    const bool examined = GetFileInformationByHandle(file, &named) != 0;
+    const std::string reason = examined ? "" : describeLastError("cannot examine", path_);
+    CloseHandle(file);
+    if (!examined) {
+        return Status::failed(reason);
+    }
+    if (named.dwVolumeSerialNumber != locked.dwVolumeSerialNumber ||
+        named.nFileIndexHigh != locked.nFileIndexHigh ||
+        named.nFileIndexLow != locked.nFileIndexLow) {
+        return Status::failed(path_ + " was replaced by another file");
+    }
     return {};
 }
 
@@ -349,6 +395,7 @@ void FileLock::release() {
         UnlockFileEx(file, 0, 1, 0, &where);
         CloseHandle(file);
         handle_ = invalidHandle;
+        path_.clear();
     }
 }
 

@@ -15,6 +15,7 @@ public:
                        const LineReader& onLine) override;
     Status replaceFile(const std::string& path, std::string_view bytes) override;
     Status renameFile(const std::string& from, const std::string& to) override;
+    Status removeFile(const std::string& path) override;
     Status openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) override;
 };
 

@@ -190,6 +190,30 @@ TEST(AdminCheck, FindsEveryKindOfProblemInTheModulesWordsAndWritesNothing) {
     EXPECT_EQ(folder.snapshot(), before);
 }
 
+TEST(AdminCheck, NamesTheTemporaryFilesOfSavesThatNeverFinishedAndLeavesThem) {
+    Folder folder;
+    folder.write("gold.dat", goldRecord("Bob", 100));
+    folder.write("gold.dat.saving.4242-0badf00d", goldRecord("Bob", 1));
+    folder.write("Ghoulset.ini.saving.17-0000abcd", "1 1");
+    // Not a name a save gives.
+    folder.write("gold.dat.saving.old", "an operator's copy");
+    const auto before = folder.snapshot();
+    const Outcome run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    for (const auto& [name, file] :
+         {std::pair{"gold.dat.saving.4242-0badf00d", "gold.dat"},
+          std::pair{"Ghoulset.ini.saving.17-0000abcd", "Ghoulset.ini"}}) {
+        EXPECT_TRUE(contains(run.out, "problem: " + std::string(name) + ": left by a save of " +
+                                          file +
+                                          " that never finished (its process stopped during "
+                                          "it); the next module start here removes it.\n"))
+            << run.out;
+    }
+    EXPECT_FALSE(contains(run.out, "gold.dat.saving.old"));
+    EXPECT_TRUE(contains(run.out, "\n2 problems"));
+    EXPECT_EQ(folder.snapshot(), before);
+}
+
 TEST(AdminCheck, AFileThatCannotBeReadIsExitStatusTwo) {
     Folder folder;
     std::filesystem::create_directory(folder.path + "/gold.dat");

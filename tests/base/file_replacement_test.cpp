@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -147,6 +148,24 @@ TEST(FileReplacement, EveryProcessSavesThroughATemporaryFileOfItsOwn) {
     ASSERT_TRUE(files.replaceFile("gold.dat", "mine").ok());
     EXPECT_EQ(arena.readFile(other.said()), "theirs, half written");
     EXPECT_EQ(arena.readFile("gold.dat"), "mine");
+
+    // Either process's temporary name tells the file it was to replace; no
+    // other name does, and the folder's are listed by name.
+    EXPECT_EQ(platform::fileReplacedThrough(mine), "gold.dat");
+    EXPECT_EQ(platform::fileReplacedThrough(other.said()), "gold.dat");
+    EXPECT_EQ(platform::fileReplacedThrough(platform::temporaryNameFor("Ghoulset.ini")),
+              "Ghoulset.ini");
+    for (const char* name :
+         {"gold.dat", "gold.dat.saving.", "gold.dat.saving.12-0badf00", ".saving.1-0badf00d",
+          "gold.dat.saving.x1-0badf00d", "gold.dat.saving.12-0BADF00D", "gold.dat.saving.-0badf00d",
+          "gold.dat.saving.12-0badf00d.old"}) {
+        EXPECT_FALSE(platform::fileReplacedThrough(name)) << name;
+    }
+    arena.writeFile("inv.dat.saving.7-0000abcd", "");
+    arena.writeFile("gold.dat.saving.12-0badf00d.old", "");
+    std::vector<std::string> expected{other.said(), "inv.dat.saving.7-0000abcd"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(platform::temporaryFilesIn(arena.directory()), expected);
 }
 
 TEST(FileReplacement, ASaveThroughALinkReplacesTheFileAtItsEnd) {
@@ -194,8 +213,10 @@ TEST(FileReplacement, AFolderLockHasOneHolderAtATime) {
     TestArena arena;
     platform::FileLock first;
     platform::FileLock second;
+    EXPECT_TRUE(first.stillNamed().isFailed());
     ASSERT_TRUE(first.acquire("quorvel.lock").ok());
     EXPECT_TRUE(first.held());
+    EXPECT_TRUE(first.stillNamed().ok());
     EXPECT_EQ(arena.readFile("quorvel.lock"), std::to_string(::getpid()) + "\n");
     platform::Status refused = second.acquire("quorvel.lock");
     EXPECT_TRUE(refused.isFailed());
@@ -226,6 +247,23 @@ TEST(FileReplacement, AFolderLockHasOneHolderAtATime) {
     holder.kill();
     platform::Status taken = first.acquire("quorvel.lock");
     EXPECT_TRUE(taken.ok()) << taken.reason();
+
+    // The name taken away, or given to another file, is told apart from the
+    // file held; the lock itself stays on the file it holds.
+    std::filesystem::rename("quorvel.lock", "quorvel.lock.old");
+    platform::Status named = first.stillNamed();
+    EXPECT_EQ(named.reason(), "quorvel.lock was removed or renamed");
+    arena.writeFile("quorvel.lock", "");
+    named = first.stillNamed();
+    EXPECT_EQ(named.reason(), "quorvel.lock was replaced by another file");
+    EXPECT_TRUE(second.acquire("quorvel.lock").ok());
+    EXPECT_TRUE(second.stillNamed().ok());
+    platform::FileLock third;
+    EXPECT_FALSE(third.acquire("quorvel.lock.old").ok());
+    std::filesystem::rename("quorvel.lock.old", "quorvel.lock");
+    EXPECT_TRUE(first.stillNamed().ok());
+    EXPECT_EQ(second.stillNamed().reason(), "quorvel.lock was replaced by another file");
+    second.release();
 
     // A lock that cannot be made at all says why, and not that it is held.
     refused = second.acquire("no-folder/quorvel.lock");

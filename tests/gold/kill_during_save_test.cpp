@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -263,6 +264,77 @@ void restartAndSave(const Folder& folder, const BookVersions& book, std::uint64_
         EXPECT_FALSE(std::filesystem::exists(platform::temporaryNameFor(folder.file(name))))
             << name << "'s temporary file is still there after a save";
     }
+}
+
+// The temporary gold.dat files in the folder whose names carry `pid`.
+std::vector<std::string> temporariesOf(const Folder& folder, pid_t pid) {
+    const std::string start = "gold.dat.saving." + std::to_string(pid) + "-";
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path)) {
+        if (entry.path().filename().string().starts_with(start)) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+// A host killed while its save writes the temporary file leaves that file
+// behind; the next open of the folder under its lock removes it, and any
+// other file's (Ghoulset.ini's here), naming each on the console, and the
+// file it was to replace is loaded as it was.
+TEST(KillDuringSave, ATemporaryFileAKillLeftIsRemovedAtTheNextOpenAndNamed) {
+    Folder folder;
+    const std::string before = std::string("\x64\0\0\0Bob", 7) + std::string(17, '\0');
+    const std::string huge(64u << 20, '\x11');
+    std::string left;
+    for (int attempt = 0; attempt < 20 && left.empty(); ++attempt) {
+        writeFile(folder.file("gold.dat"), before);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::alarm(60);
+            for (;;) {
+                static_cast<void>(
+                    platform::realFileSystem().replaceFile(folder.file("gold.dat"), huge));
+            }
+        }
+        // Killed as soon as its temporary file is there, before the save ends.
+        const Clock::time_point until = Clock::now() + std::chrono::seconds(20);
+        while (temporariesOf(folder, child).empty() && Clock::now() < until) {
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::vector<std::string> names = temporariesOf(folder, child);
+        if (names.size() == 1 && readFile(folder.file("gold.dat")) == before) {
+            left = names.front();
+            break;
+        }
+        for (const std::string& name : names) {
+            std::filesystem::remove(folder.file(name));
+        }
+    }
+    ASSERT_FALSE(left.empty()) << "no kill landed inside the first save";
+    const std::string ghoulset = "Ghoulset.ini.saving.31337-0badf00d";
+    writeFile(folder.file(ghoulset), "1 1");
+    writeFile(folder.file("gold.dat.saving.notes"), "an operator's file");
+
+    TestArena arena(folder.path, 7);
+    arena.handshake();
+    const std::vector<std::string> said = arena.takeTexts();
+    for (const std::string& name : {left, ghoulset}) {
+        const std::string saved = name.substr(0, name.find(".saving."));
+        const std::string line = "Removed " + name + ", left by a save of " + saved +
+                                 " that never finished (its process stopped during it); " + saved +
+                                 " is as it was before that save.";
+        EXPECT_NE(std::find(said.begin(), said.end(), line), said.end()) << line;
+        EXPECT_FALSE(std::filesystem::exists(folder.file(name))) << name;
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder.file("gold.dat.saving.notes")));
+    EXPECT_EQ(arena.gold().balance("Bob"), 100u);
+    // Not removed again by a bot that joins the open store.
+    writeFile(folder.file(ghoulset), "1 1");
+    TestArena second(folder.path, 7, 2);
+    second.handshake();
+    EXPECT_TRUE(std::filesystem::exists(folder.file(ghoulset)));
 }
 
 TEST(KillDuringSave, EveryKillLeavesAWholeVersionOfEachFile) {

@@ -3,7 +3,12 @@
 #include "economy_arena.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace quorvel::testing {
 namespace {
@@ -24,6 +29,77 @@ bool told(const std::vector<std::string>& texts, std::string_view part) {
     return std::any_of(texts.begin(), texts.end(), [part](const std::string& text) {
         return text.find(part) != std::string::npos;
     });
+}
+
+// A second host's lock: a forked process takes the lock on `path` and holds
+// it until release() or the end of the test, as a second host process would.
+class LockInAnotherProcess {
+public:
+    explicit LockInAnotherProcess(const std::string& path) {
+        int toChild[2];
+        int fromChild[2];
+        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
+            return;
+        }
+        child_ = ::fork();
+        if (child_ == 0) {
+            ::alarm(60); // never outlives a test that forgot it
+            ::close(toChild[1]);
+            ::close(fromChild[0]);
+            platform::FileLock lock;
+            const char said = lock.acquire(path).ok() ? 'L' : 'R';
+            if (::write(fromChild[1], &said, 1) != 1) {
+                std::_Exit(2);
+            }
+            char ignored = 0;
+            // Until the parent lets go (or dies): the lock goes with the process.
+            static_cast<void>(::read(toChild[0], &ignored, 1));
+            std::_Exit(0);
+        }
+        ::close(toChild[0]);
+        ::close(fromChild[1]);
+        release_ = toChild[1];
+        if (::read(fromChild[0], &said_, 1) != 1) {
+            said_ = 0;
+        }
+        ::close(fromChild[0]);
+    }
+    ~LockInAnotherProcess() { release(); }
+    LockInAnotherProcess(const LockInAnotherProcess&) = delete;
+    LockInAnotherProcess& operator=(const LockInAnotherProcess&) = delete;
+
+    bool locked() const { return said_ == 'L'; }
+    pid_t pid() const { return child_; }
+    // The process ends, and its lock with it.
+    void release() {
+        if (child_ > 0) {
+            ::close(release_);
+            int status = 0;
+            ::waitpid(child_, &status, 0);
+            child_ = -1;
+        }
+    }
+
+private:
+    pid_t child_ = -1;
+    int release_ = -1;
+    char said_ = 0;
+};
+
+// What the bot told its console of all it sent since the last look (the
+// flag game asks for the jackpot on ticks).
+std::vector<std::string> consoleTexts(TestArena& arena) {
+    std::vector<std::string> texts;
+    for (const Sent& sent : arena.take()) {
+        if (sent.code == Echo) {
+            texts.push_back(sent.text);
+        }
+    }
+    return texts;
+}
+
+std::optional<std::string> fileIn(TestArena& arena, const char* name) {
+    return arena.readFile(name);
 }
 
 struct TwoBots {
@@ -151,7 +227,7 @@ TEST(SharedEconomy, BotsOfOneArenaAgreeOnItemCounts) {
     EXPECT_EQ(journal.find("\tguns\t+0\t"), std::string::npos) << journal;
 }
 
-TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
+TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffUntilTheBotGetsTheLock) {
     TestArena arena;
     arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=1\n");
     arena.writeFile("gold.dat", goldRecord(100, "Bob"));
@@ -174,18 +250,160 @@ TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffAndTheFilesUntouched) {
     arena.command(sop, "resetgold");
     const std::string refusal =
         "The store stays off: this bot has no gold files open (its console says why).";
-    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(sop, refusal), privateLine(sop, refusal)}));
+    const auto refused = arena.take();
+    ASSERT_EQ(refused.size(), 3u) << describeAll(refused);
+    EXPECT_TRUE(told({describe(refused[0])}, "Another host works in this folder (cannot lock"))
+        << describe(refused[0]);
+    EXPECT_TRUE(sentExactly({refused[1], refused[2]},
+                            {privateLine(sop, refusal), privateLine(sop, refusal)}));
     arena.tick(5);
+    EXPECT_TRUE(consoleTexts(arena).empty());
     arena.terminate();
     EXPECT_EQ(arena.readFile("gold.dat"), goldRecord(100, "Bob"));
     EXPECT_FALSE(arena.fileExists("gold.log"));
     EXPECT_FALSE(arena.fileExists("inv.dat"));
 
-    // Off for good in this process, even once the other host has gone.
+    const std::string gotIt = "This bot has its folder's economy now (gold.lock is this host's): "
+                              "gold.dat, inv.dat and gold.log are read and written.";
+    // Once the other host has gone: at the next handshake.
     otherHost.release();
     arena.handshake();
-    EXPECT_TRUE(told(arena.takeTexts(), "(gold.lock is held by another host)"));
+    EXPECT_FALSE(told(arena.takeTexts(), "Another host"));
+    EXPECT_TRUE(arena.spawn().gold.storeOn);
+    EXPECT_EQ(goldOf(arena, "Bob"), 100u);
+    arena.terminate();
+    arena.take();
+
+    // At !ion.
+    ASSERT_TRUE(otherHost.acquire(FileEconomy::lockName).ok());
+    arena.handshake();
+    EXPECT_TRUE(told(arena.takeTexts(), "Another host works in this folder"));
+    otherHost.release();
+    arena.command(sop, "ion");
+    EXPECT_TRUE(
+        sentExactly(arena.take(), {console(gotIt), privateLine(sop, "Store/Inventory "
+                                                                    "functions enabled.")}));
+    EXPECT_TRUE(arena.spawn().gold.storeOn);
+    arena.command(sop, "givegold", "Bob:5");
+    arena.terminate();
+    arena.take();
+    EXPECT_EQ(arena.readFile("gold.dat"), goldRecord(105, "Bob"));
+
+    // After a minute of ticks, with the store on as quorvel.ini asks.
+    ASSERT_TRUE(otherHost.acquire(FileEconomy::lockName).ok());
+    arena.handshake();
+    arena.take();
+    otherHost.release();
+    arena.tick(59);
+    EXPECT_TRUE(consoleTexts(arena).empty());
     EXPECT_FALSE(arena.spawn().gold.storeOn);
+    arena.tick();
+    EXPECT_EQ(consoleTexts(arena), std::vector<std::string>{gotIt});
+    EXPECT_TRUE(arena.spawn().gold.storeOn);
+    EXPECT_EQ(goldOf(arena, "Bob"), 105u);
+    // It holds the lock now.
+    EXPECT_FALSE(otherHost.acquire(FileEconomy::lockName).ok());
+}
+
+TEST(SharedEconomy, ALockFileRemovedOrReplacedUnderTheHostStopsItsWritesUntilItLocksAgain) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=0\n");
+    arena.writeFile("gold.dat", goldRecord(1602, "Bob"));
+    arena.handshake();
+    arena.take();
+    auto& mod = arena.addPlayer({.name = "Mod", .accessLevel = modLevel});
+    arena.command(mod, "givegold", "Cy:1");
+    arena.command(mod, "invsave");
+    arena.take();
+    const std::string lockPath = arena.directory() + "/" + FileEconomy::lockName;
+
+    // Removed: noticed within a tick. A second host then locks the gold.lock
+    // it makes anew.
+    ASSERT_TRUE(std::filesystem::remove(lockPath));
+    const auto dat = fileIn(arena, "gold.dat");
+    const auto log = fileIn(arena, "gold.log");
+    const auto inv = fileIn(arena, "inv.dat");
+    ASSERT_TRUE(log && inv);
+    arena.tick();
+    LockInAnotherProcess secondHost(lockPath);
+    ASSERT_TRUE(secondHost.locked());
+    const auto lost = arena.takeTexts();
+    ASSERT_EQ(lost.size(), 1u);
+    EXPECT_EQ(lost[0].find("The economy's lock is lost: gold.lock was removed or renamed, so "
+                           "another host may work in this folder. This host writes none of "
+                           "gold.log, gold.dat and inv.dat until it holds the lock again"),
+              0u)
+        << lost[0];
+
+    // Play goes on in memory; nothing reaches the files, and saves fail.
+    arena.command(mod, "givegold", "Bob:50");
+    EXPECT_EQ(goldOf(arena, "Bob"), 1652u);
+    // The change waits aside, not in gold.log, where its number could cross
+    // the other host's.
+    EXPECT_FALSE(told(arena.takeTexts(), "gold.log cannot be written"));
+    arena.command(mod, "goldsave");
+    arena.command(mod, "invsave");
+    const auto saves = arena.takeTexts();
+    ASSERT_EQ(saves.size(), 4u);
+    EXPECT_EQ(saves[0].find("Could not save gold.dat: this host no longer holds the folder's lock "
+                            "(gold.lock was removed or renamed)"),
+              0u)
+        << saves[0];
+    EXPECT_EQ(saves[1].find("Gold accounts could not be saved: this host no longer holds"), 0u)
+        << saves[1];
+    EXPECT_EQ(saves[2].find("Could not save inv.dat: this host no longer holds"), 0u) << saves[2];
+    EXPECT_EQ(saves[3].find("Inventory Database could not be saved: this host no longer holds"), 0u)
+        << saves[3];
+    arena.tick(3);
+    EXPECT_EQ(fileIn(arena, "gold.dat"), dat);
+    EXPECT_EQ(fileIn(arena, "gold.log"), log);
+    EXPECT_EQ(fileIn(arena, "inv.dat"), inv);
+
+    // !ion while the second host holds it says why the lock is still lost.
+    arena.command(mod, "ion");
+    const auto stillLost = arena.takeTexts();
+    ASSERT_EQ(stillLost.size(), 2u);
+    EXPECT_EQ(stillLost[0],
+              "The economy's lock is still lost (cannot lock gold.lock: it is held by another "
+              "process (process id " +
+                  std::to_string(secondHost.pid()) +
+                  ")): gold.log, gold.dat and inv.dat stay unwritten.");
+    EXPECT_EQ(stillLost[1], "Store/Inventory functions already activated.");
+
+    // The second host goes: at !ion this host locks gold.lock again and writes.
+    // The folder is read again as the other host left it, and the gift made
+    // meanwhile is applied over it once.
+    secondHost.release();
+    arena.command(mod, "ion");
+    const auto retaken = arena.takeTexts();
+    EXPECT_TRUE(told(retaken, "This host holds the economy's lock (gold.lock) again: "
+                              "gold.log, gold.dat and inv.dat are written again."));
+    EXPECT_TRUE(told(retaken, "The 1 changes made while the lock was lost are applied again"));
+    arena.command(mod, "goldsave");
+    EXPECT_EQ(arena.takeTexts(),
+              std::vector<std::string>{"Gold accounts saved for backup purposes."});
+    EXPECT_EQ(fileIn(arena, "gold.dat"), goldRecord(1652, "Bob") + goldRecord(1, "Cy"));
+    EXPECT_NE(fileIn(arena, "gold.log").value_or("").find("\tsave\t-\t*\tgold\tsaved\t2\t1\t"),
+              std::string::npos);
+    platform::FileLock third;
+    EXPECT_FALSE(third.acquire(lockPath).ok());
+
+    // Replaced: another file renamed over gold.lock. Noticed within a tick,
+    // and the next handshake takes the lock again.
+    arena.writeFile("gold.lock.new", "");
+    std::filesystem::rename(arena.directory() + "/gold.lock.new", lockPath);
+    arena.tick();
+    EXPECT_TRUE(told(arena.takeTexts(), "The economy's lock is lost: gold.lock was replaced by "
+                                        "another file, so another host may work in this folder."));
+    // Nobody holds the file put in its place: a save takes the lock again
+    // before it writes.
+    arena.command(mod, "goldsave");
+    const auto saved = arena.takeTexts();
+    EXPECT_TRUE(told(saved, "This host holds the economy's lock (gold.lock) again"));
+    EXPECT_TRUE(told(saved, "Gold accounts saved for backup purposes."));
+    EXPECT_FALSE(third.acquire(lockPath).ok());
+    arena.tick();
+    EXPECT_TRUE(consoleTexts(arena).empty());
 }
 
 } // namespace

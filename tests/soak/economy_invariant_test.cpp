@@ -31,6 +31,9 @@
 //     save of gold.dat and one of inv.dat were confirmed after it (the reply
 //     to !goldsave and !invsave, or an AutoSave or Terminate that reported
 //     no failure), and may be lost at a crash before that;
+//   - a change made while the bot's lock was lost (from its console's "lock
+//     is lost" to its "holds the economy's lock again") is kept once the
+//     lock is back, and lost at a crash before;
 //   - the event in flight when the crash struck is either wholly there or
 //     wholly absent: a loan is never half made, a purchase never keeps the
 //     item without the price. Without its reply, its whole is what the rules
@@ -868,14 +871,23 @@ public:
     }
 
     void handled(const Event& event) {
+        notCollected(event);
+        // From the moment the bot says its lock is lost, its changes wait
+        // aside, in memory only, until it holds the lock again: then they
+        // are applied over the folder and journaled. A crash before that
+        // loses every one of them.
+        lockLostIn(event);
         Effect effect = effectOf(event);
         if (!effect.change.empty()) {
-            if (event.journalFailed) {
+            if (lockLost_) {
+                waitingForLock_.push_back(std::move(effect));
+            } else if (event.journalFailed) {
                 unsaved_.push_back({std::move(effect), false, false});
             } else {
                 add(committed_, effect.change);
             }
         }
+        lockBackIn(event);
         // Saves confirmed by this event.
         const std::string& kind = event.kind();
         const bool tried =
@@ -897,7 +909,33 @@ public:
         });
     }
 
+    // A new bot process starts: the lock lost by the last one, and the
+    // changes that waited for it, are gone with it.
+    void newProcess() {
+        waitingForLock_.clear();
+        lockLost_ = false;
+    }
+
+    void lockLostIn(const Event& event) {
+        if (event.consoleStarts("The economy's lock is lost")) {
+            lockLost_ = true;
+        }
+    }
+    // The changes that waited are journaled before the bot says so, even in
+    // an event a crash cut short.
+    void lockBackIn(const Event& event) {
+        if (event.consoleStarts("This host holds the economy's lock (gold.lock) again")) {
+            lockLost_ = false;
+            for (const Effect& waited : waitingForLock_) {
+                add(committed_, waited.change);
+            }
+            waitingForLock_.clear();
+        }
+    }
+
     void inFlight(const Event& event) {
+        lockLostIn(event);
+        lockBackIn(event);
         Effect effect = effectOf(event);
         if (!effect.change.empty()) {
             inFlight_.push_back(std::move(effect));
@@ -958,16 +996,56 @@ public:
         committed_ = std::move(actual);
         inFlight_.clear();
         unsaved_.clear();
+        waitingForLock_.clear();
+        lockLost_ = false;
         return report;
     }
 
 private:
+    // Two hosts that both sold from one purse while the lock was lost: the
+    // later charge, applied again once the lock is back, finds less than it
+    // takes; the module takes what is there and tells the console what it
+    // did not collect ("Eno was charged 318 gold (...) while the lock was
+    // lost, but holds only 0 now: 318 gold was not collected."; for items
+    // "... 1 were not taken."). What was not collected stays where it was.
+    void notCollected(const Event& event) {
+        for (const std::string& line : event.console) {
+            const std::size_t charged = line.find(" was charged ");
+            const std::size_t used = line.find(" used ");
+            const std::size_t lost = line.find(" while the lock was lost, but holds only ");
+            const std::size_t colon = line.rfind(": ");
+            if (lost == std::string::npos || colon == std::string::npos || colon < lost) {
+                continue;
+            }
+            const std::size_t nameEnd = charged != std::string::npos ? charged : used;
+            if (nameEnd == std::string::npos || nameEnd > lost) {
+                continue;
+            }
+            Holding& held = committed_[foldedCopy(line.substr(0, nameEnd))];
+            const std::int64_t missing = std::stoll(line.substr(colon + 2));
+            if (charged != std::string::npos) {
+                held.gold += missing;
+                continue;
+            }
+            // "NAME used N ITEM (...": the item's word follows the count.
+            std::istringstream words(line.substr(used + 6));
+            std::string count;
+            std::string item;
+            words >> count >> item;
+            if (auto kind = itemKindOfWord(item)) {
+                held.items[static_cast<std::size_t>(*kind)] += missing;
+            }
+        }
+    }
+
     struct Unsaved {
         Effect effect;
         bool gold;
         bool inventory;
     };
     Holdings committed_;
+    bool lockLost_ = false;
+    std::vector<Effect> waitingForLock_;
     std::vector<Effect> inFlight_;
     std::vector<Unsaved> unsaved_;
 };
@@ -1115,6 +1193,8 @@ std::string playSession(std::uint32_t seed, const std::set<FaultKind>& kinds, Fi
                     holding.items[i] = std::stoll(fields[3 + i]);
                 }
             } else if (tag == "h") {
+                // What waited for a lock died with the process that held it.
+                expected.newProcess();
                 if (checked) {
                     const std::string wrong = expected.check(state);
                     if (!wrong.empty()) {

@@ -80,7 +80,8 @@ TEST(LedgerAuditCheck, PassesAPlainSessionAndReportsEachKindOfFault) {
     a.arena.gold().find("Al")->amount = 1011;
     a.after({6});
     ASSERT_EQ(a.audit.faults().size(), 4u);
-    a.journal("2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+4294967295\t4294968306\t1\t99\t1/1");
+    a.journal(
+        "2026-12-08T00:00:00Z\tgivegold\tWarden\tAl\tgold\t+4294967295\t4294968306\t1\t99\t1/1");
     a.after({4294967295LL});
     ASSERT_EQ(a.audit.faults().size(), 6u); // out of range, and not where Al's balance is
     EXPECT_NE(a.audit.faults()[4].find("left 0..4294967295"), std::string::npos)

@@ -66,6 +66,10 @@ platform::Status FaultyFileSystem::renameFile(const std::string& from, const std
     return real().renameFile(from, to);
 }
 
+platform::Status FaultyFileSystem::removeFile(const std::string& path) {
+    return real().removeFile(path);
+}
+
 platform::Status FaultyFileSystem::openAppendFile(const std::string& path,
                                                   std::unique_ptr<platform::AppendFile>& file) {
     std::unique_ptr<platform::AppendFile> opened;

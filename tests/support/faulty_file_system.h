@@ -48,6 +48,7 @@ public:
                                  const platform::LineReader& onLine) override;
     platform::Status replaceFile(const std::string& path, std::string_view bytes) override;
     platform::Status renameFile(const std::string& from, const std::string& to) override;
+    platform::Status removeFile(const std::string& path) override;
     platform::Status openAppendFile(const std::string& path,
                                     std::unique_ptr<platform::AppendFile>& file) override;
 

@@ -104,6 +104,18 @@ void temporaryNames() {
     check(temporary.rfind(path + ".saving.", 0) == 0 &&
               temporary.find(std::to_string(platform::processId())) != std::string::npos,
           "the temporary file is named after the file and the process: " + temporary);
+    const std::string name = fs::path(temporary).filename().string();
+    check(platform::fileReplacedThrough(name) == "gold.dat",
+          "a temporary name tells the file it was to replace: " + name);
+    check(!platform::fileReplacedThrough("gold.dat.saving.old"),
+          "a name no save gives is not taken for a temporary one");
+    put(temporary, "left by a save");
+    const std::vector<std::string> found = platform::temporaryFilesIn(platform::currentDirectory());
+    check(found == std::vector<std::string>{name}, "the folder's temporary files are listed");
+    const platform::Status removed = files.removeFile(temporary);
+    check(removed.ok() && !fs::exists(temporary),
+          "a temporary file is removed: " + removed.reason());
+    check(files.removeFile(temporary).isNotFound(), "a file not there is not found to remove");
 }
 
 bool isLink(const std::string& path) {
@@ -149,6 +161,19 @@ void lockingAFolder() {
     platform::FileLock second;
     platform::Status taken = first.acquire(path);
     check(taken.ok() && first.held(), "a free lock is taken: " + taken.reason());
+    platform::Status named = first.stillNamed();
+    check(named.ok(), "a held lock file is still named by its path: " + named.reason());
+    // Windows refuses to rename a held lock file; where it can be renamed,
+    // the holder sees that its path no longer names the file it holds.
+    std::error_code moved;
+    fs::rename(path, path + ".old", moved);
+    if (!moved) {
+        named = first.stillNamed();
+        check(named.isFailed() && named.reason().find("removed or renamed") != std::string::npos,
+              "a renamed lock file is told apart: " + named.reason());
+        fs::rename(path + ".old", path, moved);
+    }
+    check(first.stillNamed().ok(), "the lock file under its name again is the one held");
     check(contentOf(path) == std::to_string(platform::processId()) + "\n",
           "the lock file names its holder and can be read while held: " + contentOf(path));
     platform::Status refused = second.acquire(path);
