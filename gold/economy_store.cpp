@@ -1,5 +1,8 @@
 #include "gold/economy_store.h"
 
+#include "base/platform/platform.h"
+#include "base/text/text_rules.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -27,13 +30,42 @@ std::uint32_t EconomyStore::balance(std::string_view name) const {
     return account == nullptr ? 0 : account->amount;
 }
 
-void EconomyStore::award(std::string_view name, std::int32_t amount) {
+namespace {
+
+// Bots of one arena are handed an event at the same moment, one after the
+// other; a player is in one arena at a time, so the same award for the same
+// player a moment apart through another bot is the same event.
+constexpr std::uint32_t sameEventWithinMs = 1000;
+
+} // namespace
+
+bool EconomyStore::sameAwardSeen(std::string_view name, std::int32_t amount) {
+    const std::uint32_t now = platform::tickCount();
+    std::erase_if(recentAwards_,
+                  [now](const RecentAward& award) { return now - award.at > sameEventWithinMs; });
+    const std::string folded = foldedCopy(storableName(name));
+    for (RecentAward& award : recentAwards_) {
+        if (award.what == cause_.what && award.name == folded && award.amount == amount &&
+            std::find(award.bots.begin(), award.bots.end(), cause_.bot) == award.bots.end()) {
+            award.bots.push_back(cause_.bot);
+            return true;
+        }
+    }
+    recentAwards_.push_back({cause_.what, folded, amount, now, {cause_.bot}});
+    return false;
+}
+
+bool EconomyStore::award(std::string_view name, std::int32_t amount) {
+    if (sameAwardSeen(name, amount)) {
+        return false;
+    }
     const std::uint32_t held = balance(name);
     if (amount >= 0) {
         credit(name, std::min(static_cast<std::uint32_t>(amount), UINT32_MAX - held));
     } else {
         debit(name, std::min(0u - static_cast<std::uint32_t>(amount), held));
     }
+    return true;
 }
 
 void EconomyStore::join(const void* member, Word bot, Console console) {

@@ -66,10 +66,14 @@ public:
 
     // Changing, under the cause in force. credit and debit create the
     // account when there is none and wrap modulo 2^32; award never wraps
-    // (a gain stops at 4294967295, a loss at 0).
+    // (a gain stops at 4294967295, a loss at 0). A host hands every bot of an
+    // arena the arena's events, so the bots sharing the store see the same
+    // kill, goal or flag win: an award another bot made for the same cause,
+    // player and amount moments ago is that event, and is not made again.
     virtual void credit(std::string_view name, std::uint32_t amount) = 0;
     virtual void debit(std::string_view name, std::uint32_t amount) = 0;
-    void award(std::string_view name, std::int32_t amount);
+    // True when the award was made here, false when another bot made it.
+    bool award(std::string_view name, std::int32_t amount);
     // One item count in the first record of `name`; false when it has none.
     virtual bool setItemCount(std::string_view name, ItemKind kind, std::int32_t count) = 0;
     // A record with every count 0, appended.
@@ -111,9 +115,20 @@ private:
         Word bot;
         Console console;
     };
+    // Awards made lately, each with the bots that have seen it since.
+    struct RecentAward {
+        std::string what;
+        std::string name; // folded
+        std::int32_t amount;
+        std::uint32_t at; // platform::tickCount()
+        std::vector<Word> bots;
+    };
+    bool sameAwardSeen(std::string_view name, std::int32_t amount);
+
     ChangeCause cause_;
     bool causeSet_ = false;
     std::vector<Member> members_;
+    std::vector<RecentAward> recentAwards_;
 };
 
 // A bot's place at its folder's store: taken when its handshake is

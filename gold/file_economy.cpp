@@ -189,6 +189,24 @@ platform::Status FileEconomy::writeUnwritten() {
     return {};
 }
 
+platform::Status FileEconomy::journalMark(std::uint64_t seq, JournalEntry mark) {
+    // The records waiting go first, so the journal stays in order when it
+    // can be written again; the mark itself never waits: gold.state already
+    // says what the file holds.
+    if (platform::Status waiting = writeUnwritten(); !waiting.ok()) {
+        return waiting;
+    }
+    return journal_.writeRecord(seq, {std::move(mark)});
+}
+
+std::string FileEconomy::unwrittenRecords() const {
+    std::string text;
+    for (const auto& [seq, lines] : unwritten_) {
+        GoldJournal::recordText(text, seq, lines);
+    }
+    return text;
+}
+
 void FileEconomy::forgetUnwrittenSavedInBoth() {
     if (!goldOnDisk_ || !inventoryOnDisk_) {
         return;

@@ -88,6 +88,8 @@ public:
     platform::Status loadInventory(LoadMode mode);
     const TableRecovery& goldRecovery() const { return goldRecovery_; }
     const TableRecovery& inventoryRecovery() const { return inventoryRecovery_; }
+    // The records gold.log had refused when gold.state was last written.
+    const std::string& recordsOfSaveState() const { return saveState_.records; }
     // Recovery saw records numbered up to `seq`: new ones are numbered above
     // it (and above every save gold.state names).
     void continueSequenceAfter(std::uint64_t seq);
@@ -129,6 +131,10 @@ private:
     // saved hold it.
     platform::Status journalInOrder(std::uint64_t seq, std::vector<JournalEntry> lines);
     platform::Status writeUnwritten();
+    // A save's mark, after the records waiting.
+    platform::Status journalMark(std::uint64_t seq, JournalEntry mark);
+    // The records waiting, as gold.log would hold them.
+    std::string unwrittenRecords() const;
     void forgetUnwrittenSavedInBoth();
     // With the lock held again: reads the folder as another host left it,
     // then applies the records made meanwhile over it.

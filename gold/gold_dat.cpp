@@ -136,6 +136,7 @@ platform::Status FileEconomy::saveGold() {
     const SavedFile saving{nextSeq_++, bytes.size(), contentHash(bytes.data(), bytes.size())};
     SaveState next = saveState_;
     next.gold = {saving};
+    next.records = unwrittenRecords();
     if (goldOnDisk_ && *goldOnDisk_ != saving) {
         next.gold.push_back(*goldOnDisk_);
     }
@@ -152,7 +153,7 @@ platform::Status FileEconomy::saveGold() {
     goldOnDisk_ = saving;
     forgetUnwrittenSavedInBoth();
     // gold.log: the records numbered below this mark are in gold.dat now.
-    journalSaved(journalInOrder(saving.seq, {GoldJournal::goldSaved(cause().bot, ledger_.size())}));
+    journalSaved(journalMark(saving.seq, GoldJournal::goldSaved(cause().bot, ledger_.size())));
     return saved;
 }
 

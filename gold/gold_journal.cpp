@@ -50,13 +50,36 @@ JournalEntry GoldJournal::inventorySaved(Word bot, std::size_t records) {
     return {ChangeCause{"save", "-", bot}, "*", "inventory", "saved", std::to_string(records)};
 }
 
+void GoldJournal::recordText(std::string& out, std::uint64_t seq,
+                             const std::vector<JournalEntry>& lines) {
+    const std::string seqText = std::to_string(seq);
+    const std::string count = std::to_string(lines.size());
+    std::size_t part = 0;
+    for (const JournalEntry& entry : lines) {
+        out += entry.time;
+        for (std::string_view field :
+             {std::string_view(entry.cause.what), std::string_view(entry.cause.who),
+              std::string_view(entry.account), std::string_view(entry.field),
+              std::string_view(entry.change), std::string_view(entry.after)}) {
+            out += '\t';
+            out += journalEscape(field);
+        }
+        out += '\t';
+        out += std::to_string(entry.cause.bot);
+        out += '\t';
+        out += seqText;
+        out += '\t';
+        out += std::to_string(++part);
+        out += '/';
+        out += count;
+        out += '\n';
+    }
+}
+
 platform::Status GoldJournal::writeRecord(std::uint64_t seq,
                                           const std::vector<JournalEntry>& lines) {
     if (paused_ || held_ || lines.empty()) {
         return {};
-    }
-    if (!refusedBecause_.empty()) {
-        return platform::Status::failed(refusedBecause_);
     }
     if (!refusedBecause_.empty()) {
         return platform::Status::failed(refusedBecause_);
@@ -68,28 +91,8 @@ platform::Status GoldJournal::writeRecord(std::uint64_t seq,
     }
     // A failed append may have left part of its record in the file.
     line_.assign(cutShort_ ? "\t\t\n" : "");
-    const std::string time = platform::utcTimestamp();
-    const std::string seqText = std::to_string(seq);
-    const std::string count = std::to_string(lines.size());
-    std::size_t part = 0;
+    recordText(line_, seq, lines);
     for (const JournalEntry& entry : lines) {
-        line_ += time;
-        for (std::string_view field :
-             {std::string_view(entry.cause.what), std::string_view(entry.cause.who),
-              std::string_view(entry.account), std::string_view(entry.field),
-              std::string_view(entry.change), std::string_view(entry.after)}) {
-            line_ += '\t';
-            line_ += journalEscape(field);
-        }
-        line_ += '\t';
-        line_ += std::to_string(entry.cause.bot);
-        line_ += '\t';
-        line_ += seqText;
-        line_ += '\t';
-        line_ += std::to_string(++part);
-        line_ += '/';
-        line_ += count;
-        line_ += '\n';
         if (entry.change == "saved") {
             (entry.field == "gold" ? goldSavedSinceRotation_ : inventorySavedSinceRotation_) = true;
         }

@@ -38,6 +38,7 @@ struct JournalEntry {
     std::string field;  // gold, an item word, or inventory for a whole record
     std::string change; // +N, -N, new, reset, reload, saved
     std::string after;
+    std::string time = platform::utcTimestamp(); // when it was made
 };
 
 class GoldJournal {
@@ -70,6 +71,9 @@ public:
     // be opened again by the next one. A save's mark counts towards rotation.
     [[nodiscard]] platform::Status writeRecord(std::uint64_t seq,
                                                const std::vector<JournalEntry>& lines);
+    // A record's lines as gold.log holds them, each with its line end.
+    static void recordText(std::string& out, std::uint64_t seq,
+                           const std::vector<JournalEntry>& lines);
 
     // After a save's mark was written: a large journal is rotated aside once
     // both tables have been saved since the last rotation, so gold.log.1,

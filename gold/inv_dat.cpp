@@ -88,6 +88,7 @@ platform::Status FileEconomy::saveInventory() {
     const SavedFile saving{nextSeq_++, bytes.size(), contentHash(bytes.data(), bytes.size())};
     SaveState next = saveState_;
     next.inventory = {saving};
+    next.records = unwrittenRecords();
     if (inventoryOnDisk_ && *inventoryOnDisk_ != saving) {
         next.inventory.push_back(*inventoryOnDisk_);
     }
@@ -102,7 +103,7 @@ platform::Status FileEconomy::saveInventory() {
         inventoryOnDisk_ = saving;
         forgetUnwrittenSavedInBoth();
         journalSaved(
-            journalInOrder(saving.seq, {GoldJournal::inventorySaved(cause().bot, book_.size())}));
+            journalMark(saving.seq, GoldJournal::inventorySaved(cause().bot, book_.size())));
     } else {
         report(std::string("Could not save ") + inventoryFileName + ": " + result.reason() +
                ". The previous " + inventoryFileName + " is unchanged.");

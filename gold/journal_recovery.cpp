@@ -7,11 +7,15 @@
 #include "gold/journal_line.h"
 #include "gold/store_items.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace quorvel {
 namespace {
@@ -97,10 +101,23 @@ struct JournalReplay::State {
     std::uint64_t recordSeq = 0;
     std::uint64_t cutSeq = 0; // the last record counted as cut
 
+    // Records gold.state kept, by number, and the next one to apply.
+    std::vector<std::pair<std::uint64_t, std::vector<std::string>>> saved;
+    std::unordered_set<std::uint64_t> savedSeqs;
+    std::size_t savedNext = 0;
+
     MissingTable<MissingAccount> missingGold;
     MissingTable<MissingRecord> missingInventory;
 
     void applyLine(const JournalFields& line, std::size_t at);
+    // The records gold.state kept numbered below `seq`, not applied yet.
+    void applySavedBefore(std::uint64_t seq) {
+        for (; savedNext < saved.size() && saved[savedNext].first < seq; ++savedNext) {
+            for (const std::string& kept : saved[savedNext].second) {
+                applyLine(*splitJournalLine(kept), SIZE_MAX);
+            }
+        }
+    }
     bool applyGold(const JournalFields& line, const std::string& account);
     bool applyInventory(const JournalFields& line, const std::string& account);
     void recoverMissing(const JournalFields& line, const std::string& account, std::size_t at);
@@ -131,6 +148,34 @@ JournalReplay::~JournalReplay() = default;
 
 const ReplayOutcome& JournalReplay::outcome() const {
     return state_->outcome;
+}
+
+void JournalReplay::useSavedRecords(std::string_view text) {
+    State& s = *state_;
+    std::vector<std::string> lines;
+    std::uint64_t seq = 0;
+    for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;
+         text.remove_prefix(end + 1)) {
+        const std::string_view line = text.substr(0, end);
+        const auto fields = splitJournalLine(line);
+        if (!fields || !fields->inRecord() ||
+            (fields->part != 1 && (fields->seq != seq || fields->part != lines.size() + 1))) {
+            lines.clear();
+            continue;
+        }
+        if (fields->part == 1) {
+            lines.clear();
+            seq = fields->seq;
+        }
+        lines.emplace_back(line);
+        if (fields->part == fields->parts && s.savedSeqs.insert(seq).second) {
+            s.saved.emplace_back(seq, std::move(lines));
+            s.outcome.lastSeq = std::max(s.outcome.lastSeq, seq);
+            lines.clear();
+        }
+    }
+    std::sort(s.saved.begin(), s.saved.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 void JournalReplay::scan(std::string_view text) {
@@ -179,8 +224,11 @@ void JournalReplay::apply(std::string_view text) {
     }
     s.pending.emplace_back(std::string(text), at);
     if (line->part == line->parts) {
-        for (const auto& [kept, keptAt] : s.pending) {
-            s.applyLine(*splitJournalLine(kept), keptAt);
+        s.applySavedBefore(line->seq + 1);
+        if (!s.savedSeqs.contains(line->seq)) { // else applied from gold.state
+            for (const auto& [kept, keptAt] : s.pending) {
+                s.applyLine(*splitJournalLine(kept), keptAt);
+            }
         }
         s.pending.clear();
     }
@@ -189,6 +237,7 @@ void JournalReplay::apply(std::string_view text) {
 void JournalReplay::finish() {
     State& s = *state_;
     s.dropRecord();
+    s.applySavedBefore(UINT64_MAX);
     for (const MissingAccount& missing : s.missingGold.entries) {
         if (s.ledger.find(missing.name) == nullptr) {
             s.ledger.credit(missing.name, missing.amount);
@@ -337,9 +386,10 @@ void JournalReplay::State::recoverMissing(const JournalFields& line, const std::
 std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, InventoryBook& book,
                           const std::function<void()>& reloadGold,
                           const std::function<void()>& reloadInventory, TableRecovery gold,
-                          TableRecovery inventory) {
+                          TableRecovery inventory, std::string_view savedRecords) {
     JournalReplay replay(ledger, book, reloadGold, reloadInventory, std::move(gold),
                          std::move(inventory));
+    replay.useSavedRecords(savedRecords);
     for (bool applying : {false, true}) {
         std::string_view rest = journal;
         // A last line without its line end was cut short by a crash.
@@ -399,6 +449,7 @@ bool recoverFromJournal(FileEconomy& economy) {
         economy.ledger(), economy.book(), [&] { economy.loadGold(LoadMode::append); },
         [&] { economy.loadInventory(LoadMode::append); }, economy.goldRecovery(),
         economy.inventoryRecovery());
+    replay.useSavedRecords(economy.recordsOfSaveState());
     bool lastLineCut = false;
     const auto pass = [&](bool applying) -> std::optional<std::string> {
         for (const char* name : {GoldJournal::rotatedName, GoldJournal::fileName}) {

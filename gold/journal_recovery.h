@@ -72,6 +72,10 @@ public:
     JournalReplay(const JournalReplay&) = delete;
     JournalReplay& operator=(const JournalReplay&) = delete;
 
+    // The records gold.state kept because gold.log refused them: each is
+    // applied once, in its place among the journal's records by number,
+    // whether or not gold.log took it later.
+    void useSavedRecords(std::string_view text);
     void scan(std::string_view line);
     void apply(std::string_view line);
     // After the last line: a record still open was cut short, and what a
@@ -89,7 +93,7 @@ private:
 std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, InventoryBook& book,
                           const std::function<void()>& reloadGold,
                           const std::function<void()>& reloadInventory, TableRecovery gold = {},
-                          TableRecovery inventory = {});
+                          TableRecovery inventory = {}, std::string_view savedRecords = {});
 
 // When the store opens, after gold.dat and inv.dat are loaded: replays
 // gold.log.1 and gold.log as the store's TableRecovery of each table says,

@@ -38,8 +38,10 @@ void rewardKill(GoldService& gold, const PlayerRecord& killed, const PlayerRecor
             return;
         }
     }
-    gold.economy->award(playerName(killer), reward);
-    if (gold.bot.playerTags.get(&killer, goldNoticeTag) == goldNoticeOn) {
+    // The notice comes from the bot that paid: a second bot of the arena saw
+    // the same kill.
+    if (gold.economy->award(playerName(killer), reward) &&
+        gold.bot.playerTags.get(&killer, goldNoticeTag) == goldNoticeOn) {
         sendPrivate(gold.bot, killer,
                     std::string(givenStart) + decimal(reward) + std::string(givenMiddle) +
                         playerName(killed) + ".");
@@ -56,8 +58,10 @@ void punishTeamKill(GoldService& gold, const PlayerRecord& killer) {
                     std::string(earnStart) + decimal(penalty) + std::string(earnEnd));
         return;
     }
-    gold.economy->award(name, -penalty);
-    sendPrivate(gold.bot, killer, std::string(loseStart) + decimal(penalty) + std::string(loseEnd));
+    if (gold.economy->award(name, -penalty)) {
+        sendPrivate(gold.bot, killer,
+                    std::string(loseStart) + decimal(penalty) + std::string(loseEnd));
+    }
 }
 
 } // namespace

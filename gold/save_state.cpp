@@ -89,6 +89,12 @@ std::string encodeSaveState(const SaveState& state) {
                     std::to_string(save.size) + " " + hex(save.hash) + "\n";
         }
     }
+    std::string_view records = state.records;
+    for (std::size_t end; (end = records.find('\n')) != std::string_view::npos;
+         records.remove_prefix(end + 1)) {
+        text += "> ";
+        text += records.substr(0, end + 1);
+    }
     return text;
 }
 
@@ -107,6 +113,11 @@ std::optional<SaveState> decodeSaveState(std::string_view text) {
                 return std::nullopt;
             }
             first = false;
+            continue;
+        }
+        if (line.starts_with("> ")) {
+            state.records += line.substr(2);
+            state.records += '\n';
             continue;
         }
         std::array<std::string_view, 4> words;

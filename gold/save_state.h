@@ -12,6 +12,9 @@
 //   gold.dat 1207 4824 9f3c0a61e2b74d05
 //   gold.dat 1100 4800 0a2b44c6d1e9f073
 //   inv.dat 1206 10400 5e61c0d2aa91b3f8
+//   > 2026-12-08T05:57:12Z<TAB>loan<TAB>Al<TAB>Bob<TAB>gold<TAB>+100 ... 1205<TAB>1/2
+//
+// Lines after "> " are records gold.log refused at the time of the save.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +39,10 @@ struct SaveState {
     // after it the file that was in place before.
     std::vector<SavedFile> gold;
     std::vector<SavedFile> inventory;
+    // The records gold.log refused when the save was made, as gold.log would
+    // hold them (each line with its line end): one file may hold a record
+    // the other does not yet, and recovery finds the rest of it here.
+    std::string records;
 
     // The entry that describes a file of these bytes, if any.
     static std::optional<SavedFile> match(const std::vector<SavedFile>& saves, std::uint64_t size,

@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -164,6 +166,9 @@ TEST(CrashRecovery, SeveralBotsInterleavingComeBackWholeAndNothingTwice) {
         two.handshake();
         playAnEvening(one);
         one.economy().saveGold(); // covers bot 1's evening only
+        // The same names in another arena, later: the same kills a moment
+        // apart would be one event that both bots of an arena saw.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
         playAnEvening(two);
         PlayerRecord& bob = one.addPlayer({.name = "Bob", .team = 1, .ship = 1});
         PlayerRecord& again = two.addPlayer({.name = "Bob", .team = 1, .ship = 1});

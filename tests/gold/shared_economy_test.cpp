@@ -225,6 +225,21 @@ TEST(SharedEconomy, BotsOfOneArenaAgreeOnItemCounts) {
     EXPECT_NE(journal.find("\tinventory use\tBob\tBob\tguns\t-1\t1\t1"), std::string::npos);
     EXPECT_NE(journal.find("\tinventory use\tBob\tBob\tguns\t-1\t0\t2"), std::string::npos);
     EXPECT_EQ(journal.find("\tguns\t+0\t"), std::string::npos) << journal;
+
+    // Both bots see the same kill and the same anti-warp: each is paid or
+    // charged once, not once per bot.
+    auto& al1 = bots.one.addPlayer({.name = "Al", .team = 2, .ship = 2});
+    auto& al2 = bots.two.addPlayer({.name = "Al", .team = 2, .ship = 2});
+    bots.one.enter(al1);
+    bots.two.enter(al2);
+    bots.one.kill(al1, bob1);
+    bots.two.kill(al2, bob2);
+    EXPECT_EQ(goldOf(bots.one, "Bob"), 2u);
+    bots.one.kill(bob1, al1); // a kill the other way is another event
+    bots.two.kill(bob2, al2);
+    EXPECT_EQ(goldOf(bots.one, "Al"), 2u);
+    journal = bots.one.readFile("gold.log").value_or("");
+    EXPECT_EQ(occurrences(journal, "\tkill Al\tBob\tBob\tgold\t+2\t"), 1u) << journal;
 }
 
 TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffUntilTheBotGetsTheLock) {
