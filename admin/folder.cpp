@@ -24,7 +24,9 @@ public:
                                  const platform::LineReader& onLine) override {
         return platform::realFileSystem().forEachLine(path, chunkBytes, maxLineBytes, onLine);
     }
-    platform::Status replaceFile(const std::string& path, std::string_view) override {
+    using platform::FileSystem::replaceFile;
+    platform::Status replaceFile(const std::string& path, std::string_view,
+                                 const BeforeRename&) override {
         return refuse(path);
     }
     platform::Status renameFile(const std::string& from, const std::string&) override {

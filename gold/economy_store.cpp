@@ -40,18 +40,32 @@ constexpr std::uint32_t sameEventWithinMs = 1000;
 } // namespace
 
 bool EconomyStore::sameAwardSeen(std::string_view name, std::int32_t amount) {
+    if (members_.size() < 2) {
+        return false; // one bot: every award is an event of its own
+    }
     const std::uint32_t now = platform::tickCount();
-    std::erase_if(recentAwards_,
-                  [now](const RecentAward& award) { return now - award.at > sameEventWithinMs; });
-    const std::string folded = foldedCopy(storableName(name));
-    for (RecentAward& award : recentAwards_) {
-        if (award.what == cause_.what && award.name == folded && award.amount == amount &&
-            std::find(award.bots.begin(), award.bots.end(), cause_.bot) == award.bots.end()) {
+    while (!recentAwardKeys_.empty() && now - recentAwardKeys_.front().first > sameEventWithinMs) {
+        auto found = recentAwards_.find(recentAwardKeys_.front().second);
+        found->second.pop_front();
+        if (found->second.empty()) {
+            recentAwards_.erase(found);
+        }
+        recentAwardKeys_.pop_front();
+    }
+    std::string key = cause_.what;
+    key += '\t';
+    key += foldedCopy(storableName(name));
+    key += '\t';
+    key += std::to_string(amount);
+    std::deque<RecentAward>& made = recentAwards_[key];
+    for (RecentAward& award : made) {
+        if (std::find(award.bots.begin(), award.bots.end(), cause_.bot) == award.bots.end()) {
             award.bots.push_back(cause_.bot);
             return true;
         }
     }
-    recentAwards_.push_back({cause_.what, folded, amount, now, {cause_.bot}});
+    made.push_back({now, {cause_.bot}});
+    recentAwardKeys_.emplace_back(now, std::move(key));
     return false;
 }
 

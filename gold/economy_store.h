@@ -18,10 +18,13 @@
 #include "gold/inventory_book.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -115,11 +118,10 @@ private:
         Word bot;
         Console console;
     };
-    // Awards made lately, each with the bots that have seen it since.
+    // Awards made lately, by cause, folded name and amount, each with the
+    // bots that have seen it since; and their keys in the order made, to
+    // forget them a moment later.
     struct RecentAward {
-        std::string what;
-        std::string name; // folded
-        std::int32_t amount;
         std::uint32_t at; // platform::tickCount()
         std::vector<Word> bots;
     };
@@ -128,7 +130,8 @@ private:
     ChangeCause cause_;
     bool causeSet_ = false;
     std::vector<Member> members_;
-    std::vector<RecentAward> recentAwards_;
+    std::unordered_map<std::string, std::deque<RecentAward>> recentAwards_;
+    std::deque<std::pair<std::uint32_t, std::string>> recentAwardKeys_;
 };
 
 // A bot's place at its folder's store: taken when its handshake is

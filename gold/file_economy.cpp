@@ -242,23 +242,45 @@ void FileEconomy::readSaveState() {
     continueSequenceAfter(0);
 }
 
-platform::Status FileEconomy::writeSaveState(const SaveState& next, std::string_view fileName) {
-    platform::Status written = files_.replaceFile(SaveState::fileName, encodeSaveState(next));
-    if (!written.ok()) {
-        report("Could not save " + std::string(fileName) + ": " + written.reason() +
-               ". The previous " + std::string(fileName) + " is unchanged.");
+platform::Status FileEconomy::saveDataFile(const char* fileName, const std::string& bytes,
+                                           std::uint64_t seq,
+                                           std::vector<SavedFile> SaveState::*saves,
+                                           std::optional<SavedFile>& onDisk) {
+    std::optional<SavedFile> written;
+    platform::Status saved =
+        files_.replaceFile(fileName, bytes, [&](const platform::FileStamp& stamp) {
+            // gold.state first: whichever file a crash leaves, it is named.
+            SaveState next = saveState_;
+            written = SavedFile{seq, stamp};
+            next.*saves = {*written};
+            if (onDisk && *onDisk != *written) {
+                (next.*saves).push_back(*onDisk);
+            }
+            next.records = unwrittenRecords();
+            platform::Status noted = files_.replaceFile(SaveState::fileName, encodeSaveState(next));
+            if (noted.ok()) {
+                saveState_ = std::move(next);
+            }
+            return noted;
+        });
+    if (!saved.ok()) {
+        report("Could not save " + std::string(fileName) + ": " + saved.reason() +
+               ". The previous " + fileName + " is unchanged.");
+        return saved;
     }
-    return written;
+    onDisk = written;
+    forgetUnwrittenSavedInBoth();
+    return saved;
 }
 
 template <typename Book>
 void FileEconomy::planRecovery(TableRecovery& plan, const Book& book, std::size_t firstLoaded,
-                               std::size_t strayBytes, std::size_t garbage, std::uint64_t size,
-                               std::uint64_t hash, const std::vector<SavedFile>& saves,
-                               std::size_t recordSize, std::size_t nameSize,
-                               std::optional<SavedFile>& onDisk) {
+                               std::size_t strayBytes, std::size_t garbage, const char* fileName,
+                               const std::vector<SavedFile>& saves, std::size_t recordSize,
+                               std::size_t nameSize, std::optional<SavedFile>& onDisk) {
     plan = TableRecovery{};
-    onDisk = SaveState::match(saves, size, hash);
+    const std::optional<platform::FileStamp> stamp = platform::fileStamp(fileName);
+    onDisk = SaveState::match(saves, stamp);
     if (onDisk) {
         plan.base = TableRecovery::Base::savedState;
         plan.fromSeq = onDisk->seq;
@@ -266,7 +288,8 @@ void FileEconomy::planRecovery(TableRecovery& plan, const Book& book, std::size_
     }
     // Not a file gold.state names: cut short, garbage in it, or smaller than
     // the last file saved means records were lost.
-    const std::uint64_t savedSize = saves.empty() ? 0 : saves.front().size;
+    const std::uint64_t size = stamp ? stamp->size : 0;
+    const std::uint64_t savedSize = saves.empty() ? 0 : saves.front().stamp.size;
     const bool shorter = !saves.empty() && size < savedSize;
     if (strayBytes == 0 && garbage == 0 && !shorter) {
         return;
@@ -292,11 +315,10 @@ void FileEconomy::planRecovery(TableRecovery& plan, const Book& book, std::size_
 }
 
 template void FileEconomy::planRecovery(TableRecovery&, const GoldLedger&, std::size_t, std::size_t,
-                                        std::size_t, std::uint64_t, std::uint64_t,
-                                        const std::vector<SavedFile>&, std::size_t, std::size_t,
-                                        std::optional<SavedFile>&);
+                                        std::size_t, const char*, const std::vector<SavedFile>&,
+                                        std::size_t, std::size_t, std::optional<SavedFile>&);
 template void FileEconomy::planRecovery(TableRecovery&, const InventoryBook&, std::size_t,
-                                        std::size_t, std::size_t, std::uint64_t, std::uint64_t,
+                                        std::size_t, std::size_t, const char*,
                                         const std::vector<SavedFile>&, std::size_t, std::size_t,
                                         std::optional<SavedFile>&);
 
@@ -554,18 +576,10 @@ void FileEconomy::journalSaved(const platform::Status& written) {
 template <typename Book>
 platform::Status FileEconomy::readRecordFile(Book& book, const char* fileName,
                                              std::string_view recordsWord, LoadMode mode,
-                                             std::size_t& size, std::uint64_t& hash) {
+                                             std::size_t& size) {
     readSaveState();
-    char* bytes = nullptr;
     platform::Status read = files_.readFileInto(
-        fileName,
-        [&book, &bytes](std::size_t length) {
-            bytes = book.rawSpaceFor(length);
-            return bytes;
-        },
-        size);
-    // The bytes as the file holds them, before the records are taken in.
-    hash = read.ok() ? contentHash(bytes != nullptr ? bytes : "", bytes != nullptr ? size : 0) : 0;
+        fileName, [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
     if (!read.ok()) {
         book.dropRaw();
     }
@@ -588,9 +602,9 @@ platform::Status FileEconomy::readRecordFile(Book& book, const char* fileName,
 }
 
 template platform::Status FileEconomy::readRecordFile(GoldLedger&, const char*, std::string_view,
-                                                      LoadMode, std::size_t&, std::uint64_t&);
+                                                      LoadMode, std::size_t&);
 template platform::Status FileEconomy::readRecordFile(InventoryBook&, const char*, std::string_view,
-                                                      LoadMode, std::size_t&, std::uint64_t&);
+                                                      LoadMode, std::size_t&);
 
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
                      const EconomyStore::Console& console) {

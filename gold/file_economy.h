@@ -143,17 +143,19 @@ private:
     void applyAgain(const JournalEntry& entry);
     // gold.state, read at the first load.
     void readSaveState();
-    // Replaces gold.state with `next`: the save about to be renamed into
-    // place named first, the file in place now after it.
-    platform::Status writeSaveState(const SaveState& next, std::string_view fileName);
     // At open: where recovery of a table starts, from the bytes its file
     // held, and whether the file lost records.
     template <typename Book>
     void planRecovery(TableRecovery& plan, const Book& book, std::size_t firstLoaded,
-                      std::size_t strayBytes, std::size_t garbage, std::uint64_t size,
-                      std::uint64_t hash, const std::vector<SavedFile>& saves,
-                      std::size_t recordSize, std::size_t nameSize,
-                      std::optional<SavedFile>& onDisk);
+                      std::size_t strayBytes, std::size_t garbage, const char* fileName,
+                      const std::vector<SavedFile>& saves, std::size_t recordSize,
+                      std::size_t nameSize, std::optional<SavedFile>& onDisk);
+    // Replaces a data file after gold.state says which records it holds:
+    // `saves` becomes the file written (numbered `seq`) and the one in place
+    // now; `onDisk` names the file written once it is in place.
+    platform::Status saveDataFile(const char* fileName, const std::string& bytes, std::uint64_t seq,
+                                  std::vector<SavedFile> SaveState::*saves,
+                                  std::optional<SavedFile>& onDisk);
     // A save refused while the file's records or the journal could not be
     // read, told to the console; ok when the save may go ahead.
     platform::Status refuseHeldSave(const std::string& fileHeldBecause, std::string_view fileName,
@@ -171,7 +173,7 @@ private:
     platform::Status refuseUnlockedSave();
     template <typename Book>
     platform::Status readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
-                                    LoadMode mode, std::size_t& size, std::uint64_t& hash);
+                                    LoadMode mode, std::size_t& size);
 
     platform::FileSystem& files_;
     platform::FileLock lock_;

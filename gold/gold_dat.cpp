@@ -33,14 +33,18 @@ std::string counted(std::size_t count, std::string_view word) {
     return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
 }
 
-void encodeRecord(const GoldAccount& account, std::string& out) {
+// Into `out`, which has room for the record.
+void encodeRecord(const GoldAccount& account, char* out) {
     for (int shift = 0; shift < 32; shift += 8) {
-        out += static_cast<char>((account.amount >> shift) & 0xFFu);
+        *out++ = static_cast<char>((account.amount >> shift) & 0xFFu);
     }
     // Whatever followed the NUL in a loaded record is not written back.
-    std::string name = fieldText(account.name, nameSize - 1);
-    name.resize(nameSize, '\0');
-    out += name;
+    const void* nul = std::memchr(account.name, '\0', nameSize - 1);
+    const std::size_t length =
+        nul == nullptr ? nameSize - 1
+                       : static_cast<std::size_t>(static_cast<const char*>(nul) - account.name);
+    std::memcpy(out, account.name, length);
+    std::memset(out + length, 0, nameSize - length);
 }
 
 // Copies the damaged file aside under the first free name. An earlier copy
@@ -75,9 +79,8 @@ std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std
 
 platform::Status FileEconomy::loadGold(LoadMode mode) {
     std::size_t size = 0;
-    std::uint64_t hash = 0;
     const std::size_t before = mode == LoadMode::append ? ledger_.size() : 0;
-    platform::Status read = readRecordFile(ledger_, goldFileName, "accounts", mode, size, hash);
+    platform::Status read = readRecordFile(ledger_, goldFileName, "accounts", mode, size);
     if (read.isFailed()) {
         goldRecovery_ = TableRecovery{TableRecovery::Base::unreadable};
         goldOnDisk_.reset();
@@ -87,8 +90,8 @@ platform::Status FileEconomy::loadGold(LoadMode mode) {
     const std::size_t stray = size % recordSize;
     const std::size_t garbage =
         dropGarbage(ledger_, ledger_.accounts(), before, stray, plausibleAccount);
-    planRecovery(goldRecovery_, ledger_, before, stray, garbage, read.ok() ? size : 0, hash,
-                 saveState_.gold, recordSize, nameSize, goldOnDisk_);
+    planRecovery(goldRecovery_, ledger_, before, stray, garbage, goldFileName, saveState_.gold,
+                 recordSize, nameSize, goldOnDisk_);
     if (read.isNotFound() && saveState_.gold.empty()) {
         goldOnDisk_.reset();
         return {}; // no gold.dat yet: nothing to load
@@ -128,32 +131,19 @@ platform::Status FileEconomy::saveGold() {
     }
     // The event's changes so far are numbered before the save, which holds them.
     eventEnded();
-    std::string bytes;
-    bytes.reserve(ledger_.size() * recordSize);
+    std::string bytes(ledger_.size() * recordSize, '\0');
+    char* next = bytes.data();
     for (const GoldAccount& account : ledger_.accounts()) {
-        encodeRecord(account, bytes);
+        encodeRecord(account, next);
+        next += recordSize;
     }
-    const SavedFile saving{nextSeq_++, bytes.size(), contentHash(bytes.data(), bytes.size())};
-    SaveState next = saveState_;
-    next.gold = {saving};
-    next.records = unwrittenRecords();
-    if (goldOnDisk_ && *goldOnDisk_ != saving) {
-        next.gold.push_back(*goldOnDisk_);
-    }
-    if (platform::Status noted = writeSaveState(next, goldFileName); !noted.ok()) {
-        return noted;
-    }
-    saveState_ = std::move(next);
-    platform::Status saved = files_.replaceFile(goldFileName, bytes);
+    const std::uint64_t seq = nextSeq_++;
+    platform::Status saved = saveDataFile(goldFileName, bytes, seq, &SaveState::gold, goldOnDisk_);
     if (!saved.ok()) {
-        report(std::string("Could not save ") + goldFileName + ": " + saved.reason() +
-               ". The previous " + goldFileName + " is unchanged.");
         return saved;
     }
-    goldOnDisk_ = saving;
-    forgetUnwrittenSavedInBoth();
     // gold.log: the records numbered below this mark are in gold.dat now.
-    journalSaved(journalMark(saving.seq, GoldJournal::goldSaved(cause().bot, ledger_.size())));
+    journalSaved(journalMark(seq, GoldJournal::goldSaved(cause().bot, ledger_.size())));
     return saved;
 }
 

@@ -38,9 +38,8 @@ void copyNameField(char* to, const char* from) {
 
 platform::Status FileEconomy::loadInventory(LoadMode mode) {
     std::size_t size = 0;
-    std::uint64_t hash = 0;
     const std::size_t before = mode == LoadMode::append ? book_.size() : 0;
-    platform::Status read = readRecordFile(book_, inventoryFileName, "records", mode, size, hash);
+    platform::Status read = readRecordFile(book_, inventoryFileName, "records", mode, size);
     if (read.isFailed()) {
         inventoryRecovery_ = TableRecovery{TableRecovery::Base::unreadable};
         inventoryOnDisk_.reset();
@@ -49,7 +48,7 @@ platform::Status FileEconomy::loadInventory(LoadMode mode) {
     const std::size_t stray = size % recordBytes;
     const std::size_t garbage =
         dropGarbage(book_, book_.records(), before, stray, plausibleInventory);
-    planRecovery(inventoryRecovery_, book_, before, stray, garbage, read.ok() ? size : 0, hash,
+    planRecovery(inventoryRecovery_, book_, before, stray, garbage, inventoryFileName,
                  saveState_.inventory, recordBytes, nameBytes, inventoryOnDisk_);
     // Stray bytes alone were always passed over in silence: the whole
     // records are the file's.
@@ -85,28 +84,13 @@ platform::Status FileEconomy::saveInventory() {
             writeLittleEndian(bytes, count);
         }
     }
-    const SavedFile saving{nextSeq_++, bytes.size(), contentHash(bytes.data(), bytes.size())};
-    SaveState next = saveState_;
-    next.inventory = {saving};
-    next.records = unwrittenRecords();
-    if (inventoryOnDisk_ && *inventoryOnDisk_ != saving) {
-        next.inventory.push_back(*inventoryOnDisk_);
-    }
-    if (platform::Status noted = writeSaveState(next, inventoryFileName); !noted.ok()) {
-        return noted;
-    }
-    saveState_ = std::move(next);
+    const std::uint64_t seq = nextSeq_++;
     // Written beside the old file and renamed over it, so a failure leaves
     // the old inventories whole.
-    platform::Status result = files_.replaceFile(inventoryFileName, bytes);
+    platform::Status result =
+        saveDataFile(inventoryFileName, bytes, seq, &SaveState::inventory, inventoryOnDisk_);
     if (result.ok()) {
-        inventoryOnDisk_ = saving;
-        forgetUnwrittenSavedInBoth();
-        journalSaved(
-            journalMark(saving.seq, GoldJournal::inventorySaved(cause().bot, book_.size())));
-    } else {
-        report(std::string("Could not save ") + inventoryFileName + ": " + result.reason() +
-               ". The previous " + inventoryFileName + " is unchanged.");
+        journalSaved(journalMark(seq, GoldJournal::inventorySaved(cause().bot, book_.size())));
     }
     return result;
 }

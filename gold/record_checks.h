@@ -30,12 +30,17 @@ bool plausibleInventory(const InventoryRecord& record);
 template <typename Book, typename Record>
 std::size_t dropGarbage(Book& book, const std::vector<Record>& held, std::size_t from,
                         std::size_t strayBytes, bool (*plausible)(const Record&)) {
-    std::size_t failing = 0;
-    for (std::size_t at = from; at < held.size(); ++at) {
-        failing += plausible(held[at]) ? 0 : 1;
+    if (strayBytes != 0) {
+        return book.removeFrom(from, plausible);
     }
-    const bool wholeFileFails = failing > 0 && failing == held.size() - from;
-    return strayBytes != 0 || wholeFileFails ? book.removeFrom(from, plausible) : 0;
+    // A file of whole records: garbage only when not one record passes, so
+    // the look ends at the first that does (most often the first of all).
+    for (std::size_t at = from; at < held.size(); ++at) {
+        if (plausible(held[at])) {
+            return 0;
+        }
+    }
+    return book.removeFrom(from, plausible);
 }
 
 } // namespace quorvel

@@ -65,6 +65,8 @@ public:
 // the machine's own (realFileSystem()) unless a bot was given another, such
 // as a test's whose disk fills up. Names are taken as they are: relative to
 // the working directory unless absolute.
+struct FileStamp;
+
 class FileSystem {
 public:
     FileSystem() = default;
@@ -98,7 +100,16 @@ public:
     // the file at the end of its links is the one replaced (and created, when
     // the link names a file not there yet): the link stays a link, and the
     // temporary file goes beside that file.
-    [[nodiscard]] virtual Status replaceFile(const std::string& path, std::string_view bytes) = 0;
+    //
+    // `beforeRename`, when given, is called once the temporary file is
+    // flushed and before it is renamed, with its stamp (which the rename
+    // keeps): what it returns, when not ok, fails the replacement.
+    using BeforeRename = std::function<Status(const FileStamp& written)>;
+    [[nodiscard]] virtual Status replaceFile(const std::string& path, std::string_view bytes,
+                                             const BeforeRename& beforeRename) = 0;
+    [[nodiscard]] Status replaceFile(const std::string& path, std::string_view bytes) {
+        return replaceFile(path, bytes, {});
+    }
 
     // Renames `from` to `to`, replacing `to` when it exists.
     [[nodiscard]] virtual Status renameFile(const std::string& from, const std::string& to) = 0;
@@ -122,6 +133,7 @@ FileSystem& realFileSystem();
 struct FileStamp {
     std::uint64_t size = 0;
     std::int64_t modified = 0; // nanoseconds since 1970-01-01 UTC
+    std::uint64_t id = 0;      // which file: the inode, or Windows' file index
     bool operator==(const FileStamp&) const = default;
 };
 

@@ -20,6 +20,13 @@
 namespace quorvel::platform {
 namespace {
 
+FileStamp stampOf(const struct stat& status) {
+    return FileStamp{static_cast<std::uint64_t>(status.st_size),
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
+                         static_cast<std::int64_t>(status.st_mtim.tv_nsec),
+                     static_cast<std::uint64_t>(status.st_ino)};
+}
+
 std::string describeErrno(const char* what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
@@ -167,7 +174,8 @@ std::uint32_t tickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes,
+                                   const BeforeRename& beforeRename) {
     // Renamed over, a link would become a plain file and the file it points
     // to (kept elsewhere by the operator, say) would stop being saved.
     const std::optional<std::string> behind = fileBehindLinks(path);
@@ -207,6 +215,11 @@ Status RealFileSystem::replaceFile(const std::string& path, std::string_view byt
         error = describeErrno("cannot flush", temporary);
         written = false;
     }
+    struct stat made {};
+    if (written && ::fstat(fd, &made) != 0) {
+        error = describeErrno("cannot examine", temporary);
+        written = false;
+    }
     if (::close(fd) != 0 && written) {
         error = describeErrno("cannot close", temporary);
         written = false;
@@ -214,6 +227,12 @@ Status RealFileSystem::replaceFile(const std::string& path, std::string_view byt
     if (!written) {
         ::unlink(temporary.c_str());
         return Status::failed(error);
+    }
+    if (beforeRename) {
+        if (Status noted = beforeRename(stampOf(made)); !noted.ok()) {
+            ::unlink(temporary.c_str());
+            return noted;
+        }
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         error = describeErrno("cannot rename over", target);
@@ -233,9 +252,7 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
     if (::stat(path.c_str(), &status) != 0) {
         return std::nullopt;
     }
-    return FileStamp{static_cast<std::uint64_t>(status.st_size),
-                     static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
-                         static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+    return stampOf(status);
 }
 
 std::int64_t wallClockNanoseconds() {

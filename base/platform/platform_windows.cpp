@@ -14,6 +14,20 @@
 namespace quorvel::platform {
 namespace {
 
+// A FILETIME counts 100 ns from 1601-01-01.
+std::int64_t unixNanoseconds(const FILETIME& time) {
+    constexpr std::int64_t from1601To1970 = 116444736000000000;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return (static_cast<std::int64_t>(ticks) - from1601To1970) * 100;
+}
+
+FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return FileStamp{(static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                     unixNanoseconds(info.ftLastWriteTime),
+                     (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 std::string describeLastError(const char* what, const std::string& path) {
     DWORD code = GetLastError();
     char message[256] = {};
@@ -139,7 +153,8 @@ std::uint32_t tickCount() {
     return GetTickCount();
 }
 
-Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes,
+                                   const BeforeRename& beforeRename) {
     // Renamed over, a link would become a plain file and the file it points
     // to (kept elsewhere by the operator, say) would stop being saved.
     std::string target;
@@ -174,9 +189,24 @@ Status RealFileSystem::replaceFile(const std::string& path, std::string_view byt
         error = describeLastError("cannot flush", temporary);
         ok = false;
     }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (ok && !GetFileInformationByHandle(file, &info)) {
+        error = describeLastError("cannot examine", temporary);
+        ok = false;
+    }
     if (!CloseHandle(file) && ok) {
         error = describeLastError("cannot close", temporary);
         ok = false;
+    }
+    // The rename keeps the file's index and its last write time.
+    if (ok && beforeRename) {
+        if (Status noted = beforeRename(stampOf(info)); !noted.ok()) {
+            DeleteFileA(temporary.c_str());
+            if (made) {
+                DeleteFileA(target.c_str());
+            }
+            return noted;
+        }
     }
     if (ok && !MoveFileExA(temporary.c_str(), target.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -197,18 +227,6 @@ std::uint64_t processId() {
     return GetCurrentProcessId();
 }
 
-namespace {
-
-// A FILETIME counts 100 ns from 1601-01-01.
-std::int64_t unixNanoseconds(const FILETIME& time) {
-    constexpr std::int64_t from1601To1970 = 116444736000000000;
-    const std::uint64_t ticks =
-        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    return (static_cast<std::int64_t>(ticks) - from1601To1970) * 100;
-}
-
-} // namespace
-
 std::int64_t wallClockNanoseconds() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
@@ -216,13 +234,20 @@ std::int64_t wallClockNanoseconds() {
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    // Opened for no access at all: it shares with every reader and writer.
+    HANDLE file =
+        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
-    const std::uint64_t size =
-        (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return FileStamp{size, unixNanoseconds(data.ftLastWriteTime)};
+    BY_HANDLE_FILE_INFORMATION data{};
+    const bool examined = ::GetFileInformationByHandle(file, &data) != 0;
+    ::CloseHandle(file);
+    if (!examined) {
+        return std::nullopt;
+    }
+    return stampOf(data);
 }
 
 Status RealFileSystem::renameFile(const std::string& from, const std::string& to) {

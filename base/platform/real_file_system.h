@@ -13,7 +13,9 @@ public:
                         std::size_t& size) override;
     Status forEachLine(const std::string& path, std::size_t chunkBytes, std::size_t maxLineBytes,
                        const LineReader& onLine) override;
-    Status replaceFile(const std::string& path, std::string_view bytes) override;
+    using FileSystem::replaceFile;
+    Status replaceFile(const std::string& path, std::string_view bytes,
+                       const BeforeRename& beforeRename) override;
     Status renameFile(const std::string& from, const std::string& to) override;
     Status removeFile(const std::string& path) override;
     Status openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) override;

@@ -145,10 +145,8 @@ protected:
     std::string reason(const std::string& temporaryName) const {
         return "cannot write " + temporaryName + ": " + std::strerror(ENOSPC);
     }
-    // A save first says in gold.state which changes the file it writes holds:
-    // on a full disk that small write is the one that fails.
-    std::string goldReason() const { return reason(platform::temporaryNameFor("gold.state")); }
-    std::string inventoryReason() const { return goldReason(); }
+    std::string goldReason() const { return reason(platform::temporaryNameFor("gold.dat")); }
+    std::string inventoryReason() const { return reason(platform::temporaryNameFor("inv.dat")); }
     std::string ghoulsetReason() const {
         return reason(platform::temporaryNameFor("Ghoulset.ini"));
     }

@@ -50,12 +50,13 @@ platform::Status FaultyFileSystem::forEachLine(const std::string& path, std::siz
     return real().forEachLine(path, chunkBytes, maxLineBytes, onLine);
 }
 
-platform::Status FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+platform::Status FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes,
+                                               const BeforeRename& beforeRename) {
     if (full_ || refuses(Write::replace, path, bytes)) {
         // The new bytes never reach the file: its temporary one takes them.
         return platform::Status::failed(noRoomIn(platform::temporaryNameFor(path)));
     }
-    return real().replaceFile(path, bytes);
+    return real().replaceFile(path, bytes, beforeRename);
 }
 
 platform::Status FaultyFileSystem::renameFile(const std::string& from, const std::string& to) {

@@ -46,7 +46,9 @@ public:
     platform::Status forEachLine(const std::string& path, std::size_t chunkBytes,
                                  std::size_t maxLineBytes,
                                  const platform::LineReader& onLine) override;
-    platform::Status replaceFile(const std::string& path, std::string_view bytes) override;
+    using platform::FileSystem::replaceFile;
+    platform::Status replaceFile(const std::string& path, std::string_view bytes,
+                                 const BeforeRename& beforeRename) override;
     platform::Status renameFile(const std::string& from, const std::string& to) override;
     platform::Status removeFile(const std::string& path) override;
     platform::Status openAppendFile(const std::string& path,
