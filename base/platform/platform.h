@@ -200,6 +200,10 @@ private:
     static constexpr std::intptr_t invalidHandle = -1;
     std::intptr_t handle_ = invalidHandle;
     std::string path_; // the path it was taken on, while held
+    // Which file is held (device and inode where the system has them), as
+    // looked up once when the lock was taken: the file held never changes.
+    std::uint64_t heldVolume_ = 0;
+    std::uint64_t heldFile_ = 0;
 };
 
 // The current time in UTC, as 2026-12-08T05:57:12Z.

@@ -337,6 +337,10 @@ Status FileLock::acquire(const std::string& path) {
     }
     handle_ = fd;
     path_ = path;
+    if (struct stat locked{}; ::fstat(fd, &locked) == 0) {
+        heldVolume_ = static_cast<std::uint64_t>(locked.st_dev);
+        heldFile_ = static_cast<std::uint64_t>(locked.st_ino);
+    }
     return {};
 }
 
@@ -344,10 +348,7 @@ Status FileLock::stillNamed() const {
     if (!held()) {
         return Status::failed("no lock is held");
     }
-    struct stat locked {};
-    if (::fstat(static_cast<int>(handle_), &locked) != 0) {
-        return Status::failed(describeErrno("cannot examine the file locked as", path_));
-    }
+    // One look at the name: a check made before every record is written.
     struct stat named {};
     if (::stat(path_.c_str(), &named) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -355,7 +356,8 @@ Status FileLock::stillNamed() const {
         }
         return Status::failed(describeErrno("cannot examine", path_));
     }
-    if (named.st_dev != locked.st_dev || named.st_ino != locked.st_ino) {
+    if (static_cast<std::uint64_t>(named.st_dev) != heldVolume_ ||
+        static_cast<std::uint64_t>(named.st_ino) != heldFile_) {
         return Status::failed(path_ + " was replaced by another file");
     }
     return {};
