@@ -58,22 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every whole record, as it stands in the file; in a file with stray
     // bytes, or whose every record is garbage, only the records a player's
     // account can be.
-    const std::size_t wholeRecords = size / recordSize;
-    std::vector<std::size_t> keptRecords;
-    for (std::size_t i = 0; i < wholeRecords; ++i) {
-        GoldAccount account;
-        std::memcpy(account.name, data + i * recordSize + 4, sizeof account.name);
-        account.name[sizeof account.name - 1] = '\0';
-        if (plausibleAccount(account)) {
-            keptRecords.push_back(i);
-        }
-    }
-    if (size % recordSize == 0 && !keptRecords.empty()) {
-        keptRecords.resize(wholeRecords);
-        for (std::size_t i = 0; i < wholeRecords; ++i) {
-            keptRecords[i] = i;
-        }
-    }
+    const std::vector<std::size_t> keptRecords =
+        fuzz::keptRecords(size, recordSize, [data](std::size_t i) {
+            GoldAccount account;
+            std::memcpy(account.name, data + i * recordSize + 4, sizeof account.name);
+            account.name[sizeof account.name - 1] = '\0';
+            return plausibleAccount(account);
+        });
     const std::size_t records = keptRecords.size();
     if (loaded.ledger().size() != records) {
         fail("loaded " + std::to_string(loaded.ledger().size()) + " accounts from " +

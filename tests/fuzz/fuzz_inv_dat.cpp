@@ -60,21 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Every whole record; in a file with stray bytes, or whose every record
     // is garbage, only those a player's purchases can have made.
-    const std::size_t wholeRecords = size / recordSize;
-    std::vector<std::size_t> keptRecords;
-    for (std::size_t i = 0; i < wholeRecords; ++i) {
-        InventoryRecord record;
-        std::memcpy(&record, data + i * recordSize, recordSize);
-        if (plausibleInventory(record)) {
-            keptRecords.push_back(i);
-        }
-    }
-    if (size % recordSize == 0 && !keptRecords.empty()) {
-        keptRecords.resize(wholeRecords);
-        for (std::size_t i = 0; i < wholeRecords; ++i) {
-            keptRecords[i] = i;
-        }
-    }
+    const std::vector<std::size_t> keptRecords =
+        fuzz::keptRecords(size, recordSize, [data](std::size_t i) {
+            InventoryRecord record;
+            std::memcpy(&record, data + i * recordSize, recordSize);
+            return plausibleInventory(record);
+        });
     const std::size_t records = keptRecords.size();
     if (loaded.book().size() != records) {
         fail("loaded " + std::to_string(loaded.book().size()) + " records from " +

@@ -4,8 +4,10 @@
 // nothing.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel::fuzz {
 
@@ -32,5 +34,26 @@ std::string readFile(const std::string& name, bool* found = nullptr);
 // Ends the process at once with `what` on stderr: the fuzzer records the
 // input as a crash, the replay test fails.
 [[noreturn]] void fail(const std::string& what);
+
+// Which whole records of a gold.dat or inv.dat a load keeps, by index: all
+// of them, except in a file with stray bytes or whose every record is
+// garbage, where only those `plausible(i)` passes.
+template <typename Plausible>
+std::vector<std::size_t> keptRecords(std::size_t size, std::size_t recordSize,
+                                     Plausible plausible) {
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < size / recordSize; ++i) {
+        if (plausible(i)) {
+            kept.push_back(i);
+        }
+    }
+    if (size % recordSize == 0 && !kept.empty()) {
+        kept.resize(size / recordSize);
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            kept[i] = i;
+        }
+    }
+    return kept;
+}
 
 } // namespace quorvel::fuzz
