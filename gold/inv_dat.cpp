@@ -17,10 +17,11 @@ constexpr std::size_t nameBytes = sizeof(InventoryRecord::name);
 constexpr std::size_t recordBytes = nameBytes + 4 * itemKindCount;
 static_assert(recordBytes == 52);
 
-void writeLittleEndian(std::string& out, std::int32_t signedValue) {
+// Into `out`, which has room for the four bytes.
+void writeLittleEndian(char* out, std::int32_t signedValue) {
     const auto value = static_cast<std::uint32_t>(signedValue);
     for (int shift = 0; shift < 32; shift += 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xFFu));
+        *out++ = static_cast<char>((value >> shift) & 0xFFu);
     }
 }
 
@@ -74,14 +75,14 @@ platform::Status FileEconomy::saveInventory() {
         return held;
     }
     eventEnded();
-    std::string bytes;
-    bytes.reserve(book_.size() * recordBytes);
+    std::string bytes(book_.size() * recordBytes, '\0');
+    char* next = bytes.data();
     for (const InventoryRecord& record : book_.records()) {
-        char name[nameBytes];
-        copyNameField(name, record.name);
-        bytes.append(name, nameBytes);
+        copyNameField(next, record.name);
+        next += nameBytes;
         for (std::int32_t count : record.counts) {
-            writeLittleEndian(bytes, count);
+            writeLittleEndian(next, count);
+            next += 4;
         }
     }
     const std::uint64_t seq = nextSeq_++;
