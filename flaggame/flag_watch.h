@@ -17,7 +17,6 @@ struct FlagWatch : Service {
     GoldService& gold;
     std::int32_t jackpotCountdown = 10; // seconds to the next jackpot step
     std::int32_t jackpot = 0;           // last jackpot the zone told; 0 = none known
-    bool jackpotAsked = false;          // "?jackpot" sent, no answer read yet
     bool announcementsOff = false;      // !shutup / !start
     std::int32_t antiwarpRadius = 10;   // half-size in tiles of the centre square
 };

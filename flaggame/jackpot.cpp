@@ -62,13 +62,13 @@ std::optional<std::int32_t> jackpotAmount(std::string_view text) {
 void runJackpotStep(FlagWatch& watch) {
     --watch.jackpotCountdown;
     if (watch.jackpotCountdown == queryAt) {
-        watch.jackpotAsked = true;
+        watch.bot.arenaQuery = Bot::ArenaQuery{std::string(zone::jackpotQuery)};
         sendPublic(watch.bot, zone::jackpotQuery);
     }
     if (watch.jackpotCountdown != 0) {
         return;
     }
-    watch.jackpotAsked = false; // an answer after the step belongs to no query
+    watch.bot.arenaQuery.reset(); // an answer after the step belongs to no query
     if (watch.jackpot == 0) {
         watch.jackpotCountdown = secondsWithoutJackpot;
         return;
@@ -85,17 +85,19 @@ void runJackpotStep(FlagWatch& watch) {
 
 void readJackpotAnswer(FlagWatch& watch, std::string_view arenaMessage) {
     // Only the zone's answer to the bot's own "?jackpot" counts: an arena
-    // message while no query is pending, or one the bot itself sent (a
-    // player's "!buy arena" message among them), is not an answer.
+    // message while no query is pending (none put out, or it still waits for
+    // the line budget), or one the bot itself sent (a player's "!buy arena"
+    // message among them), is not an answer.
     std::deque<std::string>& own = watch.bot.ownArenaTexts;
     if (auto mine = std::find(own.begin(), own.end(), arenaMessage); mine != own.end()) {
         own.erase(mine);
         return;
     }
-    if (!watch.jackpotAsked || !beginsWith(arenaMessage, jackpotAnswerPrefix)) {
+    const std::optional<Bot::ArenaQuery>& query = watch.bot.arenaQuery;
+    if (!query || !query->handed || !beginsWith(arenaMessage, jackpotAnswerPrefix)) {
         return;
     }
-    watch.jackpotAsked = false;
+    watch.bot.arenaQuery.reset();
     // An answer that cannot be read leaves no jackpot known rather than a
     // stale or wrapped one: nothing is broadcast until a readable answer.
     watch.jackpot = jackpotAmount(arenaMessage.substr(jackpotAnswerPrefix.size())).value_or(0);

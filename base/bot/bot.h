@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 namespace quorvel {
@@ -33,9 +34,19 @@ struct Bot {
     PlayerTags playerTags;
     SpawnRandom random;
     // The texts of the bot's own latest "*arena" lines: the zone shows them
-    // to the bot too, and they are never the zone's answer to anything.
+    // to the bot too, and they are never the zone's answer to anything. The
+    // latest 16 are kept; while an arena query is open none is forgotten.
     std::deque<std::string> ownArenaTexts;
-    OutgoingLines outgoing; // chat lines waiting for [Settings] LinesPerSecond
+    // A query the zone answers with an arena message ("?jackpot"). It is
+    // asked only once handed to the host, not while it waits for the line
+    // budget; from when it is put out until its owner closes it, every
+    // "*arena" text the bot hands out is kept, however many.
+    struct ArenaQuery {
+        std::string text;
+        bool handed = false;
+    };
+    std::optional<ArenaQuery> arenaQuery;
+    OutgoingLines outgoing;          // chat lines waiting for [Settings] LinesPerSecond
     std::int32_t linesPerSecond = 0; // lines sent in a second; 0 or less: no limit
     // Seconds since the bot was made, counted by the tick.
     std::int64_t secondsRun = 0;

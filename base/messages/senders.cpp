@@ -24,10 +24,13 @@ constexpr std::string_view arenaCommand = "*arena ";
 
 void handLine(Bot& bot, const OutgoingLine& line) {
     if (line.type == Public && line.text.starts_with(arenaCommand)) {
-        if (bot.ownArenaTexts.size() == ownArenaTextsKept) {
+        while (!bot.arenaQuery && bot.ownArenaTexts.size() >= ownArenaTextsKept) {
             bot.ownArenaTexts.pop_front();
         }
         bot.ownArenaTexts.emplace_back(line.text.substr(arenaCommand.size()));
+    }
+    if (bot.arenaQuery && line.type == Public && line.text == bot.arenaQuery->text) {
+        bot.arenaQuery->handed = true;
     }
     BotEvent record{};
     record.code = Say;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,7 @@ TEST(JackpotCycle, OnlyArenaMessagesWithTheWholePrefixAreRead) {
     TestArena arena;
     connectWithIni(arena, "");
     std::int32_t& jackpot = arena.spawn().flagWatch.jackpot;
-    arena.spawn().flagWatch.jackpotAsked = true; // "?jackpot" has gone out
+    arena.spawn().arenaQuery = Bot::ArenaQuery{"?jackpot", true}; // "?jackpot" has gone out
 
     arena.chat(Public, "Current Jackpot: 500");
     arena.chat(Private, "Current Jackpot: 500");
@@ -109,6 +110,74 @@ TEST(JackpotCycle, AMessageTheBotSentItselfIsNeverTheAnswer) {
     EXPECT_EQ(arena.takeTexts(), Texts{"*arena Jackpot: 1500  "});
 }
 
+// Players flood the line budget the second before the query, then 17 paid
+// arena messages go out together with it, more than the bot would otherwise
+// remember of its own lines: the zone shows the first of them back after the
+// query, and it is still not the answer.
+TEST(JackpotCycle, NoneOfTheBotsOwnArenaLinesSinceTheQueryIsTheAnswer) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=0\nLinesPerSecond=20\n");
+    arena.handshake();
+    std::vector<const PlayerRecord*> buyers;
+    for (int i = 0; i < 17; ++i) {
+        const std::string name = "Buyer" + std::to_string(i);
+        buyers.push_back(&arena.addPlayer({.name = name}));
+        arena.gold().credit(name, 1000);
+    }
+    arena.tick(4);
+    for (int i = 0; i < 6; ++i) { // 42 lines of !about
+        arena.command(*buyers[static_cast<std::size_t>(i)], "about");
+    }
+    arena.take();
+    arena.tick();
+    for (std::size_t i = 0; i < buyers.size(); ++i) {
+        arena.command(*buyers[i], "buy",
+                      "arena Current Jackpot: 2000000000 (bonus round " + std::to_string(i) + ")");
+    }
+    arena.tick(3);
+    Texts sent = arena.takeTexts();
+    const auto query = std::find(sent.begin(), sent.end(), "?jackpot");
+    ASSERT_NE(query, sent.end());
+    EXPECT_EQ(std::count_if(query, sent.end(),
+                            [](const std::string& text) { return text.starts_with("*arena "); }),
+              17);
+    // The zone shows them back in the order they went out, after the query.
+    for (std::size_t i = 0; i < buyers.size(); ++i) {
+        arena.arenaMessage("Current Jackpot: 2000000000 (bonus round " + std::to_string(i) +
+                           ") -Buyer" + std::to_string(i));
+        ASSERT_EQ(arena.spawn().flagWatch.jackpot, 0) << i;
+    }
+    arena.arenaMessage("Current Jackpot: 1500");
+    arena.tick(2);
+    EXPECT_EQ(arena.takeTexts(), Texts{"*arena Jackpot: 1500  "});
+}
+
+// With the line budget, "?jackpot" may wait behind other lines: until it is
+// handed to the host no arena message is its answer.
+TEST(JackpotCycle, AQueryStillWaitingToGoOutIsNotYetAsked) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nLinesPerSecond=2\n");
+    arena.handshake();
+    const PlayerRecord& pat = arena.addPlayer({.name = "Pat"});
+    arena.tick(4);
+    arena.command(pat, "about"); // 7 lines: 2 now, the rest on later ticks
+    arena.take();
+    arena.tick(); // the query waits behind three lines
+    EXPECT_EQ(arena.takeTexts().size(), 2u);
+    arena.arenaMessage("Current Jackpot: 1999999999");
+    EXPECT_EQ(arena.spawn().flagWatch.jackpot, 0);
+    arena.tick();
+    EXPECT_EQ(arena.takeTexts().size(), 2u); // two more of !about
+    arena.arenaMessage("Current Jackpot: 1999999998");
+    EXPECT_EQ(arena.spawn().flagWatch.jackpot, 0);
+    arena.tick();
+    const Texts last = arena.takeTexts();
+    ASSERT_EQ(last.size(), 2u);
+    EXPECT_EQ(last[1], "?jackpot");
+    arena.arenaMessage("Current Jackpot: 1500");
+    EXPECT_EQ(arena.spawn().flagWatch.jackpot, 1500);
+}
+
 TEST(JackpotCycle, TrailingTextAndOutOfRangeAmountsNeverGiveAWrongJackpot) {
     TestArena arena;
     connectWithIni(arena, "");
@@ -137,7 +206,7 @@ TEST(JackpotCycle, TrailingTextAndOutOfRangeAmountsNeverGiveAWrongJackpot) {
     };
     for (const Case& c : cases) {
         jackpot = 777;
-        arena.spawn().flagWatch.jackpotAsked = true;
+        arena.spawn().arenaQuery = Bot::ArenaQuery{"?jackpot", true};
         arena.arenaMessage(c.answer);
         EXPECT_EQ(jackpot, c.jackpot) << c.answer;
     }
