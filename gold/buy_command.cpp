@@ -29,19 +29,33 @@ void charge(GoldService& gold, const PlayerRecord& sender, std::int32_t GoldSett
     gold.economy->debit(playerName(sender), priceOf(gold, price));
 }
 
+// The typed text as it goes out before " -Name": cut where the whole line
+// would pass a chat line's length, so the buyer's name always ends it, and
+// with nothing that shows as blank left at its end, so padding can never
+// push the name out of sight and leave another name typed in the text
+// looking like the sender.
+std::string_view arenaMessageText(std::string_view typed, std::string_view signature) {
+    const std::size_t lead = zone::arena("").size();
+    const std::size_t room =
+        maxChatLine > lead + signature.size() ? maxChatLine - lead - signature.size() : 0;
+    return withoutTrailingBlankLooking(typed.substr(0, room));
+}
+
 void buyArenaMessage(GoldService& gold, const PlayerRecord& sender, std::string_view word,
                      const std::string& rest) {
     if (!passesBalanceCheck(gold, sender, &GoldSettings::arena)) {
         return;
     }
+    const std::string signature = " -" + playerName(sender);
+    const std::string_view text = arenaMessageText(rest, signature);
     // No message after the word, or "arena" typed twice: nothing to send. An
-    // empty message is not paid for either.
-    if (rest == word || rest.empty()) {
+    // empty message (blank padding only) is not paid for either.
+    if (rest == word || text.empty()) {
         sendPrivate(gold.bot, sender, arenaSyntaxText);
         return;
     }
     charge(gold, sender, &GoldSettings::arena);
-    sendPublicSound(gold.bot, arenaMessageSound, zone::arena(rest + " -" + playerName(sender)));
+    sendPublicSound(gold.bot, arenaMessageSound, zone::arena(std::string(text) + signature));
 }
 
 void buyForInstantUse(GoldService& gold, const PlayerRecord& sender, const ItemTexts& item) {

@@ -1,6 +1,8 @@
 #include "module/command_budget.h"
 
 #include "base/messages/senders.h"
+#include "base/players/player_views.h"
+#include "base/text/text_rules.h"
 #include "module/bot_spawn.h"
 #include "module/commands.h"
 
@@ -25,10 +27,7 @@ CommandBudget::Verdict CommandBudget::take(const PlayerRecord& player, std::int6
                    now - entry.second.answered.back() >= windowSeconds;
         });
     }
-    Typist& typist = typists_[&player];
-    if (typist.ident != player.ident || typist.name != player.name) {
-        typist = Typist{player.ident, player.name, {}, false};
-    }
+    Typist& typist = typists_[foldedCopy(playerName(player))];
     while (!typist.answered.empty() && now - typist.answered.front() >= windowSeconds) {
         typist.answered.pop_front();
     }

@@ -134,6 +134,17 @@ std::string trim(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+std::string_view withoutTrailingBlankLooking(std::string_view text) {
+    while (!text.empty()) {
+        const auto last = static_cast<unsigned char>(text.back());
+        if (last > 0x20 && last != 0x7F && last != 0xA0) {
+            break;
+        }
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 std::string splitAt(std::string& source, char separator) {
     std::size_t at = source.find(separator);
     if (at == std::string::npos) {

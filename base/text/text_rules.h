@@ -39,6 +39,11 @@ bool beginsWith(std::string_view text, std::string_view prefix);
 // Leading and trailing blanks (character 32 only) removed.
 std::string trim(std::string_view text);
 
+// Trailing bytes that show as nothing removed: blanks, tabs and other
+// control bytes (a chat line sends those as blanks) and the no-break space
+// 0xA0.
+std::string_view withoutTrailingBlankLooking(std::string_view text);
+
 // Returns the trimmed text before the first `separator` and leaves the
 // trimmed text after it (at most 32000 characters) in `source`; without the
 // separator returns the whole text trimmed and leaves `source` alone.

@@ -91,6 +91,46 @@ TEST(StorePurchase, ArenaMessageChecksTheBalanceBeforeTheSyntax) {
     EXPECT_EQ(goldOf(arena, "Bob"), 0u);
 }
 
+TEST(StorePurchase, ArenaMessageAlwaysEndsWithTheBuyersName) {
+    TestArena arena;
+    openStore(arena, "[Store]\nArena=40\n");
+    auto& bob = arena.addPlayer({.name = "Bob", .ship = 8});
+    arena.gold().credit("Bob", 6 * 40);
+    const std::string nbsp = "\xA0";
+    auto repeated = [](const std::string& piece, std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += piece;
+        }
+        return text;
+    };
+    // The line is "*arena " (7 bytes), the text, " -Bob" (5 bytes), 240 in
+    // all: a text that fills it is cut, never the name.
+    const std::size_t room = 240 - 7 - 5;
+    arena.command(bob, "buy", "arena " + std::string(room + 1, 'x'));
+    arena.command(bob, "buy", "arena " + std::string(room, 'y'));
+    // Padding that shows as nothing cannot push the name out and leave
+    // another name at the end.
+    arena.command(bob, "buy", "arena meet me -Mel" + repeated(nbsp, 300));
+    arena.command(bob, "buy", "arena meet me -Mel" + repeated("\t", 300));
+    arena.command(bob, "buy", "arena hi \t" + nbsp + " " + nbsp);
+    // The cut lands in blanks: they go as well.
+    arena.command(bob, "buy", "arena " + std::string(200, 'z') + std::string(60, ' ') + "tail");
+    EXPECT_TRUE(sentExactly(
+        arena.take(), {publicLine("*arena " + std::string(room, 'x') + " -Bob", 2),
+                       publicLine("*arena " + std::string(room, 'y') + " -Bob", 2),
+                       publicLine("*arena meet me -Mel -Bob", 2),
+                       publicLine("*arena meet me -Mel -Bob", 2), publicLine("*arena hi -Bob", 2),
+                       publicLine("*arena " + std::string(200, 'z') + " -Bob", 2)}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 0u);
+
+    // A message of nothing but padding is no message: not sent, not paid.
+    arena.gold().credit("Bob", 40);
+    arena.command(bob, "buy", "arena " + nbsp + "\t" + nbsp);
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, "Syntax: !buy arena msg")}));
+    EXPECT_EQ(goldOf(arena, "Bob"), 40u);
+}
+
 TEST(StorePurchase, WordsIgnoreCaseAndAnythingElseGetsNoReply) {
     TestArena arena;
     openStore(arena);

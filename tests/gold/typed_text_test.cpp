@@ -39,12 +39,13 @@ TEST(TypedText, NoReplyOrMessageCanSpeakForTheBot) {
         return line.starts_with("\"*points 9\" @ ");
     }));
 
-    // An arena message as long as anyone can type is cut to a chat line.
+    // An arena message as long as anyone can type is cut to a chat line,
+    // the buyer's name still at its end.
     arena.command(bob, "buy", "arena " + std::string(64 * 1024, 'x'));
     const auto sent = arena.take();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].text.size(), maxChatLine);
-    EXPECT_EQ(sent[0].text, "*arena " + std::string(maxChatLine - 7, 'x'));
+    EXPECT_EQ(sent[0].text, "*arena " + std::string(maxChatLine - 7 - 5, 'x') + " -Bob");
 }
 
 } // namespace

@@ -166,6 +166,55 @@ TEST(CommandBudget, APlayerOverItHearsOnceThenNothingUntilItHasRoomAgain) {
     EXPECT_EQ(arena.take().size(), 7u);
 }
 
+TEST(CommandBudget, ItFollowsTheNameAcrossLeavingAndEnteringAgain) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nCommandBudget=3\n");
+    arena.handshake();
+    const PlayerRecord& pat = arena.addPlayer({.name = "Pat"});
+    arena.take();
+    for (int i = 0; i < 3; ++i) {
+        arena.command(pat, "about");
+    }
+    EXPECT_EQ(arena.take().size(), 21u);
+    // Out and in again, as another record, under the same name in other
+    // letters' case: still the same budget, told once, then silence.
+    arena.leave(pat);
+    const PlayerRecord& again = arena.addPlayer({.name = "PAT"});
+    arena.enter(again);
+    arena.take();
+    arena.command(again, "about");
+    arena.command(again, "about");
+    EXPECT_EQ(arena.takeTexts(),
+              Texts{"You are typing commands too fast. I will answer again in a few seconds."});
+    arena.leave(again);
+    const PlayerRecord& third = arena.addPlayer({.name = "pat"});
+    arena.enter(third);
+    arena.take();
+    arena.command(third, "about");
+    EXPECT_TRUE(arena.take().empty());
+    // Someone else's name has a budget of its own.
+    const PlayerRecord& mel = arena.addPlayer({.name = "Mel"});
+    arena.command(mel, "about");
+    EXPECT_EQ(arena.take().size(), 7u);
+    // Once the window has passed the name has room again.
+    arena.tick(10);
+    arena.take();
+    arena.command(third, "about");
+    EXPECT_EQ(arena.take().size(), 7u);
+
+    // Names whose window has passed are forgotten: many names typing leave
+    // nothing behind once they have been quiet for a window.
+    for (int i = 0; i < 300; ++i) {
+        arena.command(arena.addPlayer({.name = "Typist" + std::to_string(i)}), "about");
+    }
+    arena.take();
+    EXPECT_GE(arena.spawn().commandBudget.remembered(), 300u);
+    arena.tick(10);
+    arena.command(mel, "about");
+    EXPECT_EQ(arena.take().size(), 7u);
+    EXPECT_EQ(arena.spawn().commandBudget.remembered(), 1u);
+}
+
 TEST(LineBudget, LinesBeyondTheBudgetWaitInOrderAndNoneIsLost) {
     TestArena plain;
     plain.handshake();
