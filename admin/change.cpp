@@ -41,7 +41,7 @@ std::optional<std::string> nameFault(const std::string& name) {
         }
     }
     if (name.front() == ' ' || name.back() == ' ') {
-        return "\"" + name + "\" begins or ends with a blank";
+        return "\"" + printable(name) + "\" begins or ends with a blank";
     }
     return std::nullopt;
 }
@@ -211,8 +211,14 @@ int importBalances(const std::string& csvFile, const std::string& folder, std::o
         std::string name = trim(line.substr(0, comma));
         const std::string amount = trim(line.substr(comma + 1));
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
-            name = name.substr(1, name.size() - 2);
+            std::string unquoted;
+            for (std::size_t i = 1; i + 1 < name.size(); ++i) {
+                unquoted += name[i];
+                i += name[i] == '"' && name[i + 1] == '"' ? 1 : 0;
+            }
+            name = unquoted;
         }
+        name = csvName(name);
         const bool header = first && equalIgnoringCase(name, "name") && !isNumeric(amount);
         first = false;
         if (header) {

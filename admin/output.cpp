@@ -13,8 +13,66 @@ std::string hexByte(unsigned char byte) {
     return {hexDigits[byte >> 4], hexDigits[byte & 0xF]};
 }
 
+// The character a cp1252 byte stands for; 0 for the five bytes cp1252 leaves
+// undefined. Names are cp1252, as the game's clients type them.
+char32_t cp1252Character(unsigned char byte) {
+    static constexpr char32_t high[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    return byte >= 0x80 && byte <= 0x9F ? high[byte - 0x80] : byte;
+}
+
+std::string utf8(char32_t character) {
+    std::string bytes;
+    if (character < 0x80) {
+        bytes += static_cast<char>(character);
+    } else if (character < 0x800) {
+        bytes += static_cast<char>(0xC0 | (character >> 6));
+        bytes += static_cast<char>(0x80 | (character & 0x3F));
+    } else {
+        bytes += static_cast<char>(0xE0 | (character >> 12));
+        bytes += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+        bytes += static_cast<char>(0x80 | (character & 0x3F));
+    }
+    return bytes;
+}
+
+// Each byte of a name as a character of text, or as gold.log escapes it when
+// it is a control or cp1252 defines no character for it.
+template <typename Shown, typename Escaped>
+void eachCharacter(std::string_view text, Shown shown, Escaped escaped) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const char32_t character = cp1252Character(byte);
+        if (byte < 0x20 || byte == 0x7F || character == 0) {
+            escaped(c);
+        } else {
+            shown(c, character);
+        }
+    }
+}
+
+// A spreadsheet runs a cell that begins with one of these; a quote before it
+// makes it text, and import takes the quote off again.
+bool runsAsFormula(std::string_view text) {
+    if (text.empty() || std::string_view("=+-@\t\r'").find(text.front()) == std::string::npos) {
+        return false;
+    }
+    if (text.front() == '+' || text.front() == '-') {
+        std::size_t digits = 1;
+        while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+            ++digits;
+        }
+        return digits == 1 || digits != text.size(); // a signed number stays a number
+    }
+    return true;
+}
+
 std::string csvField(std::string_view text) {
-    std::string field = printable(text);
+    // CSV keeps a name's own bytes, escaped as gold.log escapes them, so that
+    // import reads back exactly the name exported.
+    std::string field = (runsAsFormula(text) ? "'" : "") + journalEscape(text);
     if (field.find_first_of(",\"") == std::string::npos) {
         return field;
     }
@@ -28,29 +86,45 @@ std::string csvField(std::string_view text) {
 } // namespace
 
 std::string printable(std::string_view text) {
-    return journalEscape(text);
+    std::string shown;
+    eachCharacter(
+        text, [&shown](char, char32_t character) { shown += utf8(character); },
+        [&shown](char c) { shown += journalEscape(std::string_view(&c, 1)); });
+    return shown;
+}
+
+std::string csvName(std::string_view field) {
+    if (!field.empty() && field.front() == '\'') {
+        field.remove_prefix(1);
+    }
+    return journalUnescape(field);
 }
 
 std::string jsonString(std::string_view text) {
     std::string json = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            json += "\\u00" + hexByte(byte);
-        } else {
-            json += c;
-        }
-    }
+    const auto unicode = [&json](char32_t character) {
+        json += "\\u" + hexByte(static_cast<unsigned char>(character >> 8)) +
+                hexByte(static_cast<unsigned char>(character & 0xFF));
+    };
+    eachCharacter(
+        text,
+        [&](char c, char32_t character) {
+            if (c == '"' || c == '\\') {
+                json += '\\';
+                json += c;
+            } else if (character >= 0x80) {
+                unicode(character);
+            } else {
+                json += c;
+            }
+        },
+        [&](char c) { unicode(static_cast<unsigned char>(c)); });
     return json + "\"";
 }
 
 std::string htmlText(std::string_view text) {
     std::string html;
     for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '&':
             html += "&amp;";
@@ -64,14 +138,11 @@ std::string htmlText(std::string_view text) {
         case '"':
             html += "&quot;";
             break;
+        case '\\':
+            html += c;
+            break;
         default:
-            if (byte >= 0x80) {
-                html += "&#x" + hexByte(byte) + ";";
-            } else if (byte < 0x20 || byte == 0x7F) {
-                html += printable(std::string_view(&c, 1)); // as the journal escapes it
-            } else {
-                html += c;
-            }
+            html += printable(std::string_view(&c, 1)); // UTF-8, as the page says
         }
     }
     return html;

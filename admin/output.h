@@ -20,12 +20,16 @@ struct Listing {
 
 void writeListing(const Listing& listing, Format format, std::ostream& out);
 
-// A name for a terminal or CSV: control bytes and the backslash escaped as
-// gold.log escapes them.
+// A name for a terminal, in UTF-8: its bytes taken as cp1252; control bytes,
+// the backslash and bytes cp1252 leaves undefined escaped as gold.log escapes
+// them.
 std::string printable(std::string_view text);
-// A JSON string with its quotes; bytes from 0x80 up are taken as Latin-1.
+// The name a CSV field of a listing holds (without CSV's quotes): a quote
+// put before a formula's first character taken off, escapes read back.
+std::string csvName(std::string_view field);
+// A JSON string with its quotes; bytes taken as cp1252, as printable.
 std::string jsonString(std::string_view text);
-// Text for HTML; bytes from 0x80 up are taken as Latin-1.
+// Text for HTML, in UTF-8 as printable.
 std::string htmlText(std::string_view text);
 
 } // namespace quorvel::admin

@@ -157,7 +157,8 @@ std::string journalEscape(std::string_view text) {
             escaped += "\\r";
         } else if (c == '\\') {
             escaped += "\\\\";
-        } else if (byte < 0x20 || byte == 0x7F) {
+        } else if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F)) {
+            // 0x80-0x9F after 0xC2 are C1 controls to a UTF-8 terminal.
             escaped += "\\x";
             escaped += hex[byte >> 4];
             escaped += hex[byte & 0xF];

@@ -635,6 +635,99 @@ TEST(AdminImport, SetsEveryBalanceOfTheFileOrNoneWhenALineIsBad) {
     EXPECT_EQ(arena.gold().balance("Newbie"), 5u);
 }
 
+// A name a spreadsheet would run as a formula is exported as text, and an
+// import of the export finds the same accounts; a signed number stays a number.
+TEST(AdminImport, AnExportedNameIsNeverAFormulaAndImportsBackTheSame) {
+    Folder folder;
+    const std::vector<std::string> names{
+        "=1+1",    "=cmd|' /C calc'!A0", "@SUM(A1:A9)", "+Bob", "-300",
+        "'quoted", "Back\\slash,\"x\""};
+    std::string dat;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        dat += goldRecord(names[i], static_cast<std::uint32_t>(10 + i));
+    }
+    folder.write("gold.dat", dat);
+    folder.write("gold.log",
+                 "2026-12-08T09:00:00Z\tgivegold\t=1+1\t@SUM(A1:A9)\tgold\t+100\t112\t1\n"
+                 "2026-12-08T09:00:01Z\tloan\t@SUM(A1:A9)\t@SUM(A1:A9)\tgold\t-300\t"
+                 "0\t1\n");
+    Outcome run = admin({"gold", folder.path, "--format", "csv", "--sort", "name"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < run.out.size();) {
+        const std::size_t end = run.out.find('\n', at);
+        lines.push_back(run.out.substr(at, end - at));
+        at = end == std::string::npos ? run.out.size() : end + 1;
+    }
+    ASSERT_EQ(lines.size(), names.size() + 1) << run.out;
+    std::string back = lines[0] + "\n";
+    for (const std::string& line : lines) {
+        std::string_view cell = line;
+        if (!cell.empty() && cell.front() == '"') {
+            cell.remove_prefix(1);
+        }
+        ASSERT_FALSE(cell.empty());
+        EXPECT_EQ(std::string("=+@\t\r").find(cell.front()), std::string::npos) << line;
+        EXPECT_FALSE(cell.front() == '-' && !cell.starts_with("-300,")) << line;
+        if (&line != &lines[0]) {
+            back += line.substr(0, line.rfind(',')) + ",50\n";
+        }
+    }
+    EXPECT_TRUE(contains(run.out, "\n'=1+1,10\n"));
+    EXPECT_TRUE(contains(run.out, "\n-300,14\n"));
+
+    const Folder files;
+    files.write("back.csv", back);
+    run = admin({"import", files.path + "/back.csv", folder.path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // No account was made: every name found its own.
+    run = admin({"gold", folder.path, "--format", "csv"});
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), names.size() + 1) << run.out;
+    {
+        quorvel::testing::TestArena arena(folder.path, 7);
+        arena.handshake();
+        for (const std::string& name : names) {
+            EXPECT_EQ(arena.gold().balance(name), 50u) << name;
+        }
+    }
+
+    run = admin({"history", "@sum(a1:a9)", folder.path, "--format", "csv"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, ",givegold,'=1+1,'@SUM(A1:A9),gold,+100,112,\n")) << run.out;
+    EXPECT_TRUE(contains(run.out, ",loan,'@SUM(A1:A9),'@SUM(A1:A9),gold,-300,0,\n")) << run.out;
+}
+
+// A name may hold any byte of cp1252; a UTF-8 terminal is shown its
+// characters and never a control sequence (C2 9B is "erase display" there).
+TEST_F(AdminListing, NamesReachATerminalAsTheirCp1252Characters) {
+    const std::string hostile = "Ab\xC2\x9B"
+                                "2J\x80";
+    folder.write("gold.dat", goldRecord(hostile, 5) + goldRecord("Caf\xE9", 7));
+    folder.write("gold.log",
+                 "2026-12-08T09:00:00Z\tgivegold\t" + hostile + "\tCaf\xE9\tgold\t+2\t9\t1\n");
+    const std::string shown = "Ab\xC3\x82\xE2\x80\xBA"
+                              "2J\xE2\x82\xAC";
+    for (const auto& command :
+         {std::vector<std::string>{"gold", folder.path}, {"history", "caf\xE9", folder.path}}) {
+        const Outcome run = admin(command);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(contains(run.out, shown)) << run.out;
+        EXPECT_FALSE(contains(run.out, "\xC2\x9B")) << run.out;
+        for (std::size_t i = 0; i + 1 < run.out.size(); ++i) {
+            const auto lead = static_cast<unsigned char>(run.out[i]);
+            const auto next = static_cast<unsigned char>(run.out[i + 1]);
+            EXPECT_FALSE(lead == 0xC2 && next >= 0x80 && next <= 0x9F) << run.out;
+        }
+    }
+    EXPECT_TRUE(contains(admin({"gold", folder.path}).out, "Caf\xC3\xA9"));
+    const Outcome json = admin({"gold", folder.path, "--format", "json"});
+    EXPECT_TRUE(contains(json.out, "\"Ab\\u00c2\\u203a2J\\u20ac\"")) << json.out;
+    const Outcome report = admin({"report", folder.path});
+    EXPECT_TRUE(contains(report.out, "<td>" + shown + "</td>")) << report.out;
+    const Outcome missing = admin({"gold", folder.path, "--name", hostile + "x"});
+    EXPECT_TRUE(contains(missing.err, shown + "x")) << missing.err;
+}
+
 TEST(AdminSet, ASaveThatFailsChangesNothing) {
     Folder folder;
     const std::string accounts = goldRecord("Bob", 100);

@@ -208,12 +208,35 @@ TEST(GoldJournal, EscapedFieldsComeBackWhole) {
     for (std::string name : {"plain", "tab\there", "back\\slash", "new\nline", "end\\",
                              "esc\x1B[2Kbell\x07"
                              "del\x7F",
-                             "\\x41 typed"}) {
+                             "\\x41 typed",
+                             // C2 9B is a control to a UTF-8 terminal.
+                             "c1 \xC2\x9B"
+                             "2J\x80\x9F\xA0\xE9\xFF"}) {
         EXPECT_EQ(journalUnescape(journalEscape(name)), name);
         for (char c : journalEscape(name)) {
-            EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F) << name;
+            const auto byte = static_cast<unsigned char>(c);
+            EXPECT_FALSE(byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F)) << name;
         }
     }
+    // Recovery reads such a name back to its own account.
+    const std::string hostile = "c1 \xC2\x9B"
+                                "2J";
+    const std::string goldDat =
+        std::string("\xE8\x03\0\0", 4) + hostile + std::string(20 - hostile.size(), '\0');
+    std::string log;
+    {
+        TestArena arena;
+        arena.writeFile("gold.dat", goldDat);
+        arena.handshake();
+        arena.economy().credit(hostile, 2);
+        log = *arena.readFile(GoldJournal::fileName);
+    }
+    EXPECT_EQ(log.find("\xC2\x9B"), std::string::npos) << log;
+    TestArena again;
+    again.writeFile("gold.dat", goldDat);
+    again.writeFile(GoldJournal::fileName, log);
+    again.handshake();
+    EXPECT_EQ(again.gold().balance(hostile), 1002u);
 }
 
 } // namespace
