@@ -11,6 +11,7 @@
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "gold/repeat_kills.h"
 #include "warps/warp_files.h"
 
 #include <benchmark/benchmark.h>
@@ -24,6 +25,7 @@
 #include <fstream>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -321,5 +323,23 @@ BENCHMARK(BM_WarpAreaParse);
 
 } // namespace
 } // namespace quorvel::bench
+
+// A kill judged by [Gold] RepeatKillWindow while `pairs` other pairs of
+// players are remembered within the window: the same pair again, unpaid.
+void BM_RepeatKill(benchmark::State& state) {
+    quorvel::RepeatKills kills;
+    constexpr std::int64_t window = 3600;
+    const auto pairs = static_cast<std::size_t>(state.range(0));
+    for (std::size_t i = 0; i < pairs; ++i) {
+        kills.judge("Killer" + std::to_string(i % 317), "Killed" + std::to_string(i / 317), 0,
+                    window);
+    }
+    kills.judge("Actor", "Other", 0, window);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kills.judge("Actor", "Other", 1, window));
+    }
+    state.counters["pairs"] = static_cast<double>(pairs);
+}
+BENCHMARK(BM_RepeatKill)->Arg(10)->Arg(100000);
 
 BENCHMARK_MAIN();

@@ -43,6 +43,8 @@ def main():
     target("kill, 100,000 accounts / 10 accounts", kill, kill <= 1.5, "at most 1.5")
     entry = t(events, "BM_PlayerEntering/100000") / t(events, "BM_PlayerEntering/10")
     target("entry, 100,000 accounts / 10 accounts", entry, entry <= 1.5, "at most 1.5")
+    repeat = t(files, "BM_RepeatKill/100000") / t(files, "BM_RepeatKill/10")
+    target("repeat-kill check, 100,000 pairs / 10 pairs", repeat, repeat <= 1.5, "at most 1.5")
     lookup = t(files, "BM_LedgerLinearBaseline") / t(files, "BM_LedgerLookup")
     target("linear ledger search / lookup, 100,000 accounts", lookup, lookup >= 100,
            "at least 100")

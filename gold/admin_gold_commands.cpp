@@ -40,6 +40,10 @@ bool readStaffTransfer(GoldService& gold, const PlayerRecord& sender, const Tran
     case TransferParse::Ok:
         break;
     }
+    if (reservedAccountName(parsed.name)) {
+        sendPrivate(gold.bot, sender, reservedNameText);
+        return false;
+    }
     return true;
 }
 

@@ -39,6 +39,10 @@ void commandLendgold(GoldService& gold, const PlayerRecord& sender, std::string_
     case TransferParse::Ok:
         break;
     }
+    if (reservedAccountName(loan.name)) {
+        sendPrivate(gold.bot, sender, reservedNameText);
+        return;
+    }
     const std::string senderName = playerName(sender);
     const std::uint32_t held = gold.economy->balance(senderName);
     if (loan.amount < 0 || loan.amount > held) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,8 +26,18 @@ private:
         std::int64_t paidAt = 0;
         bool told = false;
     };
+    struct Paid {
+        std::int64_t at = 0;
+        std::string key;
+    };
+    void forgetExpired(std::int64_t now, std::int64_t window);
+
     // Names folded to lower case, so a change of letter case is no way out.
     std::unordered_map<std::string, Pair> pairs_;
+    // Every paid kill in the order paid: the oldest are looked at first and
+    // forgotten once their window has run out, so a kill costs the same
+    // however many pairs are remembered.
+    std::deque<Paid> paidOrder_;
 };
 
 } // namespace quorvel

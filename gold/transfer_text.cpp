@@ -28,6 +28,10 @@ TransferText readTransferText(std::string_view text) {
     return parsed;
 }
 
+bool reservedAccountName(std::string_view name) {
+    return name == "*";
+}
+
 std::string amountText(std::int64_t amount) {
     return decimal(static_cast<std::int32_t>(static_cast<std::uint32_t>(amount)));
 }

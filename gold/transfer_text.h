@@ -26,6 +26,12 @@ struct TransferText {
 // that is not a number within the typed range; or a name and an amount.
 TransferText readTransferText(std::string_view text);
 
+// "*" stands for every account in gold.log and the tools that read it: no
+// command may open or move an account of that name.
+constexpr std::string_view reservedNameText =
+    "\"*\" stands for every account and cannot be a name.";
+bool reservedAccountName(std::string_view name);
+
 // The amount as the text shows it in a reply: signed 32-bit decimal.
 std::string amountText(std::int64_t amount);
 

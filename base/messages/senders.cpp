@@ -119,7 +119,16 @@ void dropQueuedLines(Bot& bot) {
 }
 
 void sendConsole(Bot& bot, std::string_view text) {
+    // Control bytes go out as blanks, as in chat lines, and so do the C1
+    // bytes a terminal may also read as controls: no name or typed text
+    // can move the operator's cursor or rewrite a line already shown.
     std::string line(text);
+    for (char& c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F)) {
+            c = ' ';
+        }
+    }
     BotEvent record{};
     record.code = Echo;
     record.value[0] = reinterpret_cast<Word>(line.c_str());

@@ -5,7 +5,8 @@
 // A chat line holds at most maxChatLine bytes: longer ones are cut there
 // (a zone's chat packet is 255 bytes with its header and the text's NUL;
 // 240 stays clear of it). Control bytes in a chat line go out as blanks,
-// so no text a player typed can end a line and begin another.
+// so no text a player typed can end a line and begin another. A console
+// line blanks them too, and the C1 bytes 0x80-0x9F as well.
 #pragma once
 
 #include <quorvel/host_abi.h>

@@ -59,6 +59,29 @@ TEST(StaffGold, TakegoldNeverTakesMoreThanTheAccountHolds) {
     EXPECT_EQ(arena.gold().size(), 2u);
 }
 
+// "*" marks a whole table in gold.log: no command may open or move an
+// account of that name, or the journal would read it as every account.
+TEST(StaffGold, ReservedNamesAreNoAccount) {
+    TestArena arena;
+    openStore(arena);
+    auto& mod = arena.addPlayer({.name = "Mod", .accessLevel = modLevel});
+    auto& pat = arena.addPlayer({.name = "Pat"});
+    arena.gold().credit("Pat", 100);
+    const std::string refusal = "\"*\" stands for every account and cannot be a name.";
+    arena.command(mod, "givegold", "*:1000000");
+    arena.command(mod, "givegold", " * :5");
+    arena.command(mod, "takegold", "*:0");
+    arena.command(pat, "lendgold", "*:10");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(mod, refusal), privateLine(mod, refusal),
+                                           privateLine(mod, refusal), privateLine(pat, refusal)}));
+    EXPECT_EQ(arena.gold().size(), 1u); // Pat alone
+    EXPECT_EQ(goldOf(arena, "Pat"), 100u);
+    // A name that only holds the star is still a name.
+    arena.command(mod, "givegold", "*Star*:7");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(mod, "7 Gold given to *Star*")}));
+    EXPECT_EQ(goldOf(arena, "*Star*"), 7u);
+}
+
 TEST(StaffGold, PlayergoldLooksUpWithoutOpeningAnAccount) {
     TestArena arena;
     openStore(arena);
@@ -130,6 +153,16 @@ TEST(StaffGold, SavesReloadsAndResets) {
     EXPECT_EQ(arena.inventory().size(), 0u);
     EXPECT_TRUE(arena.economy().inventoryLoaded());
     EXPECT_EQ(arena.readFile("inv.dat")->size(), 52u); // untouched until the next save
+
+    // A staff name's control bytes, C0, DEL and C1 alike, reach the console
+    // as blanks: no name can rewrite the operator's screen.
+    auto& rogue = arena.addPlayer({.name = "\r\x1B[2K\x7F\x9B"
+                                           "1A",
+                                   .accessLevel = sopLevel});
+    arena.command(rogue, "resetgold");
+    EXPECT_TRUE(sentExactly(arena.take(),
+                            {console("The gold accounts were reset by   [2K  1A through bot 1."),
+                             privateLine(rogue, "You have just reset the entire Gold Database")}));
 }
 
 TEST(StaffGold, StoreSwitchAndWhatItSilences) {
