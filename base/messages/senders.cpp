@@ -51,13 +51,24 @@ void sendWaitingLines(Bot& bot, std::size_t count) {
     }
 }
 
-void say(Bot& bot, ChatType type, Word sound, Word target, std::string_view text) {
-    OutgoingLine line{type, sound, target, std::string(text.substr(0, maxChatLine))};
-    for (char& c : line.text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+namespace {
+
+// Control bytes become blanks, so no text can move a cursor or rewrite a
+// line; with `c1`, also the bytes 0x80-0x9F a terminal may read as controls.
+void blankControlBytes(std::string& text, bool c1) {
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || (c1 && byte >= 0x80 && byte <= 0x9F)) {
             c = ' ';
         }
     }
+}
+
+} // namespace
+
+void say(Bot& bot, ChatType type, Word sound, Word target, std::string_view text) {
+    OutgoingLine line{type, sound, target, std::string(text.substr(0, maxChatLine))};
+    blankControlBytes(line.text, false);
     const std::int32_t perSecond = bot.linesPerSecond;
     OutgoingLines& out = bot.outgoing;
     if (perSecond <= 0 || bot.hostCallback == nullptr) {
@@ -123,12 +134,7 @@ void sendConsole(Bot& bot, std::string_view text) {
     // bytes a terminal may also read as controls: no name or typed text
     // can move the operator's cursor or rewrite a line already shown.
     std::string line(text);
-    for (char& c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F)) {
-            c = ' ';
-        }
-    }
+    blankControlBytes(line, true);
     BotEvent record{};
     record.code = Echo;
     record.value[0] = reinterpret_cast<Word>(line.c_str());
