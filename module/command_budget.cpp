@@ -20,7 +20,7 @@ constexpr std::size_t typistsKept = 256;
 } // namespace
 
 CommandBudget::Verdict CommandBudget::take(const PlayerRecord& player, std::int64_t now,
-                                           std::int32_t budget) {
+                                           std::int32_t budget, bool answersWaiting) {
     if (typists_.size() > typistsKept) {
         std::erase_if(typists_, [now](const auto& entry) {
             return entry.second.answered.empty() ||
@@ -31,7 +31,7 @@ CommandBudget::Verdict CommandBudget::take(const PlayerRecord& player, std::int6
     while (!typist.answered.empty() && now - typist.answered.front() >= windowSeconds) {
         typist.answered.pop_front();
     }
-    if (typist.answered.size() < static_cast<std::size_t>(budget)) {
+    if (!answersWaiting && typist.answered.size() < static_cast<std::size_t>(budget)) {
         typist.answered.push_back(now);
         typist.told = false;
         return Verdict::answer;
@@ -48,7 +48,8 @@ bool withinCommandBudget(BotSpawn& spawn, const PlayerRecord& sender) {
     if (budget <= 0 || sender.accessLevel >= Mod) {
         return true;
     }
-    switch (spawn.commandBudget.take(sender, spawn.secondsRun, budget)) {
+    switch (spawn.commandBudget.take(sender, spawn.secondsRun, budget,
+                                     answersWaitingFor(spawn, sender) > 0)) {
     case CommandBudget::Verdict::answer:
         return true;
     case CommandBudget::Verdict::notice:

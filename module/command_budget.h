@@ -1,8 +1,11 @@
 // How many commands (and help requests) a player may type in any ten
-// seconds, from quorvel.ini's CommandBudget. A player over it hears one
-// short notice and then nothing until his budget has room again; staff
-// (Mod and up) are never held back. The budget goes with the player's name,
-// so leaving and entering again does not renew it.
+// seconds, from quorvel.ini's CommandBudget. A command's answer counts too:
+// while answers to a player still wait for the line budget, his next
+// command is not answered, so a long listing typed again and again cannot
+// pile up lines. A player held back hears one short notice and then nothing
+// until his budget has room again; staff (Mod and up) are never held back.
+// The budget goes with the player's name, so leaving and entering again
+// does not renew it.
 #pragma once
 
 #include <quorvel/host_abi.h>
@@ -22,8 +25,11 @@ public:
 
     enum class Verdict { answer, notice, silence };
     // Counts a command typed at second `now` against `budget` (commands in
-    // any window); commands not answered are not counted.
-    Verdict take(const PlayerRecord& player, std::int64_t now, std::int32_t budget);
+    // any window); commands not answered are not counted. With
+    // `answersWaiting` the player's earlier answers have not all gone out
+    // and the command is held back as one over the budget is.
+    Verdict take(const PlayerRecord& player, std::int64_t now, std::int32_t budget,
+                 bool answersWaiting);
     // How many typists are held now.
     std::size_t remembered() const { return typists_.size(); }
 

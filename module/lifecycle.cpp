@@ -51,8 +51,10 @@ void terminateSpawn(BotSpawn& spawn) {
 
 void runTick(BotSpawn& spawn) {
     ++spawn.secondsRun;
-    sendQueuedLines(spawn);
+    // The services' lines of this tick wait with the rest when the budget
+    // is spent, so the new second sends the zone's lines among them first.
     spawn.routes.tick.run();
+    sendQueuedLines(spawn);
 }
 
 } // namespace quorvel

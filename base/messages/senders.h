@@ -12,7 +12,9 @@
 #include <quorvel/host_abi.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -22,11 +24,18 @@ struct Bot;
 
 inline constexpr std::size_t maxChatLine = 240;
 
-// With [Settings] LinesPerSecond, chat lines beyond that many in a second
-// wait here and go out on later ticks, oldest first: none dropped, none
-// overtaken, so zone commands keep their order. At mostWaiting lines the
-// whole queue goes out at once and the console is told, once until it has
-// drained.
+// With [Settings] LinesPerSecond, no second hands the zone more lines than
+// that; the rest wait and go out on later ticks. Two kinds wait apart:
+// - lines the zone carries out or the arena reads (public lines, and every
+//   line beginning with "*" or "?", "*setship" to one player as much as
+//   "*arena" or "?jackpot") are never dropped and keep their order; they
+//   go out before any waiting answer, so a flood of answers never holds up
+//   a warp, a ship change or the jackpot;
+// - private answers wait by recipient and go out a line to each in turn,
+//   so one player's flood does not hold up another's answer. One player's
+//   answers wait at most `answerSeconds` of the budget: past that the
+//   newest are dropped, he is told once and so is the console, until his
+//   answers have all gone out.
 struct OutgoingLine {
     ChatType type = Public;
     Word sound = 0;
@@ -34,10 +43,17 @@ struct OutgoingLine {
     std::string text;
 };
 struct OutgoingLines {
-    static constexpr std::size_t mostWaiting = 1000;
-    std::deque<OutgoingLine> waiting;
+    static constexpr std::int32_t answerSeconds = 10;
+    static constexpr std::int32_t zoneSeconds = 10; // the console is told past this
+    struct Answers {
+        std::deque<OutgoingLine> lines;
+        bool dropped = false; // he has been told; until all have gone out
+    };
+    std::deque<OutgoingLine> zone;
+    std::map<Word, Answers> answers; // by recipient
+    std::deque<Word> turns;          // recipients with answers waiting, next first
     std::size_t sentThisSecond = 0;
-    bool toldFull = false;
+    bool toldZoneSlow = false;
 };
 
 void sendPrivate(Bot& bot, const PlayerRecord& player, std::string_view text);
@@ -51,5 +67,9 @@ void sendQueuedLines(Bot& bot);
 // every line when the bot leaves the arena.
 void dropQueuedLinesTo(Bot& bot, const PlayerRecord& leaving);
 void dropQueuedLines(Bot& bot);
+// How many private answers to this player wait for the line budget.
+std::size_t answersWaitingFor(const Bot& bot, const PlayerRecord& player);
+// How many lines wait, all kinds together.
+std::size_t linesWaiting(const Bot& bot);
 
 } // namespace quorvel

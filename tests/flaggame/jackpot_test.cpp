@@ -152,22 +152,26 @@ TEST(JackpotCycle, NoneOfTheBotsOwnArenaLinesSinceTheQueryIsTheAnswer) {
     EXPECT_EQ(arena.takeTexts(), Texts{"*arena Jackpot: 1500  "});
 }
 
-// With the line budget, "?jackpot" may wait behind other lines: until it is
-// handed to the host no arena message is its answer.
+// With the line budget, "?jackpot" may wait behind other lines for the
+// zone: until it is handed to the host no arena message is its answer.
 TEST(JackpotCycle, AQueryStillWaitingToGoOutIsNotYetAsked) {
     TestArena arena;
-    arena.writeFile("quorvel.ini", "[Settings]\nLinesPerSecond=2\n");
+    arena.writeFile("quorvel.ini",
+                    "[Settings]\nLinesPerSecond=2\nInventory=1\n[Store]\nArena=40\n");
     arena.handshake();
     const PlayerRecord& pat = arena.addPlayer({.name = "Pat"});
     arena.tick(4);
-    arena.command(pat, "about"); // 7 lines: 2 now, the rest on later ticks
+    arena.gold().credit("Pat", 7 * 40);
+    for (int i = 0; i < 7; ++i) {
+        arena.command(pat, "buy", "arena hello"); // 2 now, the rest on later ticks
+    }
     arena.take();
-    arena.tick(); // the query waits behind three lines
+    arena.tick(); // the query waits behind three arena messages
     EXPECT_EQ(arena.takeTexts().size(), 2u);
     arena.arenaMessage("Current Jackpot: 1999999999");
     EXPECT_EQ(arena.spawn().flagWatch.jackpot, 0);
     arena.tick();
-    EXPECT_EQ(arena.takeTexts().size(), 2u); // two more of !about
+    EXPECT_EQ(arena.takeTexts().size(), 2u); // two more arena messages
     arena.arenaMessage("Current Jackpot: 1999999998");
     EXPECT_EQ(arena.spawn().flagWatch.jackpot, 0);
     arena.tick();
