@@ -1,29 +1,68 @@
-# The module's code: one static library that the unit tests link, and the
-# shared library that hosts load, which adds nothing but the export.
+# The module's code: one static library per layer, and the shared library
+# that hosts load, which adds nothing but the export.
+#
+# Each layer sees only the folders it declares: its sources are compiled
+# against a folder of links (build/layers/NAME) that holds the layer itself
+# and what it USES, never the source root, so `#include "module/..."` from a
+# service, or a service's header from a service that does not declare it,
+# is a compile error. base/ uses nothing.
 
-# Each folder owns its sources; a new file is picked up at the next
-# configure without editing this list.
-set(QUORVEL_FEATURE_DIRS base flaggame gold rabbit zombies shipcheck warps module)
-set(QUORVEL_CORE_SOURCES)
-foreach(dir IN LISTS QUORVEL_FEATURE_DIRS)
-    file(GLOB_RECURSE dir_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-    list(APPEND QUORVEL_CORE_SOURCES ${dir_sources})
-endforeach()
-# The entry point lives only in the shared library; the platform layer is
-# chosen per platform.
-list(FILTER QUORVEL_CORE_SOURCES EXCLUDE REGEX "/module/talk_export\\.cpp$")
-if(WIN32)
-    list(FILTER QUORVEL_CORE_SOURCES EXCLUDE REGEX "/base/platform/.*_posix\\.cpp$")
-else()
-    list(FILTER QUORVEL_CORE_SOURCES EXCLUDE REGEX "/base/platform/.*_windows\\.cpp$")
-endif()
+set(QUORVEL_LAYER_TARGETS)
 
-add_library(quorvel_core STATIC ${QUORVEL_CORE_SOURCES})
-target_include_directories(quorvel_core PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR})
-target_link_libraries(quorvel_core PRIVATE quorvel_warnings)
+function(quorvel_layer name)
+    cmake_parse_arguments(LAYER "" "" "USES" ${ARGN})
+    # Each folder owns its sources; a new file is picked up at the next
+    # configure without editing this list.
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
+    # The entry point lives only in the shared library; the platform layer
+    # is chosen per platform.
+    list(FILTER sources EXCLUDE REGEX "/module/talk_export\\.cpp$")
+    if(WIN32)
+        list(FILTER sources EXCLUDE REGEX "/base/platform/.*_posix\\.cpp$")
+    else()
+        list(FILTER sources EXCLUDE REGEX "/base/platform/.*_windows\\.cpp$")
+    endif()
+
+    set(view ${CMAKE_BINARY_DIR}/layers/${name})
+    file(REMOVE_RECURSE ${view})
+    file(MAKE_DIRECTORY ${view})
+    foreach(seen IN ITEMS ${name} ${LAYER_USES})
+        file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${seen} ${view}/${seen} SYMBOLIC RESULT made)
+        if(NOT made EQUAL 0)
+            message(FATAL_ERROR "Could not link ${view}/${seen} to ${CMAKE_SOURCE_DIR}/${seen} "
+                                "(${made}): the layers' include folders are symbolic links.")
+        endif()
+    endforeach()
+
+    set(target quorvel_${name})
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PRIVATE ${view})
+    target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/include)
+    target_link_libraries(${target} PRIVATE quorvel_warnings)
+    foreach(used IN LISTS LAYER_USES)
+        target_link_libraries(${target} PUBLIC quorvel_${used})
+    endforeach()
+    set(QUORVEL_LAYER_TARGETS ${QUORVEL_LAYER_TARGETS} ${target} PARENT_SCOPE)
+endfunction()
+
+quorvel_layer(base)
+quorvel_layer(gold USES base)
+quorvel_layer(zombies USES base)
+quorvel_layer(rabbit USES base)
+quorvel_layer(warps USES base)
+quorvel_layer(flaggame USES base gold)
+quorvel_layer(shipcheck USES base zombies)
+quorvel_layer(module USES base gold zombies rabbit warps flaggame shipcheck)
+
+# What the tools, tests and benchmarks build on: the whole module, with the
+# source root on the include path (they stand above every layer).
+add_library(quorvel_core INTERFACE)
+target_link_libraries(quorvel_core INTERFACE quorvel_module)
+target_include_directories(quorvel_core INTERFACE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR})
 
 add_library(quorvel SHARED ${CMAKE_SOURCE_DIR}/module/talk_export.cpp)
-target_link_libraries(quorvel PRIVATE quorvel_core quorvel_warnings)
+target_include_directories(quorvel PRIVATE ${CMAKE_BINARY_DIR}/layers/module)
+target_link_libraries(quorvel PRIVATE quorvel_module quorvel_warnings)
 if(WIN32)
     set_target_properties(quorvel PROPERTIES OUTPUT_NAME Quorvel PREFIX "")
     target_sources(quorvel PRIVATE ${CMAKE_SOURCE_DIR}/module/quorvel.def)
