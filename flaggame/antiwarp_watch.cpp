@@ -8,7 +8,6 @@
 #include "flaggame/flag_game.h"
 #include "flaggame/flag_watch.h"
 #include "gold/awards.h"
-#include "gold/gold_service.h"
 
 namespace quorvel {
 
@@ -19,7 +18,7 @@ void watchAntiwarp(FlagWatch& watch, const PlayerRecord& player) {
         return;
     }
     sendPrivate(watch.bot, player, zone::removeAntiwarp);
-    if (watch.gold.storeOn) {
+    if (goldInPlay(watch.gold)) {
         penalizeAntiwarp(watch.gold, player);
     }
 }

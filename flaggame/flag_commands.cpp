@@ -5,7 +5,6 @@
 #include "base/text/text_rules.h"
 #include "flaggame/flag_game.h"
 #include "flaggame/flag_watch.h"
-#include "gold/gold_service.h"
 
 #include <optional>
 #include <string>

@@ -8,7 +8,6 @@
 #include "flaggame/flag_game.h"
 #include "flaggame/flag_watch.h"
 #include "gold/awards.h"
-#include "gold/gold_service.h"
 
 #include <string>
 
@@ -45,8 +44,8 @@ void payWinners(FlagWatch& watch, Word team) {
 
 void sendGoldMessage(FlagWatch& watch) {
     sendPublic(watch.bot,
-               zone::arena(std::string(goldMessageStart) +
-                           decimal(watch.gold.settings.flagVictory) + std::string(goldMessageEnd)));
+               zone::arena(std::string(goldMessageStart) + decimal(flagVictoryAward(watch.gold)) +
+                           std::string(goldMessageEnd)));
 }
 
 } // namespace
@@ -54,7 +53,7 @@ void sendGoldMessage(FlagWatch& watch) {
 void announceFlagVictory(FlagWatch& watch, Word team) {
     if (watch.announcementsOff) {
         // Quiet, but the winners are still paid once.
-        if (watch.gold.storeOn) {
+        if (goldInPlay(watch.gold)) {
             payWinners(watch, team);
             sendGoldMessage(watch);
         }
@@ -73,7 +72,7 @@ void announceFlagVictory(FlagWatch& watch, Word team) {
                    tableRow(playerName(player), squadName(player),
                             decimal(std::int32_t{player.wins}),
                             decimal(std::int32_t{player.losses}), decimal(player.flagPoints)));
-        if (watch.gold.storeOn) {
+        if (goldInPlay(watch.gold)) {
             payFlagVictory(watch.gold, player);
         }
     }
@@ -81,7 +80,7 @@ void announceFlagVictory(FlagWatch& watch, Word team) {
     // the same way.
     sendPublic(watch.bot,
                zone::objectOn(static_cast<std::int32_t>(static_cast<std::uint32_t>(team))));
-    if (watch.gold.storeOn) {
+    if (goldInPlay(watch.gold)) {
         sendGoldMessage(watch);
     }
 }

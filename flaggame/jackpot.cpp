@@ -8,7 +8,6 @@
 #include "base/text/text_rules.h"
 #include "flaggame/flag_game.h"
 #include "flaggame/flag_watch.h"
-#include "gold/gold_service.h"
 
 #include <algorithm>
 #include <limits>

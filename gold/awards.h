@@ -3,6 +3,8 @@
 
 #include <quorvel/host_abi.h>
 
+#include <cstdint>
+
 namespace quorvel {
 
 struct GoldService;
@@ -17,5 +19,11 @@ void penalizeAntiwarp(GoldService& gold, const PlayerRecord& player);
 void payFlagVictory(GoldService& gold, const PlayerRecord& winner);
 // Soccer goal: every player of the scoring freq is paid.
 void awardGoal(GoldService& gold, Word team);
+
+// What the other services may ask of the economy.
+// Gold is in play: the store is on and the bot has its folder's economy.
+bool goldInPlay(const GoldService& gold);
+// The gold each winner of a flag game is paid, [Gold] FlagVictory.
+std::int32_t flagVictoryAward(const GoldService& gold);
 
 } // namespace quorvel

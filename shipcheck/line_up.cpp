@@ -7,7 +7,7 @@
 #include "base/messages/senders.h"
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
-#include "zombies/zombie_game.h"
+#include "zombies/zombies.h"
 
 #include <cstdint>
 #include <optional>
@@ -105,9 +105,7 @@ void checkShip(ShipChecker& checker, const PlayerRecord& player) {
     // While the zombies game is on it keeps its humans and zombies in their
     // ships itself; were the checker to correct them too, the two would
     // answer each other's "*setship" for ever.
-    const ZombieGame& zombies = checker.zombies;
-    if (zombies.zombiesOn &&
-        (player.team == zombies.humanTeam || player.team == zombies.zombieTeam)) {
+    if (zombiesKeepShipsOf(checker.zombies, player.team)) {
         return;
     }
     const LineUp* lineUp = lineUpOf(player.team);

@@ -56,6 +56,10 @@ bool zombiesOn(const ZombieGame& game) {
     return game.zombiesOn;
 }
 
+bool zombiesKeepShipsOf(const ZombieGame& game, std::int32_t team) {
+    return game.zombiesOn && (team == game.humanTeam || team == game.zombieTeam);
+}
+
 bool zombieRoundRunning(const ZombieGame& game) {
     return game.gameRunning;
 }

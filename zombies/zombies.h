@@ -5,6 +5,7 @@
 
 #include "base/service/service.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace quorvel {
@@ -31,6 +32,9 @@ void zombiesForgetPlayer(ZombieGame& game, const PlayerRecord& player);
 void zombiesBotLeaving(ZombieGame& game);
 
 bool zombiesOn(const ZombieGame& game);
+// While the game is on it keeps the ships of its human and zombie freqs
+// itself: nobody else should set a ship on them.
+bool zombiesKeepShipsOf(const ZombieGame& game, std::int32_t team);
 bool zombieRoundRunning(const ZombieGame& game);
 
 void commandZon(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
