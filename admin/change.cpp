@@ -135,7 +135,8 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
             return exitClean;
         }
         if (!failure) {
-            if (store.saveGold().ok()) {
+            const platform::Status saved = store.saveGold();
+            if (saved.ok()) {
                 out << "Saved gold.dat (" << store.ledger().size() << " accounts); gold.log "
                     << "records " << (done.size() == 1 ? "the change" : "the changes") << " as \""
                     << causeText << "\" by " << printable(who) << ".\n";
@@ -144,7 +145,7 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
                 }
                 return exitClean;
             }
-            failure = console.empty() ? std::string("Could not save gold.dat.") : console.back();
+            failure = notSavedText(FileEconomy::goldName, saved);
         }
     }
     // Nothing reached gold.dat: the lines gold.log holds are taken back, so

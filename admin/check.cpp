@@ -1,5 +1,5 @@
 // check: every file the module reads, read by the module's own readers, with
-// what they tell the console collected instead of shown; then what only a
+// what they find wrong listed instead of told on a console; then what only a
 // look at a whole file can see. Nothing is written, and gold.lock is not
 // touched.
 #include "admin/commands.h"
@@ -13,7 +13,6 @@
 #include "gold/gold_journal.h"
 #include "module/bot_spawn.h"
 #include "module/plugin_settings.h"
-#include "warps/file_notices.h"
 #include "warps/warp_file_cache.h"
 #include "warps/warp_files.h"
 #include "zombies/ghoulset_file.h"
@@ -21,7 +20,6 @@
 #include "zombies/zombies.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <map>
 
@@ -33,7 +31,7 @@ constexpr const char* settingsName = "quorvel.ini";
 constexpr std::int32_t mapTiles = 1024;
 constexpr std::size_t inventoryRecordBytes = 52;
 
-// The console lines a spawn sends while the module's readers run.
+// The console lines a spawn sends while quorvel.ini's reader runs.
 thread_local ConsoleLines* consoleSink = nullptr;
 
 void QUORVEL_CALL captureConsole(BotEvent& record) {
@@ -124,46 +122,15 @@ void checkSettings(Findings& found, BotSpawn& spawn) {
 
 void checkGhoulset(Findings& found, BotSpawn& spawn) {
     const TextFile read = readTextFile(found, ghoulsetFileName);
-    ZombieGame& game = spawn.zombieGame;
-    ConsoleLines lines;
-    consoleSink = &lines;
-    loadZombieSettings(game);
-    consoleSink = nullptr;
-    found.fromModule(lines);
+    const GhoulsetRead loaded = readZombieSettings(spawn.zombieGame);
+    found.problems.insert(found.problems.end(), loaded.findings.begin(), loaded.findings.end());
     if (read.status.isNotFound()) {
         found.notes.push_back("Ghoulset.ini is not there: the zombies game plays with its "
                               "defaults.");
     }
-    if (!read.status.ok()) {
-        return;
-    }
-    // The module's reader keeps what it does not read: read into two games
-    // that differ in every setting, the settings read are the ones that
-    // come out the same.
-    const std::array<std::int32_t ZombieGame::*, 8> fields = {
-        &ZombieGame::humanTeam,     &ZombieGame::humanShip,     &ZombieGame::zombieTeam,
-        &ZombieGame::zombieShip,    &ZombieGame::sanctuaryMinX, &ZombieGame::sanctuaryMinY,
-        &ZombieGame::sanctuaryMaxX, &ZombieGame::sanctuaryMaxY};
-    const auto readOver = [&](std::int32_t mark) {
-        std::array<std::int32_t, 8> values{};
-        for (auto field : fields) {
-            game.*field = mark;
-        }
-        readGhoulsetText(game, read.bytes);
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            values[i] = game.*fields[i];
-        }
-        return values;
-    };
-    const std::array<std::int32_t, 8> low = readOver(-7);
-    const std::array<std::int32_t, 8> high = readOver(7);
-    std::size_t same = 0;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        same += low[i] == high[i] ? 1 : 0;
-    }
-    if (same < fields.size()) {
+    if (loaded.read.ok() && loaded.numbersRead < ghoulsetNumbers) {
         found.problems.push_back(
-            "Ghoulset.ini: only " + plural(same, "number") +
+            "Ghoulset.ini: only " + plural(loaded.numbersRead, "number") +
             " of eight could be read (human freq and ship, zombie freq and ship, the "
             "sanctuary's corners); the zombies game keeps its defaults for the rest.");
     }
@@ -184,19 +151,15 @@ void checkWarpFiles(Findings& found, BotSpawn& spawn) {
             found.notes.push_back("WarpArea.ini is not read: [Settings] MaxWarpAreas is 0.");
         }
     }
-    ConsoleLines lines;
-    consoleSink = &lines;
     // As the first team warp reads WarpTeam.ini (warping on insert is on
     // at a start), and the first move report WarpArea.ini.
     const ParsedTeams& team = currentWarpTeamFile(warper, teams, true, areas);
-    tellWarpFileFindings(warper, WarpFile::Team, team.findings);
+    found.fromModule(team.findings.lines);
     const ParsedAreas* area = nullptr;
     if (areas > 0) {
         area = &currentWarpAreaFile(warper, areas);
-        tellWarpFileFindings(warper, WarpFile::Area, area->findings);
+        found.fromModule(area->findings.lines);
     }
-    consoleSink = nullptr;
-    found.fromModule(lines);
 
     for (std::size_t freq = 0; freq < team.file.places.size(); ++freq) {
         const TilePoint& place = team.file.places[freq];

@@ -92,8 +92,13 @@ inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
                [&console](std::string_view line) { console.emplace_back(line); });
     // As FileEconomy::load at a module start, with each step's outcome kept.
     EconomyStore::Cause opening(store, 0, "open", "-");
-    inspected->inventoryUnreadable = !store.loadInventory(LoadMode::append).ok();
-    inspected->goldUnreadable = !store.loadGold(LoadMode::append).ok();
+    // What each load finds wrong is listed as a start would tell it.
+    for (bool gold : {false, true}) {
+        LoadResult loaded =
+            gold ? store.loadGold(LoadMode::append) : store.loadInventory(LoadMode::append);
+        (gold ? inspected->goldUnreadable : inspected->inventoryUnreadable) = !loaded.status.ok();
+        console.insert(console.end(), loaded.findings.begin(), loaded.findings.end());
+    }
     inspected->unreadable = inspected->inventoryUnreadable || inspected->goldUnreadable;
     if (afterFiles) {
         afterFiles(store);

@@ -106,7 +106,7 @@ const GoldAccount* linearFind(const GoldLedger& ledger, std::string_view name) {
 
 void BM_LedgerLookup(benchmark::State& state) {
     Folder folder;
-    folder.economy->loadGold(LoadMode::append);
+    static_cast<void>(folder.economy->loadGold(LoadMode::append));
     const std::vector<std::string> names = spreadNames(largeBook);
     std::size_t next = 0;
     for (auto _ : state) {
@@ -118,7 +118,7 @@ BENCHMARK(BM_LedgerLookup);
 
 void BM_LedgerLinearBaseline(benchmark::State& state) {
     Folder folder;
-    folder.economy->loadGold(LoadMode::append);
+    static_cast<void>(folder.economy->loadGold(LoadMode::append));
     const std::vector<std::string> names = spreadNames(largeBook);
     std::size_t next = 0;
     for (auto _ : state) {
@@ -134,7 +134,7 @@ void BM_LoadGold(benchmark::State& state) {
         state.PauseTiming();
         folder.economy->ledger().clear();
         state.ResumeTiming();
-        folder.economy->loadGold(LoadMode::append);
+        static_cast<void>(folder.economy->loadGold(LoadMode::append));
     }
     if (folder.economy->ledger().size() != largeBook) {
         state.SkipWithError("gold.dat did not load whole");
@@ -148,7 +148,7 @@ void BM_LoadInventory(benchmark::State& state) {
         state.PauseTiming();
         folder.economy->book().clear();
         state.ResumeTiming();
-        folder.economy->loadInventory(LoadMode::append);
+        static_cast<void>(folder.economy->loadInventory(LoadMode::append));
     }
     if (folder.economy->book().size() != largeBook) {
         state.SkipWithError("inv.dat did not load whole");
@@ -172,12 +172,12 @@ void firstLookupAfterLoad(benchmark::State& state, Book& (FileEconomy::*book)(),
 }
 void BM_FirstLookupAfterLoadGold(benchmark::State& state) {
     firstLookupAfterLoad<GoldLedger>(state, &FileEconomy::ledger, [](FileEconomy& economy) {
-        economy.loadGold(LoadMode::append);
+        static_cast<void>(economy.loadGold(LoadMode::append));
     });
 }
 void BM_FirstLookupAfterLoadInventory(benchmark::State& state) {
     firstLookupAfterLoad<InventoryBook>(state, &FileEconomy::book, [](FileEconomy& economy) {
-        economy.loadInventory(LoadMode::append);
+        static_cast<void>(economy.loadInventory(LoadMode::append));
     });
 }
 BENCHMARK(BM_FirstLookupAfterLoadGold)->Unit(benchmark::kMicrosecond);
@@ -244,7 +244,7 @@ BENCHMARK(BM_RecoverJournal)->Arg(1000000)->Unit(benchmark::kMillisecond)->Itera
 
 void BM_SaveGold(benchmark::State& state) {
     Folder folder;
-    folder.economy->loadGold(LoadMode::append);
+    static_cast<void>(folder.economy->loadGold(LoadMode::append));
     flushTime = {};
     for (auto _ : state) {
         if (!folder.economy->saveGold().ok()) {
@@ -257,7 +257,7 @@ BENCHMARK(BM_SaveGold)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveInventory(benchmark::State& state) {
     Folder folder;
-    folder.economy->loadInventory(LoadMode::append);
+    static_cast<void>(folder.economy->loadInventory(LoadMode::append));
     flushTime = {};
     for (auto _ : state) {
         if (!folder.economy->saveInventory().ok()) {

@@ -5,6 +5,7 @@
 #include "base/players/player_views.h"
 #include "gold/admin_commands.h"
 #include "gold/economy_store.h"
+#include "gold/file_economy.h"
 #include "gold/gold_service.h"
 
 namespace quorvel {
@@ -30,15 +31,31 @@ constexpr std::string_view noFilesText =
 constexpr std::string_view goldResetText = "You have just reset the entire Gold Database";
 constexpr std::string_view inventoryResetText = "You have just reset the entire Inventory Database";
 
-// A save that failed is never reported as done: the staff member hears why.
+// A save that failed is never reported as done: the bot's console and the
+// staff member hear why.
 void replyToSave(GoldService& gold, const PlayerRecord& sender, const platform::Status& result,
-                 std::string_view savedText, std::string_view notSavedText) {
+                 std::string_view fileName, std::string_view savedText,
+                 std::string_view failedText) {
     if (result.ok()) {
         sendPrivate(gold.bot, sender, savedText);
     } else {
+        sendConsole(gold.bot, notSavedText(fileName, result));
         sendPrivate(gold.bot, sender,
-                    std::string(notSavedText) + result.reason() + std::string(previousKeptText));
+                    std::string(failedText) + result.reason() + std::string(previousKeptText));
     }
+}
+
+// What the reload found wrong with the file goes to this bot's console; a
+// reload done is told on every bot's console.
+bool tellReload(GoldService& gold, const PlayerRecord& sender, const LoadResult& loaded,
+                std::string_view done) {
+    for (const std::string& finding : loaded.findings) {
+        sendConsole(gold.bot, finding);
+    }
+    if (loaded.status.ok()) {
+        gold.economy->tellEveryBot(wholeTableDoneText(done, playerName(sender), gold.bot.handle));
+    }
+    return loaded.status.ok();
 }
 
 } // namespace
@@ -48,7 +65,8 @@ void commandGoldsave(GoldService& gold, const PlayerRecord& sender, std::string_
         return;
     }
     EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "goldsave", playerName(sender));
-    replyToSave(gold, sender, gold.economy->saveGold(), goldSavedText, goldNotSavedText);
+    replyToSave(gold, sender, gold.economy->saveGold(), FileEconomy::goldName, goldSavedText,
+                goldNotSavedText);
 }
 
 void commandGoldload(GoldService& gold, const PlayerRecord& sender, std::string_view) {
@@ -57,10 +75,10 @@ void commandGoldload(GoldService& gold, const PlayerRecord& sender, std::string_
     }
     // A gold.dat that cannot be read leaves the accounts in play as they are.
     EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "goldload", playerName(sender));
-    platform::Status loaded = gold.economy->reloadGold();
-    if (!loaded.ok()) {
+    const LoadResult loaded = gold.economy->reloadGold();
+    if (!tellReload(gold, sender, loaded, goldReloadedDone)) {
         sendPrivate(gold.bot, sender,
-                    std::string(goldNotLoadedText) + loaded.reason() +
+                    std::string(goldNotLoadedText) + loaded.status.reason() +
                         std::string(heldUnchangedText));
         return;
     }
@@ -72,8 +90,8 @@ void commandInvsave(GoldService& gold, const PlayerRecord& sender, std::string_v
         return;
     }
     EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "invsave", playerName(sender));
-    replyToSave(gold, sender, gold.economy->saveInventory(), inventorySavedText,
-                inventoryNotSavedText);
+    replyToSave(gold, sender, gold.economy->saveInventory(), FileEconomy::inventoryName,
+                inventorySavedText, inventoryNotSavedText);
 }
 
 void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_view) {
@@ -83,10 +101,10 @@ void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_v
     // Players in the arena keep the counts in their tags; later entries see
     // the reloaded records.
     EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "invload", playerName(sender));
-    platform::Status loaded = gold.economy->reloadInventory();
-    if (!loaded.ok()) {
+    const LoadResult loaded = gold.economy->reloadInventory();
+    if (!tellReload(gold, sender, loaded, inventoryReloadedDone)) {
         sendPrivate(gold.bot, sender,
-                    std::string(inventoryNotLoadedText) + loaded.reason() +
+                    std::string(inventoryNotLoadedText) + loaded.status.reason() +
                         std::string(recordsUnchangedText));
         return;
     }
@@ -128,6 +146,8 @@ void commandResetgold(GoldService& gold, const PlayerRecord& sender, std::string
     }
     EconomyStore::Cause resetting(*gold.economy, gold.bot.handle, "resetgold", playerName(sender));
     gold.economy->resetGold();
+    gold.economy->tellEveryBot(
+        wholeTableDoneText(goldResetDone, playerName(sender), gold.bot.handle));
     sendPrivate(gold.bot, sender, goldResetText);
 }
 
@@ -138,6 +158,8 @@ void commandResetinv(GoldService& gold, const PlayerRecord& sender, std::string_
     }
     EconomyStore::Cause resetting(*gold.economy, gold.bot.handle, "resetinv", playerName(sender));
     gold.economy->resetInventory();
+    gold.economy->tellEveryBot(
+        wholeTableDoneText(inventoryResetDone, playerName(sender), gold.bot.handle));
     sendPrivate(gold.bot, sender, inventoryResetText);
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
 
 namespace quorvel {
 
@@ -23,6 +24,16 @@ EconomyStore::Cause::~Cause() {
     }
     store_.cause_ = std::move(previous_);
     store_.causeSet_ = previousSet_;
+}
+
+std::string notSavedText(std::string_view fileName, const platform::Status& failed) {
+    return "Could not save " + std::string(fileName) + ": " + failed.reason() + ". The previous " +
+           std::string(fileName) + " is unchanged.";
+}
+
+std::string wholeTableDoneText(std::string_view done, std::string_view who, Word bot) {
+    return std::string(done) + " by " + std::string(who) + " through bot " + std::to_string(bot) +
+           ".";
 }
 
 std::uint32_t EconomyStore::balance(std::string_view name) const {

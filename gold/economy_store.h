@@ -35,6 +35,27 @@ struct ChangeCause {
     Word bot = 0;                 // the handle of the bot it came through
 };
 
+// What came of reading a table's file: done, not there, or not read (with
+// the reason); and what is wrong with the file or the files beside it, in
+// the words the console is told, in order.
+struct [[nodiscard]] LoadResult {
+    platform::Status status;
+    std::vector<std::string> findings;
+};
+
+// The console's words for a save of `fileName` that failed.
+std::string notSavedText(std::string_view fileName, const platform::Status& failed);
+
+// What a whole table reset or reloaded tells every bot's console: `done`
+// (goldResetDone ...), then the staff member and the bot it came through.
+std::string wholeTableDoneText(std::string_view done, std::string_view who, Word bot);
+inline constexpr std::string_view goldResetDone = "The gold accounts were reset";
+inline constexpr std::string_view inventoryResetDone = "The inventory records were reset";
+inline constexpr std::string_view goldReloadedDone =
+    "The gold accounts were reloaded from gold.dat";
+inline constexpr std::string_view inventoryReloadedDone =
+    "The inventory records were reloaded from inv.dat";
+
 class EconomyStore {
 public:
     class Cause {
@@ -82,14 +103,16 @@ public:
     // A record with every count 0, appended.
     virtual void createInventory(std::string_view name) = 0;
 
-    // Whole tables: saved, read again from what was saved, emptied. A
-    // failure is told to the acting bot's console and returned; a reload
-    // that fails leaves what is in play as it was. Reloads and resets are
-    // told to every bot's console, naming the bot that did them.
-    virtual platform::Status saveGold() = 0;
-    virtual platform::Status saveInventory() = 0;
-    virtual platform::Status reloadGold() = 0;
-    virtual platform::Status reloadInventory() = 0;
+    // Whole tables: saved, read again from what was saved, emptied. Nothing
+    // is told on a console here: a save's or a reload's failure is returned
+    // (a reload that fails leaves what is in play as it was), with what a
+    // reload found wrong with the file, and the caller tells the console;
+    // a reset cannot fail. Whoever asked tells every bot's console of a
+    // reload or reset (wholeTableDoneText), naming the bot that did it.
+    [[nodiscard]] virtual platform::Status saveGold() = 0;
+    [[nodiscard]] virtual platform::Status saveInventory() = 0;
+    virtual LoadResult reloadGold() = 0;
+    virtual LoadResult reloadInventory() = 0;
     virtual void resetGold() = 0;
     virtual void resetInventory() = 0;
 
@@ -100,6 +123,7 @@ public:
     // carry one handle in tests); the store lives while any is joined.
     void join(const void* member, Word bot, Console console);
     void leave(const void* member);
+    void tellEveryBot(std::string_view text) const;
 
 protected:
     const ChangeCause& cause() const { return cause_; }
@@ -110,7 +134,6 @@ protected:
     // To the console of the bot whose cause is in force, or to every bot
     // when no cause is.
     void tellActor(std::string_view text) const;
-    void tellEveryBot(std::string_view text) const;
 
 private:
     struct Member {

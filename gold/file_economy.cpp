@@ -33,6 +33,16 @@ std::string lockedOutText(std::string_view reason) {
 constexpr std::string_view gotEconomyText =
     "This bot has its folder's economy now (gold.lock is this host's): gold.dat, inv.dat and "
     "gold.log are read and written.";
+// A reload made while the lock was lost, made again: told as the staff's
+// own reload was.
+void reloadAgain(const FileEconomy& economy, const LoadResult& reloaded, std::string_view done,
+                 const ChangeCause& by) {
+    economy.report(reloaded.findings);
+    if (reloaded.status.ok()) {
+        economy.tellEveryBot(wholeTableDoneText(done, by.who, by.bot));
+    }
+}
+
 constexpr std::string_view lockRetakenText =
     "This host holds the economy's lock (gold.lock) again: gold.log, gold.dat and inv.dat are "
     "written again.";
@@ -117,29 +127,25 @@ void FileEconomy::createInventory(std::string_view name) {
 void FileEconomy::resetGold() {
     ledger_.clear();
     note(GoldJournal::goldWiped(cause(), false, 0));
-    tellEveryBotWhoDid("The gold accounts were reset");
 }
 
 void FileEconomy::resetInventory() {
     book_.clear();
     note(GoldJournal::inventoryWiped(cause(), false, 0));
-    tellEveryBotWhoDid("The inventory records were reset");
 }
 
-platform::Status FileEconomy::reloadGold() {
-    platform::Status loaded = loadGold(LoadMode::replace);
-    if (loaded.ok()) {
+LoadResult FileEconomy::reloadGold() {
+    LoadResult loaded = loadGold(LoadMode::replace);
+    if (loaded.status.ok()) {
         note(GoldJournal::goldWiped(cause(), true, ledger_.size()));
-        tellEveryBotWhoDid("The gold accounts were reloaded from gold.dat");
     }
     return loaded;
 }
 
-platform::Status FileEconomy::reloadInventory() {
-    platform::Status loaded = loadInventory(LoadMode::replace);
-    if (loaded.ok()) {
+LoadResult FileEconomy::reloadInventory() {
+    LoadResult loaded = loadInventory(LoadMode::replace);
+    if (loaded.status.ok()) {
         note(GoldJournal::inventoryWiped(cause(), true, book_.size()));
-        tellEveryBotWhoDid("The inventory records were reloaded from inv.dat");
     }
     return loaded;
 }
@@ -221,7 +227,7 @@ void FileEconomy::continueSequenceAfter(std::uint64_t seq) {
     nextSeq_ = std::max({nextSeq_, seq + 1, saveState_.lastSeq() + 1});
 }
 
-void FileEconomy::readSaveState() {
+void FileEconomy::readSaveState(std::vector<std::string>& findings) {
     if (saveStateRead_) {
         return;
     }
@@ -233,9 +239,10 @@ void FileEconomy::readSaveState() {
     }
     std::optional<SaveState> state = read.ok() ? decodeSaveState(text) : std::nullopt;
     if (!state) {
-        report(std::string("Warning: ") + SaveState::fileName +
-               (read.ok() ? " is damaged" : " could not be read (" + read.reason() + ")") +
-               ": the saves in gold.log tell which changes gold.dat and inv.dat hold.");
+        findings.push_back(
+            std::string("Warning: ") + SaveState::fileName +
+            (read.ok() ? " is damaged" : " could not be read (" + read.reason() + ")") +
+            ": the saves in gold.log tell which changes gold.dat and inv.dat hold.");
         return;
     }
     saveState_ = std::move(*state);
@@ -264,8 +271,6 @@ platform::Status FileEconomy::saveDataFile(const char* fileName, const std::stri
             return noted;
         });
     if (!saved.ok()) {
-        report("Could not save " + std::string(fileName) + ": " + saved.reason() +
-               ". The previous " + fileName + " is unchanged.");
         return saved;
     }
     onDisk = written;
@@ -336,8 +341,8 @@ void FileEconomy::sync() {
 }
 
 void FileEconomy::load() {
-    loadInventory(LoadMode::append);
-    loadGold(LoadMode::append);
+    report(loadInventory(LoadMode::append).findings);
+    report(loadGold(LoadMode::append).findings);
     recoverFromJournal(*this);
 }
 
@@ -350,7 +355,6 @@ void FileEconomy::holdSaves(std::string reason) {
 }
 
 platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
-                                             std::string_view fileName,
                                              std::string_view recordsWord) {
     platform::Status held = refuseUnlockedSave();
     if (held.ok() && !journalHeldBecause_.empty()) {
@@ -360,10 +364,6 @@ platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
         held = platform::Status::failed("it could not be read when its " +
                                         std::string(recordsWord) + " were loaded (" +
                                         fileHeldBecause + "), and a save would overwrite them");
-    }
-    if (!held.ok()) {
-        report("Could not save " + std::string(fileName) + ": " + held.reason() +
-               ". The previous " + std::string(fileName) + " is unchanged.");
     }
     return held;
 }
@@ -451,7 +451,7 @@ void FileEconomy::applyAgain(const JournalEntry& entry) {
             ledger_.clear();
             note(GoldJournal::goldWiped(cause(), false, 0));
         } else if (entry.change == "reload") {
-            static_cast<void>(reloadGold());
+            reloadAgain(*this, reloadGold(), goldReloadedDone, cause());
         }
         return;
     }
@@ -460,7 +460,7 @@ void FileEconomy::applyAgain(const JournalEntry& entry) {
             book_.clear();
             note(GoldJournal::inventoryWiped(cause(), false, 0));
         } else if (whole && entry.change == "reload") {
-            static_cast<void>(reloadInventory());
+            reloadAgain(*this, reloadInventory(), inventoryReloadedDone, cause());
         } else if (entry.change == "new" && book_.find(entry.account) == nullptr) {
             createInventory(entry.account);
         }
@@ -551,11 +551,6 @@ platform::Status FileEconomy::refuseUnlockedSave() {
                                     "), and another host may be working in this folder");
 }
 
-void FileEconomy::tellEveryBotWhoDid(std::string_view done) const {
-    tellEveryBot(std::string(done) + " by " + cause().who + " through bot " +
-                 std::to_string(cause().bot) + ".");
-}
-
 void FileEconomy::journalWritten(const platform::Status& written) {
     if (written.ok()) {
         journalFailing_ = false;
@@ -574,37 +569,39 @@ void FileEconomy::journalSaved(const platform::Status& written) {
 }
 
 template <typename Book>
-platform::Status FileEconomy::readRecordFile(Book& book, const char* fileName,
-                                             std::string_view recordsWord, LoadMode mode,
-                                             std::size_t& size) {
-    readSaveState();
-    platform::Status read = files_.readFileInto(
+LoadResult FileEconomy::readRecordFile(Book& book, const char* fileName,
+                                       std::string_view recordsWord, LoadMode mode,
+                                       std::size_t& size) {
+    LoadResult loaded;
+    readSaveState(loaded.findings);
+    platform::Status& read = loaded.status;
+    read = files_.readFileInto(
         fileName, [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
     if (!read.ok()) {
         book.dropRaw();
     }
     if (read.isFailed()) {
         book.holdSaves(read.reason());
-        report("Could not read " + std::string(fileName) + ": " + read.reason() + ". Its " +
-               std::string(recordsWord) + " are not loaded, and " + fileName +
-               " is not saved until it can be read.");
-        return read;
+        loaded.findings.push_back("Could not read " + std::string(fileName) + ": " + read.reason() +
+                                  ". Its " + std::string(recordsWord) + " are not loaded, and " +
+                                  fileName + " is not saved until it can be read.");
+        return loaded;
     }
     book.releaseSaves();
     if (read.isNotFound()) {
         if (mode == LoadMode::replace) {
             book.clear();
         }
-        return read;
+        return loaded;
     }
     book.adoptRaw(size, mode == LoadMode::replace);
-    return read;
+    return loaded;
 }
 
-template platform::Status FileEconomy::readRecordFile(GoldLedger&, const char*, std::string_view,
-                                                      LoadMode, std::size_t&);
-template platform::Status FileEconomy::readRecordFile(InventoryBook&, const char*, std::string_view,
-                                                      LoadMode, std::size_t&);
+template LoadResult FileEconomy::readRecordFile(GoldLedger&, const char*, std::string_view,
+                                                LoadMode, std::size_t&);
+template LoadResult FileEconomy::readRecordFile(InventoryBook&, const char*, std::string_view,
+                                                LoadMode, std::size_t&);
 
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
                      const EconomyStore::Console& console) {

@@ -3,8 +3,9 @@
 // second host process out of the folder. One FileEconomy per working folder
 // and host process, shared by all its bots (see economy_store.h).
 //
-// A save replaces its file whole or not at all; a failure is reported to the
-// console of the bot that saved, never dressed as success.
+// A save replaces its file whole or not at all; a failure is returned to the
+// caller, who tells the console of the bot that saved, never dressed as
+// success.
 #pragma once
 
 #include "base/platform/platform.h"
@@ -26,7 +27,7 @@ namespace quorvel {
 
 // Loading appends the file's records to what is held, or replaces it. A
 // missing file loads nothing (and a replace empties). A file that exists but
-// cannot be read is reported on the console, leaves what is held as it was,
+// cannot be read is a failure and a finding, leaves what is held as it was,
 // and holds back the file's saves until a later load reads it: a save would
 // otherwise overwrite records that were never loaded.
 enum class LoadMode { append, replace };
@@ -47,10 +48,10 @@ public:
     void debit(std::string_view name, std::uint32_t amount) override;
     bool setItemCount(std::string_view name, ItemKind kind, std::int32_t count) override;
     void createInventory(std::string_view name) override;
-    platform::Status saveGold() override;
-    platform::Status saveInventory() override;
-    platform::Status reloadGold() override;
-    platform::Status reloadInventory() override;
+    [[nodiscard]] platform::Status saveGold() override;
+    [[nodiscard]] platform::Status saveInventory() override;
+    LoadResult reloadGold() override;
+    LoadResult reloadInventory() override;
     void resetGold() override;
     void resetInventory() override;
     void sync() override;
@@ -79,13 +80,15 @@ public:
     // on every bot's console, and returns true; a refusal is told to
     // `refusalTo` when given. True at once while the lock is held.
     bool retakeFolderLock(const Console& refusalTo = {});
-    // At open, after the lock: inv.dat, gold.dat, then what gold.log adds.
+    // At open, after the lock: inv.dat, gold.dat, then what gold.log adds;
+    // what each found wrong is told to the acting bot's console, in order.
     void load();
 
-    // The files, one each (gold_dat.cpp, inv_dat.cpp). At open (append to
-    // an empty store) each also decides where recovery starts for its table.
-    platform::Status loadGold(LoadMode mode);
-    platform::Status loadInventory(LoadMode mode);
+    // The files, one each (gold_dat.cpp, inv_dat.cpp), telling no console.
+    // At open (append to an empty store) each also decides where recovery
+    // starts for its table.
+    LoadResult loadGold(LoadMode mode);
+    LoadResult loadInventory(LoadMode mode);
     const TableRecovery& goldRecovery() const { return goldRecovery_; }
     const TableRecovery& inventoryRecovery() const { return inventoryRecovery_; }
     // The records gold.log had refused when gold.state was last written.
@@ -110,6 +113,11 @@ public:
 
     // To the console of the bot acting now.
     void report(std::string_view text) const { tellActor(text); }
+    void report(const std::vector<std::string>& lines) const {
+        for (const std::string& line : lines) {
+            tellActor(line);
+        }
+    }
 
     platform::FileSystem& files() const { return files_; }
     GoldLedger& ledger() { return ledger_; }
@@ -141,8 +149,8 @@ private:
     void rereadFolderAndApplyAgain();
     // One change of a record made while the lock was lost, made again.
     void applyAgain(const JournalEntry& entry);
-    // gold.state, read at the first load.
-    void readSaveState();
+    // gold.state, read at the first load; a damaged one is a finding.
+    void readSaveState(std::vector<std::string>& findings);
     // At open: where recovery of a table starts, from the bytes its file
     // held, and whether the file lost records.
     template <typename Book>
@@ -157,12 +165,9 @@ private:
                                   std::vector<SavedFile> SaveState::*saves,
                                   std::optional<SavedFile>& onDisk);
     // A save refused while the file's records or the journal could not be
-    // read, told to the console; ok when the save may go ahead.
-    platform::Status refuseHeldSave(const std::string& fileHeldBecause, std::string_view fileName,
+    // read; ok when the save may go ahead.
+    platform::Status refuseHeldSave(const std::string& fileHeldBecause,
                                     std::string_view recordsWord);
-    // A whole table reset or reloaded, told on every bot's console with the
-    // staff member and the bot it came through.
-    void tellEveryBotWhoDid(std::string_view done) const;
     // What came of a journal write: a failure is told once for a run of
     // them, which a line written ends, so the console is not flooded while
     // the disk stays full and a later failure after a recovery is told again.
@@ -172,8 +177,8 @@ private:
     // A save refused while the folder's lock is lost; ok while it is held.
     platform::Status refuseUnlockedSave();
     template <typename Book>
-    platform::Status readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
-                                    LoadMode mode, std::size_t& size);
+    LoadResult readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
+                              LoadMode mode, std::size_t& size);
 
     platform::FileSystem& files_;
     platform::FileLock lock_;

@@ -4,7 +4,7 @@
 //
 // A save replaces the file whole or not at all (temporary file beside it,
 // flushed, renamed over it); a failed save keeps the previous file and says
-// so on the console. A file cut short or grown by stray bytes still gives up
+// why to its caller. A file cut short or grown by stray bytes still gives up
 // its whole records, and the damaged original is copied aside first so the
 // next save cannot destroy the evidence.
 #include "base/platform/platform.h"
@@ -17,6 +17,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvel {
 namespace {
@@ -50,7 +51,8 @@ void encodeRecord(const GoldAccount& account, char* out) {
 // Copies the damaged file aside under the first free name. An earlier copy
 // is never overwritten; a copy with the same bytes (the same damaged file
 // loaded again) is reused.
-std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std::string& bytes) {
+std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std::string& bytes,
+                                           std::vector<std::string>& findings) {
     const std::string base = std::string(goldFileName) + std::string(damagedSuffix);
     for (int number = 0; number < damagedCopiesKept; ++number) {
         const std::string name = number == 0 ? base : base + "." + std::to_string(number);
@@ -66,26 +68,30 @@ std::optional<std::string> keepDamagedCopy(const FileEconomy& economy, const std
         if (kept.ok()) {
             return name;
         }
-        economy.report(std::string("Warning: could not keep the damaged ") + goldFileName + " as " +
-                       name + " (" + kept.reason() + ").");
+        findings.push_back(std::string("Warning: could not keep the damaged ") + goldFileName +
+                           " as " + name + " (" + kept.reason() + ").");
         return std::nullopt;
     }
-    economy.report(std::string("Warning: could not keep the damaged ") + goldFileName + ": " +
-                   counted(damagedCopiesKept, "earlier copy") + " already exist; remove old ones.");
+    findings.push_back(std::string("Warning: could not keep the damaged ") + goldFileName + ": " +
+                       counted(damagedCopiesKept, "earlier copy") +
+                       " already exist; remove old ones.");
     return std::nullopt;
 }
 
 } // namespace
 
-platform::Status FileEconomy::loadGold(LoadMode mode) {
+LoadResult FileEconomy::loadGold(LoadMode mode) {
     std::size_t size = 0;
     const std::size_t before = mode == LoadMode::append ? ledger_.size() : 0;
-    platform::Status read = readRecordFile(ledger_, goldFileName, "accounts", mode, size);
+    LoadResult loaded = readRecordFile(ledger_, goldFileName, "accounts", mode, size);
+    const platform::Status read = loaded.status;
     if (read.isFailed()) {
         goldRecovery_ = TableRecovery{TableRecovery::Base::unreadable};
         goldOnDisk_.reset();
-        return read;
+        return loaded;
     }
+    // Done: a missing gold.dat loads nothing.
+    loaded.status = {};
     const std::size_t records = size / recordSize;
     const std::size_t stray = size % recordSize;
     const std::size_t garbage =
@@ -94,13 +100,13 @@ platform::Status FileEconomy::loadGold(LoadMode mode) {
                  recordSize, nameSize, goldOnDisk_);
     if (read.isNotFound() && saveState_.gold.empty()) {
         goldOnDisk_.reset();
-        return {}; // no gold.dat yet: nothing to load
+        return loaded; // no gold.dat yet: nothing to load
     }
     if (stray != 0 || garbage != 0 || goldRecovery_.damaged) {
         std::string bytes;
         std::optional<std::string> keptAs =
             read.ok() && !inspectOnly_ && files_.readFile(goldFileName, bytes).ok()
-                ? keepDamagedCopy(*this, bytes)
+                ? keepDamagedCopy(*this, bytes, loaded.findings)
                 : std::optional<std::string>{};
         std::string what;
         if (read.isNotFound()) {
@@ -116,16 +122,16 @@ platform::Status FileEconomy::loadGold(LoadMode mode) {
             what += ", of which " + counted(garbage, "garbage record") + " " +
                     (garbage == 1 ? "is" : "are") + " passed over";
         }
-        report(std::string("Warning: ") + goldFileName + " " + what +
-               (read.ok() ? "; the whole records are loaded" : "") +
-               (keptAs ? " and the damaged file is kept as " + *keptAs : "") + ".");
+        loaded.findings.push_back(std::string("Warning: ") + goldFileName + " " + what +
+                                  (read.ok() ? "; the whole records are loaded" : "") +
+                                  (keptAs ? " and the damaged file is kept as " + *keptAs : "") +
+                                  ".");
     }
-    return {};
+    return loaded;
 }
 
 platform::Status FileEconomy::saveGold() {
-    if (platform::Status held =
-            refuseHeldSave(ledger_.savesHeldBecause(), goldFileName, "accounts");
+    if (platform::Status held = refuseHeldSave(ledger_.savesHeldBecause(), "accounts");
         !held.ok()) {
         return held;
     }

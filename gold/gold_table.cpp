@@ -21,6 +21,15 @@ EconomyStore::Console consoleOf(GoldService& gold) {
     return [&gold](std::string_view text) { sendConsole(gold.bot, text); };
 }
 
+// A save nobody asked for by command: a failure is told on the console.
+void saveAndTell(GoldService& gold, platform::Status (EconomyStore::*save)(),
+                 std::string_view fileName) {
+    const platform::Status saved = ((*gold.economy).*save)();
+    if (!saved.ok()) {
+        sendConsole(gold.bot, notSavedText(fileName, saved));
+    }
+}
+
 // The first bot of the folder opens its economy (gold.dat, inv.dat and
 // what gold.log adds); every later one joins what is loaded. A bot that
 // shakes hands again keeps its seat: what is in play is newer than the
@@ -45,8 +54,8 @@ void started(GoldService& gold) {
 void stopping(GoldService& gold) {
     if (gold.economy) {
         EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "terminate", "-");
-        gold.economy->saveInventory();
-        gold.economy->saveGold();
+        saveAndTell(gold, &EconomyStore::saveInventory, FileEconomy::inventoryName);
+        saveAndTell(gold, &EconomyStore::saveGold, FileEconomy::goldName);
     }
 }
 
@@ -68,8 +77,8 @@ void tick(GoldService& gold) {
         if (gold.storeOn) {
             sendConsole(gold.bot, autosaveText);
             EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "autosave", "-");
-            gold.economy->saveGold();
-            gold.economy->saveInventory();
+            saveAndTell(gold, &EconomyStore::saveGold, FileEconomy::goldName);
+            saveAndTell(gold, &EconomyStore::saveInventory, FileEconomy::inventoryName);
         }
         gold.autosaveCountdown = gold.settings.autoSave;
     }

@@ -37,15 +37,18 @@ void copyNameField(char* to, const char* from) {
 
 } // namespace
 
-platform::Status FileEconomy::loadInventory(LoadMode mode) {
+LoadResult FileEconomy::loadInventory(LoadMode mode) {
     std::size_t size = 0;
     const std::size_t before = mode == LoadMode::append ? book_.size() : 0;
-    platform::Status read = readRecordFile(book_, inventoryFileName, "records", mode, size);
+    LoadResult loaded = readRecordFile(book_, inventoryFileName, "records", mode, size);
+    const platform::Status read = loaded.status;
     if (read.isFailed()) {
         inventoryRecovery_ = TableRecovery{TableRecovery::Base::unreadable};
         inventoryOnDisk_.reset();
-        return read;
+        return loaded;
     }
+    // Done: a missing inv.dat loads nothing.
+    loaded.status = {};
     const std::size_t stray = size % recordBytes;
     const std::size_t garbage =
         dropGarbage(book_, book_.records(), before, stray, plausibleInventory);
@@ -54,7 +57,7 @@ platform::Status FileEconomy::loadInventory(LoadMode mode) {
     // Stray bytes alone were always passed over in silence: the whole
     // records are the file's.
     if (garbage != 0 || (inventoryRecovery_.damaged && stray == 0)) {
-        report(
+        loaded.findings.push_back(
             std::string("Warning: ") + inventoryFileName +
             (read.isNotFound()
                  ? std::string(" is missing, though ") + SaveState::fileName + " says it was saved"
@@ -65,13 +68,11 @@ platform::Status FileEconomy::loadInventory(LoadMode mode) {
     }
     // A trailing part-record is ignored.
     inventoryLoaded_ = read.ok();
-    return {};
+    return loaded;
 }
 
 platform::Status FileEconomy::saveInventory() {
-    if (platform::Status held =
-            refuseHeldSave(book_.savesHeldBecause(), inventoryFileName, "records");
-        !held.ok()) {
+    if (platform::Status held = refuseHeldSave(book_.savesHeldBecause(), "records"); !held.ok()) {
         return held;
     }
     eventEnded();

@@ -446,9 +446,10 @@ void reportDamage(FileEconomy& economy, const char* fileName, std::string_view w
 bool recoverFromJournal(FileEconomy& economy) {
     GoldJournal& journal = economy.journal();
     JournalReplay replay(
-        economy.ledger(), economy.book(), [&] { economy.loadGold(LoadMode::append); },
-        [&] { economy.loadInventory(LoadMode::append); }, economy.goldRecovery(),
-        economy.inventoryRecovery());
+        economy.ledger(), economy.book(),
+        [&] { economy.report(economy.loadGold(LoadMode::append).findings); },
+        [&] { economy.report(economy.loadInventory(LoadMode::append).findings); },
+        economy.goldRecovery(), economy.inventoryRecovery());
     replay.useSavedRecords(economy.recordsOfSaveState());
     bool lastLineCut = false;
     const auto pass = [&](bool applying) -> std::optional<std::string> {

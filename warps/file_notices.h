@@ -7,9 +7,7 @@
 
 namespace quorvel {
 
-enum class WarpFile : std::uint8_t { Team, Area };
-
-// Tells the console what the last parse of `file` found, unless that very
+// Tells the console what the last parse of `file` found (its lines), unless that very
 // problem (or that very list of areas or freqs leading back) was already
 // told for the same file text. A parse without it forgets the last notice,
 // so it is told again when it comes back. Costs one comparison while the

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -20,14 +21,52 @@ WarpFileCaches& cachesOf(AutoWarper& warper) {
     return *warper.fileCaches;
 }
 
-// Only a file with something wrong costs the hash; a sound one is never
-// hashed.
-void setFindings(WarpFileFindings& findings, platform::Status status,
+// A list longer than this is cut short in the console's words.
+constexpr std::size_t namedAtMost = 10;
+
+// "1", "1, 2", or "1, 2, ... 10 and 4 more", counted from `first`.
+std::string numberList(const std::vector<std::size_t>& indices, std::size_t first) {
+    std::string list;
+    for (std::size_t i = 0; i < indices.size() && i < namedAtMost; ++i) {
+        list += (i == 0 ? "" : ", ") + std::to_string(indices[i] + first);
+    }
+    if (indices.size() > namedAtMost) {
+        list += " and " + std::to_string(indices.size() - namedAtMost) + " more";
+    }
+    return list;
+}
+
+// Areas are counted from 1 in file order, as an operator counts the lines
+// of the file; freqs by their own numbers, from 0.
+std::string loopText(WarpFile file, const std::vector<std::size_t>& looping) {
+    const bool one = looping.size() == 1;
+    if (file == WarpFile::Area) {
+        return std::string("WarpArea.ini error: the destination") +
+               (one ? " of area " : "s of areas ") + numberList(looping, 1) +
+               (one ? " leads back into the area, it is not used"
+                    : " lead back into their areas, they are not used");
+    }
+    return std::string("WarpTeam.ini error: the place") + (one ? " of freq " : "s of freqs ") +
+           numberList(looping, 0) +
+           (one ? " leads back into the insert rectangle, it is not used"
+                : " lead back into the insert rectangle, they are not used");
+}
+
+// Only a file with something wrong costs the hash and the words; a sound one
+// is never hashed.
+void setFindings(WarpFileFindings& findings, WarpFile file, platform::Status status,
                  std::vector<std::size_t> looping, const std::optional<std::string>& content) {
     ++findings.parse;
     findings.status = std::move(status);
     findings.looping = std::move(looping);
-    const bool found = !findings.status.ok() || !findings.looping.empty();
+    findings.lines.clear();
+    if (!findings.status.ok()) {
+        findings.lines.push_back(findings.status.reason());
+    }
+    if (!findings.looping.empty()) {
+        findings.lines.push_back(loopText(file, findings.looping));
+    }
+    const bool found = !findings.lines.empty();
     findings.contentHash =
         found && content ? std::hash<std::string_view>{}(std::string_view(*content)) : 0;
 }
@@ -72,7 +111,7 @@ const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
             parsed.inUse.push_back(parsed.file.records[area]);
         }
     }
-    setFindings(parsed.findings, parsed.file.status, std::move(looping), content);
+    setFindings(parsed.findings, WarpFile::Area, parsed.file.status, std::move(looping), content);
     return parsed;
 }
 
@@ -114,7 +153,7 @@ const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, b
         parsed.placeInUse[freq] = false;
     }
     // A zone without team places needs no WarpTeam.ini at all.
-    setFindings(parsed.findings,
+    setFindings(parsed.findings, WarpFile::Team,
                 parsed.file.status.isNotFound() && teams <= 0 ? platform::Status()
                                                               : parsed.file.status,
                 std::move(looping), content);

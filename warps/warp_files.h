@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -64,6 +65,8 @@ struct WarpAreaFile {
     platform::Status status;             // ok when every record asked for was read
 };
 
+enum class WarpFile : std::uint8_t { Team, Area };
+
 // What one parse of a file found wrong, for the console.
 struct WarpFileFindings {
     std::uint64_t parse = 0; // counts the parses of the file; 0: none yet
@@ -72,6 +75,10 @@ struct WarpFileFindings {
     // they lead back where they started, counted from 0, ascending.
     std::vector<std::size_t> looping;
     std::size_t contentHash = 0; // of the text parsed, when anything was found
+    // What is wrong, in the words the console is told, in order: the read's
+    // problem (when `status` is not ok), then the areas or freqs left out
+    // (when `looping` is not empty).
+    std::vector<std::string> lines;
 };
 
 // Both readers stop at the first token that is not a whole number in the

@@ -84,20 +84,23 @@ std::string ghoulsetText(const ZombieGame& game) {
     return text;
 }
 
-void readGhoulsetText(ZombieGame& game, std::string_view text) {
+std::size_t readGhoulsetText(ZombieGame& game, std::string_view text) {
     const std::array<std::int32_t*, 8> fields = {
         &game.humanTeam,     &game.humanShip,     &game.zombieTeam,    &game.zombieShip,
         &game.sanctuaryMinX, &game.sanctuaryMinY, &game.sanctuaryMaxX, &game.sanctuaryMaxY,
     };
     std::size_t at = text.starts_with(byteOrderMark) ? byteOrderMark.size() : 0;
+    std::size_t read = 0;
     for (std::int32_t* field : fields) {
         std::optional<std::int32_t> value = nextNumber(text, at);
         if (!value) {
             break; // a short or damaged file keeps the rest as it was
         }
         *field = *value;
+        ++read;
     }
     deriveSanctuary(game);
+    return read;
 }
 
 void applyMissingGhoulset(ZombieGame& game) {
@@ -121,19 +124,27 @@ platform::Status saveZombieSettings(platform::FileSystem& files, const ZombieGam
     return files.replaceFile(ghoulsetFileName, ghoulsetText(game));
 }
 
-void loadZombieSettings(ZombieGame& game) {
+GhoulsetRead readZombieSettings(ZombieGame& game) {
+    GhoulsetRead result;
     std::string bytes;
-    platform::Status read = game.bot.files->readFile(ghoulsetFileName, bytes);
+    result.read = game.bot.files->readFile(ghoulsetFileName, bytes);
     game.ghoulsetUnreadable.clear();
-    if (read.ok()) {
-        readGhoulsetText(game, bytes);
-        return;
+    if (result.read.ok()) {
+        result.numbersRead = readGhoulsetText(game, bytes);
+        return result;
     }
     applyMissingGhoulset(game);
-    if (read.isFailed()) {
-        game.ghoulsetUnreadable = read.reason();
-        sendConsole(game.bot,
-                    std::string(unreadableText) + read.reason() + std::string(unreadableAfterText));
+    if (result.read.isFailed()) {
+        game.ghoulsetUnreadable = result.read.reason();
+        result.findings.push_back(std::string(unreadableText) + result.read.reason() +
+                                  std::string(unreadableAfterText));
+    }
+    return result;
+}
+
+void loadZombieSettings(ZombieGame& game) {
+    for (const std::string& finding : readZombieSettings(game).findings) {
+        sendConsole(game.bot, finding);
     }
 }
 

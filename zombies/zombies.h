@@ -12,7 +12,8 @@ namespace quorvel {
 
 struct ZombieGame;
 
-// Ghoulset.ini, read at the handshake and written at Terminate.
+// Ghoulset.ini, read at the handshake (what is wrong with it told on the
+// console) and written at Terminate.
 void loadZombieSettings(ZombieGame& game);
 void saveZombieSettingsAtExit(ZombieGame& game);
 

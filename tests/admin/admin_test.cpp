@@ -217,10 +217,16 @@ TEST(AdminCheck, NamesTheTemporaryFilesOfSavesThatNeverFinishedAndLeavesThem) {
 TEST(AdminCheck, AFileThatCannotBeReadIsExitStatusTwo) {
     Folder folder;
     std::filesystem::create_directory(folder.path + "/gold.dat");
+    std::filesystem::create_directory(folder.path + "/Ghoulset.ini");
     const Outcome run = admin({"check", folder.path});
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     EXPECT_TRUE(contains(run.out, "  gold.dat      could not be read\n"));
     EXPECT_TRUE(contains(run.out, "problem: Could not read gold.dat: "));
+    // The zombies game's own words for it, as a module start tells them.
+    EXPECT_TRUE(contains(run.out, "  Ghoulset.ini  could not be read\n"));
+    EXPECT_TRUE(contains(run.out, "problem: Could not read Ghoulset.ini: "));
+    EXPECT_TRUE(contains(run.out, ". The zombies game plays with the default settings, and "
+                                  "Ghoulset.ini is not saved until it can be read.\n"));
 
     const Outcome nowhere = admin({"check", folder.path + "/no-such-folder"});
     EXPECT_EQ(nowhere.status, 2);

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Bot bot(0);
     ZombieGame game(bot);
     applyMissingGhoulset(game);
-    readGhoulsetText(game, text);
+    static_cast<void>(readGhoulsetText(game, text)); // whatever it holds
     const std::string written = ghoulsetText(game);
 
     // Start the second reading from other values, so that a field the
@@ -40,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.humanTeam = again.humanShip = again.zombieTeam = again.zombieShip = 77;
     again.sanctuaryMinX = again.sanctuaryMinY = again.sanctuaryMaxX = again.sanctuaryMaxY = 77;
     again.sanctuaryOn = !game.sanctuaryOn;
-    readGhoulsetText(again, written);
+    if (readGhoulsetText(again, written) != ghoulsetNumbers) {
+        fail("Ghoulset.ini written as \"" + written + "\" does not read as eight numbers");
+    }
     if (settingsOf(again) != settingsOf(game) || again.sanctuaryOn != game.sanctuaryOn) {
         fail("Ghoulset.ini written as \"" + written + "\" reads back differently");
     }

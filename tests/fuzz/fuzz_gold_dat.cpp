@@ -53,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::writeFile("gold.dat", bytes);
 
     FileEconomy loaded(platform::realFileSystem());
-    loaded.loadGold(LoadMode::append);
+    if (!loaded.loadGold(LoadMode::append).status.ok()) {
+        fail("an existing gold.dat could not be loaded");
+    }
 
     // Every whole record, as it stands in the file; in a file with stray
     // bytes, or whose every record is garbage, only the records a player's
@@ -115,7 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              std::to_string(records) + " accounts");
     }
     FileEconomy reloaded(platform::realFileSystem());
-    reloaded.loadGold(LoadMode::append);
+    if (!reloaded.loadGold(LoadMode::append).status.ok()) {
+        fail("the saved gold.dat could not be loaded");
+    }
     expectSameAccounts(loaded.ledger(), reloaded.ledger(), "save and reload");
 
     // What was saved once is saved again byte for byte.

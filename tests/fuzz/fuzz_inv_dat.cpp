@@ -53,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::writeFile("inv.dat", bytes);
 
     FileEconomy loaded(platform::realFileSystem());
-    loaded.loadInventory(LoadMode::append);
+    if (!loaded.loadInventory(LoadMode::append).status.ok()) {
+        fail("an existing inv.dat could not be loaded");
+    }
     if (!loaded.inventoryLoaded()) {
         fail("an existing inv.dat was not marked loaded");
     }
@@ -107,7 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              std::to_string(records) + " records");
     }
     FileEconomy reloaded(platform::realFileSystem());
-    reloaded.loadInventory(LoadMode::append);
+    if (!reloaded.loadInventory(LoadMode::append).status.ok()) {
+        fail("the saved inv.dat could not be loaded");
+    }
     expectSameRecords(loaded.book(), reloaded.book(), "save and reload");
     if (!reloaded.saveInventory().ok() || fuzz::readFile("inv.dat") != saved) {
         fail("a second save of the same records wrote other bytes");

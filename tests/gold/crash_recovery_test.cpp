@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvel::testing {
@@ -118,8 +118,8 @@ TEST(CrashRecovery, ADeathBetweenASaveAndItsMarkerAppliesNothingTwice) {
         // The files are replaced, then the host dies before the journal
         // notes the saves.
         arena.journal().pause(true);
-        arena.economy().saveInventory();
-        arena.economy().saveGold();
+        EXPECT_TRUE(arena.economy().saveInventory().ok());
+        EXPECT_TRUE(arena.economy().saveGold().ok());
         arena.journal().pause(false);
     });
     TestArena restarted(folder.path, 7);
@@ -165,7 +165,7 @@ TEST(CrashRecovery, SeveralBotsInterleavingComeBackWholeAndNothingTwice) {
         TestArena two(folder.path, 7, 2);
         two.handshake();
         playAnEvening(one);
-        one.economy().saveGold(); // covers bot 1's evening only
+        EXPECT_TRUE(one.economy().saveGold().ok()); // covers bot 1's evening only
         // The same names in another arena, later: the same kills a moment
         // apart would be one event that both bots of an arena saw.
         std::this_thread::sleep_for(std::chrono::milliseconds(1100));
@@ -174,7 +174,7 @@ TEST(CrashRecovery, SeveralBotsInterleavingComeBackWholeAndNothingTwice) {
         PlayerRecord& again = two.addPlayer({.name = "Bob", .team = 1, .ship = 1});
         one.command(bob, "lendgold", "Dan:" + std::to_string(one.economy().balance("Bob")));
         two.command(again, "lendgold", "Dan:1"); // nothing left to lend
-        two.economy().saveInventory();
+        EXPECT_TRUE(two.economy().saveInventory().ok());
         two.command(again, "buy", "inv guns"); // nothing left to pay with
     });
     // Both evenings, each counted once.

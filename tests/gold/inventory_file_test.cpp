@@ -81,7 +81,9 @@ TEST(InventoryFile, SaveWritesFiftyTwoByteRecordsThatLoadBackTheSame) {
     EXPECT_FALSE(arena.fileExists(platform::temporaryNameFor("inv.dat")));
 
     arena.inventory().clear();
-    arena.economy().loadInventory(LoadMode::append);
+    const LoadResult loaded = arena.economy().loadInventory(LoadMode::append);
+    EXPECT_TRUE(loaded.status.ok());
+    EXPECT_TRUE(loaded.findings.empty());
     const auto& records = arena.inventory().records();
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[2].counts[0], 7); // a later duplicate is kept in place
@@ -136,9 +138,7 @@ TEST(InventoryFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
     EXPECT_TRUE(saved.isFailed());
     EXPECT_EQ(arena.readFile("inv.dat"), original);
     auto sent = arena.take();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].code, Echo);
-    EXPECT_EQ(sent[0].text.find("Could not save inv.dat: "), 0u) << sent[0].text;
+    EXPECT_TRUE(sent.empty()); // the store returns it; whoever saved tells the console
 
     // The temporary file cannot be made at all: staff hear it failed.
     std::filesystem::create_directory(platform::temporaryNameFor("inv.dat"));
@@ -146,6 +146,7 @@ TEST(InventoryFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
     sent = arena.take();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].code, Echo);
+    EXPECT_EQ(sent[0].text.find("Could not save inv.dat: "), 0u) << sent[0].text;
     EXPECT_EQ(sent[1].target, staff.ident);
     EXPECT_EQ(sent[1].text.find("Inventory Database could not be saved: "), 0u) << sent[1].text;
     EXPECT_NE(sent[1].text.find("inv.dat.saving"), std::string::npos) << sent[1].text;

@@ -51,7 +51,7 @@ TEST(GoldJournal, EveryChangeIsOneLineWithItsCauseTheValueAfterAndItsBot) {
     economy.createInventory("Carol");
     economy.setItemCount("carol", ItemKind::Guns, 1);
     economy.resetGold();
-    economy.saveGold();
+    EXPECT_TRUE(economy.saveGold().ok());
     EXPECT_EQ(
         journalRows(arena),
         (std::vector<Row>{

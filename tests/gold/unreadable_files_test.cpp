@@ -43,7 +43,11 @@ TEST(UnreadableFiles, AnUnreadableGoldDatIsNeverSavedOverAndStaffHearWhy) {
     // Reloading what cannot be read leaves the accounts in play alone.
     arena.command(sop, "goldload");
     std::vector<std::string> notLoaded = arena.takeTexts();
-    ASSERT_FALSE(notLoaded.empty());
+    ASSERT_EQ(notLoaded.size(), 2u); // the console, then the staff member
+    EXPECT_TRUE(startsAndEnds(notLoaded[0], "Could not read gold.dat: ",
+                              ". Its accounts are not loaded, and gold.dat is not saved until it "
+                              "can be read."))
+        << notLoaded[0];
     EXPECT_TRUE(startsAndEnds(notLoaded.back(), "Gold accounts could not be loaded: ",
                               ". The accounts in play are unchanged."))
         << notLoaded.back();
