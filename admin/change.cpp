@@ -10,14 +10,15 @@
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "gold/record_layouts.h"
 
 #include <map>
 
 namespace quorvel::admin {
 namespace {
 
-constexpr std::size_t goldRecordBytes = 24;
-constexpr std::size_t longestName = sizeof(GoldAccount::name) - 1;
+constexpr std::size_t goldRecordBytes = GoldDatLayout::recordBytes;
+constexpr std::size_t longestName = GoldDatLayout::longestName;
 
 struct Change {
     std::string name;

@@ -31,7 +31,7 @@ namespace {
 constexpr const char* settingsName = "quorvel.ini";
 // Tiles of the map, in each direction.
 constexpr std::int32_t mapTiles = 1024;
-constexpr std::size_t inventoryRecordBytes = 52;
+constexpr std::size_t inventoryRecordBytes = InvDatLayout::recordBytes;
 
 // The console lines a spawn sends while the module's readers run.
 thread_local ConsoleLines* consoleSink = nullptr;
