@@ -11,6 +11,7 @@
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
 #include "gold/record_layouts.h"
+#include "gold/transfer_text.h"
 
 #include <map>
 
@@ -29,7 +30,7 @@ std::optional<std::string> nameFault(const std::string& name) {
     if (name.empty()) {
         return "a name is needed";
     }
-    if (name == "*") {
+    if (reservedAccountName(name)) {
         return "\"*\" stands for every account in gold.log and cannot be a name";
     }
     if (name.size() > longestName) {

@@ -11,7 +11,7 @@
 namespace quorvel {
 
 std::string_view storableName(std::string_view name) {
-    return name.substr(0, sizeof(GoldAccount::name) - 1);
+    return name.substr(0, GoldDatLayout::longestName);
 }
 
 std::string_view GoldLedger::nameAt(std::size_t position) const {
