@@ -10,14 +10,16 @@
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
+#include "gold/record_layouts.h"
+#include "gold/transfer_text.h"
 
 #include <map>
 
 namespace quorvel::admin {
 namespace {
 
-constexpr std::size_t goldRecordBytes = 24;
-constexpr std::size_t longestName = sizeof(GoldAccount::name) - 1;
+constexpr std::size_t goldRecordBytes = GoldDatLayout::recordBytes;
+constexpr std::size_t longestName = GoldDatLayout::longestName;
 
 struct Change {
     std::string name;
@@ -28,7 +30,7 @@ std::optional<std::string> nameFault(const std::string& name) {
     if (name.empty()) {
         return "a name is needed";
     }
-    if (name == "*") {
+    if (reservedAccountName(name)) {
         return "\"*\" stands for every account in gold.log and cannot be a name";
     }
     if (name.size() > longestName) {

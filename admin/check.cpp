@@ -29,7 +29,7 @@ namespace {
 constexpr const char* settingsName = "quorvel.ini";
 // Tiles of the map, in each direction.
 constexpr std::int32_t mapTiles = 1024;
-constexpr std::size_t inventoryRecordBytes = 52;
+constexpr std::size_t inventoryRecordBytes = InvDatLayout::recordBytes;
 
 // The console lines a spawn sends while quorvel.ini's reader runs.
 thread_local ConsoleLines* consoleSink = nullptr;

@@ -5,12 +5,11 @@
 #include "admin/output.h"
 
 #include "base/text/text_rules.h"
-#include "gold/raw_records.h"
 #include "gold/record_checks.h"
+#include "gold/record_layouts.h"
 #include "gold/store_items.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <optional>
 
@@ -19,9 +18,6 @@ namespace {
 
 // Told one by one up to this many, then counted.
 constexpr std::size_t namedAtMost = 10;
-
-static_assert(sizeof(GoldAccount) == 24 && sizeof(InventoryRecord) == 52,
-              "gold.dat and inv.dat records are read as the structures lay them out");
 
 std::string plural(std::size_t count, std::string_view word) {
     return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
@@ -46,29 +42,22 @@ std::string recordNumbers(const std::vector<std::size_t>& numbers) {
 // The numbers (from 1) of the whole records of `file` the check refuses.
 template <typename Record>
 std::optional<std::vector<std::size_t>>
-refusedRecords(const char* file, bool (*plausible)(const Record&), std::size_t& records) {
+refusedRecords(const char* file, std::size_t recordBytes, void (*decode)(const char*, Record&),
+               bool (*plausible)(const Record&), std::size_t& records) {
     std::string bytes;
     if (!readOnlyFiles().readFile(file, bytes).ok()) {
         return std::nullopt; // not there, or the module's own words say why
     }
-    records = bytes.size() / sizeof(Record);
+    records = bytes.size() / recordBytes;
     std::vector<std::size_t> refused;
     for (std::size_t at = 0; at < records; ++at) {
         Record record;
-        std::memcpy(&record, bytes.data() + at * sizeof(Record), sizeof(Record));
+        decode(bytes.data() + at * recordBytes, record);
         if (!plausible(record)) {
             refused.push_back(at + 1);
         }
     }
     return refused;
-}
-
-bool plausibleStoredInventory(const InventoryRecord& stored) {
-    InventoryRecord record = stored;
-    for (std::int32_t& count : record.counts) {
-        count = static_cast<std::int32_t>(fromLittleEndian(static_cast<std::uint32_t>(count)));
-    }
-    return plausibleInventory(record);
 }
 
 // The last value gold.log wrote for one account, or one item of a record.
@@ -130,7 +119,8 @@ std::vector<std::string> implausibleRecords() {
     std::vector<std::string> problems;
     std::size_t records = 0;
     if (auto refused =
-            refusedRecords<GoldAccount>(FileEconomy::goldName, &plausibleAccount, records);
+            refusedRecords<GoldAccount>(FileEconomy::goldName, GoldDatLayout::recordBytes,
+                                        &decodeGoldRecord, &plausibleAccount, records);
         refused && !refused->empty()) {
         problems.push_back(std::string(FileEconomy::goldName) +
                            " is damaged: " + std::to_string(refused->size()) + " of its " +
@@ -139,8 +129,9 @@ std::vector<std::string> implausibleRecords() {
                            "characters, or holds control bytes): the file is damaged or is not "
                            "a gold.dat.");
     }
-    if (auto refused = refusedRecords<InventoryRecord>(FileEconomy::inventoryName,
-                                                       &plausibleStoredInventory, records);
+    if (auto refused =
+            refusedRecords<InventoryRecord>(FileEconomy::inventoryName, InvDatLayout::recordBytes,
+                                            &decodeInventoryRecord, &plausibleInventory, records);
         refused && !refused->empty()) {
         problems.push_back(std::string(FileEconomy::inventoryName) +
                            " is damaged: " + std::to_string(refused->size()) + " of its " +
@@ -165,7 +156,7 @@ std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded) {
                 continue;
             }
             const bool wholeGold = entry.isGold() && entry.isWipe();
-            const bool wholeInventory = entry.field == "inventory" && entry.isWipe();
+            const bool wholeInventory = entry.isInventory() && entry.isWipe();
             if (wholeGold || wholeInventory) {
                 (wholeGold ? gold.clear() : items.clear());
                 continue;

@@ -3,62 +3,16 @@
 #include "admin/folder.h"
 #include "admin/output.h"
 #include "base/platform/platform.h"
-#include "base/text/text_rules.h"
 #include "gold/gold_journal.h"
-#include "gold/journal_line.h"
-#include "gold/store_items.h"
+#include "gold/journal_format.h"
 
 #include <array>
 
 namespace quorvel::admin {
 namespace {
 
-constexpr std::size_t chunkBytes = 64 * 1024;
-constexpr std::size_t longestLine = 64 * 1024;
 // Problems of one file told one by one up to this many, then counted.
 constexpr std::size_t toldAtMost = 10;
-
-constexpr std::string_view timePattern = "0000-00-00T00:00:00Z";
-
-bool matchesTimePattern(std::string_view text) {
-    if (text.size() > timePattern.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (timePattern[i] == '0' ? !digit : text[i] != timePattern[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool isKnownField(std::string_view field) {
-    return field == "gold" || field == "inventory" || itemKindOfWord(field).has_value();
-}
-
-// Why a line split into its fields still is not one the module writes, or
-// nothing when it is one.
-std::optional<std::string> flaw(const JournalFields& fields) {
-    if (fields.time.size() != timePattern.size() || !matchesTimePattern(fields.time)) {
-        return "its time is not a time";
-    }
-    if (!isKnownField(fields.field)) {
-        return "\"" + std::string(fields.field) + "\" is neither gold, an item nor inventory";
-    }
-    const std::string_view change = fields.change;
-    const bool signedAmount = change.size() > 1 && (change[0] == '+' || change[0] == '-') &&
-                              readBoundedNumber(change.substr(1), 0, 4294967295LL).has_value();
-    if (!signedAmount && change != "new" && change != "reset" && change != "reload" &&
-        change != "saved") {
-        return "its change \"" + std::string(change) + "\" is not one";
-    }
-    const std::int64_t most = fields.field == "gold" ? 4294967295LL : 2147483647LL;
-    if (!readBoundedNumber(fields.after, fields.field == "gold" ? 0 : -2147483648LL, most)) {
-        return "its value after, \"" + std::string(fields.after) + "\", is not one";
-    }
-    return std::nullopt;
-}
 
 class FileFindings {
 public:
@@ -155,14 +109,7 @@ private:
 } // namespace
 
 std::optional<std::int64_t> JournalEntry::amount() const {
-    if (change.size() < 2 || (change[0] != '+' && change[0] != '-')) {
-        return std::nullopt;
-    }
-    auto magnitude = readBoundedNumber(std::string_view(change).substr(1), 0, 4294967295LL);
-    if (!magnitude) {
-        return std::nullopt;
-    }
-    return change[0] == '-' ? -*magnitude : *magnitude;
+    return readJournalChange(change);
 }
 
 JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord) {
@@ -183,7 +130,8 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
         JournalEntry entry;
         entry.file = file;
         const platform::Status read = readOnlyFiles().forEachLine(
-            file, chunkBytes, longestLine, [&](std::string_view text, bool ended, bool tooLong) {
+            file, journalChunkBytes, journalLongestLine,
+            [&](std::string_view text, bool ended, bool tooLong) {
                 ++number;
                 if (cut) {
                     summary.findings.push_back(
@@ -200,22 +148,30 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
                 }
                 if (tooLong) {
                     records.end();
-                    findings.problem(number, "a line longer than 64 KiB, not a journal line");
+                    findings.problem(number, "a line longer than " +
+                                                 std::to_string(journalLongestLine / 1024) +
+                                                 " KiB, not a journal line");
                     return;
                 }
                 const std::optional<JournalFields> fields = splitJournalLine(text);
                 std::optional<std::string> why =
-                    fields ? flaw(*fields) : "it does not hold seven, eight or ten fields";
+                    fields ? journalLineFlaw(*fields)
+                           : "it does not hold seven, eight or ten fields";
                 if (why) {
                     records.end();
                     // A write stopped part-way is closed off with two tabs
                     // by the next one.
-                    findings.problem(number, text.ends_with("\t\t")
+                    findings.problem(number, isClosedOffCutLine(text)
                                                  ? "a line cut short (by a crash or a full disk) "
                                                    "and closed off; the module passes over it."
                                                  : "not a journal line (" + *why +
                                                        "); the module passes over it.");
                     return;
+                }
+                if (!isJournalTime(fields->time)) {
+                    findings.problem(number, "its time \"" + printable(fields->time) +
+                                                 "\" is not a time; the module applies the "
+                                                 "change all the same.");
                 }
                 entry.line = number;
                 entry.time = fields->time;
@@ -257,7 +213,7 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
 }
 
 std::optional<std::int64_t> journalSeconds(const std::string& time) {
-    if (time.size() != timePattern.size() || !matchesTimePattern(time)) {
+    if (!isJournalTime(time)) {
         return std::nullopt;
     }
     const auto number = [&time](std::size_t at, std::size_t length) {
@@ -283,7 +239,7 @@ bool isJournalTimePrefix(const std::string& text) {
     for (std::size_t length : lengths) {
         wholePart |= text.size() == length;
     }
-    return wholePart && matchesTimePattern(text);
+    return wholePart && matchesJournalTimePattern(text);
 }
 
 void checkSince(const std::optional<std::string>& since) {

@@ -5,6 +5,8 @@
 // alone. A record cut short by a crash or a full disk never happened.
 #pragma once
 
+#include "gold/journal_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -29,10 +31,15 @@ struct JournalEntry {
     std::uint32_t part = 0;  // 1 to parts
     std::uint32_t parts = 0; // the lines of its record
 
-    bool isGold() const { return field == "gold"; }
-    bool isSave() const { return change == "saved"; }
+    bool isGold() const { return field == journalGoldField; }
+    bool isInventory() const { return field == journalInventoryField; }
+    bool isSave() const { return change == journalSaved; }
+    // A line about a whole table (a reset, a reload, a save's mark).
+    bool isEveryAccount() const { return account == journalEveryAccount; }
     // A whole table emptied or read again.
-    bool isWipe() const { return change == "reset" || change == "reload"; }
+    bool isWipe() const {
+        return isEveryAccount() && (change == journalReset || change == journalReload);
+    }
     // The signed amount of a +N or -N change.
     std::optional<std::int64_t> amount() const;
 };

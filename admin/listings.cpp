@@ -144,13 +144,11 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
     InFolder in(options.folder);
     const std::string wanted = foldedCopy(storableName(options.name));
     const auto isOwn = [&wanted](const JournalEntry& entry) {
-        return !entry.isSave() && entry.account != "*" &&
+        return !entry.isSave() && !entry.isEveryAccount() &&
                foldedCopy(storableName(entry.account)) == wanted;
     };
     // A reset or reload of a whole table changes every account.
-    const auto isEveryone = [](const JournalEntry& entry) {
-        return entry.account == "*" && entry.isWipe();
-    };
+    const auto isEveryone = [](const JournalEntry& entry) { return entry.isWipe(); };
     // The table shows the lines of one change together, its time, cause and
     // by once; CSV and JSON repeat them on every line and add the record's
     // sequence number, so that a program can tell the changes apart.
@@ -177,7 +175,7 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
             if (lead == nullptr && (mine || isEveryone(entry))) {
                 lead = &entry;
             }
-            if (entry.account != "*") {
+            if (!entry.isEveryAccount()) {
                 accounts.insert(foldedCopy(storableName(entry.account)));
             }
         }
@@ -216,7 +214,7 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
             std::vector<std::string> row{repeated ? "" : entry.time,
                                          repeated ? "" : entry.cause,
                                          repeated ? "" : entry.by,
-                                         entry.account == "*" ? "every account" : entry.account,
+                                         entry.isEveryAccount() ? "every account" : entry.account,
                                          entry.field,
                                          entry.change,
                                          isEveryone(entry) ? "" : entry.after};

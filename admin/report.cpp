@@ -246,7 +246,7 @@ StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
                  "",
                  ""};
     if (lines.size() == 1) {
-        row.account = first.account == "*" ? "every account" : first.account;
+        row.account = first.isEveryAccount() ? "every account" : first.account;
         row.change =
             first.isGold() || first.isWipe() ? first.change : first.change + " " + first.field;
         row.after = first.isWipe() ? "" : first.after;

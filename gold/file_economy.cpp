@@ -445,37 +445,35 @@ void FileEconomy::rereadFolderAndApplyAgain() {
 }
 
 void FileEconomy::applyAgain(const JournalEntry& entry) {
-    const bool whole = entry.account == "*";
-    if (entry.field == "gold" && whole) {
-        if (entry.change == "reset") {
+    const bool whole = entry.account == journalEveryAccount;
+    if (entry.field == journalGoldField && whole) {
+        if (entry.change == journalReset) {
             ledger_.clear();
             note(GoldJournal::goldWiped(cause(), false, 0));
-        } else if (entry.change == "reload") {
+        } else if (entry.change == journalReload) {
             reloadAgain(*this, reloadGold(), goldReloadedDone, cause());
         }
         return;
     }
-    if (entry.field == "inventory") {
-        if (whole && entry.change == "reset") {
+    if (entry.field == journalInventoryField) {
+        if (whole && entry.change == journalReset) {
             book_.clear();
             note(GoldJournal::inventoryWiped(cause(), false, 0));
-        } else if (whole && entry.change == "reload") {
+        } else if (whole && entry.change == journalReload) {
             reloadAgain(*this, reloadInventory(), inventoryReloadedDone, cause());
-        } else if (entry.change == "new" && book_.find(entry.account) == nullptr) {
+        } else if (entry.change == journalNew && book_.find(entry.account) == nullptr) {
             createInventory(entry.account);
         }
         return;
     }
-    if (entry.change.size() < 2) {
-        return;
-    }
-    const auto size = readBoundedNumber(std::string_view(entry.change).substr(1), 0, 4294967295LL);
-    if (!size) {
+    const std::optional<std::int64_t> change = readJournalChange(entry.change);
+    if (!change) {
         return;
     }
     const bool gain = entry.change[0] == '+';
-    if (entry.field == "gold") {
-        const auto amount = static_cast<std::uint32_t>(*size);
+    const std::int64_t size = gain ? *change : -*change;
+    if (entry.field == journalGoldField) {
+        const auto amount = static_cast<std::uint32_t>(size);
         const std::uint32_t held = balance(entry.account);
         if (gain) {
             credit(entry.account, std::min(amount, UINT32_MAX - held));
@@ -501,17 +499,16 @@ void FileEconomy::applyAgain(const JournalEntry& entry) {
         createInventory(entry.account);
     }
     const std::int64_t held = book_.find(entry.account)->counts[static_cast<std::size_t>(*kind)];
-    if (!gain && *size > held && held >= 0) {
+    if (!gain && size > held && held >= 0) {
         // Used through both hosts: it stops at none left.
         setItemCount(entry.account, *kind, 0);
-        tellEveryBot(journalEscape(entry.account) + " used " + std::to_string(*size) + " " +
+        tellEveryBot(journalEscape(entry.account) + " used " + std::to_string(size) + " " +
                      entry.field + " (" + journalEscape(entry.cause.what) +
                      ") while the lock was lost, but holds only " + std::to_string(held) +
-                     " now: " + std::to_string(*size - held) + " were not taken.");
+                     " now: " + std::to_string(size - held) + " were not taken.");
         return;
     }
-    const std::int64_t count =
-        std::min<std::int64_t>(gain ? held + *size : held - *size, INT32_MAX);
+    const std::int64_t count = std::min<std::int64_t>(gain ? held + size : held - size, INT32_MAX);
     setItemCount(entry.account, *kind, static_cast<std::int32_t>(count));
 }
 

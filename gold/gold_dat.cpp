@@ -1,6 +1,4 @@
-// gold.dat: one 24-byte record per account in ledger order, no header. A
-// record is the balance as 4 bytes little-endian and the name in 20 bytes,
-// NUL-terminated, zeros after the NUL.
+// gold.dat: one record per account in ledger order (gold/record_layouts.h).
 //
 // A save replaces the file whole or not at all (temporary file beside it,
 // flushed, renamed over it); a failed save keeps the previous file and says
@@ -12,9 +10,9 @@
 #include "gold/file_economy.h"
 #include "gold/gold_ledger.h"
 #include "gold/record_checks.h"
+#include "gold/record_layouts.h"
 #include "gold/save_state.h"
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,28 +22,13 @@ namespace {
 
 constexpr const char* goldFileName = FileEconomy::goldName;
 constexpr std::string_view damagedSuffix = ".damaged";
-constexpr std::size_t recordSize = 24;
-constexpr std::size_t nameSize = sizeof(GoldAccount::name);
-static_assert(4 + nameSize == recordSize);
+constexpr std::size_t recordSize = GoldDatLayout::recordBytes;
+constexpr std::size_t nameSize = GoldDatLayout::nameBytes;
 // gold.dat.damaged, gold.dat.damaged.1, ... up to this many copies.
 constexpr int damagedCopiesKept = 1000;
 
 std::string counted(std::size_t count, std::string_view word) {
     return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
-}
-
-// Into `out`, which has room for the record.
-void encodeRecord(const GoldAccount& account, char* out) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        *out++ = static_cast<char>((account.amount >> shift) & 0xFFu);
-    }
-    // Whatever followed the NUL in a loaded record is not written back.
-    const void* nul = std::memchr(account.name, '\0', nameSize - 1);
-    const std::size_t length =
-        nul == nullptr ? nameSize - 1
-                       : static_cast<std::size_t>(static_cast<const char*>(nul) - account.name);
-    std::memcpy(out, account.name, length);
-    std::memset(out + length, 0, nameSize - length);
 }
 
 // Copies the damaged file aside under the first free name. An earlier copy
@@ -140,7 +123,7 @@ platform::Status FileEconomy::saveGold() {
     std::string bytes(ledger_.size() * recordSize, '\0');
     char* next = bytes.data();
     for (const GoldAccount& account : ledger_.accounts()) {
-        encodeRecord(account, next);
+        encodeGoldRecord(account, next);
         next += recordSize;
     }
     const std::uint64_t seq = nextSeq_++;

@@ -1,53 +1,47 @@
 #include "gold/gold_journal.h"
 
-#include "base/text/text_rules.h"
-
-#include <charconv>
 #include <utility>
 
 namespace quorvel {
-namespace {
-
-std::string signedChange(std::int64_t change) {
-    return (change >= 0 ? "+" : "-") +
-           std::to_string(change >= 0 ? static_cast<std::uint64_t>(change)
-                                      : 0u - static_cast<std::uint64_t>(change));
-}
-
-} // namespace
 
 JournalEntry GoldJournal::goldChanged(const ChangeCause& cause, std::string_view account,
                                       std::int64_t change, std::uint32_t after) {
-    return {cause, std::string(account), "gold", signedChange(change), std::to_string(after)};
+    return {cause, std::string(account), std::string(journalGoldField), journalChangeText(change),
+            std::to_string(after)};
 }
 
 JournalEntry GoldJournal::itemChanged(const ChangeCause& cause, std::string_view account,
                                       std::string_view item, std::int64_t change,
                                       std::int32_t after) {
-    return {cause, std::string(account), std::string(item), signedChange(change),
+    return {cause, std::string(account), std::string(item), journalChangeText(change),
             std::to_string(after)};
 }
 
 JournalEntry GoldJournal::inventoryCreated(const ChangeCause& cause, std::string_view account) {
-    return {cause, std::string(account), "inventory", "new", "0"};
+    return {cause, std::string(account), std::string(journalInventoryField),
+            std::string(journalNew), "0"};
 }
 
 JournalEntry GoldJournal::goldWiped(const ChangeCause& cause, bool reloaded,
                                     std::size_t accountsAfter) {
-    return {cause, "*", "gold", reloaded ? "reload" : "reset", std::to_string(accountsAfter)};
+    return {cause, std::string(journalEveryAccount), std::string(journalGoldField),
+            std::string(reloaded ? journalReload : journalReset), std::to_string(accountsAfter)};
 }
 
 JournalEntry GoldJournal::inventoryWiped(const ChangeCause& cause, bool reloaded,
                                          std::size_t recordsAfter) {
-    return {cause, "*", "inventory", reloaded ? "reload" : "reset", std::to_string(recordsAfter)};
+    return {cause, std::string(journalEveryAccount), std::string(journalInventoryField),
+            std::string(reloaded ? journalReload : journalReset), std::to_string(recordsAfter)};
 }
 
 JournalEntry GoldJournal::goldSaved(Word bot, std::size_t accounts) {
-    return {ChangeCause{"save", "-", bot}, "*", "gold", "saved", std::to_string(accounts)};
+    return {ChangeCause{"save", "-", bot}, std::string(journalEveryAccount),
+            std::string(journalGoldField), std::string(journalSaved), std::to_string(accounts)};
 }
 
 JournalEntry GoldJournal::inventorySaved(Word bot, std::size_t records) {
-    return {ChangeCause{"save", "-", bot}, "*", "inventory", "saved", std::to_string(records)};
+    return {ChangeCause{"save", "-", bot}, std::string(journalEveryAccount),
+            std::string(journalInventoryField), std::string(journalSaved), std::to_string(records)};
 }
 
 void GoldJournal::recordText(std::string& out, std::uint64_t seq,
@@ -90,11 +84,12 @@ platform::Status GoldJournal::writeRecord(std::uint64_t seq,
         }
     }
     // A failed append may have left part of its record in the file.
-    line_.assign(cutShort_ ? "\t\t\n" : "");
+    line_.assign(cutShort_ ? journalCutLineCloser : std::string_view());
     recordText(line_, seq, lines);
     for (const JournalEntry& entry : lines) {
-        if (entry.change == "saved") {
-            (entry.field == "gold" ? goldSavedSinceRotation_ : inventorySavedSinceRotation_) = true;
+        if (entry.change == journalSaved) {
+            (entry.field == journalGoldField ? goldSavedSinceRotation_
+                                             : inventorySavedSinceRotation_) = true;
         }
     }
     if (platform::Status written = file_->append(line_); !written.ok()) {
@@ -141,53 +136,6 @@ platform::Status GoldJournal::syncToDisk() {
 platform::Status GoldJournal::failed(platform::Status why) {
     file_.reset();
     return why;
-}
-
-std::string journalEscape(std::string_view text) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') {
-            escaped += "\\t";
-        } else if (c == '\n') {
-            escaped += "\\n";
-        } else if (c == '\r') {
-            escaped += "\\r";
-        } else if (c == '\\') {
-            escaped += "\\\\";
-        } else if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F)) {
-            // 0x80-0x9F after 0xC2 are C1 controls to a UTF-8 terminal.
-            escaped += "\\x";
-            escaped += hex[byte >> 4];
-            escaped += hex[byte & 0xF];
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
-std::string journalUnescape(std::string_view text) {
-    std::string plain;
-    plain.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            plain += text[i];
-            continue;
-        }
-        char next = text[++i];
-        unsigned byte = 0;
-        if (next == 'x' && i + 2 < text.size() &&
-            std::from_chars(&text[i + 1], &text[i + 3], byte, 16).ptr == &text[i + 3]) {
-            plain += static_cast<char>(byte);
-            i += 2;
-            continue;
-        }
-        plain += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    }
-    return plain;
 }
 
 } // namespace quorvel

@@ -12,7 +12,7 @@
 // Columns: time (UTC), cause, by, account, field (gold, an item word, or
 // inventory for a whole record), change (+N, -N, new, reset, reload, saved),
 // value after, the handle of the bot in decimal, the sequence number and
-// "i/n" (gold/journal_line.h). Recovery applies the changes, never the
+// "i/n" (gold/journal_format.h). Recovery applies the changes, never the
 // values after: those are for operators. Each record reaches the operating
 // system as it is written; the file is flushed to disk once a second by the
 // tick.
@@ -20,6 +20,7 @@
 
 #include "base/platform/platform.h"
 #include "gold/economy_store.h"
+#include "gold/journal_format.h"
 
 #include <cstdint>
 #include <memory>
@@ -121,11 +122,5 @@ private:
     bool goldSavedSinceRotation_ = false;
     bool inventorySavedSinceRotation_ = false;
 };
-
-// A journal text field with every control byte and the backslash escaped
-// (\t \n \r, \\ and \xHH for the rest), so no line can carry a terminal's
-// control sequence; and back.
-std::string journalEscape(std::string_view text);
-std::string journalUnescape(std::string_view text);
 
 } // namespace quorvel

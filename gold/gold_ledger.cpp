@@ -11,7 +11,7 @@
 namespace quorvel {
 
 std::string_view storableName(std::string_view name) {
-    return name.substr(0, sizeof(GoldAccount::name) - 1);
+    return name.substr(0, GoldDatLayout::longestName);
 }
 
 std::string_view GoldLedger::nameAt(std::size_t position) const {
@@ -74,9 +74,11 @@ void GoldLedger::append(std::span<const GoldAccount> accounts) {
     }
 }
 
-// gold.dat's record: the balance in 4 bytes little-endian, then the name in
-// 20 bytes. The account is laid out the same, so a file is read into place.
-static_assert(sizeof(GoldAccount) == 24 && offsetof(GoldAccount, name) == 4);
+// The account is laid out as gold.dat's record, so a file is read into place.
+static_assert(sizeof(GoldAccount) == GoldDatLayout::recordBytes &&
+              offsetof(GoldAccount, amount) == GoldDatLayout::amountOffset &&
+              sizeof(GoldAccount::amount) == GoldDatLayout::amountBytes &&
+              offsetof(GoldAccount, name) == GoldDatLayout::nameOffset);
 
 char* GoldLedger::rawSpaceFor(std::size_t bytes) {
     return rawLoad_.makeRoom(accounts_, bytes);

@@ -8,6 +8,7 @@
 
 #include "gold/name_index.h"
 #include "gold/raw_records.h"
+#include "gold/record_layouts.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,7 +21,7 @@ namespace quorvel {
 
 struct GoldAccount {
     std::uint32_t amount = 0;
-    char name[20] = {}; // NUL-terminated, at most 19 characters
+    char name[GoldDatLayout::nameBytes] = {}; // NUL-terminated, at most 19 characters
 };
 
 class GoldLedger {

@@ -1,11 +1,10 @@
-// inv.dat: a run of 52-byte records, one per inventory record in book order:
-// the name in 20 zero-padded bytes, then the eight counts as little-endian
-// 32-bit integers. No header, no count.
+// inv.dat: one record per inventory record in book order
+// (gold/record_layouts.h).
 #include "base/platform/platform.h"
 #include "gold/file_economy.h"
 #include "gold/record_checks.h"
+#include "gold/record_layouts.h"
 
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -13,27 +12,8 @@ namespace quorvel {
 namespace {
 
 constexpr const char* inventoryFileName = FileEconomy::inventoryName;
-constexpr std::size_t nameBytes = sizeof(InventoryRecord::name);
-constexpr std::size_t recordBytes = nameBytes + 4 * itemKindCount;
-static_assert(recordBytes == 52);
-
-// Into `out`, which has room for the four bytes.
-void writeLittleEndian(char* out, std::int32_t signedValue) {
-    const auto value = static_cast<std::uint32_t>(signedValue);
-    for (int shift = 0; shift < 32; shift += 8) {
-        *out++ = static_cast<char>((value >> shift) & 0xFFu);
-    }
-}
-
-// The name up to its first zero byte, the rest of the field zero: the bytes
-// after a terminator carry nothing and are never kept or written.
-void copyNameField(char* to, const char* from) {
-    const void* nul = std::memchr(from, '\0', nameBytes);
-    const std::size_t length =
-        nul == nullptr ? nameBytes : static_cast<std::size_t>(static_cast<const char*>(nul) - from);
-    std::memset(to, 0, nameBytes);
-    std::memcpy(to, from, length);
-}
+constexpr std::size_t nameBytes = InvDatLayout::nameBytes;
+constexpr std::size_t recordBytes = InvDatLayout::recordBytes;
 
 } // namespace
 
@@ -79,12 +59,8 @@ platform::Status FileEconomy::saveInventory() {
     std::string bytes(book_.size() * recordBytes, '\0');
     char* next = bytes.data();
     for (const InventoryRecord& record : book_.records()) {
-        copyNameField(next, record.name);
-        next += nameBytes;
-        for (std::int32_t count : record.counts) {
-            writeLittleEndian(next, count);
-            next += 4;
-        }
+        encodeInventoryRecord(record, next);
+        next += recordBytes;
     }
     const std::uint64_t seq = nextSeq_++;
     // Written beside the old file and renamed over it, so a failure leaves

@@ -14,7 +14,8 @@ namespace {
 // Zeroes what follows the first NUL of a record's name: it carries nothing
 // and is not kept. Eight bytes at a time, since a load runs it on every
 // record of inv.dat.
-void clearAfterTerminator(char (&name)[20]) {
+void clearAfterTerminator(char (&name)[InvDatLayout::nameBytes]) {
+    static_assert(sizeof name == 8 + 8 + 4, "the name field is cleared as 8, 8 and 4 bytes");
     if constexpr (std::endian::native != std::endian::little) {
         if (void* nul = std::memchr(name, '\0', sizeof name)) {
             char* from = static_cast<char*>(nul);
@@ -87,9 +88,11 @@ void InventoryBook::append(std::span<const InventoryRecord> records) {
     records_.insert(records_.end(), records.begin(), records.end());
 }
 
-// inv.dat's record: the name in 20 bytes, then the eight counts as 32-bit
-// little-endian integers. The record is laid out the same.
-static_assert(sizeof(InventoryRecord) == 52 && offsetof(InventoryRecord, counts) == 20);
+// The record is laid out as inv.dat's, so a file is read into place.
+static_assert(sizeof(InventoryRecord) == InvDatLayout::recordBytes &&
+              offsetof(InventoryRecord, name) == InvDatLayout::nameOffset &&
+              offsetof(InventoryRecord, counts) == InvDatLayout::countsOffset &&
+              sizeof(std::int32_t) == InvDatLayout::countBytes);
 
 char* InventoryBook::rawSpaceFor(std::size_t bytes) {
     return rawLoad_.makeRoom(records_, bytes);

@@ -4,6 +4,7 @@
 
 #include "gold/name_index.h"
 #include "gold/raw_records.h"
+#include "gold/record_layouts.h"
 
 #include <array>
 #include <cstdint>
@@ -17,12 +18,12 @@ namespace quorvel {
 
 // The eight item kinds in the order of their counts in a record and in inv.dat.
 enum class ItemKind { Guns, Bombs, Multi, Super, Shield, Thor, Prize, Portal };
-constexpr std::size_t itemKindCount = 8;
+constexpr std::size_t itemKindCount = InvDatLayout::counts;
 // Prize number of each kind: the prize the zone gives for one item of it.
 constexpr std::array<std::int32_t, itemKindCount> itemPrizeNumbers = {8, 9, 15, 17, 18, 24, 25, 28};
 
 struct InventoryRecord {
-    char name[20] = {}; // zero-padded; no terminator when 20 characters long
+    char name[InvDatLayout::nameBytes] = {}; // zero-padded; no terminator when 20 characters long
     std::array<std::int32_t, itemKindCount> counts{};
 };
 

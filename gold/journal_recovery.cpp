@@ -4,7 +4,7 @@
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
 #include "gold/gold_journal.h"
-#include "gold/journal_line.h"
+#include "gold/journal_format.h"
 #include "gold/store_items.h"
 
 #include <algorithm>
@@ -20,31 +20,10 @@
 namespace quorvel {
 namespace {
 
-// Journal files are read this much at a time; no journal line comes near the
-// longest line, and one that does is passed over.
-constexpr std::size_t chunkBytes = 64 * 1024;
-constexpr std::size_t longestLine = 64 * 1024;
-
 enum Table { goldTable, inventoryTable };
 
 Table tableOf(std::string_view field) {
-    return field == "gold" ? goldTable : inventoryTable;
-}
-
-bool isWipe(const JournalFields& line) {
-    return line.account == "*" && (line.change == "reset" || line.change == "reload");
-}
-
-// "+N" or "-N".
-std::optional<std::int64_t> readChange(std::string_view change) {
-    if (change.size() < 2 || (change[0] != '+' && change[0] != '-')) {
-        return std::nullopt;
-    }
-    auto size = readBoundedNumber(change.substr(1), 0, 4294967295LL);
-    if (!size) {
-        return std::nullopt;
-    }
-    return change[0] == '-' ? -*size : *size;
+    return field == journalGoldField ? goldTable : inventoryTable;
 }
 
 // What a damaged file lost and the journal knows: the last value of each
@@ -99,6 +78,7 @@ struct JournalReplay::State {
     // The record being read: its lines are applied once all are there.
     std::vector<std::pair<std::string, std::size_t>> pending; // line, position
     std::uint64_t recordSeq = 0;
+    std::uint32_t recordParts = 0;
     std::uint64_t cutSeq = 0; // the last record counted as cut
 
     // Records gold.state kept, by number, and the next one to apply.
@@ -123,7 +103,8 @@ struct JournalReplay::State {
     void recoverMissing(const JournalFields& line, const std::string& account, std::size_t at);
     bool inFile(Table table, const std::string& account) const {
         const auto& names = plans[table].inFile;
-        return names.contains(foldedCopy(account.substr(0, table == goldTable ? 19 : 20)));
+        return names.contains(foldedCopy(account.substr(
+            0, table == goldTable ? GoldDatLayout::longestName : InvDatLayout::longestName)));
     }
     void dropRecord() {
         if (!pending.empty()) {
@@ -154,18 +135,20 @@ void JournalReplay::useSavedRecords(std::string_view text) {
     State& s = *state_;
     std::vector<std::string> lines;
     std::uint64_t seq = 0;
+    std::uint32_t parts = 0;
     for (std::size_t end; (end = text.find('\n')) != std::string_view::npos;
          text.remove_prefix(end + 1)) {
         const std::string_view line = text.substr(0, end);
-        const auto fields = splitJournalLine(line);
+        const auto fields = readJournalLine(line);
         if (!fields || !fields->inRecord() ||
-            (fields->part != 1 && (fields->seq != seq || fields->part != lines.size() + 1))) {
+            (fields->part != 1 && !continuesRecord(seq, parts, lines.size(), *fields))) {
             lines.clear();
             continue;
         }
         if (fields->part == 1) {
             lines.clear();
             seq = fields->seq;
+            parts = fields->parts;
         }
         lines.emplace_back(line);
         if (fields->part == fields->parts && s.savedSeqs.insert(seq).second) {
@@ -187,7 +170,7 @@ void JournalReplay::scan(std::string_view text) {
         return;
     }
     s.outcome.lastSeq = std::max(s.outcome.lastSeq, line->seq);
-    if (line->change == "saved" && line->parts <= 1) {
+    if (line->isSave() && line->parts <= 1 && !journalLineFlaw(*line)) {
         s.lastMark[tableOf(line->field)] = s.scanned;
         s.lastMarkSeq[tableOf(line->field)] = line->seq;
     }
@@ -196,7 +179,7 @@ void JournalReplay::scan(std::string_view text) {
 void JournalReplay::apply(std::string_view text) {
     State& s = *state_;
     const std::size_t at = ++s.position;
-    const auto line = splitJournalLine(text);
+    const auto line = readJournalLine(text);
     if (!line) {
         s.dropRecord();
         return;
@@ -210,8 +193,9 @@ void JournalReplay::apply(std::string_view text) {
     if (line->part == 1) {
         s.dropRecord();
         s.recordSeq = line->seq;
-    } else if (s.pending.empty() || line->seq != s.recordSeq ||
-               line->part != s.pending.size() + 1) {
+        s.recordParts = line->parts;
+    } else if (s.pending.empty() ||
+               !continuesRecord(s.recordSeq, s.recordParts, s.pending.size(), *line)) {
         // The rest of a record whose first lines are missing, or a line out
         // of place: the record was cut, and is counted once.
         const bool counted = !s.pending.empty() && line->seq == s.recordSeq;
@@ -257,7 +241,7 @@ void JournalReplay::finish() {
 }
 
 void JournalReplay::State::applyLine(const JournalFields& line, std::size_t at) {
-    if (line.change == "saved") {
+    if (line.isSave()) {
         return;
     }
     const Table table = tableOf(line.field);
@@ -267,7 +251,7 @@ void JournalReplay::State::applyLine(const JournalFields& line, std::size_t at) 
     }
     const std::string account = journalUnescape(line.account);
     if (plan.damaged) {
-        if (isWipe(line)) {
+        if (line.isWipe()) {
             table == goldTable ? missingGold.clear() : missingInventory.clear();
         } else if (!inFile(table, account)) {
             recoverMissing(line, account, at);
@@ -287,16 +271,16 @@ void JournalReplay::State::applyLine(const JournalFields& line, std::size_t at) 
 }
 
 bool JournalReplay::State::applyGold(const JournalFields& line, const std::string& account) {
-    if (isWipe(line)) {
+    if (line.isWipe()) {
         ledger.clear();
-        if (line.change == "reload") {
+        if (line.change == journalReload) {
             reloadGold();
         }
         return true;
     }
     GoldAccount* held = ledger.find(account);
     if (line.inRecord()) {
-        const auto change = readChange(line.change);
+        const auto change = readJournalChange(line.change);
         if (!change) {
             return false;
         }
@@ -320,15 +304,15 @@ bool JournalReplay::State::applyGold(const JournalFields& line, const std::strin
 }
 
 bool JournalReplay::State::applyInventory(const JournalFields& line, const std::string& account) {
-    if (line.field == "inventory") {
-        if (isWipe(line)) {
+    if (line.field == journalInventoryField) {
+        if (line.isWipe()) {
             book.clear();
-            if (line.change == "reload") {
+            if (line.change == journalReload) {
                 reloadInventory();
             }
             return true;
         }
-        if (line.change == "new") {
+        if (line.change == journalNew) {
             if (book.find(account) == nullptr) {
                 book.appendEmpty(account);
             }
@@ -340,7 +324,7 @@ bool JournalReplay::State::applyInventory(const JournalFields& line, const std::
     if (!kind) {
         return false;
     }
-    const auto change = line.inRecord() ? readChange(line.change) : std::nullopt;
+    const auto change = line.inRecord() ? readJournalChange(line.change) : std::nullopt;
     const auto after = line.inRecord() ? std::nullopt : readInt32(line.after);
     if (!change && !after) {
         return false;
@@ -367,8 +351,8 @@ void JournalReplay::State::recoverMissing(const JournalFields& line, const std::
         }
         return;
     }
-    if (line.field == "inventory") {
-        if (line.change == "new") {
+    if (line.field == journalInventoryField) {
+        if (line.change == journalNew) {
             missingInventory.entry(account, beforeSave);
             ++outcome.applied;
         }
@@ -455,7 +439,7 @@ bool recoverFromJournal(FileEconomy& economy) {
     const auto pass = [&](bool applying) -> std::optional<std::string> {
         for (const char* name : {GoldJournal::rotatedName, GoldJournal::fileName}) {
             platform::Status read = economy.files().forEachLine(
-                name, chunkBytes, longestLine,
+                name, journalChunkBytes, journalLongestLine,
                 [&](std::string_view line, bool ended, bool tooLong) {
                     lastLineCut = !ended;
                     if (!ended || tooLong) {

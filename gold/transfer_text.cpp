@@ -1,6 +1,7 @@
 #include "gold/transfer_text.h"
 
 #include "base/text/text_rules.h"
+#include "gold/journal_format.h"
 
 namespace quorvel {
 
@@ -29,7 +30,7 @@ TransferText readTransferText(std::string_view text) {
 }
 
 bool reservedAccountName(std::string_view name) {
-    return name == "*";
+    return name == journalEveryAccount;
 }
 
 std::string amountText(std::int64_t amount) {

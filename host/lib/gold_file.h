@@ -1,5 +1,7 @@
 // gold.dat as the module writes it: 24-byte records, the amount as a
-// little-endian uint32 and then a 20-byte NUL-terminated name.
+// little-endian uint32 and then a 20-byte NUL-terminated name. Written apart
+// from gold/ on purpose, so the tests compare two readers: a layout changed
+// by mistake in gold/record_layouts.h shows here as balances that differ.
 #ifndef QUORVEL_HOST_GOLD_FILE_H
 #define QUORVEL_HOST_GOLD_FILE_H
 

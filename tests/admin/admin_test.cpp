@@ -279,6 +279,48 @@ TEST(AdminCheck, AGoldDatOtherThanTheJournalsLastValuesIsAProblem) {
     EXPECT_FALSE(contains(run.out, "gold.dat disagrees")) << run.out;
 }
 
+// A record with a line the module does not write (a field that names
+// nothing), or whose lines disagree on their count, is cut: a module start
+// applies none of it, and check's own reading of the journal calls it cut.
+// A time that is not a time harms no change: both apply it. Where the two
+// readings differed, check blamed gold.dat for balances the journal gave it.
+TEST(AdminCheck, ItAndAModuleStartReadDamagedRecordsAlike) {
+    Folder folder;
+    folder.write("gold.dat", goldRecord("Bob", 100) + goldRecord("Al", 100));
+    folder.write(
+        "gold.log",
+        journalLine({"2026-12-08T10:00:00Z", "loan", "Al", "Bob", "gold", "+10", "110"}, 1, 1, 2) +
+            journalLine({"2026-12-08T10:00:00Z", "loan", "Al", "Al", "gold", "-10", "90"}, 1, 2,
+                        2) +
+            journalLine({"2026-12-08T10:00:01Z", "loan", "Al", "Bob", "gold", "+5", "115"}, 2, 1,
+                        2) +
+            journalLine({"2026-12-08T10:00:01Z", "loan", "Al", "Al", "gunz", "-5", "85"}, 2, 2, 2) +
+            journalLine({"2026-12-08T10:00:02Z", "loan", "Al", "Bob", "gold", "+7", "117"}, 3, 1,
+                        3) +
+            journalLine({"2026-12-08T10:00:02Z", "loan", "Al", "Al", "gold", "-7", "83"}, 3, 2, 2) +
+            journalLine({"yesterday", "givegold", "Mo", "Al", "gold", "+1", "91"}, 4, 1, 1));
+    const Outcome run = admin({"check", folder.path});
+    EXPECT_TRUE(contains(run.out, "problem: gold.log:4: not a journal line (\"gunz\" is neither "
+                                  "gold, an item nor inventory); the module passes over it.\n"));
+    EXPECT_TRUE(contains(run.out, "note: gold.log:3: change 2 (loan at 2026-12-08T10:00:01Z) was "
+                                  "cut short"));
+    EXPECT_TRUE(contains(run.out, "note: gold.log:5: change 3 (loan at 2026-12-08T10:00:02Z) was "
+                                  "cut short"));
+    EXPECT_TRUE(contains(run.out, "note: gold.log:6: change 3 (loan at 2026-12-08T10:00:02Z) was "
+                                  "cut short"));
+    EXPECT_TRUE(contains(run.out, "problem: gold.log:7: its time \"yesterday\" is not a time; the "
+                                  "module applies the change all the same.\n"));
+    // The first loan and the gift, nothing of the cut ones.
+    EXPECT_TRUE(contains(run.out, "note: A module start here would say: \"Recovered 3 changes "
+                                  "from gold.log.\""));
+    EXPECT_FALSE(contains(run.out, "disagrees")) << run.out;
+
+    const Outcome gold = admin({"gold", folder.path, "--format", "csv"});
+    EXPECT_EQ(gold.status, 0) << gold.err;
+    EXPECT_TRUE(contains(gold.out, "Bob,110\n"));
+    EXPECT_TRUE(contains(gold.out, "Al,91\n"));
+}
+
 // A gold.dat cut to a few bytes loaded no account, and the next save wrote
 // an empty gold.dat over it, though gold.log held every account's last
 // balance: check must not call that folder clean.

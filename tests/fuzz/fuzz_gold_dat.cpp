@@ -20,6 +20,8 @@ using quorvel::fuzz::fail;
 
 namespace {
 
+// The file's layout written out here, apart from gold/record_layouts.h, so
+// the module's reading is checked against a second one.
 constexpr std::size_t recordSize = 24;
 
 std::uint32_t littleEndian(const unsigned char* bytes) {

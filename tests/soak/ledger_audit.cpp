@@ -16,6 +16,8 @@ namespace {
 constexpr std::int64_t largestBalance = 4294967295LL;
 constexpr std::size_t faultsKept = 20;
 
+// The journal's lines split here, apart from gold/journal_format.h, so the
+// audit checks what the module writes against a reading of its own.
 std::vector<std::string> splitTabs(const std::string& line) {
     std::vector<std::string> fields;
     std::size_t start = 0;
