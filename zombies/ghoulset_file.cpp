@@ -123,7 +123,7 @@ platform::Status saveZombieSettings(platform::FileSystem& files, const ZombieGam
 
 void loadZombieSettings(ZombieGame& game) {
     std::string bytes;
-    platform::Status read = game.bot.files->readFile(ghoulsetFileName, bytes);
+    platform::Status read = game.bot.os->readFile(ghoulsetFileName, bytes);
     game.ghoulsetUnreadable.clear();
     if (read.ok()) {
         readGhoulsetText(game, bytes);
@@ -138,7 +138,7 @@ void loadZombieSettings(ZombieGame& game) {
 }
 
 void saveZombieSettingsAtExit(ZombieGame& game) {
-    platform::Status saved = saveZombieSettings(*game.bot.files, game);
+    platform::Status saved = saveZombieSettings(*game.bot.os, game);
     if (!saved.ok()) {
         sendConsole(game.bot, std::string(saveFailedText) + saved.reason());
     }

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("gold.dat", bytes);
 
-    FileEconomy loaded(platform::realFileSystem());
+    FileEconomy loaded(platform::realPlatform());
     loaded.loadGold(LoadMode::append);
 
     // Every whole record, as it stands in the file; in a file with stray
@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved gold.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " accounts");
     }
-    FileEconomy reloaded(platform::realFileSystem());
+    FileEconomy reloaded(platform::realPlatform());
     reloaded.loadGold(LoadMode::append);
     expectSameAccounts(loaded.ledger(), reloaded.ledger(), "save and reload");
 

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("inv.dat", bytes);
 
-    FileEconomy loaded(platform::realFileSystem());
+    FileEconomy loaded(platform::realPlatform());
     loaded.loadInventory(LoadMode::append);
     if (!loaded.inventoryLoaded()) {
         fail("an existing inv.dat was not marked loaded");
@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved inv.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " records");
     }
-    FileEconomy reloaded(platform::realFileSystem());
+    FileEconomy reloaded(platform::realPlatform());
     reloaded.loadInventory(LoadMode::append);
     expectSameRecords(loaded.book(), reloaded.book(), "save and reload");
     if (!reloaded.saveInventory().ok() || fuzz::readFile("inv.dat") != saved) {

@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvel::testing {
@@ -290,7 +290,7 @@ TEST(CrashRecovery, ADeathInsideOneCommandKeepsNoneOfIt) {
         if (child == 0) {
             FaultyFileSystem files;
             TestArena arena(folder.path, 7);
-            arena.useFiles(files);
+            arena.usePlatform(files);
             arena.handshake();
             PlayerRecord& bob = arena.addPlayer({.name = "Bob", .team = 1, .ship = 1});
             arena.enter(bob);
