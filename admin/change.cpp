@@ -77,14 +77,16 @@ void setTo(FileEconomy& store, const std::string& name, std::uint32_t from, std:
 int applyChanges(const std::vector<Change>& changes, const std::string& causeText,
                  const std::string& folder, std::ostream& out) {
     InFolder in(folder);
-    platform::FileLock lock;
-    if (const platform::Status locked = lock.acquire(FileEconomy::lockName); !locked.ok()) {
+    std::unique_ptr<platform::HeldLock> lock;
+    if (const platform::Status locked =
+            platform::realPlatform().lockFile(FileEconomy::lockName, lock);
+        !locked.ok()) {
         throw AdminError(exitProblems,
                          "cannot change the accounts in " + in.path() + ": " + locked.reason() +
                              ". A host works in this folder: stop it first (or change the gold "
                              "in the game with !givegold and !takegold).");
     }
-    if (auto stamp = platform::fileStamp(FileEconomy::goldName);
+    if (auto stamp = platform::realPlatform().fileStamp(FileEconomy::goldName);
         stamp && stamp->size % goldRecordBytes != 0) {
         throw AdminError(exitProblems,
                          "gold.dat in " + in.path() +
@@ -92,7 +94,7 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
                              "nothing is changed: quorvel-admin check tells more, and a module "
                              "start keeps a copy of it and loads its whole records.");
     }
-    FileEconomy store(platform::realFileSystem());
+    FileEconomy store(platform::realPlatform());
     ConsoleLines console;
     store.join(&console, 0, [&console](std::string_view line) { console.emplace_back(line); });
     {

@@ -261,7 +261,7 @@ void checkEconomy(Findings& found) {
     }
     for (const char* name : {FileEconomy::goldName, FileEconomy::inventoryName}) {
         const bool gold = name == FileEconomy::goldName;
-        const std::optional<platform::FileStamp> stamp = platform::fileStamp(name);
+        const std::optional<platform::FileStamp> stamp = readOnlyFiles().fileStamp(name);
         if (gold ? inspected->goldUnreadable : inspected->inventoryUnreadable) {
             found.file(name, "could not be read");
             continue;
@@ -294,7 +294,7 @@ void checkJournal(Findings& found) {
     for (const char* name : {GoldJournal::fileName, GoldJournal::rotatedName}) {
         const bool read = std::find(summary.filesRead.begin(), summary.filesRead.end(), name) !=
                           summary.filesRead.end();
-        const std::optional<platform::FileStamp> stamp = platform::fileStamp(name);
+        const std::optional<platform::FileStamp> stamp = readOnlyFiles().fileStamp(name);
         found.file(name, read    ? plural(lines[name], "journal line")
                          : stamp ? "could not be read"
                                  : "not there");
@@ -307,7 +307,7 @@ void checkJournal(Findings& found) {
 // Temporary files of saves whose process was killed during them: the file
 // each was to replace is whole, and the next module start removes them.
 void checkLeftoverSaves(Findings& found) {
-    for (const std::string& name : platform::temporaryFilesIn(".")) {
+    for (const std::string& name : readOnlyFiles().temporaryFilesIn(".")) {
         found.problems.push_back(name + ": left by a save of " +
                                  platform::fileReplacedThrough(name).value_or("") +
                                  " that never finished (its process stopped during it); the "
@@ -320,9 +320,9 @@ void checkLeftoverSaves(Findings& found) {
 int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     InFolder in(folder);
     Findings found;
-    auto spawn = std::make_unique<BotSpawn>(1);
+    EconomyFolders economies;
+    auto spawn = std::make_unique<BotSpawn>(1, readOnlyFiles(), economies);
     spawn->hostCallback = &captureConsole;
-    spawn->files = &readOnlyFiles();
     checkSettings(found, *spawn);
     checkWarpFiles(found, *spawn);
     checkGhoulset(found, *spawn);

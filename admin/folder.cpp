@@ -12,18 +12,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ReadOnlyFiles final : public platform::FileSystem {
+class ReadOnlyFiles final : public platform::PlatformWrapper {
 public:
-    platform::Status readFileInto(const std::string& path,
-                                  const std::function<char*(std::size_t)>& place,
-                                  std::size_t& size) override {
-        return platform::realFileSystem().readFileInto(path, place, size);
-    }
-    platform::Status forEachLine(const std::string& path, std::size_t chunkBytes,
-                                 std::size_t maxLineBytes,
-                                 const platform::LineReader& onLine) override {
-        return platform::realFileSystem().forEachLine(path, chunkBytes, maxLineBytes, onLine);
-    }
+    ReadOnlyFiles() : PlatformWrapper(platform::realPlatform()) {}
+
     using platform::FileSystem::replaceFile;
     platform::Status replaceFile(const std::string& path, std::string_view,
                                  const BeforeRename&) override {
@@ -37,6 +29,10 @@ public:
                                     std::unique_ptr<platform::AppendFile>&) override {
         return refuse(path);
     }
+    platform::Status lockFile(const std::string& path,
+                              std::unique_ptr<platform::HeldLock>&) override {
+        return refuse(path);
+    }
 
 private:
     static platform::Status refuse(const std::string& path) {
@@ -46,7 +42,7 @@ private:
 
 } // namespace
 
-platform::FileSystem& readOnlyFiles() {
+platform::Platform& readOnlyFiles() {
     static ReadOnlyFiles files;
     return files;
 }
@@ -136,7 +132,8 @@ bool isCutRecordNote(std::string_view consoleLine) {
 
 std::string operatorName() {
     for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
-        if (auto name = platform::environmentValue(variable); name && !name->empty()) {
+        if (auto name = platform::realPlatform().environmentValue(variable);
+            name && !name->empty()) {
             return *name;
         }
     }

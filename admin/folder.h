@@ -43,9 +43,10 @@ private:
 // changes into the folder.
 std::string absolutePath(const std::string& path);
 
-// The machine's files, read only: every write is refused, so a command that
-// only reads cannot change the folder, whatever the module's code it runs.
-platform::FileSystem& readOnlyFiles();
+// The machine, its files read only: every write (and the folder lock) is
+// refused, so a command that only reads cannot change the folder, whatever
+// the module's code it runs.
+platform::Platform& readOnlyFiles();
 
 // The console lines a module start would show.
 using ConsoleLines = std::vector<std::string>;

@@ -852,7 +852,7 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
         return exitClean;
     }
     if (const platform::Status written =
-            platform::realFileSystem().replaceFile(*options.output, html);
+            platform::realPlatform().replaceFile(*options.output, html);
         !written.ok()) {
         throw AdminError(exitUnreadable,
                          "could not write " + *options.output + ": " + written.reason());

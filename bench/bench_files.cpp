@@ -65,7 +65,7 @@ struct Folder {
         std::filesystem::current_path(path);
         write("gold.dat", goldFileBytes(largeBook));
         write("inv.dat", inventoryFileBytes(largeBook));
-        economy = std::make_unique<FileEconomy>(platform::realFileSystem());
+        economy = std::make_unique<FileEconomy>(platform::realPlatform());
     }
     ~Folder() {
         economy.reset();
@@ -233,7 +233,7 @@ void BM_RecoverJournal(benchmark::State& state) {
     }
     folder.write("gold.log", journal);
     for (auto _ : state) {
-        FileEconomy economy(platform::realFileSystem());
+        FileEconomy economy(platform::realPlatform());
         economy.inspectOnly();
         economy.load();
         benchmark::DoNotOptimize(economy.ledger().size());
@@ -297,7 +297,7 @@ void BM_WarpAreaStamp(benchmark::State& state) {
     Folder folder;
     folder.write("WarpArea.ini", warpAreaText());
     for (auto _ : state) {
-        benchmark::DoNotOptimize(platform::fileStamp(warpAreaFileName));
+        benchmark::DoNotOptimize(platform::realPlatform().fileStamp(warpAreaFileName));
     }
 }
 BENCHMARK(BM_WarpAreaStamp);
@@ -307,7 +307,7 @@ void BM_WarpAreaRead(benchmark::State& state) {
     folder.write("WarpArea.ini", warpAreaText());
     std::string bytes;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(platform::realFileSystem().readFile(warpAreaFileName, bytes));
+        benchmark::DoNotOptimize(platform::realPlatform().readFile(warpAreaFileName, bytes));
         benchmark::DoNotOptimize(bytes);
     }
 }

@@ -54,7 +54,7 @@ bool EconomyStore::sameAwardSeen(std::string_view name, std::int32_t amount) {
     if (members_.size() < 2) {
         return false; // one bot: every award is an event of its own
     }
-    const std::uint32_t now = platform::tickCount();
+    const std::uint32_t now = clock_.tickCount();
     while (!recentAwardKeys_.empty() && now - recentAwardKeys_.front().first > sameEventWithinMs) {
         auto found = recentAwards_.find(recentAwardKeys_.front().second);
         found->second.pop_front();

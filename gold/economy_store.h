@@ -74,7 +74,8 @@ public:
     // What a bot's console is told by the store.
     using Console = std::function<void(std::string_view)>;
 
-    EconomyStore() = default;
+    // The awards seen lately are timed by the tick count of `system`.
+    explicit EconomyStore(platform::Platform& system) : clock_(system) {}
     virtual ~EconomyStore() = default;
     EconomyStore(const EconomyStore&) = delete;
     EconomyStore& operator=(const EconomyStore&) = delete;
@@ -145,11 +146,12 @@ private:
     // bots that have seen it since; and their keys in the order made, to
     // forget them a moment later.
     struct RecentAward {
-        std::uint32_t at; // platform::tickCount()
+        std::uint32_t at; // the platform's tickCount()
         std::vector<Word> bots;
     };
     bool sameAwardSeen(std::string_view name, std::int32_t amount);
 
+    platform::Platform& clock_;
     ChangeCause cause_;
     bool causeSet_ = false;
     std::vector<Member> members_;

@@ -1,5 +1,5 @@
-// The shared store over gold.dat, inv.dat and gold.log, and the one store
-// of each working folder in this host process.
+// The shared store over gold.dat, inv.dat and gold.log, and how a bot is
+// seated at the one store of its working folder.
 #include "gold/file_economy.h"
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
@@ -9,19 +9,12 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
-#include <map>
 #include <memory>
 #include <string>
 #include <type_traits>
 
 namespace quorvel {
 namespace {
-
-// The open store of each folder this process works in.
-std::map<std::string, std::weak_ptr<FileEconomy>>& openStores() {
-    static std::map<std::string, std::weak_ptr<FileEconomy>> stores;
-    return stores;
-}
 
 std::string lockedOutText(std::string_view reason) {
     return "Another host works in this folder (" + std::string(reason) +
@@ -50,14 +43,15 @@ constexpr std::string_view lockRetakenText =
 enum class Seated { joined, opened, lockedOut, failed };
 
 // openFileEconomy, telling a refused lock only when `tellLockedOut`.
-Seated seatAtFolder(EconomySeat& seat, Word bot, platform::FileSystem& files,
-                    const EconomyStore::Console& console, bool tellLockedOut) {
-    const std::string folder = platform::currentDirectory();
-    if (auto open = openStores()[folder].lock()) {
+Seated seatAtFolder(EconomySeat& seat, Word bot, platform::Platform& system,
+                    EconomyFolders& folders, const EconomyStore::Console& console,
+                    bool tellLockedOut) {
+    const std::string folder = system.currentDirectory();
+    if (auto open = folders.openIn(folder)) {
         seat.take(open, bot, console);
         return Seated::joined;
     }
-    auto economy = std::make_shared<FileEconomy>(files);
+    auto economy = std::make_shared<FileEconomy>(system);
     if (platform::Status locked = economy->lockFolder(); !locked.ok()) {
         if (tellLockedOut) {
             console(lockedOutText(locked.reason()));
@@ -77,11 +71,24 @@ Seated seatAtFolder(EconomySeat& seat, Word bot, platform::FileSystem& files,
                 "): the store stays off.");
         return Seated::failed;
     }
-    openStores()[folder] = economy;
+    folders.opened(folder, economy);
     return Seated::opened;
 }
 
 } // namespace
+
+std::shared_ptr<FileEconomy> EconomyFolders::openIn(const std::string& folder) const {
+    auto found = open_.find(folder);
+    return found == open_.end() ? nullptr : found->second.lock();
+}
+
+void EconomyFolders::opened(const std::string& folder,
+                            const std::shared_ptr<FileEconomy>& economy) {
+    // Stores closed since are forgotten, so the map holds no more folders
+    // than the process has open.
+    std::erase_if(open_, [](const auto& entry) { return entry.second.expired(); });
+    open_[folder] = economy;
+}
 
 const GoldAccount* FileEconomy::findAccount(std::string_view name) const {
     return ledger_.find(name);
@@ -233,7 +240,7 @@ void FileEconomy::readSaveState(std::vector<std::string>& findings) {
     }
     saveStateRead_ = true;
     std::string text;
-    platform::Status read = files_.readFile(SaveState::fileName, text);
+    platform::Status read = os_.readFile(SaveState::fileName, text);
     if (read.isNotFound()) {
         return;
     }
@@ -255,7 +262,7 @@ platform::Status FileEconomy::saveDataFile(const char* fileName, const std::stri
                                            std::optional<SavedFile>& onDisk) {
     std::optional<SavedFile> written;
     platform::Status saved =
-        files_.replaceFile(fileName, bytes, [&](const platform::FileStamp& stamp) {
+        os_.replaceFile(fileName, bytes, [&](const platform::FileStamp& stamp) {
             // gold.state first: whichever file a crash leaves, it is named.
             SaveState next = saveState_;
             written = SavedFile{seq, stamp};
@@ -264,7 +271,7 @@ platform::Status FileEconomy::saveDataFile(const char* fileName, const std::stri
                 (next.*saves).push_back(*onDisk);
             }
             next.records = unwrittenRecords();
-            platform::Status noted = files_.replaceFile(SaveState::fileName, encodeSaveState(next));
+            platform::Status noted = os_.replaceFile(SaveState::fileName, encodeSaveState(next));
             if (noted.ok()) {
                 saveState_ = std::move(next);
             }
@@ -284,7 +291,7 @@ void FileEconomy::planRecovery(TableRecovery& plan, const Book& book, std::size_
                                const std::vector<SavedFile>& saves, std::size_t recordSize,
                                std::size_t nameSize, std::optional<SavedFile>& onDisk) {
     plan = TableRecovery{};
-    const std::optional<platform::FileStamp> stamp = platform::fileStamp(fileName);
+    const std::optional<platform::FileStamp> stamp = os_.fileStamp(fileName);
     onDisk = SaveState::match(saves, stamp);
     if (onDisk) {
         plan.base = TableRecovery::Base::savedState;
@@ -369,9 +376,9 @@ platform::Status FileEconomy::refuseHeldSave(const std::string& fileHeldBecause,
 }
 
 void FileEconomy::removeLeftoverSaves() {
-    for (const std::string& name : platform::temporaryFilesIn(".")) {
+    for (const std::string& name : os_.temporaryFilesIn(".")) {
         const std::string saved = platform::fileReplacedThrough(name).value_or("");
-        const platform::Status removed = files_.removeFile(name);
+        const platform::Status removed = os_.removeFile(name);
         if (removed.ok()) {
             report("Removed " + name + ", left by a save of " + saved +
                    " that never finished (its process stopped during it); " + saved +
@@ -384,10 +391,10 @@ void FileEconomy::removeLeftoverSaves() {
 }
 
 void FileEconomy::checkFolderLock() {
-    if (!folderLockHeld() || !lock_.held()) {
+    if (!folderLockHeld() || !lock_) {
         return; // lost already, or a store that never took the lock
     }
-    if (platform::Status named = lock_.stillNamed(); !named.ok()) {
+    if (platform::Status named = lock_->stillNamed(); !named.ok()) {
         folderLockLost(named.reason());
     }
 }
@@ -517,9 +524,10 @@ bool FileEconomy::retakeFolderLock(const Console& refusalTo) {
         return true;
     }
     // A name that could not be examined for a moment may name the file held.
-    platform::Status taken = lock_.stillNamed();
+    platform::Status taken =
+        lock_ ? lock_->stillNamed() : platform::Status::failed("the lock is not held");
     if (!taken.ok()) {
-        taken = lock_.acquire(lockName);
+        taken = os_.lockFile(lockName, lock_);
     }
     if (!taken.ok()) {
         if (refusalTo) {
@@ -572,7 +580,7 @@ LoadResult FileEconomy::readRecordFile(Book& book, const char* fileName,
     LoadResult loaded;
     readSaveState(loaded.findings);
     platform::Status& read = loaded.status;
-    read = files_.readFileInto(
+    read = os_.readFileInto(
         fileName, [&book](std::size_t length) { return book.rawSpaceFor(length); }, size);
     if (!read.ok()) {
         book.dropRaw();
@@ -600,16 +608,17 @@ template LoadResult FileEconomy::readRecordFile(GoldLedger&, const char*, std::s
 template LoadResult FileEconomy::readRecordFile(InventoryBook&, const char*, std::string_view,
                                                 LoadMode, std::size_t&);
 
-bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
-                     const EconomyStore::Console& console) {
-    const Seated seated = seatAtFolder(seat, bot, files, console, true);
+bool openFileEconomy(EconomySeat& seat, Word bot, platform::Platform& system,
+                     EconomyFolders& folders, const EconomyStore::Console& console) {
+    const Seated seated = seatAtFolder(seat, bot, system, folders, console, true);
     return seated == Seated::joined || seated == Seated::opened;
 }
 
-void retryFolderLock(EconomySeat& seat, Word bot, platform::FileSystem& files,
-                     const EconomyStore::Console& console, bool tellRefusal) {
+void retryFolderLock(EconomySeat& seat, Word bot, platform::Platform& system,
+                     EconomyFolders& folders, const EconomyStore::Console& console,
+                     bool tellRefusal) {
     if (!seat) {
-        const Seated seated = seatAtFolder(seat, bot, files, console, tellRefusal);
+        const Seated seated = seatAtFolder(seat, bot, system, folders, console, tellRefusal);
         if (seated != Seated::joined && seated != Seated::opened) {
             return;
         }

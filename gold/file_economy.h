@@ -18,6 +18,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,8 +40,10 @@ public:
     static constexpr const char* goldName = "gold.dat";
     static constexpr const char* inventoryName = "inv.dat";
 
-    // The files are read and written through `files`.
-    explicit FileEconomy(platform::FileSystem& files) : files_(files), journal_(files) {}
+    // The files are read and written, the folder locked and the files
+    // stamped through `system`.
+    explicit FileEconomy(platform::Platform& system)
+        : EconomyStore(system), os_(system), journal_(system) {}
 
     const GoldAccount* findAccount(std::string_view name) const override;
     const InventoryRecord* findInventory(std::string_view name) const override;
@@ -57,7 +61,7 @@ public:
     void sync() override;
 
     // Takes the folder's lock; the reason when another host holds it.
-    platform::Status lockFolder() { return lock_.acquire(lockName); }
+    platform::Status lockFolder() { return os_.lockFile(lockName, lock_); }
     // At open, under the lock: the temporary files that saves left behind
     // when their process was killed during them (gold.dat's, inv.dat's,
     // Ghoulset.ini's ...) are removed, each named on the console.
@@ -119,7 +123,8 @@ public:
         }
     }
 
-    platform::FileSystem& files() const { return files_; }
+    platform::FileSystem& files() const { return os_; }
+    platform::Platform& os() const { return os_; }
     GoldLedger& ledger() { return ledger_; }
     InventoryBook& book() { return book_; }
     GoldJournal& journal() { return journal_; }
@@ -180,8 +185,8 @@ private:
     LoadResult readRecordFile(Book& book, const char* fileName, std::string_view recordsWord,
                               LoadMode mode, std::size_t& size);
 
-    platform::FileSystem& files_;
-    platform::FileLock lock_;
+    platform::Platform& os_;
+    std::unique_ptr<platform::HeldLock> lock_; // gold.lock, while taken
     GoldLedger ledger_;
     InventoryBook book_;
     GoldJournal journal_;
@@ -207,20 +212,34 @@ private:
     std::vector<std::vector<JournalEntry>> madeWhileUnlocked_;
 };
 
-// Seats a bot at the store of the working folder: joins the one its host
-// process has open, or opens it (takes the lock, removes the temporary files
-// of saves that never finished, loads the files, recovers from gold.log)
-// when none is, reading and writing through `files`. When another process
-// holds the folder's lock, says so on the bot's console, leaves the seat
-// empty and returns false: retryFolderLock tries again.
-bool openFileEconomy(EconomySeat& seat, Word bot, platform::FileSystem& files,
-                     const EconomyStore::Console& console);
+// The open store of each working folder of one host process, which every
+// bot of the process working in that folder shares. The host process keeps
+// one of these (the module's spawn registry) and hands it to every bot.
+class EconomyFolders {
+public:
+    // The store open in `folder`, or nothing when none is.
+    std::shared_ptr<FileEconomy> openIn(const std::string& folder) const;
+    // `economy` is the store of `folder` while any bot holds it.
+    void opened(const std::string& folder, const std::shared_ptr<FileEconomy>& economy);
+
+private:
+    std::map<std::string, std::weak_ptr<FileEconomy>> open_;
+};
+
+// Seats a bot at the store of the working folder (as `system` names it):
+// joins the one its host process has open in `folders`, or opens it (takes the lock, removes the
+// temporary files of saves that never finished, loads the files, recovers from gold.log) when none
+// is, reading and writing through `system`. When another process holds the folder's lock, says so
+// on the bot's console, leaves the seat empty and returns false: retryFolderLock tries again.
+bool openFileEconomy(EconomySeat& seat, Word bot, platform::Platform& system,
+                     EconomyFolders& folders, const EconomyStore::Console& console);
 
 // For a bot whose open was refused (no seat), or whose folder's store has
 // lost its lock: tries again, and says on the console when the bot got the
 // economy; a refusal is said only when `tellRefusal`. Nothing happens for a
 // bot seated at a store that holds its lock.
-void retryFolderLock(EconomySeat& seat, Word bot, platform::FileSystem& files,
-                     const EconomyStore::Console& console, bool tellRefusal);
+void retryFolderLock(EconomySeat& seat, Word bot, platform::Platform& system,
+                     EconomyFolders& folders, const EconomyStore::Console& console,
+                     bool tellRefusal);
 
 } // namespace quorvel

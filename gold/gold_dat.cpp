@@ -88,7 +88,7 @@ LoadResult FileEconomy::loadGold(LoadMode mode) {
     if (stray != 0 || garbage != 0 || goldRecovery_.damaged) {
         std::string bytes;
         std::optional<std::string> keptAs =
-            read.ok() && !inspectOnly_ && files_.readFile(goldFileName, bytes).ok()
+            read.ok() && !inspectOnly_ && os_.readFile(goldFileName, bytes).ok()
                 ? keepDamagedCopy(*this, bytes, loaded.findings)
                 : std::optional<std::string>{};
         std::string what;

@@ -12,8 +12,15 @@
 
 namespace quorvel {
 
+class EconomyFolders;
+
 struct GoldService : Service {
-    using Service::Service;
+    // `openEconomies` holds the economy of each folder its host process has
+    // open: the bot joins its folder's, or opens it there.
+    GoldService(Bot& ownBot, EconomyFolders& openEconomies)
+        : Service(ownBot), folders(openEconomies) {}
+
+    EconomyFolders& folders;
 
     // The store and every gold feature: on only while the bot has a seat at
     // its folder's economy.

@@ -40,8 +40,8 @@ void started(GoldService& gold) {
     if (gold.economy || gold.lockedOut) {
         retryEconomyLock(gold, true);
     } else {
-        gold.lockedOut =
-            !openFileEconomy(gold.economy, gold.bot.handle, *gold.bot.files, consoleOf(gold));
+        gold.lockedOut = !openFileEconomy(gold.economy, gold.bot.handle, *gold.bot.os, gold.folders,
+                                          consoleOf(gold));
         if (gold.economy) {
             retryEconomyLock(gold, true); // joined a store that lost its lock
         }
@@ -179,7 +179,8 @@ constexpr Command commands[] = {
 
 void retryEconomyLock(GoldService& gold, bool tellRefusal) {
     const bool seated = static_cast<bool>(gold.economy);
-    retryFolderLock(gold.economy, gold.bot.handle, *gold.bot.files, consoleOf(gold), tellRefusal);
+    retryFolderLock(gold.economy, gold.bot.handle, *gold.bot.os, gold.folders, consoleOf(gold),
+                    tellRefusal);
     if (!seated && gold.economy) {
         gold.lockedOut = false;
         gold.storeOn = gold.storeWanted;

@@ -4,7 +4,8 @@
 
 namespace quorvel {
 
-BotSpawn::BotSpawn(Word botHandle) : Bot(botHandle) {
+BotSpawn::BotSpawn(Word botHandle, platform::Platform& system, EconomyFolders& openEconomies)
+    : Bot(botHandle, system), gold(*this, openEconomies) {
     registerServices(*this);
 }
 

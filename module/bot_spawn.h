@@ -23,7 +23,10 @@
 namespace quorvel {
 
 struct BotSpawn : Bot {
-    explicit BotSpawn(Word botHandle);
+    // Reaches the operating system through `system`; its economy is the one
+    // its host process has open in its folder (`openEconomies`), or one it
+    // opens there.
+    BotSpawn(Word botHandle, platform::Platform& system, EconomyFolders& openEconomies);
 
     bool stopped = false;  // a refused handshake: every later event is ignored
     bool accepted = false; // a handshake was accepted: the files were read
@@ -31,7 +34,7 @@ struct BotSpawn : Bot {
     CommandBudget commandBudget;
 
     Service own{*this}; // the module's own commands: !about and !version
-    GoldService gold{*this};
+    GoldService gold;   // made with the host process's open economies
     FlagWatch flagWatch{*this, gold};
     RabbitGame rabbitGame{*this};
     ZombieGame zombieGame{*this};

@@ -63,10 +63,10 @@ std::span<const SettingKey> settingKeys() {
 }
 
 void loadSettings(BotSpawn& spawn) {
-    const std::string path = platform::joinPath(platform::currentDirectory(), settingsFileName);
+    const std::string path = platform::joinPath(spawn.os->currentDirectory(), settingsFileName);
     for (const SettingKey& key : keys) {
         std::string text =
-            platform::readIniValue(path, key.section, key.key, key.fallback, longestValue);
+            spawn.os->readIniValue(path, key.section, key.key, key.fallback, longestValue);
         // A number outside the signed 32-bit range would wrap into some other
         // value; it is refused like any other text that is not a number.
         std::optional<std::int32_t> number = readInt32(text);

@@ -10,7 +10,7 @@
 
 namespace quorvel {
 
-SpawnRegistry::SpawnRegistry() = default;
+SpawnRegistry::SpawnRegistry(platform::Platform& system) : system_(system) {}
 SpawnRegistry::~SpawnRegistry() = default;
 
 BotSpawn& SpawnRegistry::spawnFor(Word handle) {
@@ -19,7 +19,7 @@ BotSpawn& SpawnRegistry::spawnFor(Word handle) {
             return *spawn;
         }
     }
-    spawns_.push_back(std::make_unique<BotSpawn>(handle));
+    spawns_.push_back(std::make_unique<BotSpawn>(handle, system_, economyFolders_));
     return *spawns_.back();
 }
 

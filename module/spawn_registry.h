@@ -1,8 +1,13 @@
 // The module's only process-wide state: one spawn per bot handle, in the
-// order the handles first arrived. Spawns live until the module is unloaded.
+// order the handles first arrived, and the economy each working folder has
+// open, which the bots of the process working there share. Spawns live until
+// the module is unloaded.
 #pragma once
 
 #include <quorvel/host_abi.h>
+
+#include "base/platform/platform.h"
+#include "gold/file_economy.h"
 
 #include <memory>
 #include <vector>
@@ -13,7 +18,8 @@ struct BotSpawn;
 
 class SpawnRegistry {
 public:
-    SpawnRegistry();
+    // Every spawn reaches the operating system through `system`.
+    explicit SpawnRegistry(platform::Platform& system = platform::realPlatform());
     ~SpawnRegistry();
     SpawnRegistry(const SpawnRegistry&) = delete;
     SpawnRegistry& operator=(const SpawnRegistry&) = delete;
@@ -23,6 +29,8 @@ public:
     std::size_t size() const { return spawns_.size(); }
 
 private:
+    platform::Platform& system_;
+    EconomyFolders economyFolders_; // the economy open in each folder the spawns work in
     std::vector<std::unique_ptr<BotSpawn>> spawns_;
 };
 

@@ -90,7 +90,7 @@ void readWarpText(platform::FileSystem& files, CachedWarpText& cached, const cha
 const ParsedAreas& currentWarpAreaFile(AutoWarper& warper, std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.areaText.read) {
-        readWarpText(*warper.bot.files, caches.areaText, warpAreaFileName);
+        readWarpText(*warper.bot.os, caches.areaText, warpAreaFileName);
     }
     ParsedAreas& parsed = caches.areas;
     const std::optional<std::string>& content = caches.areaText.content;
@@ -119,7 +119,7 @@ const ParsedTeams& currentWarpTeamFile(AutoWarper& warper, std::int32_t teams, b
                                        std::int32_t areas) {
     WarpFileCaches& caches = cachesOf(warper);
     if (!caches.teamText.read) {
-        readWarpText(*warper.bot.files, caches.teamText, warpTeamFileName);
+        readWarpText(*warper.bot.os, caches.teamText, warpTeamFileName);
     }
     ParsedTeams& parsed = caches.teams;
     const std::optional<std::string>& content = caches.teamText.content;
@@ -166,11 +166,11 @@ void runWarpFilesTick(AutoWarper& warper) {
     }
     WarpFileCaches& caches = *warper.fileCaches;
     if (caches.teamText.read) {
-        readWarpText(*warper.bot.files, caches.teamText, warpTeamFileName);
+        readWarpText(*warper.bot.os, caches.teamText, warpTeamFileName);
     }
     // WarpArea.ini is never opened while there are no areas to read.
     if (caches.areaText.read && warper.maxWarpAreas > 0) {
-        readWarpText(*warper.bot.files, caches.areaText, warpAreaFileName);
+        readWarpText(*warper.bot.os, caches.areaText, warpAreaFileName);
     }
 }
 

@@ -127,7 +127,7 @@ platform::Status saveZombieSettings(platform::FileSystem& files, const ZombieGam
 GhoulsetRead readZombieSettings(ZombieGame& game) {
     GhoulsetRead result;
     std::string bytes;
-    result.read = game.bot.files->readFile(ghoulsetFileName, bytes);
+    result.read = game.bot.os->readFile(ghoulsetFileName, bytes);
     game.ghoulsetUnreadable.clear();
     if (result.read.ok()) {
         result.numbersRead = readGhoulsetText(game, bytes);
@@ -149,7 +149,7 @@ void loadZombieSettings(ZombieGame& game) {
 }
 
 void saveZombieSettingsAtExit(ZombieGame& game) {
-    platform::Status saved = saveZombieSettings(*game.bot.files, game);
+    platform::Status saved = saveZombieSettings(*game.bot.os, game);
     if (!saved.ok()) {
         sendConsole(game.bot, std::string(saveFailedText) + saved.reason());
     }

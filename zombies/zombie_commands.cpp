@@ -198,7 +198,7 @@ void commandHteam(ZombieGame& game, const PlayerRecord& sender, std::string_view
 }
 
 void commandZsave(ZombieGame& game, const PlayerRecord& sender, std::string_view) {
-    const platform::Status saved = saveZombieSettings(*game.bot.files, game);
+    const platform::Status saved = saveZombieSettings(*game.bot.os, game);
     if (saved.ok()) {
         sendPrivate(game.bot, sender, savedText);
     } else {

@@ -1,7 +1,7 @@
 // One bot of the host as every service sees it: the link to the host (its
 // callback and its player and flag lists), the bot's own player, the lines
 // waiting to go out, the per-player tags, the random generator and the file
-// system its files go through. Nothing here knows a service; each service
+// platform it reaches the operating system through. Nothing here knows a service; each service
 // keeps a reference to its bot and talks through the senders and views that
 // take one.
 #pragma once
@@ -21,7 +21,8 @@
 namespace quorvel {
 
 struct Bot {
-    explicit Bot(Word botHandle);
+    // The random generator is seeded through `system` (spawnSeed).
+    Bot(Word botHandle, platform::Platform& system);
     Bot(const Bot&) = delete;
     Bot& operator=(const Bot&) = delete;
 
@@ -50,9 +51,11 @@ struct Bot {
     std::int32_t linesPerSecond = 0; // lines sent in a second; 0 or less: no limit
     // Seconds since the bot was made, counted by the tick.
     std::int64_t secondsRun = 0;
-    // Where the bot's files are read and written: Ghoulset.ini, the warp
-    // tables, and the economy's files when it is the first bot of its folder.
-    platform::FileSystem* files = &platform::realFileSystem();
+    // Where the bot reaches the operating system: its files (Ghoulset.ini,
+    // the warp tables, quorvel.ini, and the economy's files when it is the
+    // first bot of its folder), the working directory, the clocks and the
+    // folder lock.
+    platform::Platform* os = nullptr;
 };
 
 } // namespace quorvel

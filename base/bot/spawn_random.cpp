@@ -29,13 +29,13 @@ std::uint32_t SpawnRandom::draw() {
     return x;
 }
 
-std::uint32_t spawnSeed() {
-    if (auto text = platform::environmentValue("QUORVEL_RANDOM_SEED")) {
+std::uint32_t spawnSeed(platform::Platform& system) {
+    if (auto text = system.environmentValue("QUORVEL_RANDOM_SEED")) {
         if (auto seed = readBoundedNumber(*text, 0, 4294967295LL)) {
             return static_cast<std::uint32_t>(*seed);
         }
     }
-    return platform::tickCount();
+    return system.tickCount();
 }
 
 } // namespace quorvel

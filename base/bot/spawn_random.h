@@ -7,6 +7,9 @@
 #include <cstdint>
 
 namespace quorvel {
+namespace platform {
+class Platform;
+}
 
 class SpawnRandom {
 public:
@@ -22,6 +25,6 @@ private:
 
 // The seed a new spawn takes: QUORVEL_RANDOM_SEED when it is set to a
 // decimal number (for repeatable test runs), else the millisecond tick count.
-std::uint32_t spawnSeed();
+std::uint32_t spawnSeed(platform::Platform& system);
 
 } // namespace quorvel

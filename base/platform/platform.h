@@ -1,10 +1,11 @@
-// The module's only window on the operating system: the working directory,
-// INI values, the millisecond tick count, the environment, the folder lock,
+// The module's only window on the operating system: one Platform object,
+// injected into every bot, carries the working directory, INI values, the
+// clocks, the environment, file stamps, temporary names, the folder lock,
 // and the file system the module reads and writes its files through (whole
 // files, lines, crash-safe replacements, renames, removals, append-only
-// journals).
+// journals). A test replaces any one call by deriving from PlatformWrapper.
 // Everything above this layer is portable; the two implementations are
-// platform_posix.cpp and platform_windows.cpp.
+// platform_posix.cpp and platform_windows.cpp (machine.h declares them).
 #pragma once
 
 #include "base/platform/status.h"
@@ -19,23 +20,8 @@
 
 namespace quorvel::platform {
 
-// The process's current working directory, without a trailing separator.
-std::string currentDirectory();
-
 // `directory` joined with `file` by the platform's separator.
 std::string joinPath(std::string_view directory, std::string_view file);
-
-// One value of an INI file, read the way the Windows profile reader does it,
-// cut to `maxLength` characters; `fallback` when the file, section or key is
-// missing.
-std::string readIniValue(const std::string& path, std::string_view section, std::string_view key,
-                         std::string_view fallback, std::size_t maxLength);
-
-// Milliseconds since some fixed moment, wrapping at 2^32.
-std::uint32_t tickCount();
-
-// An environment variable, or nothing when it is not set.
-std::optional<std::string> environmentValue(const char* name);
 
 // Called for each line of a file read line by line, without its line end
 // ('\n'; a '\r' before it stays in the text); `ended` is false only for a
@@ -62,7 +48,7 @@ public:
 };
 
 // The files the module reads and writes, reached through this object only:
-// the machine's own (realFileSystem()) unless a bot was given another, such
+// the machine's own (realPlatform()) unless a bot was given another, such
 // as a test's whose disk fills up. Names are taken as they are: relative to
 // the working directory unless absolute.
 struct FileStamp;
@@ -126,9 +112,6 @@ public:
     [[nodiscard]] Status readFile(const std::string& path, std::string& bytes);
 };
 
-// The disk of the machine, as the operating system shows it.
-FileSystem& realFileSystem();
-
 // What tells one version of a file from the next without reading it.
 struct FileStamp {
     std::uint64_t size = 0;
@@ -137,73 +120,138 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-// The file's size and modification time, or nothing when it does not exist
-// or cannot be examined.
-std::optional<FileStamp> fileStamp(const std::string& path);
-
-// The wall clock, on the scale of FileStamp::modified.
-std::int64_t wallClockNanoseconds();
-
-// The name of the temporary file replaceFile writes beside `path`: the same
-// for every call of one process, and never the same for two processes, so
-// that two hosts saving into one folder (on one machine, or on several
-// sharing it) cannot write into each other's temporary file.
-std::string temporaryNameFor(const std::string& path);
-
 // When `name` (a file's name, without its folder) is one temporaryNameFor
 // gives, to this process or any other: the name of the file it was to
 // replace. A process killed during a save leaves such a file behind.
 std::optional<std::string> fileReplacedThrough(std::string_view name);
 
-// The files in `folder` whose names temporaryNameFor gives, of any process
-// and any file, by name (without the folder). Empty when the folder cannot
-// be listed.
-std::vector<std::string> temporaryFilesIn(const std::string& folder);
-
-// The id the operating system gives this process.
-std::uint64_t processId();
-
 // The line end of a text file written on this platform.
 std::string_view textLineEnd();
 
-// An exclusive lock on a lock file, held by this object until released or
+// A lock taken with Platform::lockFile: held until this object is
 // destroyed; the operating system drops it when the process dies, however it
-// dies. Two FileLocks on one file conflict even within one process (on
-// systems without per-open-file locks, only between processes). The holder
-// writes its process id into the file for the operator.
-class FileLock {
+// dies.
+class HeldLock {
 public:
-    FileLock() = default;
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-    // Takes the lock without waiting, creating the file when missing; a lock
-    // this object holds already is released first. Fails with the reason in
-    // words, which says so when another holder has the lock.
-    [[nodiscard]] Status acquire(const std::string& path);
-    void release();
-    bool held() const { return handle_ != invalidHandle; }
+    HeldLock() = default;
+    virtual ~HeldLock() = default;
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
 
     // Whether the path the lock was taken on still names the file it holds:
     // a lock file removed, renamed or replaced while held keeps this lock on
     // a file no one else opens, and a second holder can lock the new one.
-    // Failed with what became of the name (or when nothing is held).
-    [[nodiscard]] Status stillNamed() const;
+    // Failed with what became of the name.
+    [[nodiscard]] virtual Status stillNamed() const = 0;
+};
+
+// Everything the module asks of the operating system: its files (the
+// FileSystem it is) and the rest.
+class Platform : public FileSystem {
+public:
+    // The process's current working directory, without a trailing separator.
+    virtual std::string currentDirectory() = 0;
+
+    // One value of an INI file, read the way the Windows profile reader does
+    // it, cut to `maxLength` characters; `fallback` when the file, section or
+    // key is missing.
+    virtual std::string readIniValue(const std::string& path, std::string_view section,
+                                     std::string_view key, std::string_view fallback,
+                                     std::size_t maxLength) = 0;
+
+    // Milliseconds since some fixed moment, wrapping at 2^32.
+    virtual std::uint32_t tickCount() = 0;
+
+    // The wall clock, on the scale of FileStamp::modified.
+    virtual std::int64_t wallClockNanoseconds() = 0;
+
+    // An environment variable, or nothing when it is not set.
+    virtual std::optional<std::string> environmentValue(const char* name) = 0;
+
+    // The file's size and modification time, or nothing when it does not
+    // exist or cannot be examined.
+    virtual std::optional<FileStamp> fileStamp(const std::string& path) = 0;
+
+    // The id the operating system gives this process.
+    virtual std::uint64_t processId() = 0;
+
+    // The name of the temporary file replaceFile writes beside `path`: the
+    // same for every call of one process, and never the same for two
+    // processes.
+    virtual std::string temporaryNameFor(const std::string& path) = 0;
+
+    // The files in `folder` whose names temporaryNameFor gives, of any
+    // process and any file, by name (without the folder). Empty when the
+    // folder cannot be listed.
+    virtual std::vector<std::string> temporaryFilesIn(const std::string& folder) = 0;
+
+    // An exclusive lock on the lock file `path`, taken without waiting and
+    // creating the file when missing; `lock` holds it when done, and nothing
+    // otherwise. Two locks on one file conflict even within one process (on
+    // systems without per-open-file locks, only between processes). Fails
+    // with the reason in words, which says so when another holder has the
+    // lock.
+    [[nodiscard]] virtual Status lockFile(const std::string& path,
+                                          std::unique_ptr<HeldLock>& lock) = 0;
+};
+
+// The machine, as the operating system shows it.
+Platform& realPlatform();
+
+// A Platform that hands every call to another one: a test derives from it
+// and overrides only the call it changes.
+class PlatformWrapper : public Platform {
+public:
+    explicit PlatformWrapper(Platform& target) : target_(target) {}
+    Platform& target() const { return target_; }
+
+    Status readFileInto(const std::string& path, const std::function<char*(std::size_t)>& place,
+                        std::size_t& size) override {
+        return target_.readFileInto(path, place, size);
+    }
+    Status forEachLine(const std::string& path, std::size_t chunkBytes, std::size_t maxLineBytes,
+                       const LineReader& onLine) override {
+        return target_.forEachLine(path, chunkBytes, maxLineBytes, onLine);
+    }
+    using FileSystem::replaceFile;
+    Status replaceFile(const std::string& path, std::string_view bytes,
+                       const BeforeRename& beforeRename) override {
+        return target_.replaceFile(path, bytes, beforeRename);
+    }
+    Status renameFile(const std::string& from, const std::string& to) override {
+        return target_.renameFile(from, to);
+    }
+    Status removeFile(const std::string& path) override { return target_.removeFile(path); }
+    Status openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) override {
+        return target_.openAppendFile(path, file);
+    }
+    std::string currentDirectory() override { return target_.currentDirectory(); }
+    std::string readIniValue(const std::string& path, std::string_view section,
+                             std::string_view key, std::string_view fallback,
+                             std::size_t maxLength) override {
+        return target_.readIniValue(path, section, key, fallback, maxLength);
+    }
+    std::uint32_t tickCount() override { return target_.tickCount(); }
+    std::int64_t wallClockNanoseconds() override { return target_.wallClockNanoseconds(); }
+    std::optional<std::string> environmentValue(const char* name) override {
+        return target_.environmentValue(name);
+    }
+    std::optional<FileStamp> fileStamp(const std::string& path) override {
+        return target_.fileStamp(path);
+    }
+    std::uint64_t processId() override { return target_.processId(); }
+    std::string temporaryNameFor(const std::string& path) override {
+        return target_.temporaryNameFor(path);
+    }
+    std::vector<std::string> temporaryFilesIn(const std::string& folder) override {
+        return target_.temporaryFilesIn(folder);
+    }
+    Status lockFile(const std::string& path, std::unique_ptr<HeldLock>& lock) override {
+        return target_.lockFile(path, lock);
+    }
 
 private:
-    // What the holder writes into the file, and the reason a refusal gives
-    // with what it found there.
-    static std::string holderText();
-    static std::string refusal(const std::string& path, std::string_view fileText);
-
-    static constexpr std::intptr_t invalidHandle = -1;
-    std::intptr_t handle_ = invalidHandle;
-    std::string path_; // the path it was taken on, while held
-    // Which file is held (device and inode where the system has them), as
-    // looked up once when the lock was taken: the file held never changes.
-    std::uint64_t heldVolume_ = 0;
-    std::uint64_t heldFile_ = 0;
+    Platform& target_;
 };
 
 // The current time in UTC, as 2026-12-08T05:57:12Z.

@@ -1,6 +1,6 @@
 // The parts of the platform layer the standard library does alike everywhere.
 #include "base/platform/platform.h"
-#include "base/platform/real_file_system.h"
+#include "base/platform/real_platform.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -92,9 +92,19 @@ std::optional<std::string> environmentValue(const char* name) {
     return std::string(value);
 }
 
-FileSystem& realFileSystem() {
-    static RealFileSystem files;
-    return files;
+Platform& realPlatform() {
+    static RealPlatform machine;
+    return machine;
+}
+
+Status RealPlatform::lockFile(const std::string& path, std::unique_ptr<HeldLock>& lock) {
+    lock.reset();
+    auto taken = std::make_unique<FileLock>();
+    Status status = taken->acquire(path);
+    if (status.ok()) {
+        lock = std::move(taken);
+    }
+    return status;
 }
 
 Status FileSystem::readFile(const std::string& path, std::string& bytes) {
@@ -111,9 +121,9 @@ Status FileSystem::readFile(const std::string& path, std::string& bytes) {
     return read;
 }
 
-Status RealFileSystem::readFileInto(const std::string& path,
-                                    const std::function<char*(std::size_t)>& place,
-                                    std::size_t& size) {
+Status RealPlatform::readFileInto(const std::string& path,
+                                  const std::function<char*(std::size_t)>& place,
+                                  std::size_t& size) {
     size = 0;
     Status refused;
     OpenFile file = openForReading(path, refused);
@@ -138,8 +148,8 @@ Status RealFileSystem::readFileInto(const std::string& path,
     return {};
 }
 
-Status RealFileSystem::forEachLine(const std::string& path, std::size_t chunkBytes,
-                                   std::size_t maxLineBytes, const LineReader& onLine) {
+Status RealPlatform::forEachLine(const std::string& path, std::size_t chunkBytes,
+                                 std::size_t maxLineBytes, const LineReader& onLine) {
     Status result;
     OpenFile file = openForReading(path, result);
     if (file == nullptr) {

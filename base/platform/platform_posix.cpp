@@ -1,7 +1,7 @@
 #include "base/platform/platform.h"
 
 #include "base/platform/ini_reader.h"
-#include "base/platform/real_file_system.h"
+#include "base/platform/real_platform.h"
 
 #include <cerrno>
 #include <chrono>
@@ -162,7 +162,7 @@ std::string readIniValue(const std::string& path, std::string_view section, std:
     // As the Windows reader does, a file that cannot be read gives the
     // fallback.
     std::string content;
-    if (!realFileSystem().readFile(path, content).ok()) {
+    if (!realPlatform().readFile(path, content).ok()) {
         content.clear();
     }
     return iniValueOrDefault(content, section, key, fallback, maxLength);
@@ -174,8 +174,8 @@ std::uint32_t tickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes,
-                                   const BeforeRename& beforeRename) {
+Status RealPlatform::replaceFile(const std::string& path, std::string_view bytes,
+                                 const BeforeRename& beforeRename) {
     // Renamed over, a link would become a plain file and the file it points
     // to (kept elsewhere by the operator, say) would stop being saved.
     const std::optional<std::string> behind = fileBehindLinks(path);
@@ -262,14 +262,14 @@ std::int64_t wallClockNanoseconds() {
            static_cast<std::int64_t>(now.tv_nsec);
 }
 
-Status RealFileSystem::renameFile(const std::string& from, const std::string& to) {
+Status RealPlatform::renameFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         return Status::failed(describeErrno("cannot rename", from));
     }
     return {};
 }
 
-Status RealFileSystem::removeFile(const std::string& path) {
+Status RealPlatform::removeFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0) {
         if (errno == ENOENT) {
             return Status::notFound();
@@ -279,7 +279,7 @@ Status RealFileSystem::removeFile(const std::string& path) {
     return {};
 }
 
-Status RealFileSystem::openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) {
+Status RealPlatform::openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) {
     file.reset();
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) {

@@ -1,5 +1,5 @@
 #include "base/platform/platform.h"
-#include "base/platform/real_file_system.h"
+#include "base/platform/real_platform.h"
 
 #include <windows.h>
 
@@ -153,8 +153,8 @@ std::uint32_t tickCount() {
     return GetTickCount();
 }
 
-Status RealFileSystem::replaceFile(const std::string& path, std::string_view bytes,
-                                   const BeforeRename& beforeRename) {
+Status RealPlatform::replaceFile(const std::string& path, std::string_view bytes,
+                                 const BeforeRename& beforeRename) {
     // Renamed over, a link would become a plain file and the file it points
     // to (kept elsewhere by the operator, say) would stop being saved.
     std::string target;
@@ -250,7 +250,7 @@ std::optional<FileStamp> fileStamp(const std::string& path) {
     return stampOf(data);
 }
 
-Status RealFileSystem::renameFile(const std::string& from, const std::string& to) {
+Status RealPlatform::renameFile(const std::string& from, const std::string& to) {
     if (!MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return Status::failed(describeLastError("cannot rename", from));
@@ -258,7 +258,7 @@ Status RealFileSystem::renameFile(const std::string& from, const std::string& to
     return {};
 }
 
-Status RealFileSystem::removeFile(const std::string& path) {
+Status RealPlatform::removeFile(const std::string& path) {
     if (!DeleteFileA(path.c_str())) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
@@ -309,7 +309,7 @@ private:
 
 } // namespace
 
-Status RealFileSystem::openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) {
+Status RealPlatform::openAppendFile(const std::string& path, std::unique_ptr<AppendFile>& file) {
     file.reset();
     // Shared the way a POSIX file is: several bots of one host append to the
     // same journal, and one of them may rename it aside while the others

@@ -3,6 +3,7 @@
 // folder, journaled when not, and kept by the next module start.
 #include "admin_files.h"
 
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 #include "gold/record_checks.h"
 #include "support/test_arena.h"

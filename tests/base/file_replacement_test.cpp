@@ -1,5 +1,6 @@
 // The crash-safe save routine, the folder lock and the line reader as the
 // operating system sees them.
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 #include "support/test_arena.h"
 
@@ -19,7 +20,7 @@
 namespace quorvel::testing {
 namespace {
 
-platform::FileSystem& files = platform::realFileSystem();
+platform::FileSystem& files = platform::realPlatform();
 
 mode_t permissionsOf(const std::string& path) {
     struct stat status {};

@@ -28,7 +28,7 @@ std::array<std::int32_t, 8> settingsOf(const ZombieGame& game) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    Bot bot(0);
+    Bot bot(0, platform::realPlatform());
     ZombieGame game(bot);
     applyMissingGhoulset(game);
     static_cast<void>(readGhoulsetText(game, text)); // whatever it holds
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Through the file, as !zsave and !zload use it.
     fuzz::ScratchFolder folder;
-    if (!saveZombieSettings(platform::realFileSystem(), game).ok()) {
+    if (!saveZombieSettings(platform::realPlatform(), game).ok()) {
         fail("Ghoulset.ini could not be saved");
     }
     if (fuzz::readFile(ghoulsetFileName) != written) {

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("gold.dat", bytes);
 
-    FileEconomy loaded(platform::realFileSystem());
+    FileEconomy loaded(platform::realPlatform());
     if (!loaded.loadGold(LoadMode::append).status.ok()) {
         fail("an existing gold.dat could not be loaded");
     }
@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved gold.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " accounts");
     }
-    FileEconomy reloaded(platform::realFileSystem());
+    FileEconomy reloaded(platform::realPlatform());
     if (!reloaded.loadGold(LoadMode::append).status.ok()) {
         fail("the saved gold.dat could not be loaded");
     }

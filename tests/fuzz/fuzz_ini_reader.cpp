@@ -4,7 +4,9 @@
 // whatever the case of their letters; and the module's own settings load
 // from the same file without harm.
 #include "base/platform/ini_reader.h"
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
+#include "gold/file_economy.h"
 #include "module/bot_spawn.h"
 #include "module/plugin_settings.h"
 
@@ -73,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The module's own keys from the same file.
-    BotSpawn spawn(1);
+    EconomyFolders economies;
+    BotSpawn spawn(1, platform::realPlatform(), economies);
     loadSettings(spawn);
     return 0;
 }

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzz::writeFile("inv.dat", bytes);
 
-    FileEconomy loaded(platform::realFileSystem());
+    FileEconomy loaded(platform::realPlatform());
     if (!loaded.loadInventory(LoadMode::append).status.ok()) {
         fail("an existing inv.dat could not be loaded");
     }
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the saved inv.dat has " + std::to_string(saved.size()) + " bytes for " +
              std::to_string(records) + " records");
     }
-    FileEconomy reloaded(platform::realFileSystem());
+    FileEconomy reloaded(platform::realPlatform());
     if (!reloaded.loadInventory(LoadMode::append).status.ok()) {
         fail("the saved inv.dat could not be loaded");
     }

@@ -1,5 +1,7 @@
 #include "economy_arena.h"
 
+#include "base/platform/machine.h"
+
 #include <filesystem>
 
 namespace quorvel::testing {

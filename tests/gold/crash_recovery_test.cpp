@@ -290,7 +290,7 @@ TEST(CrashRecovery, ADeathInsideOneCommandKeepsNoneOfIt) {
         if (child == 0) {
             FaultyFileSystem files;
             TestArena arena(folder.path, 7);
-            arena.useFiles(files);
+            arena.usePlatform(files);
             arena.handshake();
             PlayerRecord& bob = arena.addPlayer({.name = "Bob", .team = 1, .ship = 1});
             arena.enter(bob);

@@ -7,6 +7,7 @@
 #include "support/faulty_file_system.h"
 #include "support/test_arena.h"
 
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -206,7 +207,7 @@ private:
 // console and to the staff member, and saves again once there is room.
 TEST_P(FullDisk, StaffSavesFailWithTheReasonAndKeepThePreviousFiles) {
     TestArena arena(folder_, 7);
-    arena.useFiles(files_);
+    arena.usePlatform(files_);
     arena.handshake();
     PlayerRecord& staff = arena.addPlayer({.name = "Warden", .accessLevel = 2});
     arena.command(staff, "givegold", "Bob:100");
@@ -254,7 +255,7 @@ TEST_P(FullDisk, StaffSavesFailWithTheReasonAndKeepThePreviousFiles) {
 TEST_P(FullDisk, AutosaveAndTerminateFailLoudlyAndTheJournalKeepsTheChanges) {
     {
         TestArena arena(folder_, 7);
-        arena.useFiles(files_);
+        arena.usePlatform(files_);
         arena.handshake();
         PlayerRecord& staff = arena.addPlayer({.name = "Warden", .accessLevel = 2});
         arena.command(staff, "givegold", "Bob:100");
@@ -283,7 +284,7 @@ TEST_P(FullDisk, AutosaveAndTerminateFailLoudlyAndTheJournalKeepsTheChanges) {
     // The host is started again once the operator has made room.
     makeRoom();
     TestArena arena(folder_, 7);
-    arena.useFiles(files_);
+    arena.usePlatform(files_);
     arena.handshake();
     EXPECT_EQ(arena.takeTexts(),
               (Texts{"DLL plugin connected.", "Recovered 2 changes from gold.log."}));

@@ -2,6 +2,7 @@
 #include "support/faulty_file_system.h"
 #include "support/test_arena.h"
 
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
 #include "gold/file_economy.h"
@@ -187,7 +188,7 @@ class GoldDatSave : public ::testing::Test {
 protected:
     void SetUp() override {
         arena.writeFile("gold.dat", previous);
-        arena.useFiles(disk);
+        arena.usePlatform(disk);
         arena.handshake();
         arena.take();
         arena.economy().credit("Carol", 99); // the ledger now differs from the file

@@ -1,6 +1,7 @@
 #include "economy_arena.h"
 #include "support/faulty_file_system.h"
 
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 #include "gold/file_economy.h"
 
@@ -125,7 +126,7 @@ TEST(InventoryFile, AFailedSaveLeavesTheOldFileWholeAndSaysSo) {
     TestArena arena;
     const std::string original = invRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0});
     arena.writeFile("inv.dat", original);
-    arena.useFiles(disk);
+    arena.usePlatform(disk);
     openStore(arena);
     auto& staff = arena.addPlayer({.name = "Mod", .accessLevel = 2});
     for (int i = 0; i < 40; ++i) {

@@ -155,7 +155,7 @@ TEST(GoldJournal, AJournalThatCannotBeWrittenIsReportedOnceAndTheGameGoesOn) {
 TEST(GoldJournal, AFullDiskIsToldOnceUntilALineIsWrittenAgain) {
     FaultyFileSystem disk;
     TestArena arena;
-    arena.useFiles(disk);
+    arena.usePlatform(disk);
     arena.handshake();
     EconomyStore& economy = arena.economy();
     economy.credit("Bob", 1);
@@ -251,7 +251,7 @@ namespace {
 TEST(GoldJournal, ASaveWhoseMarkCannotBeJournaledStillHoldsItsChanges) {
     FaultyFileSystem files;
     TestArena arena;
-    arena.useFiles(files);
+    arena.usePlatform(files);
     arena.writeFile("gold.dat", std::string("\xE8\x03\0\0Bob", 7) + std::string(17, '\0'));
     arena.handshake();
     EconomyStore& economy = arena.economy();

@@ -8,6 +8,7 @@
 #include "book_versions.h"
 #include "support/test_arena.h"
 
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -294,7 +295,7 @@ TEST(KillDuringSave, ATemporaryFileAKillLeftIsRemovedAtTheNextOpenAndNamed) {
             ::alarm(60);
             for (;;) {
                 static_cast<void>(
-                    platform::realFileSystem().replaceFile(folder.file("gold.dat"), huge));
+                    platform::realPlatform().replaceFile(folder.file("gold.dat"), huge));
             }
         }
         // Killed as soon as its temporary file is there, before the save ends.

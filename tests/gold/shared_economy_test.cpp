@@ -2,6 +2,8 @@
 // whichever bot a change or a save comes through.
 #include "economy_arena.h"
 
+#include "base/platform/machine.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -240,6 +242,71 @@ TEST(SharedEconomy, BotsOfOneArenaAgreeOnItemCounts) {
     EXPECT_EQ(goldOf(bots.one, "Al"), 2u);
     journal = bots.one.readFile("gold.log").value_or("");
     EXPECT_EQ(occurrences(journal, "\tkill Al\tBob\tBob\tgold\t+2\t"), 1u) << journal;
+}
+
+// The machine, but with a millisecond clock the test moves by hand and,
+// when given, another name for the working folder.
+class StagedPlatform final : public platform::PlatformWrapper {
+public:
+    StagedPlatform() : PlatformWrapper(platform::realPlatform()) {}
+    std::uint32_t tickCount() override { return ticks; }
+    std::string currentDirectory() override {
+        return folder ? *folder : target().currentDirectory();
+    }
+
+    std::uint32_t ticks = 5000;
+    std::optional<std::string> folder;
+};
+
+TEST(SharedEconomy, TheEconomyTellsTimeAndItsFolderByTheBotsPlatform) {
+    StagedPlatform staged;
+    TestArena one;
+    one.usePlatform(staged);
+    one.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=0\n");
+    one.handshake();
+    one.take();
+    TestArena two{one.directory(), 7, 2};
+    two.usePlatform(staged);
+    two.handshake();
+    two.take();
+    ASSERT_EQ(&one.economy(), &two.economy());
+    auto& bob1 = one.addPlayer({.name = "Bob", .ship = 1});
+    auto& bob2 = two.addPlayer({.name = "Bob", .ship = 1});
+    auto& al1 = one.addPlayer({.name = "Al", .team = 2, .ship = 2});
+    auto& al2 = two.addPlayer({.name = "Al", .team = 2, .ship = 2});
+    one.enter(bob1);
+    two.enter(bob2);
+    one.enter(al1);
+    two.enter(al2);
+
+    // A kill the other bot saw up to a second ago on the platform's clock is
+    // that kill; a moment later it is a kill of its own.
+    one.kill(al1, bob1);
+    EXPECT_EQ(goldOf(one, "Bob"), 2u);
+    staged.ticks += 1000;
+    two.kill(al2, bob2);
+    EXPECT_EQ(goldOf(one, "Bob"), 2u);
+    one.kill(al1, bob1); // bot one's second sight of it: a new kill
+    EXPECT_EQ(goldOf(one, "Bob"), 4u);
+    staged.ticks += 1001;
+    two.kill(al2, bob2);
+    EXPECT_EQ(goldOf(one, "Bob"), 6u);
+    const std::string journal = one.readFile("gold.log").value_or("");
+    EXPECT_EQ(occurrences(journal, "\tkill Al\tBob\tBob\tgold\t+2\t"), 3u) << journal;
+
+    // A bot whose platform names another working folder does not join the
+    // economy open here: it opens that folder's own, and the lock the
+    // economy here holds on this very folder keeps it out.
+    StagedPlatform elsewhere;
+    elsewhere.folder = one.directory() + "/elsewhere";
+    TestArena three{one.directory(), 7, 3};
+    three.usePlatform(elsewhere);
+    three.handshake();
+    const auto started = three.takeTexts();
+    EXPECT_TRUE(told(started, "Another host works in this folder (cannot lock gold.lock"))
+        << ::testing::PrintToString(started);
+    EXPECT_FALSE(three.spawn().gold.economy);
+    EXPECT_FALSE(three.spawn().gold.storeOn);
 }
 
 TEST(SharedEconomy, AnotherHostsLockKeepsTheStoreOffUntilTheBotGetsTheLock) {

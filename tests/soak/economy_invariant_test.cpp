@@ -43,6 +43,7 @@
 #include "support/faulty_file_system.h"
 #include "support/test_arena.h"
 
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
 #include "gold/store_items.h"
@@ -326,7 +327,7 @@ public:
     void start(std::vector<TestArena*> arenas, bool checked) {
         arenas_ = std::move(arenas);
         for (TestArena* arena : arenas_) {
-            arena->useFiles(files_);
+            arena->usePlatform(files_);
             arena->handshake();
             arena->take();
         }

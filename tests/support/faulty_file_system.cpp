@@ -7,10 +7,6 @@
 namespace quorvel::testing {
 namespace {
 
-platform::FileSystem& real() {
-    return platform::realFileSystem();
-}
-
 class FaultyAppendFile final : public platform::AppendFile {
 public:
     FaultyAppendFile(const FaultyFileSystem& disk, std::unique_ptr<platform::AppendFile> file,
@@ -38,25 +34,13 @@ std::string FaultyFileSystem::noRoomIn(const std::string& path) {
     return "cannot write " + path + ": " + std::strerror(ENOSPC);
 }
 
-platform::Status FaultyFileSystem::readFileInto(const std::string& path,
-                                                const std::function<char*(std::size_t)>& place,
-                                                std::size_t& size) {
-    return real().readFileInto(path, place, size);
-}
-
-platform::Status FaultyFileSystem::forEachLine(const std::string& path, std::size_t chunkBytes,
-                                               std::size_t maxLineBytes,
-                                               const platform::LineReader& onLine) {
-    return real().forEachLine(path, chunkBytes, maxLineBytes, onLine);
-}
-
 platform::Status FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes,
                                                const BeforeRename& beforeRename) {
     if (full_ || refuses(Write::replace, path, bytes)) {
         // The new bytes never reach the file: its temporary one takes them.
-        return platform::Status::failed(noRoomIn(platform::temporaryNameFor(path)));
+        return platform::Status::failed(noRoomIn(temporaryNameFor(path)));
     }
-    return real().replaceFile(path, bytes, beforeRename);
+    return target().replaceFile(path, bytes, beforeRename);
 }
 
 platform::Status FaultyFileSystem::renameFile(const std::string& from, const std::string& to) {
@@ -64,17 +48,13 @@ platform::Status FaultyFileSystem::renameFile(const std::string& from, const std
         return platform::Status::failed("cannot rename " + from + " to " + to + ": " +
                                         std::strerror(EIO));
     }
-    return real().renameFile(from, to);
-}
-
-platform::Status FaultyFileSystem::removeFile(const std::string& path) {
-    return real().removeFile(path);
+    return target().renameFile(from, to);
 }
 
 platform::Status FaultyFileSystem::openAppendFile(const std::string& path,
                                                   std::unique_ptr<platform::AppendFile>& file) {
     std::unique_ptr<platform::AppendFile> opened;
-    platform::Status status = real().openAppendFile(path, opened);
+    platform::Status status = target().openAppendFile(path, opened);
     file.reset();
     if (status.ok()) {
         file = std::make_unique<FaultyAppendFile>(*this, std::move(opened), path);

@@ -1,8 +1,8 @@
-// The machine's file system on a disk that a test can fill: while it is
+// The machine's platform with a disk that a test can fill: while it is
 // full, a save fails the way a full disk fails it (the file it would have
 // replaced stays as it was) and an append writes nothing, each with the
-// reason a full disk gives. A bot or an economy given it reads and
-// writes through it (TestArena::useFiles).
+// reason a full disk gives. Every other call goes to the machine. A bot or
+// an economy given it works through it (TestArena::usePlatform).
 //
 // A test may also look at every write before it is made (writesCheckedBy):
 // the check sees what is written where and may refuse it, which fails that
@@ -19,8 +19,10 @@
 
 namespace quorvel::testing {
 
-class FaultyFileSystem final : public platform::FileSystem {
+class FaultyFileSystem final : public platform::PlatformWrapper {
 public:
+    FaultyFileSystem() : PlatformWrapper(platform::realPlatform()) {}
+
     void fillDisk() { full_ = true; }
     void makeRoom() { full_ = false; }
     bool full() const { return full_; }
@@ -40,17 +42,10 @@ public:
         return check_ && check_(kind, path, bytes);
     }
 
-    platform::Status readFileInto(const std::string& path,
-                                  const std::function<char*(std::size_t)>& place,
-                                  std::size_t& size) override;
-    platform::Status forEachLine(const std::string& path, std::size_t chunkBytes,
-                                 std::size_t maxLineBytes,
-                                 const platform::LineReader& onLine) override;
     using platform::FileSystem::replaceFile;
     platform::Status replaceFile(const std::string& path, std::string_view bytes,
                                  const BeforeRename& beforeRename) override;
     platform::Status renameFile(const std::string& from, const std::string& to) override;
-    platform::Status removeFile(const std::string& path) override;
     platform::Status openAppendFile(const std::string& path,
                                     std::unique_ptr<platform::AppendFile>& file) override;
 

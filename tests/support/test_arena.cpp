@@ -15,6 +15,9 @@ namespace quorvel::testing {
 namespace {
 
 TestArena* current = nullptr;
+// The test program is the host process the arenas' bots run in: arenas
+// working in one folder share its economy, as the bots of one host do.
+EconomyFolders hostEconomies;
 // Every arena alive: a record goes to the one whose bot sent it.
 std::vector<TestArena*> live;
 
@@ -94,7 +97,7 @@ void TestArena::start(std::optional<std::uint32_t> seed) {
     if (seed) {
         ::setenv("QUORVEL_RANDOM_SEED", std::to_string(*seed).c_str(), 1);
     }
-    spawn_ = std::make_unique<BotSpawn>(handle_);
+    spawn_ = std::make_unique<BotSpawn>(handle_, platform::realPlatform(), hostEconomies);
     current = this;
     live.push_back(this);
 }

@@ -62,10 +62,11 @@ public:
     TestArena& operator=(const TestArena&) = delete;
 
     BotSpawn& spawn() { return *spawn_; }
-    // The bot reads and writes its files through `files` from now on; given
-    // before the handshake, so does the economy it opens. `files` must
-    // outlive the arena.
-    void useFiles(platform::FileSystem& files) { spawn_->files = &files; }
+    // The bot reaches the operating system (its files, the working
+    // directory, the clocks, the folder lock) through `system` from now on;
+    // given before the handshake, so does the economy it opens. `system`
+    // must outlive the arena.
+    void usePlatform(platform::Platform& system) { spawn_->os = &system; }
     // The folder's economy the bot has a seat at (after an accepted
     // handshake; throws without one), and what it holds.
     FileEconomy& economy();

@@ -9,6 +9,7 @@
 // A lookup line is FILE|SECTION|KEY or FILE|SECTION|KEY|DEFAULT (the default
 // is "(default)" when left out); blank lines and lines starting with # are
 // skipped. Names are taken as written, blanks included.
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 // for Linux (a ctest) and for Windows (run under Wine by
 // scripts/check-windows). Prints one line per failed check; exits 1 when
 // any failed.
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 
 #include <chrono>
@@ -27,7 +28,7 @@ namespace platform = quorvel::platform;
 
 namespace {
 
-platform::FileSystem& files = platform::realFileSystem();
+platform::FileSystem& files = platform::realPlatform();
 int failures = 0;
 int checks = 0;
 

@@ -1,6 +1,7 @@
 #include "support/faulty_file_system.h"
 #include "zombie_table.h"
 
+#include "base/platform/machine.h"
 #include "base/platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -185,7 +186,7 @@ TEST(GhoulsetFile, SavedLayoutAndWhatLoadsBack) {
 TEST(GhoulsetFile, FailedSaveKeepsTheOldFileAndSaysWhy) {
     FaultyFileSystem disk;
     ZombieTable table(7, "3 2 4 5 10 10 20 20");
-    table.arena.useFiles(disk);
+    table.arena.usePlatform(disk);
     table.staffSays("zship", "6");
     const std::string before = *table.arena.readFile("Ghoulset.ini");
 
