@@ -74,6 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The module's own keys from the same file.
     BotSpawn spawn(1);
-    loadSettings(spawn);
+    (void)readSettings(spawn);
     return 0;
 }

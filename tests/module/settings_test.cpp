@@ -20,11 +20,11 @@ std::vector<std::string> consoleAfterHandshake(TestArena& arena) {
 TEST(Settings, NoFileGivesTheDefaultsWithoutAWord) {
     TestArena arena;
     EXPECT_TRUE(consoleAfterHandshake(arena).empty());
-    const PluginSettings& s = arena.spawn().settings;
+    const AutoWarper& w = arena.spawn().autoWarper;
     const GoldSettings& g = arena.spawn().gold.settings;
     EXPECT_FALSE(arena.spawn().gold.storeOn);
-    EXPECT_EQ(s.maxWarpTeams, 0);
-    EXPECT_EQ(s.maxWarpAreas, 0);
+    EXPECT_EQ(w.maxWarpTeams, 0);
+    EXPECT_EQ(w.maxWarpAreas, 0);
     EXPECT_EQ(g.autoSave, 300);
     EXPECT_EQ(arena.spawn().gold.settings.autoSave, 300);
     EXPECT_EQ(g.flagVictory, 100);
@@ -79,14 +79,14 @@ TEST(Settings, BadValuesGiveOneMessageEachInTableOrderAndTheFallback) {
                   "quorvel.ini error: Store:Thor must be numeric",
                   "quorvel.ini error: Store:ScoreReset must be numeric",
               }));
-    const PluginSettings& s = arena.spawn().settings;
+    const AutoWarper& w = arena.spawn().autoWarper;
     const GoldSettings& g = arena.spawn().gold.settings;
     EXPECT_EQ(g.kill, -3);
     EXPECT_EQ(g.teamKill, 5);
     EXPECT_EQ(g.flagVictory, 100);
     EXPECT_EQ(g.thor, 100);
     EXPECT_EQ(g.scoreReset, 50);
-    EXPECT_EQ(s.maxWarpAreas, 0);
+    EXPECT_EQ(w.maxWarpAreas, 0);
     EXPECT_EQ(g.autoSave, 300);
 }
 
