@@ -104,6 +104,7 @@ template <class State> struct SettingKey {
 namespace detail {
 template <class Member> struct MemberOf;
 template <class Type, class Holding> struct MemberOf<Type Holding::*> { using Holder = Holding; };
+// The number at the end of `Path`: state.*first.*second...
 template <class State, auto... Path> std::int32_t& reach(State& state) {
     return (state.*....*Path);
 }
@@ -122,9 +123,9 @@ template <auto First, auto... Rest> constexpr auto lastOf() {
 // in its own struct, so the default is written once, where the number is
 // declared; that struct must be made without arguments.
 template <class State, auto... Path>
-requires(sizeof...(Path) >
-         0) constexpr SettingKey<State> settingKey(std::string_view section, std::string_view key,
-                                                   SettingLimit limit = SettingLimit::anyNumber) {
+constexpr SettingKey<State> settingKey(std::string_view section, std::string_view key,
+                                       SettingLimit limit = SettingLimit::anyNumber) {
+    static_assert(sizeof...(Path) > 0, "a key lands in a number of the state");
     constexpr auto last = detail::lastOf<Path...>();
     using Holder = typename detail::MemberOf<std::remove_cv_t<decltype(last)>>::Holder;
     return {section, key, Holder{}.*last, limit, &detail::reach<State, Path...>};
