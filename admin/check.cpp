@@ -106,15 +106,12 @@ void checkSettings(Findings& found, BotSpawn& spawn) {
         found.notes.push_back("quorvel.ini is not there: the module takes every setting's "
                               "default (the store is off).");
     }
-    ConsoleLines lines;
-    consoleSink = &lines;
-    loadSettings(spawn);
-    consoleSink = nullptr;
-    found.fromModule(lines);
-
-    for (const SettingKey& key : settingKeys()) {
-        if (std::string_view(key.section) == "Store" && spawn.gold.settings.*key.goldField == 0) {
-            found.problems.push_back(std::string("quorvel.ini: Store:") + key.key +
+    for (std::string& finding : readSettings(spawn)) {
+        found.problems.push_back(std::move(finding));
+    }
+    for (const SettingKey<GoldService>& key : goldTable.settings) {
+        if (key.section == "Store" && key.field(spawn.gold) == 0) {
+            found.problems.push_back("quorvel.ini: Store:" + std::string(key.key) +
                                      " is 0: the store gives it away for nothing.");
         }
     }

@@ -31,6 +31,6 @@ void commandShutup(FlagWatch& watch, const PlayerRecord& sender, std::string_vie
 void commandStart(FlagWatch& watch, const PlayerRecord& sender, std::string_view text);
 
 // The flag game's commands, help lines and event steps.
-extern const ServiceTable flagGameTable;
+extern const ServiceTable<FlagWatch> flagGameTable;
 
 } // namespace quorvel

@@ -6,33 +6,33 @@
 namespace quorvel {
 namespace {
 
-constexpr Command commands[] = {
+constexpr Command<FlagWatch> commands[] = {
     {"aradius",
      Mod,
-     step<commandAradius>,
+     commandAradius,
      {"!aradius (Shows what the antiwarp radius is set to)",
       "!aradius <tiles> (Set distance from center to check antiwarp.)"}},
     {"shutup",
      Mod,
-     step<commandShutup>,
+     commandShutup,
      {"!shutup (Stop announcing flag victories, doesn't stop antiwarp checking.)"}},
-    {"start", Mod, step<commandStart>, {"!start (Start announcing flag victories.)"}},
+    {"start", Mod, commandStart, {"!start (Start announcing flag victories.)"}},
 };
 
 constexpr std::string_view staffList = "Ext: Flag commands: !aradius !shutup !start";
 
 } // namespace
 
-const ServiceTable flagGameTable = {
+const ServiceTable<FlagWatch> flagGameTable = {
     .name = "flaggame",
     .commands = commands,
     .help = {.staff = staffList, .staffTopic = staffList},
     .steps =
         {
-            .playerMoved = step<watchAntiwarp>,
-            .arenaMessage = step<readJackpotAnswer>,
-            .flagGameWon = step<announceFlagVictory>,
-            .tick = step<runJackpotStep>,
+            .playerMoved = watchAntiwarp,
+            .arenaMessage = readJackpotAnswer,
+            .flagGameWon = announceFlagVictory,
+            .tick = runJackpotStep,
         },
 };
 

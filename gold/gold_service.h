@@ -43,7 +43,7 @@ struct GoldService : Service {
 };
 
 // The economy's commands, help lines and event steps.
-extern const ServiceTable goldTable;
+extern const ServiceTable<GoldService> goldTable;
 
 // A bot locked out of its folder's economy, or whose economy lost the
 // folder's lock, tries to take it again; a bot seated now switches the store

@@ -1,5 +1,6 @@
-// What quorvel.ini sets for the gold economy: the autosave interval, the
-// awards of [Gold] and the store prices of [Store].
+// What quorvel.ini sets for the gold economy: the store switch, the
+// autosave interval, the awards of [Gold] and the store prices of [Store].
+// The initial values are the defaults a missing key gives (gold_table.cpp).
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 namespace quorvel {
 
 struct GoldSettings {
+    std::int32_t inventory = 0;  // 1: the store starts on
     std::int32_t autoSave = 300; // seconds between autosaves; 0 or less: none
     // Gold
     std::int32_t flagVictory = 100;

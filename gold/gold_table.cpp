@@ -36,7 +36,7 @@ void saveAndTell(GoldService& gold, platform::Status (EconomyStore::*save)(),
 // files. A bot locked out before, or seated at a store that lost the
 // folder's lock, tries for it again.
 void started(GoldService& gold) {
-    gold.storeWanted = gold.storeOn; // as quorvel.ini set it just now
+    gold.storeWanted = gold.settings.inventory == 1; // as quorvel.ini set it just now
     if (gold.economy || gold.lockedOut) {
         retryEconomyLock(gold, true);
     } else {
@@ -122,57 +122,89 @@ void goal(GoldService& gold, Word team) {
 // The help lines keep the spelling players have always seen ("Ammount",
 // "avalible for purchas and there cost ect", "Invintory"): deliberate, not
 // slips to correct.
-constexpr Command commands[] = {
-    {"resetgold", SOp, step<commandResetgold>, {"!resetgold (WARNING: Deletes Gold Database.)"}},
-    {"resetinv", SOp, step<commandResetinv>, {"!resetinv (WARNING: Deletes Inventory Database.)"}},
+constexpr Command<GoldService> commands[] = {
+    {"resetgold", SOp, commandResetgold, {"!resetgold (WARNING: Deletes Gold Database.)"}},
+    {"resetinv", SOp, commandResetinv, {"!resetinv (WARNING: Deletes Inventory Database.)"}},
     {"givegold",
      Mod,
-     step<commandGivegold>,
+     commandGivegold,
      {"!givegold", "Syntax: Player:Ammount", "Gives Gold to specified player's account."}},
     {"takegold",
      Mod,
-     step<commandTakegold>,
+     commandTakegold,
      {"!takegold", "Syntax: Player:Ammount", "Takes Gold from specified player's account."}},
-    {"goldsave", Mod, step<commandGoldsave>, {"!goldsave (Saves Gold Database manually.)"}},
-    {"goldload", Mod, step<commandGoldload>, {"!goldload (Loads Gold Database manually.)"}},
+    {"goldsave", Mod, commandGoldsave, {"!goldsave (Saves Gold Database manually.)"}},
+    {"goldload", Mod, commandGoldload, {"!goldload (Loads Gold Database manually.)"}},
     {"playergold",
      Mod,
-     step<commandPlayergold>,
+     commandPlayergold,
      {"!playergold", "Syntax: Player", "See player's Gold account."}},
-    {"invsave", Mod, step<commandInvsave>, {"!invsave (Saves Inventory Database manually.)"}},
+    {"invsave", Mod, commandInvsave, {"!invsave (Saves Inventory Database manually.)"}},
     {"invload",
      Mod,
-     step<commandInvload>,
+     commandInvload,
      {"!invload (Loads Inventory Database manually, be sure to use this before people start "
       "entering... fix planned in future.)"}},
     {"ion",
      Mod,
-     step<commandIon>,
+     commandIon,
      {"!ion (Starts using Store/Inventory functions, be sure to use this before people start "
       "entering the arena... will fix in future.)"}},
-    {"ioff", Mod, step<commandIoff>, {"!ioff (Stops using Store/Inventory functions.)"}},
-    {"gratio", Player, step<commandGratio>},
-    {"gold", Player, step<commandGold>, {"!gold (Displays your Gold account.)"}},
+    {"ioff", Mod, commandIoff, {"!ioff (Stops using Store/Inventory functions.)"}},
+    {"gratio", Player, commandGratio},
+    {"gold", Player, commandGold, {"!gold (Displays your Gold account.)"}},
     {"lendgold",
      Player,
-     step<commandLendgold>,
+     commandLendgold,
      {"!lendgold Player:Ammount (Gives specified amount of Gold to specified player.)"}},
     {"buy",
      Player,
-     step<commandBuy>,
+     commandBuy,
      {"!buy (display list of all items avalible for purchas and there cost ect...)",
       "!buy use item (buy item in list for instant use.)",
       "!buy inv item (buy item in list to put in Inventory for later use)"}},
-    {"inv", Player, step<commandInv>, {"!inv item (use item in your Inventory.)"}},
+    {"inv", Player, commandInv, {"!inv item (use item in your Inventory.)"}},
     {"show",
      Player,
-     step<commandShow>,
+     commandShow,
      {"!show (shows private messages for gold given when you kill someone on another team."}},
     {"hide",
      Player,
-     step<commandHide>,
+     commandHide,
      {"!hide (stops showing private messages for gold given when you kill someone on another "
       "team."}},
+};
+
+template <auto Number>
+constexpr SettingKey<GoldService> key(std::string_view section, std::string_view name,
+                                      SettingLimit limit = SettingLimit::anyNumber) {
+    return settingKey<GoldService, &GoldService::settings, Number>(section, name, limit);
+}
+
+constexpr SettingLimit price = SettingLimit::notNegative;
+
+constexpr SettingKey<GoldService> settings[] = {
+    key<&GoldSettings::inventory>("Settings", "Inventory"),
+    key<&GoldSettings::autoSave>("Settings", "AutoSave"),
+    key<&GoldSettings::flagVictory>("Gold", "FlagVictory"),
+    key<&GoldSettings::soccerGoal>("Gold", "SoccerGoal"),
+    key<&GoldSettings::kill>("Gold", "Kill"),
+    key<&GoldSettings::teamKill>("Gold", "TeamKill"),
+    key<&GoldSettings::antiInCenter>("Gold", "AntiInCenter"),
+    key<&GoldSettings::repeatKillWindow>("Gold", "RepeatKillWindow"),
+    key<&GoldSettings::flags>("Store", "Flags", price),
+    key<&GoldSettings::arena>("Store", "Arena", price),
+    key<&GoldSettings::points>("Store", "Points", price),
+    key<&GoldSettings::bounty>("Store", "Bounty", price),
+    key<&GoldSettings::multiFire>("Store", "MultiFire", price),
+    key<&GoldSettings::super>("Store", "Super", price),
+    key<&GoldSettings::shield>("Store", "Shield", price),
+    key<&GoldSettings::multiPrize>("Store", "MultiPrize", price),
+    key<&GoldSettings::thor>("Store", "Thor", price),
+    key<&GoldSettings::portal>("Store", "Portal", price),
+    key<&GoldSettings::gunUpgrade>("Store", "GunUpgrade", price),
+    key<&GoldSettings::bombUpgrade>("Store", "BombUpgrade", price),
+    key<&GoldSettings::scoreReset>("Store", "ScoreReset", price),
 };
 
 } // namespace
@@ -187,7 +219,7 @@ void retryEconomyLock(GoldService& gold, bool tellRefusal) {
     }
 }
 
-const ServiceTable goldTable = {
+const ServiceTable<GoldService> goldTable = {
     .name = "gold",
     .commands = commands,
     // The staff topic list leaves out !ion and !ioff, as it always has.
@@ -202,15 +234,16 @@ const ServiceTable goldTable = {
         },
     .steps =
         {
-            .started = step<started>,
-            .stopping = step<stopping>,
-            .stopped = step<stopped>,
-            .arenaJoined = step<arenaJoined>,
-            .playerEntering = step<entering>,
-            .playerKilled = step<killed>,
-            .goalScored = step<goal>,
-            .tick = step<tick>,
+            .started = started,
+            .stopping = stopping,
+            .stopped = stopped,
+            .arenaJoined = arenaJoined,
+            .playerEntering = entering,
+            .playerKilled = killed,
+            .goalScored = goal,
+            .tick = tick,
         },
+    .settings = settings,
 };
 
 } // namespace quorvel

@@ -1,7 +1,7 @@
 #include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/service/service.h"
-#include "module/service_registry.h"
+#include "module/plugin_settings.h"
 
 namespace quorvel {
 namespace {
@@ -29,27 +29,41 @@ constexpr std::string_view aboutLines[] = {
 constexpr std::string_view versionLine =
     "[name:Quorvel.dll] [maker:Dravimor] [version:1.10] [email:quorvel-bot@example.org]";
 
-void commandAbout(Service& own, const PlayerRecord& sender, std::string_view) {
+void commandAbout(ModuleService& own, const PlayerRecord& sender, std::string_view) {
     for (std::string_view line : aboutLines) {
         sendPrivate(own.bot, sender, line);
     }
 }
 
-void commandVersion(Service& own, const PlayerRecord& sender, std::string_view) {
+void commandVersion(ModuleService& own, const PlayerRecord& sender, std::string_view) {
     sendPrivate(own.bot, sender, versionLine);
 }
 
-constexpr Command commands[] = {
+constexpr Command<ModuleService> commands[] = {
     {"about", Player, commandAbout, {"!about (About this bot spawn.)"}},
     {"version", SMod, commandVersion},
 };
 
+constexpr SettingKey<ModuleService> settings[] = {
+    settingKey<ModuleService, &ModuleService::settings, &PluginSettings::commandBudget>(
+        "Settings", "CommandBudget"),
+    settingKey<ModuleService, &ModuleService::settings, &PluginSettings::linesPerSecond>(
+        "Settings", "LinesPerSecond"),
+};
+
+// The bot sends its lines within the limit just read.
+void started(ModuleService& own) {
+    own.bot.linesPerSecond = own.settings.linesPerSecond;
+}
+
 } // namespace
 
-const ServiceTable moduleTable = {
+const ServiceTable<ModuleService> moduleTable = {
     .name = "module",
     .commands = commands,
     .help = {.player = "!about (About this bot spawn.)"},
+    .steps = {.started = started},
+    .settings = settings,
 };
 
 } // namespace quorvel

@@ -44,7 +44,7 @@ CommandBudget::Verdict CommandBudget::take(const PlayerRecord& player, std::int6
 }
 
 bool withinCommandBudget(BotSpawn& spawn, const PlayerRecord& sender) {
-    const std::int32_t budget = spawn.settings.commandBudget;
+    const std::int32_t budget = spawn.own.settings.commandBudget;
     if (budget <= 0 || sender.accessLevel >= Mod) {
         return true;
     }

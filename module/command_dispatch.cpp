@@ -1,6 +1,7 @@
 #include "module/bot_spawn.h"
 #include "module/command_budget.h"
 #include "module/commands.h"
+#include "module/service_registry.h"
 
 namespace quorvel {
 
@@ -12,25 +13,15 @@ bool answersTo(BotSpawn& spawn, const PlayerRecord& sender) {
     return sender.accessLevel <= God && withinCommandBudget(spawn, sender);
 }
 
-FoundCommand findCommand(const BotSpawn& spawn, std::string_view name) {
-    for (const ServiceSlot& slot : spawn.services) {
-        for (const Command& command : slot.table->commands) {
-            if (command.name == name) {
-                return {&command, &slot};
-            }
-        }
-    }
-    return {};
-}
-
 void handleCommand(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command) {
     if (!answersTo(spawn, sender)) {
         return;
     }
-    const FoundCommand found = findCommand(spawn, textOrEmpty(command.name));
-    if (found.command != nullptr && sender.accessLevel >= found.command->lowestLevel) {
-        found.command->run(*found.slot->state, sender, textOrEmpty(command.final));
-    }
+    withCommand(spawn, textOrEmpty(command.name), [&](const auto& found, auto& state) {
+        if (sender.accessLevel >= found.lowestLevel) {
+            found.run(state, sender, textOrEmpty(command.final));
+        }
+    });
 }
 
 } // namespace quorvel

@@ -1,5 +1,6 @@
 // "!" commands and "!help", gated by the sender's operator level. Every
-// command and help line comes from the services' tables.
+// command and help line comes from the services' tables (withCommand and
+// anyService, service_registry.h).
 #pragma once
 
 #include <quorvel/host_abi.h>
@@ -9,7 +10,6 @@
 namespace quorvel {
 
 struct BotSpawn;
-struct ServiceSlot;
 
 // Whether the sender is answered at all: a level the host knows, within his
 // command budget. Every command and help request passes here first.
@@ -19,13 +19,5 @@ std::string_view textOrEmpty(const char* text);
 
 void handleCommand(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command);
 void handleHelp(BotSpawn& spawn, const PlayerRecord& sender, const ChatCommand& command);
-
-// The command called `name` and the slot of its service, or none. Command
-// names are unique across the services.
-struct FoundCommand {
-    const Command* command = nullptr;
-    const ServiceSlot* slot = nullptr;
-};
-FoundCommand findCommand(const BotSpawn& spawn, std::string_view name);
 
 } // namespace quorvel

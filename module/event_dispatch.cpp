@@ -4,6 +4,7 @@
 #include "module/bot_spawn.h"
 #include "module/commands.h"
 #include "module/lifecycle.h"
+#include "module/service_registry.h"
 
 namespace quorvel {
 namespace {
@@ -18,7 +19,7 @@ const ChatCommand& commandAt(const BotEvent& event, int slot) {
 
 void arenaJoined(BotSpawn& spawn, const PlayerRecord& me) {
     spawn.me = &me;
-    spawn.routes.arenaJoined.run();
+    route<on::ArenaJoined>(spawn);
 }
 
 // Nothing waiting can reach anyone now, and no player of the arena is
@@ -26,7 +27,7 @@ void arenaJoined(BotSpawn& spawn, const PlayerRecord& me) {
 void arenaLeft(BotSpawn& spawn) {
     spawn.me = nullptr;
     dropQueuedLines(spawn);
-    spawn.routes.arenaLeft.run();
+    route<on::ArenaLeft>(spawn);
     spawn.playerTags.removeAll();
 }
 
@@ -35,7 +36,7 @@ void arenaLeft(BotSpawn& spawn) {
 void playerLeaving(BotSpawn& spawn, const PlayerRecord& player) {
     spawn.playerTags.removePlayer(&player);
     dropQueuedLinesTo(spawn, player);
-    spawn.routes.playerLeaving.run(player);
+    route<on::PlayerLeaving>(spawn, player);
     if (spawn.me == &player) {
         spawn.me = nullptr;
     }
@@ -44,7 +45,7 @@ void playerLeaving(BotSpawn& spawn, const PlayerRecord& player) {
 void chatMessage(BotSpawn& spawn, const BotEvent& event) {
     if (event.value[0] == ArenaMessage && event.value[3] != 0) {
         const std::string_view text = reinterpret_cast<const char*>(event.value[3]);
-        spawn.routes.arenaMessage.run(text);
+        route<on::ArenaMessage>(spawn, text);
     }
 }
 
@@ -75,22 +76,22 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
         arenaLeft(spawn);
         break;
     case PlayerEntering:
-        spawn.routes.playerEntering.run(playerAt(event, 0));
+        route<on::PlayerEntering>(spawn, playerAt(event, 0));
         break;
     case PlayerMoved:
-        spawn.routes.playerMoved.run(playerAt(event, 0));
+        route<on::PlayerMoved>(spawn, playerAt(event, 0));
         break;
     case PlayerKilled:
-        spawn.routes.playerKilled.run(playerAt(event, 0), playerAt(event, 1));
+        route<on::PlayerKilled>(spawn, playerAt(event, 0), playerAt(event, 1));
         break;
     case PlayerShipChanged:
-        spawn.routes.playerShipChanged.run(playerAt(event, 0));
+        route<on::PlayerShipChanged>(spawn, playerAt(event, 0));
         break;
     case PlayerSpectating:
-        spawn.routes.playerSpectating.run(playerAt(event, 0));
+        route<on::PlayerSpectating>(spawn, playerAt(event, 0));
         break;
     case PlayerTeamChanged:
-        spawn.routes.playerTeamChanged.run(playerAt(event, 0));
+        route<on::PlayerTeamChanged>(spawn, playerAt(event, 0));
         break;
     case PlayerLeaving:
         playerLeaving(spawn, playerAt(event, 0));
@@ -109,13 +110,13 @@ void handleEvent(BotSpawn& spawn, const BotEvent& event) {
         }
         break;
     case FlagGameWon:
-        spawn.routes.flagGameWon.run(event.value[0]);
+        route<on::FlagGameWon>(spawn, event.value[0]);
         break;
     case PrizeRefresh:
-        spawn.routes.prizeRefresh.run();
+        route<on::PrizeRefresh>(spawn);
         break;
     case GoalScored:
-        spawn.routes.goalScored.run(event.value[0]);
+        route<on::GoalScored>(spawn, event.value[0]);
         break;
     default:
         break;

@@ -11,6 +11,7 @@
 #include "base/text/text_rules.h"
 #include "module/bot_spawn.h"
 #include "module/commands.h"
+#include "module/service_registry.h"
 
 #include <string>
 
@@ -19,11 +20,12 @@ namespace {
 
 // Every service's line of one list, in the order of the services.
 void sendList(BotSpawn& spawn, const PlayerRecord& sender, std::string_view HelpLists::*list) {
-    for (const ServiceSlot& slot : spawn.services) {
-        if (const std::string_view line = slot.table->help.*list; !line.empty()) {
+    anyService(spawn, [&](const auto& table, const auto&) {
+        if (const std::string_view line = table.help.*list; !line.empty()) {
             sendPrivate(spawn, sender, line);
         }
-    }
+        return false;
+    });
 }
 
 void listCommands(BotSpawn& spawn, const PlayerRecord& sender, std::uint32_t level) {
@@ -44,15 +46,16 @@ void explainTopic(BotSpawn& spawn, const PlayerRecord& sender, std::uint32_t lev
     if (level >= Mod && (topic == "mod" || topic == "all")) {
         sendList(spawn, sender, &HelpLists::staffTopic);
     }
-    const FoundCommand found = findCommand(spawn, topic);
-    if (found.command == nullptr || level < found.command->lowestLevel) {
-        return;
-    }
-    for (std::string_view line : found.command->topic) {
-        if (!line.empty()) {
-            sendPrivate(spawn, sender, line);
+    withCommand(spawn, topic, [&](const auto& found, const auto&) {
+        if (level < found.lowestLevel) {
+            return;
         }
-    }
+        for (std::string_view line : found.topic) {
+            if (!line.empty()) {
+                sendPrivate(spawn, sender, line);
+            }
+        }
+    });
 }
 
 } // namespace

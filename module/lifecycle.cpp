@@ -3,6 +3,7 @@
 #include "base/messages/senders.h"
 #include "module/bot_spawn.h"
 #include "module/plugin_settings.h"
+#include "module/service_registry.h"
 
 namespace quorvel {
 namespace {
@@ -33,8 +34,10 @@ void receiveHandshake(BotSpawn& spawn, const BotEvent& event) {
         spawn.stopped = true;
     } else {
         sendConsole(spawn, connectedText);
-        loadSettings(spawn);
-        spawn.routes.started.run();
+        for (const std::string& finding : readSettings(spawn)) {
+            sendConsole(spawn, finding);
+        }
+        route<on::Started>(spawn);
         spawn.accepted = true;
     }
 }
@@ -43,17 +46,17 @@ void terminateSpawn(BotSpawn& spawn) {
     // A bot whose handshake never came, or was refused, loaded nothing and
     // saves nothing.
     if (spawn.accepted) {
-        spawn.routes.stopping.run();
+        route<on::Stopping>(spawn);
     }
     sendConsole(spawn, disconnectedText);
-    spawn.routes.stopped.run();
+    route<on::Stopped>(spawn);
 }
 
 void runTick(BotSpawn& spawn) {
     ++spawn.secondsRun;
     // The services' lines of this tick wait with the rest when the budget
     // is spent, so the new second sends the zone's lines among them first.
-    spawn.routes.tick.run();
+    route<on::Tick>(spawn);
     sendQueuedLines(spawn);
 }
 

@@ -1,9 +1,11 @@
-#include "base/messages/senders.h"
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
 #include "module/bot_spawn.h"
 #include "module/plugin_settings.h"
+#include "module/service_registry.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace quorvel {
@@ -12,82 +14,72 @@ namespace {
 constexpr const char* settingsFileName = "quorvel.ini";
 constexpr std::size_t longestValue = 15;
 
-// In the order the file is read and its messages are echoed.
-constexpr SettingKey keys[] = {
-    {"Settings", "Inventory", "0", &PluginSettings::inventory},
-    {"Settings", "MaxWarpTeams", "0", &PluginSettings::maxWarpTeams},
-    {"Settings", "MaxWarpAreas", "0", &PluginSettings::maxWarpAreas},
-    {"Settings", "AutoSave", "300", nullptr, &GoldSettings::autoSave},
-    {"Settings", "CommandBudget", "0", &PluginSettings::commandBudget},
-    {"Settings", "LinesPerSecond", "0", &PluginSettings::linesPerSecond},
-    {"Gold", "FlagVictory", "100", nullptr, &GoldSettings::flagVictory},
-    {"Gold", "SoccerGoal", "25", nullptr, &GoldSettings::soccerGoal},
-    {"Gold", "Kill", "2", nullptr, &GoldSettings::kill},
-    {"Gold", "TeamKill", "5", nullptr, &GoldSettings::teamKill},
-    {"Gold", "AntiInCenter", "5", nullptr, &GoldSettings::antiInCenter},
-    {"Gold", "RepeatKillWindow", "0", nullptr, &GoldSettings::repeatKillWindow},
-    {"Store", "Flags", "500", nullptr, &GoldSettings::flags},
-    {"Store", "Arena", "500", nullptr, &GoldSettings::arena},
-    {"Store", "Points", "500", nullptr, &GoldSettings::points},
-    {"Store", "Bounty", "400", nullptr, &GoldSettings::bounty},
-    {"Store", "MultiFire", "150", nullptr, &GoldSettings::multiFire},
-    {"Store", "Super", "150", nullptr, &GoldSettings::super},
-    {"Store", "Shield", "150", nullptr, &GoldSettings::shield},
-    {"Store", "MultiPrize", "150", nullptr, &GoldSettings::multiPrize},
-    {"Store", "Thor", "100", nullptr, &GoldSettings::thor},
-    {"Store", "Portal", "100", nullptr, &GoldSettings::portal},
-    {"Store", "GunUpgrade", "300", nullptr, &GoldSettings::gunUpgrade},
-    {"Store", "BombUpgrade", "350", nullptr, &GoldSettings::bombUpgrade},
-    {"Store", "ScoreReset", "50", nullptr, &GoldSettings::scoreReset},
+// The file is read, and what is wrong with it told, section by section in
+// this order, and in [Settings] key by key in this order, as it always has
+// been; otherwise in the order of the services and their tables. A section
+// or key not named here comes after those that are.
+constexpr std::string_view sectionOrder[] = {"Settings", "Gold", "Store"};
+constexpr std::string_view settingsKeyOrder[] = {
+    "Inventory", "MaxWarpTeams", "MaxWarpAreas", "AutoSave", "CommandBudget", "LinesPerSecond",
 };
 
-std::string notNumericMessage(const SettingKey& key) {
-    return std::string("quorvel.ini error: ") + key.section + ":" + key.key + " must be numeric";
+template <std::size_t N>
+std::size_t placeIn(const std::string_view (&names)[N], std::string_view name) {
+    return static_cast<std::size_t>(std::ranges::find(names, name) - std::begin(names));
 }
 
-// A price is compared with balances as an unsigned amount: a negative one
-// would be a price of about four thousand million.
-bool isPrice(const SettingKey& key) {
-    return std::string_view(key.section) == "Store";
-}
+// One key of some service's table, and the number of that service's state
+// it lands in.
+struct KeyToRead {
+    std::string_view section;
+    std::string_view key;
+    std::int32_t fallback;
+    SettingLimit limit;
+    std::int32_t* number;
 
-std::string negativePriceMessage(const SettingKey& key) {
-    return std::string("quorvel.ini error: ") + key.section + ":" + key.key +
-           " must not be negative; the default " + key.fallback + " is used";
+    std::pair<std::size_t, std::size_t> place() const {
+        return {placeIn(sectionOrder, section),
+                section == sectionOrder[0] ? placeIn(settingsKeyOrder, key) : 0};
+    }
+};
+
+std::string where(const KeyToRead& key) {
+    return std::string("quorvel.ini error: ") + std::string(key.section) + ":" +
+           std::string(key.key);
 }
 
 } // namespace
 
-std::span<const SettingKey> settingKeys() {
-    return keys;
-}
+std::vector<std::string> readSettings(BotSpawn& spawn) {
+    std::vector<KeyToRead> keys;
+    anyService(spawn, [&](const auto& table, auto& state) {
+        for (const auto& key : table.settings) {
+            keys.push_back({key.section, key.key, key.fallback, key.limit, &key.field(state)});
+        }
+        return false;
+    });
+    std::ranges::stable_sort(keys, {}, &KeyToRead::place);
 
-void loadSettings(BotSpawn& spawn) {
+    std::vector<std::string> findings;
     const std::string path = platform::joinPath(spawn.os->currentDirectory(), settingsFileName);
-    for (const SettingKey& key : keys) {
-        std::string text =
-            spawn.os->readIniValue(path, key.section, key.key, key.fallback, longestValue);
+    for (const KeyToRead& key : keys) {
+        const std::string fallback = decimal(key.fallback);
+        const std::string text =
+            spawn.os->readIniValue(path, key.section, key.key, fallback, longestValue);
         // A number outside the signed 32-bit range would wrap into some other
         // value; it is refused like any other text that is not a number.
         std::optional<std::int32_t> number = readInt32(text);
         if (!number) {
-            sendConsole(spawn, notNumericMessage(key));
-            number = readNumber(key.fallback);
-        } else if (*number < 0 && isPrice(key)) {
-            sendConsole(spawn, negativePriceMessage(key));
-            number = readNumber(key.fallback);
+            findings.push_back(where(key) + " must be numeric");
+            number = key.fallback;
+        } else if (*number < 0 && key.limit == SettingLimit::notNegative) {
+            findings.push_back(where(key) + " must not be negative; the default " + fallback +
+                               " is used");
+            number = key.fallback;
         }
-        if (key.field != nullptr) {
-            spawn.settings.*key.field = *number;
-        } else {
-            spawn.gold.settings.*key.goldField = *number;
-        }
+        *key.number = *number;
     }
-    const PluginSettings& read = spawn.settings;
-    spawn.linesPerSecond = read.linesPerSecond;
-    spawn.gold.storeOn = read.inventory == 1;
-    spawn.autoWarper.maxWarpTeams = read.maxWarpTeams;
-    spawn.autoWarper.maxWarpAreas = read.maxWarpAreas;
+    return findings;
 }
 
 } // namespace quorvel

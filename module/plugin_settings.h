@@ -1,45 +1,39 @@
-// quorvel.ini: the store switch, the warp table sizes, the limits on
-// commands and lines, the gold awards and the store prices, read once per
-// accepted handshake and handed to the services that use them.
+// The module's own service (its "!about" and "!version" and its own keys of
+// quorvel.ini), and the reader of quorvel.ini, which hands every service the
+// keys its table names.
 #pragma once
 
-#include "gold/gold_settings.h"
+#include "base/service/service.h"
 
 #include <cstdint>
-#include <span>
+#include <string>
+#include <vector>
 
 namespace quorvel {
 
 struct BotSpawn;
 
+// The module's own keys of [Settings]. The initial values are the defaults
+// a missing key gives (about.cpp).
 struct PluginSettings {
-    // Settings
-    std::int32_t inventory = 0; // 1: the store starts on
-    std::int32_t maxWarpTeams = 0;
-    std::int32_t maxWarpAreas = 0;
     std::int32_t commandBudget = 0;  // commands a player may type in any 10 s; 0 or less: no limit
     std::int32_t linesPerSecond = 0; // lines the bot sends in a second; 0 or less: no limit
-    // AutoSave, [Gold] and [Store] go straight to the gold economy's own
-    // settings.
 };
 
-// One key of quorvel.ini: where it is, what a missing or unreadable value
-// falls back to, and where the value goes: a field of the module's own, or
-// of the gold economy's settings.
-struct SettingKey {
-    const char* section;
-    const char* key;
-    const char* fallback;
-    std::int32_t PluginSettings::*field = nullptr;
-    std::int32_t GoldSettings::*goldField = nullptr;
+struct ModuleService : Service {
+    using Service::Service;
+
+    PluginSettings settings;
 };
 
-// Every key, in the order the file is read and its messages are echoed.
-std::span<const SettingKey> settingKeys();
+// The module's own commands, !about and !version, and its own keys.
+extern const ServiceTable<ModuleService> moduleTable;
 
-// Reads quorvel.ini from the working directory into the spawn's settings
-// and hands each service its part; echoes one message for every value that
-// is not a number and keeps that key's fallback.
-void loadSettings(BotSpawn& spawn);
+// Reads quorvel.ini from the working directory: every key of every service's
+// table lands in that service's state. Answers what is wrong with the file,
+// one line for each value that is refused (not a number, or outside its
+// limits: the key keeps its default), in the words the console shows, in the
+// order the file is read.
+[[nodiscard]] std::vector<std::string> readSettings(BotSpawn& spawn);
 
 } // namespace quorvel

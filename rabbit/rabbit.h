@@ -36,6 +36,6 @@ void commandStop(RabbitGame& game, const PlayerRecord& sender, std::string_view 
 void commandStatus(RabbitGame& game, const PlayerRecord& sender, std::string_view text);
 
 // The game's commands, help lines and event steps.
-extern const ServiceTable rabbitTable;
+extern const ServiceTable<RabbitGame> rabbitTable;
 
 } // namespace quorvel

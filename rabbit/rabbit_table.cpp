@@ -25,15 +25,15 @@ void prizeRefresh(RabbitGame& game) {
     }
 }
 
-constexpr Command commands[] = {
-    {"newpick", Mod, step<commandNewpick>, {"!newpick (choose a new bounty rabbit.)"}},
-    {"stop", Mod, step<commandStop>, {"!stop (end the bounty rabbit game early.)"}},
-    {"status", Player, step<commandStatus>, {"!status (current bounty rabbit)"}},
+constexpr Command<RabbitGame> commands[] = {
+    {"newpick", Mod, commandNewpick, {"!newpick (choose a new bounty rabbit.)"}},
+    {"stop", Mod, commandStop, {"!stop (end the bounty rabbit game early.)"}},
+    {"status", Player, commandStatus, {"!status (current bounty rabbit)"}},
 };
 
 } // namespace
 
-const ServiceTable rabbitTable = {
+const ServiceTable<RabbitGame> rabbitTable = {
     .name = "rabbit",
     .commands = commands,
     .help =
@@ -44,15 +44,15 @@ const ServiceTable rabbitTable = {
         },
     .steps =
         {
-            .arenaLeft = step<forgetRabbit>,
-            .playerMoved = step<rabbitMoved>,
-            .playerKilled = step<killed>,
-            .playerShipChanged = step<shipOrTeamChanged>,
-            .playerSpectating = step<replaceRabbit>,
-            .playerTeamChanged = step<shipOrTeamChanged>,
-            .playerLeaving = step<replaceRabbit>,
-            .prizeRefresh = step<prizeRefresh>,
-            .tick = step<rabbitTick>,
+            .arenaLeft = forgetRabbit,
+            .playerMoved = rabbitMoved,
+            .playerKilled = killed,
+            .playerShipChanged = shipOrTeamChanged,
+            .playerSpectating = replaceRabbit,
+            .playerTeamChanged = shipOrTeamChanged,
+            .playerLeaving = replaceRabbit,
+            .prizeRefresh = prizeRefresh,
+            .tick = rabbitTick,
         },
 };
 

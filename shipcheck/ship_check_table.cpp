@@ -11,27 +11,24 @@ void check(ShipChecker& checker, const PlayerRecord& player) {
     }
 }
 
-constexpr Command commands[] = {
-    {"check", Mod, step<commandCheck>, {"!check (start ship checking for freqs 0, 1, and 2.)"}},
-    {"notcheck",
-     Mod,
-     step<commandNotcheck>,
-     {"!notcheck (stop ship checking for freqs 0, 1, and 2.)"}},
+constexpr Command<ShipChecker> commands[] = {
+    {"check", Mod, commandCheck, {"!check (start ship checking for freqs 0, 1, and 2.)"}},
+    {"notcheck", Mod, commandNotcheck, {"!notcheck (stop ship checking for freqs 0, 1, and 2.)"}},
 };
 
 constexpr std::string_view staffList = "Ext: Star Wars Ship Checker commands: !check !notcheck";
 
 } // namespace
 
-const ServiceTable shipCheckTable = {
+const ServiceTable<ShipChecker> shipCheckTable = {
     .name = "shipcheck",
     .commands = commands,
     .help = {.staff = staffList, .staffTopic = staffList},
     .steps =
         {
-            .playerEntering = step<check>,
-            .playerShipChanged = step<check>,
-            .playerTeamChanged = step<check>,
+            .playerEntering = check,
+            .playerShipChanged = check,
+            .playerTeamChanged = check,
         },
 };
 

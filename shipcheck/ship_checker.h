@@ -32,6 +32,6 @@ void commandCheck(ShipChecker& checker, const PlayerRecord& sender, std::string_
 void commandNotcheck(ShipChecker& checker, const PlayerRecord& sender, std::string_view text);
 
 // The checker's commands, help lines and event steps.
-extern const ServiceTable shipCheckTable;
+extern const ServiceTable<ShipChecker> shipCheckTable;
 
 } // namespace quorvel

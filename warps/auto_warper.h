@@ -37,13 +37,17 @@ struct WarpFileNotice {
 
 struct WarpFileCaches; // warp_file_cache.h
 
-struct AutoWarper : Service {
-    using Service::Service;
-
-    // [Settings] MaxWarpTeams and MaxWarpAreas of quorvel.ini: how many freqs
-    // and areas the warp files are read for.
+// [Settings] MaxWarpTeams and MaxWarpAreas of quorvel.ini: how many freqs
+// and areas the warp files are read for. The initial values are the
+// defaults a missing key gives (warps_table.cpp).
+struct WarpTableSizes {
     std::int32_t maxWarpTeams = 0;
     std::int32_t maxWarpAreas = 0;
+};
+
+struct AutoWarper : Service, WarpTableSizes {
+    using Service::Service;
+
     bool teamWarpOn = true;
     bool areaWarpOn = true;
     bool insertWarpOn = true;
@@ -74,6 +78,6 @@ void commandIwarpoff(AutoWarper& warper, const PlayerRecord& sender, std::string
 void commandAlloff(AutoWarper& warper, const PlayerRecord& sender, std::string_view text);
 
 // Automatic warping's commands, help lines and event steps.
-extern const ServiceTable warpsTable;
+extern const ServiceTable<AutoWarper> warpsTable;
 
 } // namespace quorvel

@@ -24,28 +24,33 @@ void moved(AutoWarper& warper, const PlayerRecord& player) {
     }
 }
 
-constexpr Command commands[] = {
+constexpr Command<AutoWarper> commands[] = {
     {"twarpon",
      Mod,
-     step<commandTwarpon>,
+     commandTwarpon,
      {"!twarpon (Start Auto Team Warping to tiles specified in WarpTeam.ini.)"}},
-    {"twarpoff", Mod, step<commandTwarpoff>, {"!twarpoff (Stop Auto Team Warping.)"}},
+    {"twarpoff", Mod, commandTwarpoff, {"!twarpoff (Stop Auto Team Warping.)"}},
     {"awarpon",
      Mod,
-     step<commandAwarpon>,
+     commandAwarpon,
      {"!awarpon (Start Auto Area Warping to and from tiles specified in WarpArea.ini.)"}},
-    {"awarpoff", Mod, step<commandAwarpoff>, {"!awarpoff (Stop Auto Area Warping.)"}},
+    {"awarpoff", Mod, commandAwarpoff, {"!awarpoff (Stop Auto Area Warping.)"}},
     {"iwarpon",
      Mod,
-     step<commandIwarpon>,
+     commandIwarpon,
      {"!iwarpon (Start Auto Team Warping on Insert to tiles specified in WarpTeam.ini.)"}},
-    {"iwarpoff", Mod, step<commandIwarpoff>, {"!iwarpoff (Stop Auto Team Warping on Insert.)"}},
-    {"alloff", Mod, step<commandAlloff>, {"!alloff (Stop all Auto Warping Functions.)"}},
+    {"iwarpoff", Mod, commandIwarpoff, {"!iwarpoff (Stop Auto Team Warping on Insert.)"}},
+    {"alloff", Mod, commandAlloff, {"!alloff (Stop all Auto Warping Functions.)"}},
+};
+
+constexpr SettingKey<AutoWarper> settings[] = {
+    settingKey<AutoWarper, &WarpTableSizes::maxWarpTeams>("Settings", "MaxWarpTeams"),
+    settingKey<AutoWarper, &WarpTableSizes::maxWarpAreas>("Settings", "MaxWarpAreas"),
 };
 
 } // namespace
 
-const ServiceTable warpsTable = {
+const ServiceTable<AutoWarper> warpsTable = {
     .name = "warps",
     .commands = commands,
     // The plain list spells the commands as the zone's old help did; the
@@ -59,13 +64,14 @@ const ServiceTable warpsTable = {
         },
     .steps =
         {
-            .playerEntering = step<teamWarp>,
-            .playerMoved = step<moved>,
-            .playerKilled = step<killed>,
-            .playerShipChanged = step<teamWarp>,
-            .playerTeamChanged = step<teamWarp>,
-            .tick = step<runWarpFilesTick>,
+            .playerEntering = teamWarp,
+            .playerMoved = moved,
+            .playerKilled = killed,
+            .playerShipChanged = teamWarp,
+            .playerTeamChanged = teamWarp,
+            .tick = runWarpFilesTick,
         },
+    .settings = settings,
 };
 
 } // namespace quorvel

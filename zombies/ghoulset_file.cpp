@@ -104,14 +104,8 @@ std::size_t readGhoulsetText(ZombieGame& game, std::string_view text) {
 }
 
 void applyMissingGhoulset(ZombieGame& game) {
-    game.humanTeam = 0;
-    game.humanShip = 1;
-    game.zombieTeam = 1;
-    game.zombieShip = 3;
-    game.sanctuaryMinX = 0;
-    game.sanctuaryMinY = 0;
-    game.sanctuaryMaxX = 0;
-    game.sanctuaryMaxY = 0;
+    ZombieSettings& settings = game;
+    settings = ZombieSettings{};
     deriveSanctuary(game);
 }
 

@@ -11,13 +11,11 @@
 
 namespace quorvel {
 
-struct ZombieGame : Service {
-    using Service::Service;
-
-    bool zombiesOn = false;
-    // Settings; ships count 1 (Warbird) to 8 (Shark). They start as a
-    // missing Ghoulset.ini leaves them, so a file that holds fewer than
-    // eight numbers at the first load gives the same for the rest.
+// The eight numbers of Ghoulset.ini; ships count 1 (Warbird) to 8 (Shark).
+// The initial values are what a missing Ghoulset.ini gives; a game starts
+// with them, so a file that holds fewer than eight numbers at the first
+// load gives the same for the rest.
+struct ZombieSettings {
     std::int32_t humanTeam = 0;
     std::int32_t humanShip = 1;
     std::int32_t zombieTeam = 1;
@@ -26,7 +24,13 @@ struct ZombieGame : Service {
     std::int32_t sanctuaryMinY = 0;
     std::int32_t sanctuaryMaxX = 0;
     std::int32_t sanctuaryMaxY = 0;
-    bool sanctuaryOn = false;
+};
+
+struct ZombieGame : Service, ZombieSettings {
+    using Service::Service;
+
+    bool zombiesOn = false;
+    bool sanctuaryOn = false; // follows the sanctuary's corners
     // Why Ghoulset.ini could not be read at the last load; while set, the
     // file is not saved over (the operator's settings were never loaded).
     std::string ghoulsetUnreadable;

@@ -49,6 +49,6 @@ void commandZload(ZombieGame& game, const PlayerRecord& sender, std::string_view
 void commandZstatus(ZombieGame& game, const PlayerRecord& sender, std::string_view text);
 
 // The game's commands, help lines and event steps.
-extern const ServiceTable zombiesTable;
+extern const ServiceTable<ZombieGame> zombiesTable;
 
 } // namespace quorvel

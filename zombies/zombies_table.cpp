@@ -49,16 +49,16 @@ void tick(ZombieGame& game) {
     }
 }
 
-constexpr Command commands[] = {
-    {"zon", Mod, step<commandZon>, {"!zon (Start Zombies game.)"}},
-    {"zoff", Mod, step<commandZoff>, {"!zoff (Stop Zombies game.)"}},
-    {"zship", Mod, step<commandZship>, {"!zship <number> (Set Zombie ship.)"}},
-    {"hship", Mod, step<commandHship>, {"!hship <number> (Set Human ship.)"}},
-    {"zteam", Mod, step<commandZteam>, {"!zteam <number> (Set Zombie team.)"}},
-    {"hteam", Mod, step<commandHteam>, {"!hteam <number> (Set Human team.)"}},
-    {"zsave", Mod, step<commandZsave>, {"!zsave (Save new Zombies game settings.)"}},
-    {"zload", Mod, step<commandZload>, {"!zload (Load Zombies game settings.)"}},
-    {"zstatus", Player, step<commandZstatus>, {"!zstatus (current zombies game status)"}},
+constexpr Command<ZombieGame> commands[] = {
+    {"zon", Mod, commandZon, {"!zon (Start Zombies game.)"}},
+    {"zoff", Mod, commandZoff, {"!zoff (Stop Zombies game.)"}},
+    {"zship", Mod, commandZship, {"!zship <number> (Set Zombie ship.)"}},
+    {"hship", Mod, commandHship, {"!hship <number> (Set Human ship.)"}},
+    {"zteam", Mod, commandZteam, {"!zteam <number> (Set Zombie team.)"}},
+    {"hteam", Mod, commandHteam, {"!hteam <number> (Set Human team.)"}},
+    {"zsave", Mod, commandZsave, {"!zsave (Save new Zombies game settings.)"}},
+    {"zload", Mod, commandZload, {"!zload (Load Zombies game settings.)"}},
+    {"zstatus", Player, commandZstatus, {"!zstatus (current zombies game status)"}},
 };
 
 constexpr std::string_view staffList =
@@ -66,7 +66,7 @@ constexpr std::string_view staffList =
 
 } // namespace
 
-const ServiceTable zombiesTable = {
+const ServiceTable<ZombieGame> zombiesTable = {
     .name = "zombies",
     .commands = commands,
     .help =
@@ -77,16 +77,16 @@ const ServiceTable zombiesTable = {
         },
     .steps =
         {
-            .started = step<loadZombieSettings>,
-            .stopping = step<saveZombieSettingsAtExit>,
-            .arenaLeft = step<zombiesBotLeaving>,
-            .playerEntering = step<entering>,
-            .playerKilled = step<killed>,
-            .playerShipChanged = step<shipChanged>,
-            .playerSpectating = step<spectating>,
-            .playerTeamChanged = step<teamChanged>,
-            .playerLeaving = step<leaving>,
-            .tick = step<tick>,
+            .started = loadZombieSettings,
+            .stopping = saveZombieSettingsAtExit,
+            .arenaLeft = zombiesBotLeaving,
+            .playerEntering = entering,
+            .playerKilled = killed,
+            .playerShipChanged = shipChanged,
+            .playerSpectating = spectating,
+            .playerTeamChanged = teamChanged,
+            .playerLeaving = leaving,
+            .tick = tick,
         },
 };
 

@@ -77,6 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The module's own keys from the same file.
     EconomyFolders economies;
     BotSpawn spawn(1, platform::realPlatform(), economies);
-    loadSettings(spawn);
+    (void)readSettings(spawn);
     return 0;
 }

@@ -1,7 +1,12 @@
 #include "base/platform/ini_reader.h"
+#include "module/service_registry.h"
 #include "support/test_arena.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace quorvel::testing {
 namespace {
@@ -20,11 +25,11 @@ std::vector<std::string> consoleAfterHandshake(TestArena& arena) {
 TEST(Settings, NoFileGivesTheDefaultsWithoutAWord) {
     TestArena arena;
     EXPECT_TRUE(consoleAfterHandshake(arena).empty());
-    const PluginSettings& s = arena.spawn().settings;
+    const AutoWarper& w = arena.spawn().autoWarper;
     const GoldSettings& g = arena.spawn().gold.settings;
     EXPECT_FALSE(arena.spawn().gold.storeOn);
-    EXPECT_EQ(s.maxWarpTeams, 0);
-    EXPECT_EQ(s.maxWarpAreas, 0);
+    EXPECT_EQ(w.maxWarpTeams, 0);
+    EXPECT_EQ(w.maxWarpAreas, 0);
     EXPECT_EQ(g.autoSave, 300);
     EXPECT_EQ(arena.spawn().gold.settings.autoSave, 300);
     EXPECT_EQ(g.flagVictory, 100);
@@ -39,6 +44,101 @@ TEST(Settings, NoFileGivesTheDefaultsWithoutAWord) {
                                      150, 100, 100, 300, 350, 50};
     for (std::size_t i = 0; i < std::size(prices); ++i) {
         EXPECT_EQ(prices[i], expected[i]) << "price " << i;
+    }
+}
+
+// Every key of quorvel.ini in the order it is read and told, its default,
+// and the number of the service it must land in.
+struct ExpectedKey {
+    const char* section;
+    const char* key;
+    std::int32_t fallback;
+    std::int32_t (*landed)(const BotSpawn& spawn);
+};
+const ExpectedKey everyKey[] = {
+    {"Settings", "Inventory", 0, [](const BotSpawn& b) { return b.gold.settings.inventory; }},
+    {"Settings", "MaxWarpTeams", 0, [](const BotSpawn& b) { return b.autoWarper.maxWarpTeams; }},
+    {"Settings", "MaxWarpAreas", 0, [](const BotSpawn& b) { return b.autoWarper.maxWarpAreas; }},
+    {"Settings", "AutoSave", 300, [](const BotSpawn& b) { return b.gold.settings.autoSave; }},
+    {"Settings", "CommandBudget", 0,
+     [](const BotSpawn& b) { return b.own.settings.commandBudget; }},
+    {"Settings", "LinesPerSecond", 0, [](const BotSpawn& b) { return b.linesPerSecond; }},
+    {"Gold", "FlagVictory", 100, [](const BotSpawn& b) { return b.gold.settings.flagVictory; }},
+    {"Gold", "SoccerGoal", 25, [](const BotSpawn& b) { return b.gold.settings.soccerGoal; }},
+    {"Gold", "Kill", 2, [](const BotSpawn& b) { return b.gold.settings.kill; }},
+    {"Gold", "TeamKill", 5, [](const BotSpawn& b) { return b.gold.settings.teamKill; }},
+    {"Gold", "AntiInCenter", 5, [](const BotSpawn& b) { return b.gold.settings.antiInCenter; }},
+    {"Gold", "RepeatKillWindow", 0,
+     [](const BotSpawn& b) { return b.gold.settings.repeatKillWindow; }},
+    {"Store", "Flags", 500, [](const BotSpawn& b) { return b.gold.settings.flags; }},
+    {"Store", "Arena", 500, [](const BotSpawn& b) { return b.gold.settings.arena; }},
+    {"Store", "Points", 500, [](const BotSpawn& b) { return b.gold.settings.points; }},
+    {"Store", "Bounty", 400, [](const BotSpawn& b) { return b.gold.settings.bounty; }},
+    {"Store", "MultiFire", 150, [](const BotSpawn& b) { return b.gold.settings.multiFire; }},
+    {"Store", "Super", 150, [](const BotSpawn& b) { return b.gold.settings.super; }},
+    {"Store", "Shield", 150, [](const BotSpawn& b) { return b.gold.settings.shield; }},
+    {"Store", "MultiPrize", 150, [](const BotSpawn& b) { return b.gold.settings.multiPrize; }},
+    {"Store", "Thor", 100, [](const BotSpawn& b) { return b.gold.settings.thor; }},
+    {"Store", "Portal", 100, [](const BotSpawn& b) { return b.gold.settings.portal; }},
+    {"Store", "GunUpgrade", 300, [](const BotSpawn& b) { return b.gold.settings.gunUpgrade; }},
+    {"Store", "BombUpgrade", 350, [](const BotSpawn& b) { return b.gold.settings.bombUpgrade; }},
+    {"Store", "ScoreReset", 50, [](const BotSpawn& b) { return b.gold.settings.scoreReset; }},
+};
+
+// A file that gives every key `valueOf(its position)`, sections in reverse.
+template <class ValueOf> std::string fileGivingEveryKey(ValueOf valueOf) {
+    std::string file;
+    for (const char* section : {"Store", "Gold", "Settings"}) {
+        file += std::string("[") + section + "]\n";
+        for (std::size_t i = std::size(everyKey); i-- > 0;) {
+            if (std::string_view(everyKey[i].section) == section) {
+                file += std::string(everyKey[i].key) + "=" + valueOf(i) + "\n";
+            }
+        }
+    }
+    return file;
+}
+
+// The tables name every key once, each value lands in its own service's
+// number, and a value refused or missing leaves that number at its default,
+// told in the order the file has always been read.
+TEST(Settings, EveryKeyOfEveryTableLandsInItsServiceOrKeepsItsDefault) {
+    TestArena counting;
+    std::vector<std::string> named;
+    anyService(counting.spawn(), [&](const auto& table, const auto&) {
+        for (const auto& key : table.settings) {
+            named.push_back(std::string(key.section) + ":" + std::string(key.key));
+        }
+        return false;
+    });
+    std::vector<std::string> expectedNames;
+    for (const ExpectedKey& key : everyKey) {
+        expectedNames.push_back(std::string(key.section) + ":" + key.key);
+    }
+    std::ranges::sort(named);
+    std::ranges::sort(expectedNames);
+    EXPECT_EQ(named, expectedNames);
+
+    TestArena missing;
+    EXPECT_TRUE(consoleAfterHandshake(missing).empty());
+    TestArena distinct;
+    distinct.writeFile("quorvel.ini",
+                       fileGivingEveryKey([](std::size_t i) { return std::to_string(1001 + i); }));
+    EXPECT_TRUE(consoleAfterHandshake(distinct).empty());
+    TestArena refused;
+    refused.writeFile("quorvel.ini", fileGivingEveryKey([](std::size_t) { return "many"; }));
+    std::vector<std::string> told;
+    for (std::size_t i = 0; i < std::size(everyKey); ++i) {
+        const ExpectedKey& key = everyKey[i];
+        SCOPED_TRACE(std::string(key.section) + ":" + key.key);
+        EXPECT_EQ(key.landed(missing.spawn()), key.fallback);
+        EXPECT_EQ(key.landed(distinct.spawn()), static_cast<std::int32_t>(1001 + i));
+        told.push_back(std::string("quorvel.ini error: ") + key.section + ":" + key.key +
+                       " must be numeric");
+    }
+    EXPECT_EQ(consoleAfterHandshake(refused), told);
+    for (const ExpectedKey& key : everyKey) {
+        EXPECT_EQ(key.landed(refused.spawn()), key.fallback) << key.section << ":" << key.key;
     }
 }
 
@@ -79,14 +179,14 @@ TEST(Settings, BadValuesGiveOneMessageEachInTableOrderAndTheFallback) {
                   "quorvel.ini error: Store:Thor must be numeric",
                   "quorvel.ini error: Store:ScoreReset must be numeric",
               }));
-    const PluginSettings& s = arena.spawn().settings;
+    const AutoWarper& w = arena.spawn().autoWarper;
     const GoldSettings& g = arena.spawn().gold.settings;
     EXPECT_EQ(g.kill, -3);
     EXPECT_EQ(g.teamKill, 5);
     EXPECT_EQ(g.flagVictory, 100);
     EXPECT_EQ(g.thor, 100);
     EXPECT_EQ(g.scoreReset, 50);
-    EXPECT_EQ(s.maxWarpAreas, 0);
+    EXPECT_EQ(w.maxWarpAreas, 0);
     EXPECT_EQ(g.autoSave, 300);
 }
 
