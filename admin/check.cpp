@@ -31,15 +31,6 @@ constexpr const char* settingsName = "quorvel.ini";
 constexpr std::int32_t mapTiles = 1024;
 constexpr std::size_t inventoryRecordBytes = InvDatLayout::recordBytes;
 
-// The console lines a spawn sends while quorvel.ini's reader runs.
-thread_local ConsoleLines* consoleSink = nullptr;
-
-void QUORVEL_CALL captureConsole(BotEvent& record) {
-    if (record.code == Echo && consoleSink != nullptr) {
-        consoleSink->emplace_back(reinterpret_cast<const char*>(record.value[0]));
-    }
-}
-
 struct Findings {
     std::vector<std::string> files; // one status line per file
     std::vector<std::string> problems;
@@ -319,7 +310,6 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     Findings found;
     EconomyFolders economies;
     auto spawn = std::make_unique<BotSpawn>(1, readOnlyFiles(), economies);
-    spawn->hostCallback = &captureConsole;
     checkSettings(found, *spawn);
     checkWarpFiles(found, *spawn);
     checkGhoulset(found, *spawn);

@@ -45,14 +45,21 @@ function(quorvel_layer name)
     set(QUORVEL_LAYER_TARGETS ${QUORVEL_LAYER_TARGETS} ${target} PARENT_SCOPE)
 endfunction()
 
-quorvel_layer(base)
-quorvel_layer(gold USES base)
-quorvel_layer(zombies USES base)
-quorvel_layer(rabbit USES base)
-quorvel_layer(warps USES base)
-quorvel_layer(flaggame USES base gold)
-quorvel_layer(shipcheck USES base zombies)
-quorvel_layer(module USES base gold zombies rabbit warps flaggame shipcheck)
+# Each layer declares itself and what it uses in its folder's layer.cmake,
+# so a new service is its folder; module/ uses every other layer.
+file(GLOB QUORVEL_LAYER_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/layer.cmake)
+set(QUORVEL_SERVICE_LAYERS)
+foreach(layer_file IN LISTS QUORVEL_LAYER_FILES)
+    get_filename_component(layer_dir ${layer_file} DIRECTORY)
+    get_filename_component(layer_name ${layer_dir} NAME)
+    if(NOT layer_name STREQUAL "module")
+        include(${layer_file})
+        if(NOT layer_name STREQUAL "base")
+            list(APPEND QUORVEL_SERVICE_LAYERS ${layer_name})
+        endif()
+    endif()
+endforeach()
+include(${CMAKE_SOURCE_DIR}/module/layer.cmake)
 
 # What the tools, tests and benchmarks build on: the whole module, with the
 # source root on the include path (they stand above every layer).

@@ -1,0 +1,2 @@
+# base/ knows no service and uses no other layer.
+quorvel_layer(base)

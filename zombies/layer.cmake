@@ -1,0 +1,2 @@
+# What this service sees besides itself: the layers it uses.
+quorvel_layer(zombies USES base)
