@@ -66,11 +66,11 @@ struct Done {
     std::uint32_t before = 0;
 };
 
-void setTo(FileEconomy& store, const std::string& name, std::uint32_t from, std::uint32_t to) {
+void setTo(FileEconomy& economy, const std::string& name, std::uint32_t from, std::uint32_t to) {
     if (to >= from) {
-        store.credit(name, to - from);
+        economy.credit(name, to - from);
     } else {
-        store.debit(name, from - to);
+        economy.debit(name, from - to);
     }
 }
 
@@ -94,12 +94,12 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
                              "nothing is changed: quorvel-admin check tells more, and a module "
                              "start keeps a copy of it and loads its whole records.");
     }
-    FileEconomy store(platform::realPlatform());
+    FileEconomy economy(platform::realPlatform());
     ConsoleLines console;
-    store.join(&console, 0, [&console](std::string_view line) { console.emplace_back(line); });
+    economy.join(&console, 0, [&console](std::string_view line) { console.emplace_back(line); });
     {
-        EconomyStore::Cause opening(store, 0, "open", "-");
-        store.load();
+        EconomyBackend::Cause opening(economy, 0, "open", "-");
+        economy.load();
     }
     for (const std::string& line : console) {
         if (!isRecoveryNote(line)) {
@@ -113,9 +113,9 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
     std::vector<Done> done;
     std::optional<std::string> failure;
     {
-        EconomyStore::Cause cause(store, 0, causeText, who);
+        EconomyBackend::Cause cause(economy, 0, causeText, who);
         for (const Change& change : changes) {
-            const GoldAccount* account = store.findAccount(change.name);
+            const GoldAccount* account = economy.findAccount(change.name);
             const std::uint32_t before = account != nullptr ? account->amount : 0;
             if (before == change.amount) {
                 out << printable(change.name) << ": "
@@ -124,9 +124,9 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
                     << '\n';
                 continue;
             }
-            setTo(store, change.name, before, change.amount);
+            setTo(economy, change.name, before, change.amount);
             done.push_back({change.name, before});
-            const GoldAccount& changed = *store.findAccount(change.name);
+            const GoldAccount& changed = *economy.findAccount(change.name);
             out << printable(fieldText(changed.name, sizeof changed.name)) << ": " << before
                 << " -> " << change.amount << '\n';
             if (!console.empty()) {
@@ -139,9 +139,9 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
             return exitClean;
         }
         if (!failure) {
-            const platform::Status saved = store.saveGold();
+            const platform::Status saved = economy.saveGold();
             if (saved.ok()) {
-                out << "Saved gold.dat (" << store.ledger().size() << " accounts); gold.log "
+                out << "Saved gold.dat (" << economy.ledger().size() << " accounts); gold.log "
                     << "records " << (done.size() == 1 ? "the change" : "the changes") << " as \""
                     << causeText << "\" by " << printable(who) << ".\n";
                 for (const std::string& line : console) {
@@ -156,9 +156,9 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
     // the next module start does not apply them.
     const std::size_t heard = console.size();
     {
-        EconomyStore::Cause undoing(store, 0, causeText + " undone", who);
+        EconomyBackend::Cause undoing(economy, 0, causeText + " undone", who);
         for (auto it = done.rbegin(); it != done.rend(); ++it) {
-            setTo(store, it->name, store.balance(it->name), it->before);
+            setTo(economy, it->name, economy.balance(it->name), it->before);
         }
     }
     const bool takenBack = console.size() == heard;

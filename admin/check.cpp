@@ -218,7 +218,7 @@ void checkAgainstJournal(Findings& found, const InspectedEconomy& inspected) {
     if (inspected.unreadable) {
         return; // what a module start loads is not known
     }
-    for (std::string& problem : disagreementsWithJournal(inspected.store)) {
+    for (std::string& problem : disagreementsWithJournal(inspected.economy)) {
         found.problems.push_back(std::move(problem));
     }
 }
@@ -226,12 +226,12 @@ void checkAgainstJournal(Findings& found, const InspectedEconomy& inspected) {
 void checkEconomy(Findings& found) {
     std::size_t accounts = 0;
     std::size_t records = 0;
-    auto inspected = inspectEconomy([&](const FileEconomy& store) {
-        accounts = store.ledger().size();
-        records = store.book().size();
-        checkSameNames(found, FileEconomy::goldName, store.ledger().accounts(),
+    auto inspected = inspectEconomy([&](const FileEconomy& economy) {
+        accounts = economy.ledger().size();
+        records = economy.book().size();
+        checkSameNames(found, FileEconomy::goldName, economy.ledger().accounts(),
                        [](const GoldAccount& a) { return fieldText(a.name, sizeof a.name); });
-        checkSameNames(found, FileEconomy::inventoryName, store.book().records(),
+        checkSameNames(found, FileEconomy::inventoryName, economy.book().records(),
                        [](const InventoryRecord& r) { return fieldText(r.name, sizeof r.name); });
     });
     found.unreadable |= inspected->unreadable;

@@ -81,25 +81,25 @@ std::string absolutePath(const std::string& path) {
 std::unique_ptr<InspectedEconomy>
 inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
     auto inspected = std::make_unique<InspectedEconomy>();
-    FileEconomy& store = inspected->store;
-    store.inspectOnly();
+    FileEconomy& economy = inspected->economy;
+    economy.inspectOnly();
     ConsoleLines& console = inspected->console;
-    store.join(inspected.get(), 0,
-               [&console](std::string_view line) { console.emplace_back(line); });
+    economy.join(inspected.get(), 0,
+                 [&console](std::string_view line) { console.emplace_back(line); });
     // As FileEconomy::load at a module start, with each step's outcome kept.
-    EconomyStore::Cause opening(store, 0, "open", "-");
+    EconomyBackend::Cause opening(economy, 0, "open", "-");
     // What each load finds wrong is listed as a start would tell it.
     for (bool gold : {false, true}) {
         LoadResult loaded =
-            gold ? store.loadGold(LoadMode::append) : store.loadInventory(LoadMode::append);
+            gold ? economy.loadGold(LoadMode::append) : economy.loadInventory(LoadMode::append);
         (gold ? inspected->goldUnreadable : inspected->inventoryUnreadable) = !loaded.status.ok();
         console.insert(console.end(), loaded.findings.begin(), loaded.findings.end());
     }
     inspected->unreadable = inspected->inventoryUnreadable || inspected->goldUnreadable;
     if (afterFiles) {
-        afterFiles(store);
+        afterFiles(economy);
     }
-    inspected->unreadable |= !recoverFromJournal(store);
+    inspected->unreadable |= !recoverFromJournal(economy);
     return inspected;
 }
 

@@ -53,10 +53,10 @@ using ConsoleLines = std::vector<std::string>;
 
 // gold.dat, inv.dat and what gold.log adds, loaded from the current folder
 // as a module start loads them, writing nothing. `afterFiles` sees the
-// store after gold.dat and inv.dat are read and before the journal is
+// economy after gold.dat and inv.dat are read and before the journal is
 // replayed (what the files hold as they stand).
 struct InspectedEconomy {
-    FileEconomy store{readOnlyFiles()};
+    FileEconomy economy{readOnlyFiles()};
     ConsoleLines console;
     // A file that exists could not be read (the console says why).
     bool unreadable = false;

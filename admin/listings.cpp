@@ -86,7 +86,7 @@ int listGold(const ListOptions& options, std::ostream& out, std::ostream& err) {
     InFolder in(options.folder);
     auto inspected = inspectEconomy();
     passOnConsole(*inspected, err);
-    const GoldLedger& ledger = inspected->store.ledger();
+    const GoldLedger& ledger = inspected->economy.ledger();
     std::vector<Row> rows;
     const auto add = [&rows](const GoldAccount& account) {
         const std::string name = fieldText(account.name, sizeof account.name);
@@ -108,7 +108,7 @@ int listItems(const ListOptions& options, std::ostream& out, std::ostream& err) 
     InFolder in(options.folder);
     auto inspected = inspectEconomy();
     passOnConsole(*inspected, err);
-    const InventoryBook& book = inspected->store.book();
+    const InventoryBook& book = inspected->economy.book();
     Listing listing;
     listing.columns.push_back("name");
     for (const ItemTexts& item : inventoryItems) {

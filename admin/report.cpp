@@ -821,7 +821,7 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
         auto inspected = inspectEconomy();
         passOnConsole(*inspected, err);
         Economy economy;
-        const GoldLedger& ledger = inspected->store.ledger();
+        const GoldLedger& ledger = inspected->economy.ledger();
         for (const GoldAccount& account : ledger.accounts()) {
             economy.circulation += account.amount;
             const std::string name = fieldText(account.name, sizeof account.name);
@@ -829,7 +829,7 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                 economy.accounts.emplace_back(name, account.amount);
             }
         }
-        for (const InventoryRecord& record : inspected->store.book().records()) {
+        for (const InventoryRecord& record : inspected->economy.book().records()) {
             const std::string key = nameKey(fieldText(record.name, sizeof record.name));
             if (!economy.itemsHeld.contains(key)) {
                 economy.itemsHeld[key] =

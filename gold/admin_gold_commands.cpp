@@ -4,7 +4,7 @@
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/admin_commands.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_service.h"
 #include "gold/transfer_text.h"
 
@@ -65,7 +65,7 @@ void commandGivegold(GoldService& gold, const PlayerRecord& sender, std::string_
         sendPrivate(gold.bot, sender, abuseText);
         return;
     }
-    EconomyStore::Cause giving(*gold.economy, gold.bot.handle, "givegold", playerName(sender));
+    EconomyBackend::Cause giving(*gold.economy, gold.bot.handle, "givegold", playerName(sender));
     if (gift.amount > 0) {
         gold.economy->credit(gift.name, static_cast<std::uint32_t>(gift.amount));
     } else if (gift.amount < 0) {
@@ -91,7 +91,7 @@ void commandTakegold(GoldService& gold, const PlayerRecord& sender, std::string_
                     std::string(accountEndText));
     // Taking nothing opens no account.
     if (taking.amount > 0) {
-        EconomyStore::Cause journalCause(*gold.economy, gold.bot.handle, "takegold",
+        EconomyBackend::Cause journalCause(*gold.economy, gold.bot.handle, "takegold",
                                          playerName(sender));
         gold.economy->debit(taking.name, static_cast<std::uint32_t>(taking.amount));
     }

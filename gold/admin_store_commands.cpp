@@ -4,7 +4,7 @@
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "gold/admin_commands.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/file_economy.h"
 #include "gold/gold_service.h"
 
@@ -64,7 +64,7 @@ void commandGoldsave(GoldService& gold, const PlayerRecord& sender, std::string_
     if (!gold.storeOn) {
         return;
     }
-    EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "goldsave", playerName(sender));
+    EconomyBackend::Cause saving(*gold.economy, gold.bot.handle, "goldsave", playerName(sender));
     replyToSave(gold, sender, gold.economy->saveGold(), FileEconomy::goldName, goldSavedText,
                 goldNotSavedText);
 }
@@ -74,7 +74,7 @@ void commandGoldload(GoldService& gold, const PlayerRecord& sender, std::string_
         return;
     }
     // A gold.dat that cannot be read leaves the accounts in play as they are.
-    EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "goldload", playerName(sender));
+    EconomyBackend::Cause reloading(*gold.economy, gold.bot.handle, "goldload", playerName(sender));
     const LoadResult loaded = gold.economy->reloadGold();
     if (!tellReload(gold, sender, loaded, goldReloadedDone)) {
         sendPrivate(gold.bot, sender,
@@ -89,7 +89,7 @@ void commandInvsave(GoldService& gold, const PlayerRecord& sender, std::string_v
     if (!gold.storeOn) {
         return;
     }
-    EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "invsave", playerName(sender));
+    EconomyBackend::Cause saving(*gold.economy, gold.bot.handle, "invsave", playerName(sender));
     replyToSave(gold, sender, gold.economy->saveInventory(), FileEconomy::inventoryName,
                 inventorySavedText, inventoryNotSavedText);
 }
@@ -100,7 +100,7 @@ void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_v
     }
     // Players in the arena keep the counts in their tags; later entries see
     // the reloaded records.
-    EconomyStore::Cause reloading(*gold.economy, gold.bot.handle, "invload", playerName(sender));
+    EconomyBackend::Cause reloading(*gold.economy, gold.bot.handle, "invload", playerName(sender));
     const LoadResult loaded = gold.economy->reloadInventory();
     if (!tellReload(gold, sender, loaded, inventoryReloadedDone)) {
         sendPrivate(gold.bot, sender,
@@ -144,7 +144,7 @@ void commandResetgold(GoldService& gold, const PlayerRecord& sender, std::string
         sendPrivate(gold.bot, sender, noFilesText);
         return;
     }
-    EconomyStore::Cause resetting(*gold.economy, gold.bot.handle, "resetgold", playerName(sender));
+    EconomyBackend::Cause resetting(*gold.economy, gold.bot.handle, "resetgold", playerName(sender));
     gold.economy->resetGold();
     gold.economy->tellEveryBot(
         wholeTableDoneText(goldResetDone, playerName(sender), gold.bot.handle));
@@ -156,7 +156,7 @@ void commandResetinv(GoldService& gold, const PlayerRecord& sender, std::string_
         sendPrivate(gold.bot, sender, noFilesText);
         return;
     }
-    EconomyStore::Cause resetting(*gold.economy, gold.bot.handle, "resetinv", playerName(sender));
+    EconomyBackend::Cause resetting(*gold.economy, gold.bot.handle, "resetinv", playerName(sender));
     gold.economy->resetInventory();
     gold.economy->tellEveryBot(
         wholeTableDoneText(inventoryResetDone, playerName(sender), gold.bot.handle));

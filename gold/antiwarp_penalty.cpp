@@ -6,7 +6,7 @@
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_ledger.h"
 #include "gold/gold_service.h"
 
@@ -32,7 +32,7 @@ void penalizeAntiwarp(GoldService& gold, const PlayerRecord& player) {
         return;
     }
     sendPrivate(gold.bot, player, std::string(penaltyStart) + amount + std::string(penaltyEnd));
-    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, "anti-warp", name);
+    EconomyBackend::Cause cause(*gold.economy, gold.bot.handle, "anti-warp", name);
     gold.economy->award(name, -penalty);
 }
 

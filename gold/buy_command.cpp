@@ -5,7 +5,7 @@
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_service.h"
 #include "gold/gold_settings.h"
 #include "gold/store_commands.h"
@@ -129,7 +129,7 @@ void commandBuy(GoldService& gold, const PlayerRecord& sender, std::string_view 
     const std::string word = firstWord(text, rest);
     // Journal lines of this purchase name the item bought.
     const bool itemPurchase = equalIgnoringCase(word, "use") || equalIgnoringCase(word, "inv");
-    EconomyStore::Cause purchase(*gold.economy, gold.bot.handle,
+    EconomyBackend::Cause purchase(*gold.economy, gold.bot.handle,
                                  "purchase " + foldedCopy(itemPurchase ? rest : word),
                                  playerName(sender));
     if (equalIgnoringCase(word, "arena")) {

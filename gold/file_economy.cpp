@@ -1,5 +1,5 @@
-// The shared store over gold.dat, inv.dat and gold.log, and how a bot is
-// seated at the one store of its working folder.
+// The shared economy over gold.dat, inv.dat and gold.log, and how a bot is
+// seated at the one economy of its working folder.
 #include "gold/file_economy.h"
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
@@ -44,7 +44,7 @@ enum class Seated { joined, opened, lockedOut, failed };
 
 // openFileEconomy, telling a refused lock only when `tellLockedOut`.
 Seated seatAtFolder(EconomySeat& seat, Word bot, platform::Platform& system,
-                    EconomyFolders& folders, const EconomyStore::Console& console,
+                    EconomyFolders& folders, const EconomyBackend::Console& console,
                     bool tellLockedOut) {
     const std::string folder = system.currentDirectory();
     if (auto open = folders.openIn(folder)) {
@@ -60,7 +60,7 @@ Seated seatAtFolder(EconomySeat& seat, Word bot, platform::Platform& system,
     }
     seat.take(economy, bot, console);
     try {
-        EconomyStore::Cause opening(*economy, bot, "open", "-");
+        EconomyBackend::Cause opening(*economy, bot, "open", "-");
         economy->removeLeftoverSaves();
         economy->load();
     } catch (const std::exception& failure) {
@@ -84,7 +84,7 @@ std::shared_ptr<FileEconomy> EconomyFolders::openIn(const std::string& folder) c
 
 void EconomyFolders::opened(const std::string& folder,
                             const std::shared_ptr<FileEconomy>& economy) {
-    // Stores closed since are forgotten, so the map holds no more folders
+    // Economies closed since are forgotten, so the map holds no more folders
     // than the process has open.
     std::erase_if(open_, [](const auto& entry) { return entry.second.expired(); });
     open_[folder] = economy;
@@ -392,7 +392,7 @@ void FileEconomy::removeLeftoverSaves() {
 
 void FileEconomy::checkFolderLock() {
     if (!folderLockHeld() || !lock_) {
-        return; // lost already, or a store that never took the lock
+        return; // lost already, or an economy that never took the lock
     }
     if (platform::Status named = lock_->stillNamed(); !named.ok()) {
         folderLockLost(named.reason());
@@ -609,13 +609,13 @@ template LoadResult FileEconomy::readRecordFile(InventoryBook&, const char*, std
                                                 LoadMode, std::size_t&);
 
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::Platform& system,
-                     EconomyFolders& folders, const EconomyStore::Console& console) {
+                     EconomyFolders& folders, const EconomyBackend::Console& console) {
     const Seated seated = seatAtFolder(seat, bot, system, folders, console, true);
     return seated == Seated::joined || seated == Seated::opened;
 }
 
 void retryFolderLock(EconomySeat& seat, Word bot, platform::Platform& system,
-                     EconomyFolders& folders, const EconomyStore::Console& console,
+                     EconomyFolders& folders, const EconomyBackend::Console& console,
                      bool tellRefusal) {
     if (!seat) {
         const Seated seated = seatAtFolder(seat, bot, system, folders, console, tellRefusal);
@@ -624,9 +624,9 @@ void retryFolderLock(EconomySeat& seat, Word bot, platform::Platform& system,
         }
         console(gotEconomyText);
     }
-    // The store joined, or held already, may have lost its lock since.
+    // The economy joined, or held already, may have lost its lock since.
     if (auto* economy = dynamic_cast<FileEconomy*>(seat.get())) {
-        economy->retakeFolderLock(tellRefusal ? console : EconomyStore::Console{});
+        economy->retakeFolderLock(tellRefusal ? console : EconomyBackend::Console{});
     }
 }
 

@@ -1,7 +1,7 @@
 // The economy kept in files: gold.dat and inv.dat hold the accounts and
 // records as last saved, gold.log every change since, and gold.lock keeps a
 // second host process out of the folder. One FileEconomy per working folder
-// and host process, shared by all its bots (see economy_store.h).
+// and host process, shared by all its bots (see economy_backend.h).
 //
 // A save replaces its file whole or not at all; a failure is returned to the
 // caller, who tells the console of the bot that saved, never dressed as
@@ -9,7 +9,7 @@
 #pragma once
 
 #include "base/platform/platform.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_journal.h"
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
@@ -34,7 +34,7 @@ namespace quorvel {
 // otherwise overwrite records that were never loaded.
 enum class LoadMode { append, replace };
 
-class FileEconomy final : public EconomyStore {
+class FileEconomy final : public EconomyBackend {
 public:
     static constexpr const char* lockName = "gold.lock";
     static constexpr const char* goldName = "gold.dat";
@@ -43,7 +43,7 @@ public:
     // The files are read and written, the folder locked and the files
     // stamped through `system`.
     explicit FileEconomy(platform::Platform& system)
-        : EconomyStore(system), os_(system), journal_(system) {}
+        : EconomyBackend(system), os_(system), journal_(system) {}
 
     const GoldAccount* findAccount(std::string_view name) const override;
     const InventoryRecord* findInventory(std::string_view name) const override;
@@ -89,7 +89,7 @@ public:
     void load();
 
     // The files, one each (gold_dat.cpp, inv_dat.cpp), telling no console.
-    // At open (append to an empty store) each also decides where recovery
+    // At open (append to an empty economy) each also decides where recovery
     // starts for its table.
     LoadResult loadGold(LoadMode mode);
     LoadResult loadInventory(LoadMode mode);
@@ -212,34 +212,34 @@ private:
     std::vector<std::vector<JournalEntry>> madeWhileUnlocked_;
 };
 
-// The open store of each working folder of one host process, which every
+// The open economy of each working folder of one host process, which every
 // bot of the process working in that folder shares. The host process keeps
 // one of these (the module's spawn registry) and hands it to every bot.
 class EconomyFolders {
 public:
-    // The store open in `folder`, or nothing when none is.
+    // The economy open in `folder`, or nothing when none is.
     std::shared_ptr<FileEconomy> openIn(const std::string& folder) const;
-    // `economy` is the store of `folder` while any bot holds it.
+    // `economy` is the economy of `folder` while any bot holds it.
     void opened(const std::string& folder, const std::shared_ptr<FileEconomy>& economy);
 
 private:
     std::map<std::string, std::weak_ptr<FileEconomy>> open_;
 };
 
-// Seats a bot at the store of the working folder (as `system` names it):
+// Seats a bot at the economy of the working folder (as `system` names it):
 // joins the one its host process has open in `folders`, or opens it (takes the lock, removes the
 // temporary files of saves that never finished, loads the files, recovers from gold.log) when none
 // is, reading and writing through `system`. When another process holds the folder's lock, says so
 // on the bot's console, leaves the seat empty and returns false: retryFolderLock tries again.
 bool openFileEconomy(EconomySeat& seat, Word bot, platform::Platform& system,
-                     EconomyFolders& folders, const EconomyStore::Console& console);
+                     EconomyFolders& folders, const EconomyBackend::Console& console);
 
-// For a bot whose open was refused (no seat), or whose folder's store has
+// For a bot whose open was refused (no seat), or whose folder's economy has
 // lost its lock: tries again, and says on the console when the bot got the
 // economy; a refusal is said only when `tellRefusal`. Nothing happens for a
-// bot seated at a store that holds its lock.
+// bot seated at an economy that holds its lock.
 void retryFolderLock(EconomySeat& seat, Word bot, platform::Platform& system,
-                     EconomyFolders& folders, const EconomyStore::Console& console,
+                     EconomyFolders& folders, const EconomyBackend::Console& console,
                      bool tellRefusal);
 
 } // namespace quorvel

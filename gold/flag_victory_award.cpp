@@ -4,7 +4,7 @@
 #include "base/bot/bot.h"
 #include "base/players/player_views.h"
 #include "gold/awards.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_ledger.h"
 #include "gold/gold_service.h"
 
@@ -14,7 +14,7 @@ namespace quorvel {
 
 void payFlagVictory(GoldService& gold, const PlayerRecord& winner) {
     const std::string name = playerName(winner);
-    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, "flag victory", name);
+    EconomyBackend::Cause cause(*gold.economy, gold.bot.handle, "flag victory", name);
     gold.economy->award(name, gold.settings.flagVictory);
 }
 

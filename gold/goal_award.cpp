@@ -5,7 +5,7 @@
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_service.h"
 
 namespace quorvel {
@@ -21,7 +21,7 @@ void awardGoal(GoldService& gold, Word team) {
     const std::int32_t reward = gold.settings.soccerGoal;
     for (const PlayerRecord& player : playersOf(gold.bot)) {
         if (static_cast<Word>(player.team) == team) {
-            EconomyStore::Cause cause(*gold.economy, gold.bot.handle, "goal", playerName(player));
+            EconomyBackend::Cause cause(*gold.economy, gold.bot.handle, "goal", playerName(player));
             gold.economy->award(playerName(player), reward);
         }
     }

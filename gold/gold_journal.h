@@ -19,7 +19,7 @@
 #pragma once
 
 #include "base/platform/platform.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/journal_format.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "base/service/service.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_settings.h"
 #include "gold/repeat_kills.h"
 

@@ -17,12 +17,12 @@ constexpr const char* autosaveText = "AutoSave...";
 // Seconds between two tries at a folder lock another process holds.
 constexpr std::int32_t lockRetrySeconds = 60;
 
-EconomyStore::Console consoleOf(GoldService& gold) {
+EconomyBackend::Console consoleOf(GoldService& gold) {
     return [&gold](std::string_view text) { sendConsole(gold.bot, text); };
 }
 
 // A save nobody asked for by command: a failure is told on the console.
-void saveAndTell(GoldService& gold, platform::Status (EconomyStore::*save)(),
+void saveAndTell(GoldService& gold, platform::Status (EconomyBackend::*save)(),
                  std::string_view fileName) {
     const platform::Status saved = ((*gold.economy).*save)();
     if (!saved.ok()) {
@@ -53,9 +53,9 @@ void started(GoldService& gold) {
 
 void stopping(GoldService& gold) {
     if (gold.economy) {
-        EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "terminate", "-");
-        saveAndTell(gold, &EconomyStore::saveInventory, FileEconomy::inventoryName);
-        saveAndTell(gold, &EconomyStore::saveGold, FileEconomy::goldName);
+        EconomyBackend::Cause saving(*gold.economy, gold.bot.handle, "terminate", "-");
+        saveAndTell(gold, &EconomyBackend::saveInventory, FileEconomy::inventoryName);
+        saveAndTell(gold, &EconomyBackend::saveGold, FileEconomy::goldName);
     }
 }
 
@@ -76,9 +76,9 @@ void tick(GoldService& gold) {
     if (--gold.autosaveCountdown == 0) {
         if (gold.storeOn) {
             sendConsole(gold.bot, autosaveText);
-            EconomyStore::Cause saving(*gold.economy, gold.bot.handle, "autosave", "-");
-            saveAndTell(gold, &EconomyStore::saveGold, FileEconomy::goldName);
-            saveAndTell(gold, &EconomyStore::saveInventory, FileEconomy::inventoryName);
+            EconomyBackend::Cause saving(*gold.economy, gold.bot.handle, "autosave", "-");
+            saveAndTell(gold, &EconomyBackend::saveGold, FileEconomy::goldName);
+            saveAndTell(gold, &EconomyBackend::saveInventory, FileEconomy::inventoryName);
         }
         gold.autosaveCountdown = gold.settings.autoSave;
     }

@@ -6,7 +6,7 @@
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_service.h"
 #include "gold/gold_tags.h"
 
@@ -40,7 +40,7 @@ void greetPlayer(GoldService& gold, const PlayerRecord& player) {
         return;
     }
     // No record yet: this visit starts empty.
-    EconomyStore::Cause entering(*gold.economy, gold.bot.handle, "entry", name);
+    EconomyBackend::Cause entering(*gold.economy, gold.bot.handle, "entry", name);
     gold.economy->createInventory(name);
 }
 

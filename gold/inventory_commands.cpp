@@ -4,7 +4,7 @@
 #include "base/messages/zone_lines.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_service.h"
 #include "gold/store_commands.h"
 #include "gold/store_items.h"
@@ -30,7 +30,7 @@ void useItem(GoldService& gold, const PlayerRecord& sender, const ItemTexts& ite
     }
     // Taken from the record before the prize is given: held > 0 came from
     // the record, so it is there, and no item is handed out twice.
-    EconomyStore::Cause use(*gold.economy, gold.bot.handle, "inventory use", playerName(sender));
+    EconomyBackend::Cause use(*gold.economy, gold.bot.handle, "inventory use", playerName(sender));
     if (!storeItemCount(gold, sender, item.kind, held - 1)) {
         return;
     }

@@ -95,11 +95,11 @@ std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, Inventor
                           const std::function<void()>& reloadInventory, TableRecovery gold = {},
                           TableRecovery inventory = {}, std::string_view savedRecords = {});
 
-// When the store opens, after gold.dat and inv.dat are loaded: replays
-// gold.log.1 and gold.log as the store's TableRecovery of each table says,
+// When the economy opens, after gold.dat and inv.dat are loaded: replays
+// gold.log.1 and gold.log as the economy's TableRecovery of each table says,
 // read in chunks so that memory stays bounded whatever their size, and
 // tells the console what was recovered. A journal that cannot be read, or a
-// replay that fails half-way, is reported, and the store's saves are held
+// replay that fails half-way, is reported, and the economy's saves are held
 // back (a save would mark the records not recovered as saved); false then.
 bool recoverFromJournal(FileEconomy& economy);
 

@@ -7,7 +7,7 @@
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
 #include "gold/awards.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_service.h"
 #include "gold/gold_tags.h"
 
@@ -71,7 +71,7 @@ void awardKill(GoldService& gold, const PlayerRecord& killed, const PlayerRecord
     // The cause names the player killed, as a purchase names its item, so
     // gold.log shows who killed whom (and pairs farming gold off each other).
     const std::string what = (teamKill ? "team kill " : "kill ") + playerName(killed);
-    EconomyStore::Cause cause(*gold.economy, gold.bot.handle, what, playerName(killer));
+    EconomyBackend::Cause cause(*gold.economy, gold.bot.handle, what, playerName(killer));
     if (!teamKill) {
         rewardKill(gold, killed, killer);
     } else {

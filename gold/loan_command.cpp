@@ -2,7 +2,7 @@
 #include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_service.h"
 #include "gold/store_commands.h"
 #include "gold/transfer_text.h"
@@ -62,7 +62,7 @@ void commandLendgold(GoldService& gold, const PlayerRecord& sender, std::string_
     // credit before the debit would carry a large balance past 4294967295
     // and back, and gold.log would show the wrapped balance in between.
     if (amount != 0 && (to == nullptr || to != from)) {
-        EconomyStore::Cause lending(*gold.economy, gold.bot.handle, "loan", senderName);
+        EconomyBackend::Cause lending(*gold.economy, gold.bot.handle, "loan", senderName);
         gold.economy->credit(loan.name, amount);
         gold.economy->debit(senderName, amount);
     }

@@ -4,7 +4,7 @@
 #include "base/messages/senders.h"
 #include "base/players/player_views.h"
 #include "base/text/text_rules.h"
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 #include "gold/gold_journal.h"
 #include "gold/gold_service.h"
 #include "gold/gold_settings.h"

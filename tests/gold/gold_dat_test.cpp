@@ -272,7 +272,7 @@ TEST(GoldDat, ACutOrGarbageFileComesBackAsFarAsTheJournalKnows) {
     TestArena arena;
     arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\n");
     arena.handshake();
-    EconomyStore& economy = arena.economy();
+    EconomyBackend& economy = arena.economy();
     for (int i = 0; i < 12; ++i) {
         economy.credit("Player" + std::to_string(i), static_cast<std::uint32_t>(100 + i));
     }

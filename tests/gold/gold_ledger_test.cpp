@@ -38,7 +38,7 @@ TEST(GoldLedger, CreditAndDebitWrapButAwardsNeverDo) {
 
     testing::TestArena arena;
     arena.handshake();
-    EconomyStore& economy = arena.economy();
+    EconomyBackend& economy = arena.economy();
     economy.credit("Ann", 4294967294u);
     economy.award("Ann", 100); // capped at the top
     EXPECT_EQ(economy.balance("Ann"), 4294967295u);

@@ -38,12 +38,12 @@ using Row = std::vector<std::string>;
 TEST(GoldJournal, EveryChangeIsOneLineWithItsCauseTheValueAfterAndItsBot) {
     TestArena arena;
     arena.handshake();
-    EconomyStore& economy = arena.economy();
+    EconomyBackend& economy = arena.economy();
     {
-        EconomyStore::Cause cause(economy, 1, "kill", "Bob");
+        EconomyBackend::Cause cause(economy, 1, "kill", "Bob");
         economy.credit("Bob", 2);
         {
-            EconomyStore::Cause inner(economy, 7, "givegold", "Staff\tX\x1B[2K");
+            EconomyBackend::Cause inner(economy, 7, "givegold", "Staff\tX\x1B[2K");
             economy.credit("alice", 100);
         }
         economy.debit("bob", 5);
@@ -141,7 +141,7 @@ TEST(GoldJournal, AJournalThatCannotBeWrittenIsReportedOnceAndTheGameGoesOn) {
     arena.handshake();
     arena.take();
     std::filesystem::create_directory(std::filesystem::path(arena.directory()) / "gold.log");
-    EconomyStore& economy = arena.economy();
+    EconomyBackend& economy = arena.economy();
     economy.credit("Bob", 1);
     economy.credit("Bob", 1);
     auto told = arena.takeTexts();
@@ -157,7 +157,7 @@ TEST(GoldJournal, AFullDiskIsToldOnceUntilALineIsWrittenAgain) {
     TestArena arena;
     arena.usePlatform(disk);
     arena.handshake();
-    EconomyStore& economy = arena.economy();
+    EconomyBackend& economy = arena.economy();
     economy.credit("Bob", 1);
     arena.take();
     const std::vector<std::string> told = {
@@ -254,7 +254,7 @@ TEST(GoldJournal, ASaveWhoseMarkCannotBeJournaledStillHoldsItsChanges) {
     arena.usePlatform(files);
     arena.writeFile("gold.dat", std::string("\xE8\x03\0\0Bob", 7) + std::string(17, '\0'));
     arena.handshake();
-    EconomyStore& economy = arena.economy();
+    EconomyBackend& economy = arena.economy();
     economy.credit("Bob", 4); // journaled: 1004
     bool journalRefused = false;
     files.writesCheckedBy(

@@ -56,29 +56,29 @@ inline constexpr std::string_view goldReloadedDone =
 inline constexpr std::string_view inventoryReloadedDone =
     "The inventory records were reloaded from inv.dat";
 
-class EconomyStore {
+class EconomyBackend {
 public:
     class Cause {
     public:
-        Cause(EconomyStore& store, Word bot, std::string_view what, std::string_view who);
+        Cause(EconomyBackend& backend, Word bot, std::string_view what, std::string_view who);
         ~Cause();
         Cause(const Cause&) = delete;
         Cause& operator=(const Cause&) = delete;
 
     private:
-        EconomyStore& store_;
+        EconomyBackend& backend_;
         ChangeCause previous_;
         bool previousSet_;
     };
 
-    // What a bot's console is told by the store.
+    // What a bot's console is told by the economy.
     using Console = std::function<void(std::string_view)>;
 
     // The awards seen lately are timed by the tick count of `system`.
-    explicit EconomyStore(platform::Platform& system) : clock_(system) {}
-    virtual ~EconomyStore() = default;
-    EconomyStore(const EconomyStore&) = delete;
-    EconomyStore& operator=(const EconomyStore&) = delete;
+    explicit EconomyBackend(platform::Platform& system) : clock_(system) {}
+    virtual ~EconomyBackend() = default;
+    EconomyBackend(const EconomyBackend&) = delete;
+    EconomyBackend& operator=(const EconomyBackend&) = delete;
 
     // Finding. A lookup matches names ignoring the case of A to Z and takes
     // the first match; it never creates anything.
@@ -92,7 +92,7 @@ public:
     // Changing, under the cause in force. credit and debit create the
     // account when there is none and wrap modulo 2^32; award never wraps
     // (a gain stops at 4294967295, a loss at 0). A host hands every bot of an
-    // arena the arena's events, so the bots sharing the store see the same
+    // arena the arena's events, so the bots sharing the economy see the same
     // kill, goal or flag win: an award another bot made for the same cause,
     // player and amount moments ago is that event, and is not made again.
     virtual void credit(std::string_view name, std::uint32_t amount) = 0;
@@ -120,8 +120,8 @@ public:
     // Once a second: what was recorded reaches the disk.
     virtual void sync() = 0;
 
-    // The bots sharing the store. `member` tells them apart (two bots may
-    // carry one handle in tests); the store lives while any is joined.
+    // The bots sharing the economy. `member` tells them apart (two bots may
+    // carry one handle in tests); the economy lives while any is joined.
     void join(const void* member, Word bot, Console console);
     void leave(const void* member);
     void tellEveryBot(std::string_view text) const;
@@ -159,7 +159,7 @@ private:
     std::deque<std::pair<std::uint32_t, std::string>> recentAwardKeys_;
 };
 
-// A bot's place at its folder's store: taken when its handshake is
+// A bot's place at its folder's economy: taken when its handshake is
 // accepted, left at Terminate or when the bot is destroyed.
 class EconomySeat {
 public:
@@ -168,16 +168,16 @@ public:
     EconomySeat(const EconomySeat&) = delete;
     EconomySeat& operator=(const EconomySeat&) = delete;
 
-    void take(std::shared_ptr<EconomyStore> store, Word bot, EconomyStore::Console console);
+    void take(std::shared_ptr<EconomyBackend> backend, Word bot, EconomyBackend::Console console);
     void leave();
 
-    explicit operator bool() const { return store_ != nullptr; }
-    EconomyStore& operator*() const { return *store_; }
-    EconomyStore* operator->() const { return store_.get(); }
-    EconomyStore* get() const { return store_.get(); }
+    explicit operator bool() const { return backend_ != nullptr; }
+    EconomyBackend& operator*() const { return *backend_; }
+    EconomyBackend* operator->() const { return backend_.get(); }
+    EconomyBackend* get() const { return backend_.get(); }
 
 private:
-    std::shared_ptr<EconomyStore> store_;
+    std::shared_ptr<EconomyBackend> backend_;
 };
 
 } // namespace quorvel

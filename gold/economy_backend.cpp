@@ -1,4 +1,4 @@
-#include "gold/economy_store.h"
+#include "gold/economy_backend.h"
 
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
@@ -9,21 +9,21 @@
 
 namespace quorvel {
 
-EconomyStore::Cause::Cause(EconomyStore& store, Word bot, std::string_view what,
-                           std::string_view who)
-    : store_(store), previous_(std::move(store.cause_)), previousSet_(store.causeSet_) {
-    store_.cause_ = ChangeCause{std::string(what), std::string(who), bot};
-    store_.causeSet_ = true;
+EconomyBackend::Cause::Cause(EconomyBackend& backend, Word bot, std::string_view what,
+                             std::string_view who)
+    : backend_(backend), previous_(std::move(backend.cause_)), previousSet_(backend.causeSet_) {
+    backend_.cause_ = ChangeCause{std::string(what), std::string(who), bot};
+    backend_.causeSet_ = true;
 }
 
-EconomyStore::Cause::~Cause() {
+EconomyBackend::Cause::~Cause() {
     // Told while the cause is still in force: a failure reaches the console
     // of the bot that acted.
     if (!previousSet_) {
-        store_.eventEnded();
+        backend_.eventEnded();
     }
-    store_.cause_ = std::move(previous_);
-    store_.causeSet_ = previousSet_;
+    backend_.cause_ = std::move(previous_);
+    backend_.causeSet_ = previousSet_;
 }
 
 std::string notSavedText(std::string_view fileName, const platform::Status& failed) {
@@ -36,7 +36,7 @@ std::string wholeTableDoneText(std::string_view done, std::string_view who, Word
            ".";
 }
 
-std::uint32_t EconomyStore::balance(std::string_view name) const {
+std::uint32_t EconomyBackend::balance(std::string_view name) const {
     const GoldAccount* account = findAccount(name);
     return account == nullptr ? 0 : account->amount;
 }
@@ -50,7 +50,7 @@ constexpr std::uint32_t sameEventWithinMs = 1000;
 
 } // namespace
 
-bool EconomyStore::sameAwardSeen(std::string_view name, std::int32_t amount) {
+bool EconomyBackend::sameAwardSeen(std::string_view name, std::int32_t amount) {
     if (members_.size() < 2) {
         return false; // one bot: every award is an event of its own
     }
@@ -80,7 +80,7 @@ bool EconomyStore::sameAwardSeen(std::string_view name, std::int32_t amount) {
     return false;
 }
 
-bool EconomyStore::award(std::string_view name, std::int32_t amount) {
+bool EconomyBackend::award(std::string_view name, std::int32_t amount) {
     if (sameAwardSeen(name, amount)) {
         return false;
     }
@@ -93,16 +93,16 @@ bool EconomyStore::award(std::string_view name, std::int32_t amount) {
     return true;
 }
 
-void EconomyStore::join(const void* member, Word bot, Console console) {
+void EconomyBackend::join(const void* member, Word bot, Console console) {
     leave(member);
     members_.push_back(Member{member, bot, std::move(console)});
 }
 
-void EconomyStore::leave(const void* member) {
+void EconomyBackend::leave(const void* member) {
     std::erase_if(members_, [member](const Member& m) { return m.id == member; });
 }
 
-void EconomyStore::tellActor(std::string_view text) const {
+void EconomyBackend::tellActor(std::string_view text) const {
     if (!causeSet_) {
         tellEveryBot(text);
         return;
@@ -116,25 +116,25 @@ void EconomyStore::tellActor(std::string_view text) const {
     tellEveryBot(text); // a bot that has left: nobody's word is lost
 }
 
-void EconomyStore::tellEveryBot(std::string_view text) const {
+void EconomyBackend::tellEveryBot(std::string_view text) const {
     for (const Member& member : members_) {
         member.console(text);
     }
 }
 
-void EconomySeat::take(std::shared_ptr<EconomyStore> store, Word bot,
-                       EconomyStore::Console console) {
+void EconomySeat::take(std::shared_ptr<EconomyBackend> backend, Word bot,
+                       EconomyBackend::Console console) {
     leave();
-    store_ = std::move(store);
-    if (store_) {
-        store_->join(this, bot, std::move(console));
+    backend_ = std::move(backend);
+    if (backend_) {
+        backend_->join(this, bot, std::move(console));
     }
 }
 
 void EconomySeat::leave() {
-    if (store_) {
-        store_->leave(this);
-        store_.reset();
+    if (backend_) {
+        backend_->leave(this);
+        backend_.reset();
     }
 }
 
