@@ -805,7 +805,8 @@ std::string render(const Economy& economy, const std::string& folderName,
     earnedSpentChart(page, economy, colours);
     staffTable(page, economy);
     pairsTable(page, economy);
-    page << "<footer>Made by quorvel-admin report at " << htmlText(platform::utcTimestamp())
+    page << "<footer>Made by quorvel-admin report at "
+         << htmlText(platform::realPlatform().utcTimestamp())
          << " from gold.dat, inv.dat, gold.log.1 and gold.log.</footer>\n</main>\n</body>\n"
             "</html>\n";
     return page.text();

@@ -157,7 +157,14 @@ LoadResult FileEconomy::reloadInventory() {
     return loaded;
 }
 
+void FileEconomy::stamp(JournalEntry& entry) {
+    if (entry.time.empty()) {
+        entry.time = os_.utcTimestamp();
+    }
+}
+
 void FileEconomy::note(JournalEntry entry) {
+    stamp(entry);
     open_.push_back(std::move(entry));
     if (!inEvent()) {
         eventEnded();
@@ -209,6 +216,7 @@ platform::Status FileEconomy::journalMark(std::uint64_t seq, JournalEntry mark) 
     if (platform::Status waiting = writeUnwritten(); !waiting.ok()) {
         return waiting;
     }
+    stamp(mark);
     return journal_.writeRecord(seq, {std::move(mark)});
 }
 

@@ -132,6 +132,8 @@ public:
     const InventoryBook& book() const { return book_; }
 
 private:
+    // A line takes its time from the platform's clock when it has none.
+    void stamp(JournalEntry& entry);
     // A change's line: part of the record of the event in force, or a record
     // of its own when no event is.
     void note(JournalEntry entry);

@@ -39,7 +39,7 @@ struct JournalEntry {
     std::string field;  // gold, an item word, or inventory for a whole record
     std::string change; // +N, -N, new, reset, reload, saved
     std::string after;
-    std::string time = platform::utcTimestamp(); // when it was made
+    std::string time; // when it was made: the economy stamps it by its platform's clock
 };
 
 class GoldJournal {

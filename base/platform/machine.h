@@ -36,6 +36,9 @@ std::optional<FileStamp> fileStamp(const std::string& path);
 // The wall clock, on the scale of FileStamp::modified.
 std::int64_t wallClockNanoseconds();
 
+// The current time in UTC, as 2026-12-08T05:57:12Z.
+std::string utcTimestamp();
+
 // The name of the temporary file replaceFile writes beside `path`: the same
 // for every call of one process, and never the same for two processes, so
 // that two hosts saving into one folder (on one machine, or on several

@@ -165,6 +165,9 @@ public:
     // The wall clock, on the scale of FileStamp::modified.
     virtual std::int64_t wallClockNanoseconds() = 0;
 
+    // The wall clock in UTC, as 2026-12-08T05:57:12Z.
+    virtual std::string utcTimestamp() = 0;
+
     // An environment variable, or nothing when it is not set.
     virtual std::optional<std::string> environmentValue(const char* name) = 0;
 
@@ -233,6 +236,7 @@ public:
     }
     std::uint32_t tickCount() override { return target_.tickCount(); }
     std::int64_t wallClockNanoseconds() override { return target_.wallClockNanoseconds(); }
+    std::string utcTimestamp() override { return target_.utcTimestamp(); }
     std::optional<std::string> environmentValue(const char* name) override {
         return target_.environmentValue(name);
     }
@@ -253,8 +257,5 @@ public:
 private:
     Platform& target_;
 };
-
-// The current time in UTC, as 2026-12-08T05:57:12Z.
-std::string utcTimestamp();
 
 } // namespace quorvel::platform

@@ -30,6 +30,7 @@ public:
     }
     std::uint32_t tickCount() override { return platform::tickCount(); }
     std::int64_t wallClockNanoseconds() override { return platform::wallClockNanoseconds(); }
+    std::string utcTimestamp() override { return platform::utcTimestamp(); }
     std::optional<std::string> environmentValue(const char* name) override {
         return platform::environmentValue(name);
     }

@@ -250,6 +250,7 @@ class StagedPlatform final : public platform::PlatformWrapper {
 public:
     StagedPlatform() : PlatformWrapper(platform::realPlatform()) {}
     std::uint32_t tickCount() override { return ticks; }
+    std::string utcTimestamp() override { return "2031-01-02T03:04:05Z"; }
     std::string currentDirectory() override {
         return folder ? *folder : target().currentDirectory();
     }
@@ -292,7 +293,9 @@ TEST(SharedEconomy, TheEconomyTellsTimeAndItsFolderByTheBotsPlatform) {
     two.kill(al2, bob2);
     EXPECT_EQ(goldOf(one, "Bob"), 6u);
     const std::string journal = one.readFile("gold.log").value_or("");
-    EXPECT_EQ(occurrences(journal, "\tkill Al\tBob\tBob\tgold\t+2\t"), 3u) << journal;
+    // Its lines carry the time of the platform's clock too.
+    EXPECT_EQ(occurrences(journal, "2031-01-02T03:04:05Z\tkill Al\tBob\tBob\tgold\t+2\t"), 3u)
+        << journal;
 
     // A bot whose platform names another working folder does not join the
     // economy open here: it opens that folder's own, and the lock the
