@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+// gold.dat (24-byte records) and inv.dat (52-byte records) written apart
+// from gold/'s encoders on purpose: the benchmarks load files another
+// writer made, as the module loads the ones operators bring.
 namespace quorvel::bench {
 namespace {
 
