@@ -97,9 +97,16 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
     FileEconomy economy(platform::realPlatform());
     ConsoleLines console;
     economy.join(&console, 0, [&console](std::string_view line) { console.emplace_back(line); });
+    // What a change's record came to is told as the module tells it.
+    const auto tellRecorded = [&console](const platform::Status& recorded) {
+        if (!recorded.ok()) {
+            console.push_back(recordNotWrittenText(recorded));
+        }
+    };
     {
         EconomyBackend::Cause opening(economy, 0, "open", "-");
         economy.load();
+        tellRecorded(opening.end());
     }
     for (const std::string& line : console) {
         if (!isRecoveryNote(line)) {
@@ -151,6 +158,7 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
             }
             failure = notSavedText(FileEconomy::goldName, saved);
         }
+        tellRecorded(cause.end());
     }
     // Nothing reached gold.dat: the lines gold.log holds are taken back, so
     // the next module start does not apply them.
@@ -160,6 +168,7 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
         for (auto it = done.rbegin(); it != done.rend(); ++it) {
             setTo(economy, it->name, economy.balance(it->name), it->before);
         }
+        tellRecorded(undoing.end());
     }
     const bool takenBack = console.size() == heard;
     throw AdminError(exitProblems,

@@ -72,6 +72,7 @@ void commandGivegold(GoldService& gold, const PlayerRecord& sender, std::string_
         gold.economy->debit(gift.name, static_cast<std::uint32_t>(-gift.amount));
     }
     sendPrivate(gold.bot, sender, amountText(gift.amount) + std::string(givenText) + gift.name);
+    endCause(gold, giving);
 }
 
 void commandTakegold(GoldService& gold, const PlayerRecord& sender, std::string_view text) {
@@ -92,8 +93,9 @@ void commandTakegold(GoldService& gold, const PlayerRecord& sender, std::string_
     // Taking nothing opens no account.
     if (taking.amount > 0) {
         EconomyBackend::Cause journalCause(*gold.economy, gold.bot.handle, "takegold",
-                                         playerName(sender));
+                                           playerName(sender));
         gold.economy->debit(taking.name, static_cast<std::uint32_t>(taking.amount));
+        endCause(gold, journalCause);
     }
 }
 

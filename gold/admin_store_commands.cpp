@@ -83,6 +83,7 @@ void commandGoldload(GoldService& gold, const PlayerRecord& sender, std::string_
         return;
     }
     sendPrivate(gold.bot, sender, goldLoadedText);
+    endCause(gold, reloading);
 }
 
 void commandInvsave(GoldService& gold, const PlayerRecord& sender, std::string_view) {
@@ -109,6 +110,7 @@ void commandInvload(GoldService& gold, const PlayerRecord& sender, std::string_v
         return;
     }
     sendPrivate(gold.bot, sender, inventoryLoadedText);
+    endCause(gold, reloading);
 }
 
 // A bot locked out of its folder's economy, or whose economy lost the
@@ -144,11 +146,13 @@ void commandResetgold(GoldService& gold, const PlayerRecord& sender, std::string
         sendPrivate(gold.bot, sender, noFilesText);
         return;
     }
-    EconomyBackend::Cause resetting(*gold.economy, gold.bot.handle, "resetgold", playerName(sender));
+    EconomyBackend::Cause resetting(*gold.economy, gold.bot.handle, "resetgold",
+                                    playerName(sender));
     gold.economy->resetGold();
     gold.economy->tellEveryBot(
         wholeTableDoneText(goldResetDone, playerName(sender), gold.bot.handle));
     sendPrivate(gold.bot, sender, goldResetText);
+    endCause(gold, resetting);
 }
 
 void commandResetinv(GoldService& gold, const PlayerRecord& sender, std::string_view) {
@@ -161,6 +165,7 @@ void commandResetinv(GoldService& gold, const PlayerRecord& sender, std::string_
     gold.economy->tellEveryBot(
         wholeTableDoneText(inventoryResetDone, playerName(sender), gold.bot.handle));
     sendPrivate(gold.bot, sender, inventoryResetText);
+    endCause(gold, resetting);
 }
 
 } // namespace quorvel

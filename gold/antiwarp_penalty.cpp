@@ -34,6 +34,7 @@ void penalizeAntiwarp(GoldService& gold, const PlayerRecord& player) {
     sendPrivate(gold.bot, player, std::string(penaltyStart) + amount + std::string(penaltyEnd));
     EconomyBackend::Cause cause(*gold.economy, gold.bot.handle, "anti-warp", name);
     gold.economy->award(name, -penalty);
+    endCause(gold, cause);
 }
 
 } // namespace quorvel

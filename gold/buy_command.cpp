@@ -130,8 +130,8 @@ void commandBuy(GoldService& gold, const PlayerRecord& sender, std::string_view 
     // Journal lines of this purchase name the item bought.
     const bool itemPurchase = equalIgnoringCase(word, "use") || equalIgnoringCase(word, "inv");
     EconomyBackend::Cause purchase(*gold.economy, gold.bot.handle,
-                                 "purchase " + foldedCopy(itemPurchase ? rest : word),
-                                 playerName(sender));
+                                   "purchase " + foldedCopy(itemPurchase ? rest : word),
+                                   playerName(sender));
     if (equalIgnoringCase(word, "arena")) {
         buyArenaMessage(gold, sender, word, rest);
     } else if (equalIgnoringCase(word, "use")) {
@@ -154,6 +154,7 @@ void commandBuy(GoldService& gold, const PlayerRecord& sender, std::string_view 
     } else if (equalIgnoringCase(word, "reset")) {
         buyService(gold, sender, &GoldSettings::scoreReset, zone::scoreReset, scoreResetDoneText);
     }
+    endCause(gold, purchase);
 }
 
 } // namespace quorvel

@@ -17,18 +17,42 @@ EconomyBackend::Cause::Cause(EconomyBackend& backend, Word bot, std::string_view
 }
 
 EconomyBackend::Cause::~Cause() {
+    if (ended_) {
+        return;
+    }
     // Told while the cause is still in force: a failure reaches the console
     // of the bot that acted.
     if (!previousSet_) {
-        backend_.eventEnded();
+        if (const platform::Status recorded = backend_.eventEnded(); !recorded.ok()) {
+            backend_.tellActor(recordNotWrittenText(recorded));
+        }
     }
     backend_.cause_ = std::move(previous_);
     backend_.causeSet_ = previousSet_;
 }
 
+platform::Status EconomyBackend::Cause::end() {
+    if (ended_) {
+        return {};
+    }
+    ended_ = true;
+    platform::Status recorded;
+    if (!previousSet_) {
+        recorded = backend_.eventEnded();
+    }
+    backend_.cause_ = std::move(previous_);
+    backend_.causeSet_ = previousSet_;
+    return recorded;
+}
+
 std::string notSavedText(std::string_view fileName, const platform::Status& failed) {
     return "Could not save " + std::string(fileName) + ": " + failed.reason() + ". The previous " +
            std::string(fileName) + " is unchanged.";
+}
+
+std::string recordNotWrittenText(const platform::Status& failed) {
+    return "gold.log cannot be written (" + failed.reason() +
+           "); gold changes are kept in memory until the next save.";
 }
 
 std::string wholeTableDoneText(std::string_view done, std::string_view who, Word bot) {

@@ -46,6 +46,11 @@ struct [[nodiscard]] LoadResult {
 // The console's words for a save of `fileName` that failed.
 std::string notSavedText(std::string_view fileName, const platform::Status& failed);
 
+// The console's words for a record of changes that could not be written
+// (what Cause::end returned): the changes stay in play and wait in memory
+// until a save holds them.
+std::string recordNotWrittenText(const platform::Status& failed);
+
 // What a whole table reset or reloaded tells every bot's console: `done`
 // (goldResetDone ...), then the staff member and the bot it came through.
 std::string wholeTableDoneText(std::string_view done, std::string_view who, Word bot);
@@ -61,14 +66,29 @@ public:
     class Cause {
     public:
         Cause(EconomyBackend& backend, Word bot, std::string_view what, std::string_view who);
+        // A cause left without end() (an early return, an exception) ends
+        // here, and the economy tells a failure of its record to the acting
+        // bot's console itself, so nothing goes untold.
         ~Cause();
         Cause(const Cause&) = delete;
         Cause& operator=(const Cause&) = delete;
+
+        // Ends the cause. The outermost one's changes become one record, and
+        // what came of it is returned: done, or failed with the reason when
+        // the record could not be written and waits in memory (the caller
+        // tells the console, recordNotWrittenText). Only news fails: while
+        // the records keep failing, the first failure is returned and the
+        // later ones are done, until one is written again, so the console is
+        // told once for each run of failures, not for every change while the
+        // disk stays full. An inner cause's end is done (its changes are part
+        // of the outer record), and so is a second end.
+        [[nodiscard]] platform::Status end();
 
     private:
         EconomyBackend& backend_;
         ChangeCause previous_;
         bool previousSet_;
+        bool ended_ = false;
     };
 
     // What a bot's console is told by the economy.
@@ -131,7 +151,8 @@ protected:
     // Whether a cause is in force: the changes made now belong to one record.
     bool inEvent() const { return causeSet_; }
     // The outermost cause has ended: the record of its changes is complete.
-    virtual void eventEnded() {}
+    // A failure that is news (see Cause::end) is returned, not told.
+    virtual platform::Status eventEnded() { return {}; }
     // To the console of the bot whose cause is in force, or to every bot
     // when no cause is.
     void tellActor(std::string_view text) const;

@@ -63,6 +63,9 @@ Seated seatAtFolder(EconomySeat& seat, Word bot, platform::Platform& system,
         EconomyBackend::Cause opening(*economy, bot, "open", "-");
         economy->removeLeftoverSaves();
         economy->load();
+        if (const platform::Status opened = opening.end(); !opened.ok()) {
+            console(recordNotWrittenText(opened));
+        }
     } catch (const std::exception& failure) {
         // Out of memory with a huge gold.dat or inv.dat: the bot starts with
         // its store off rather than with half the accounts.
@@ -167,29 +170,34 @@ void FileEconomy::note(JournalEntry entry) {
     stamp(entry);
     open_.push_back(std::move(entry));
     if (!inEvent()) {
-        eventEnded();
+        // A change under no cause is a record of its own, and no caller
+        // hears what came of it: a failure is told here.
+        endEventTelling();
     }
 }
 
-void FileEconomy::eventEnded() {
-    if (!open_.empty()) {
-        std::vector<JournalEntry> lines;
-        lines.swap(open_);
-        writeRecord(std::move(lines));
+platform::Status FileEconomy::eventEnded() {
+    if (open_.empty()) {
+        return {};
     }
+    std::vector<JournalEntry> lines;
+    lines.swap(open_);
+    return writeRecord(std::move(lines));
 }
 
-void FileEconomy::writeRecord(std::vector<JournalEntry> lines) {
+platform::Status FileEconomy::writeRecord(std::vector<JournalEntry> lines) {
     // A record is written only while gold.lock still names the file this
     // host locked: once another host may work here, its numbers and ours
-    // would cross.
+    // would cross. A record kept aside then is no news: the lock's loss was
+    // told on every bot's console (checkFolderLock), and it is applied again
+    // once the lock is back.
     checkFolderLock();
     if (!folderLockHeld()) {
         madeWhileUnlocked_.push_back(std::move(lines));
-        return;
+        return {};
     }
     const std::uint64_t seq = nextSeq_++;
-    journalWritten(journalInOrder(seq, std::move(lines)));
+    return journalNews(journalInOrder(seq, std::move(lines)));
 }
 
 platform::Status FileEconomy::journalInOrder(std::uint64_t seq, std::vector<JournalEntry> lines) {
@@ -407,6 +415,9 @@ void FileEconomy::checkFolderLock() {
     }
 }
 
+// The lock's loss and return, and what recovery and a reload made again
+// find, are told on the consoles from here: they are the folder's news, not
+// what came of one change, and no change's caller could tell them.
 void FileEconomy::folderLockLost(std::string reason) {
     folderLockLostBecause_ = std::move(reason);
     journal_.refuseWrites("this host no longer holds the folder's lock: " + folderLockLostBecause_);
@@ -450,7 +461,7 @@ void FileEconomy::rereadFolderAndApplyAgain() {
                 ++changes;
             }
         }
-        eventEnded();
+        endEventTelling();
     }
     if (changes > 0) {
         tellEveryBot("The " + std::to_string(changes) +
@@ -564,13 +575,19 @@ platform::Status FileEconomy::refuseUnlockedSave() {
                                     "), and another host may be working in this folder");
 }
 
-void FileEconomy::journalWritten(const platform::Status& written) {
+platform::Status FileEconomy::journalNews(const platform::Status& written) {
     if (written.ok()) {
         journalFailing_ = false;
     } else if (!journalFailing_) {
         journalFailing_ = true;
-        report("gold.log cannot be written (" + written.reason() +
-               "); gold changes are kept in memory until the next save.");
+        return written;
+    }
+    return {};
+}
+
+void FileEconomy::tellJournalNews(const platform::Status& news) const {
+    if (!news.ok()) {
+        report(recordNotWrittenText(news));
     }
 }
 

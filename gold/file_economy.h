@@ -137,9 +137,15 @@ private:
     // A change's line: part of the record of the event in force, or a record
     // of its own when no event is.
     void note(JournalEntry entry);
-    void eventEnded() override;
-    // Numbers and writes a record (keeps it aside while the lock is lost).
-    void writeRecord(std::vector<JournalEntry> lines);
+    // Returns what came of the record, failed only when that is news.
+    platform::Status eventEnded() override;
+    // The record of the changes so far, written before the cause ends (a save
+    // holds them, the lock regained numbers them): a failure is told here,
+    // since it is the save's or the lock's doing and no cause's end.
+    void endEventTelling() { tellJournalNews(eventEnded()); }
+    // Numbers and writes a record (keeps it aside while the lock is lost);
+    // returns what came of it, failed only when that is news.
+    platform::Status writeRecord(std::vector<JournalEntry> lines);
     // Writes a numbered record after every earlier one gold.log refused, so
     // the journal holds each record once and in order, however long it
     // failed; a record stays waiting until it is written or both files
@@ -175,10 +181,16 @@ private:
     // read; ok when the save may go ahead.
     platform::Status refuseHeldSave(const std::string& fileHeldBecause,
                                     std::string_view recordsWord);
-    // What came of a journal write: a failure is told once for a run of
+    // What came of a journal write: a failure is news once for a run of
     // them, which a line written ends, so the console is not flooded while
     // the disk stays full and a later failure after a recovery is told again.
-    void journalWritten(const platform::Status& written);
+    // Returns the failure when it is news, done otherwise.
+    platform::Status journalNews(const platform::Status& written);
+    void tellJournalNews(const platform::Status& news) const;
+    // journalNews, told to the acting bot's console: for the writes no
+    // cause's end returns (a sync, a save's mark, a change made under no
+    // cause).
+    void journalWritten(const platform::Status& written) { tellJournalNews(journalNews(written)); }
     // A save's line in the journal, then the rotation it may allow.
     void journalSaved(const platform::Status& written);
     // A save refused while the folder's lock is lost; ok while it is held.

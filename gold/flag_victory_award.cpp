@@ -16,6 +16,7 @@ void payFlagVictory(GoldService& gold, const PlayerRecord& winner) {
     const std::string name = playerName(winner);
     EconomyBackend::Cause cause(*gold.economy, gold.bot.handle, "flag victory", name);
     gold.economy->award(name, gold.settings.flagVictory);
+    endCause(gold, cause);
 }
 
 std::int32_t flagVictoryAward(const GoldService& gold) {

@@ -23,6 +23,7 @@ void awardGoal(GoldService& gold, Word team) {
         if (static_cast<Word>(player.team) == team) {
             EconomyBackend::Cause cause(*gold.economy, gold.bot.handle, "goal", playerName(player));
             gold.economy->award(playerName(player), reward);
+            endCause(gold, cause);
         }
     }
     sendPublic(gold.bot,

@@ -119,7 +119,7 @@ platform::Status FileEconomy::saveGold() {
         return held;
     }
     // The event's changes so far are numbered before the save, which holds them.
-    eventEnded();
+    endEventTelling();
     std::string bytes(ledger_.size() * recordSize, '\0');
     char* next = bytes.data();
     for (const GoldAccount& account : ledger_.accounts()) {

@@ -51,4 +51,8 @@ extern const ServiceTable<GoldService> goldTable;
 // `tellRefusal`.
 void retryEconomyLock(GoldService& gold, bool tellRefusal);
 
+// Ends the cause of this bot's changes; a record of them that could not be
+// written is told on this bot's console (Cause::end says when).
+void endCause(GoldService& gold, EconomyBackend::Cause& cause);
+
 } // namespace quorvel

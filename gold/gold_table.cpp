@@ -219,6 +219,12 @@ void retryEconomyLock(GoldService& gold, bool tellRefusal) {
     }
 }
 
+void endCause(GoldService& gold, EconomyBackend::Cause& cause) {
+    if (const platform::Status recorded = cause.end(); !recorded.ok()) {
+        sendConsole(gold.bot, recordNotWrittenText(recorded));
+    }
+}
+
 const ServiceTable<GoldService> goldTable = {
     .name = "gold",
     .commands = commands,

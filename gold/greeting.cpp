@@ -42,6 +42,7 @@ void greetPlayer(GoldService& gold, const PlayerRecord& player) {
     // No record yet: this visit starts empty.
     EconomyBackend::Cause entering(*gold.economy, gold.bot.handle, "entry", name);
     gold.economy->createInventory(name);
+    endCause(gold, entering);
 }
 
 } // namespace quorvel

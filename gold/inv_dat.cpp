@@ -55,7 +55,7 @@ platform::Status FileEconomy::saveInventory() {
     if (platform::Status held = refuseHeldSave(book_.savesHeldBecause(), "records"); !held.ok()) {
         return held;
     }
-    eventEnded();
+    endEventTelling();
     std::string bytes(book_.size() * recordBytes, '\0');
     char* next = bytes.data();
     for (const InventoryRecord& record : book_.records()) {

@@ -36,6 +36,7 @@ void useItem(GoldService& gold, const PlayerRecord& sender, const ItemTexts& ite
     }
     sendPrivate(gold.bot, sender, zone::prize(prizeNumberOf(item.kind)));
     sendPrivate(gold.bot, sender, item.usedDone);
+    endCause(gold, use);
 }
 
 } // namespace

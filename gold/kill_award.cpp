@@ -77,6 +77,7 @@ void awardKill(GoldService& gold, const PlayerRecord& killed, const PlayerRecord
     } else {
         punishTeamKill(gold, killer);
     }
+    endCause(gold, cause);
 }
 
 } // namespace quorvel

@@ -65,6 +65,7 @@ void commandLendgold(GoldService& gold, const PlayerRecord& sender, std::string_
         EconomyBackend::Cause lending(*gold.economy, gold.bot.handle, "loan", senderName);
         gold.economy->credit(loan.name, amount);
         gold.economy->debit(senderName, amount);
+        endCause(gold, lending);
     }
 }
 

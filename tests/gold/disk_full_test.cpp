@@ -298,6 +298,57 @@ TEST_P(FullDisk, AutosaveAndTerminateFailLoudlyAndTheJournalKeepsTheChanges) {
     expectNoTemporaryFiles();
 }
 
+// A change gold.log cannot take: ending its cause returns the failure, the
+// caller tells the console, and the console hears it in the same words once
+// for each run of failures. (A real disk may take a few records more into
+// the last page gold.log holds, so each run is waited for.)
+TEST_P(FullDisk, AChangeTheJournalCannotTakeIsToldOnceFromWhatItsCauseReturns) {
+    TestArena arena(folder_, 7);
+    arena.usePlatform(files_);
+    arena.handshake();
+    PlayerRecord& staff = arena.addPlayer({.name = "Warden", .accessLevel = 2});
+    arena.take();
+    EconomyBackend& economy = arena.economy();
+    // One record of two changes, the second under a cause nested in it.
+    const auto giveTwice = [&economy] {
+        EconomyBackend::Cause giving(economy, 1, "givegold", "Warden");
+        economy.credit("Bob", 1);
+        EconomyBackend::Cause again(economy, 1, "givegold again", "Warden");
+        economy.credit("Bob", 1);
+        EXPECT_TRUE(again.end().ok()) << "an inner cause writes no record of its own";
+        return giving.end();
+    };
+
+    fill();
+    platform::Status failed;
+    for (int gift = 0; gift < 500 && failed.ok(); ++gift) {
+        failed = giveTwice();
+    }
+    ASSERT_TRUE(failed.isFailed()) << "gold.log never ran out of room";
+    EXPECT_NE(failed.reason(), "");
+    EXPECT_TRUE(arena.take().empty()) << "the economy told the console what its caller hears";
+    const Sent told = console("gold.log cannot be written (" + failed.reason() +
+                              "); gold changes are kept in memory until the next save.");
+    // The same run: neither a cause's end nor the console hears of it again.
+    EXPECT_TRUE(giveTwice().ok());
+    arena.command(staff, "givegold", "Bob:1");
+    EXPECT_EQ(arena.take(), (std::vector<Sent>{privateLine(staff, "1 Gold given to Bob")}));
+
+    // Written again (with every record waiting), and full again: the next
+    // run is told once, from what the command's cause returned.
+    makeRoom();
+    EXPECT_TRUE(giveTwice().ok());
+    fill();
+    std::vector<Sent> sent;
+    for (int gift = 0; gift < 500 && sent.size() < 2; ++gift) {
+        arena.command(staff, "givegold", "Bob:1");
+        sent = arena.take();
+    }
+    EXPECT_EQ(sent, (std::vector<Sent>{privateLine(staff, "1 Gold given to Bob"), told}));
+    arena.command(staff, "givegold", "Bob:1");
+    EXPECT_EQ(arena.take(), (std::vector<Sent>{privateLine(staff, "1 Gold given to Bob")}));
+}
+
 // gold.log itself on a full disk: the line that no longer fits is cut short
 // by the file system. Once there is room again, the next change must still
 // reach the journal as a line of its own and come back after a crash.
