@@ -25,9 +25,10 @@
 // Every service of a bot, one line each:
 //     SERVICE(its member of BotSpawn, its table, the services it calls on)
 // The member's type is the state the table is made for, made with the bot
-// and the services named (gold also with the open economies). The order of the lines is the order
-// in which the services take an event in play and list their commands and "!help" lines; the other
-// orders are made from it (service_registry.h).
+// and the services named (gold also with the open economies). The order of
+// the lines is the order in which the services take an event in play and
+// list their commands and "!help" lines; the other orders are made from it
+// (service_registry.h).
 #define QUORVEL_SERVICES(SERVICE)                                                                  \
     SERVICE(own, moduleTable)                                                                      \
     SERVICE(flagWatch, flagGameTable, gold)                                                        \
