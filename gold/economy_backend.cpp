@@ -22,13 +22,10 @@ EconomyBackend::Cause::~Cause() {
     }
     // Told while the cause is still in force: a failure reaches the console
     // of the bot that acted.
-    if (!previousSet_) {
-        if (const platform::Status recorded = backend_.eventEnded(); !recorded.ok()) {
-            backend_.tellActor(recordNotWrittenText(recorded));
-        }
+    if (const platform::Status recorded = recordIfOutermost(); !recorded.ok()) {
+        backend_.tellActor(recordNotWrittenText(recorded));
     }
-    backend_.cause_ = std::move(previous_);
-    backend_.causeSet_ = previousSet_;
+    restorePrevious();
 }
 
 platform::Status EconomyBackend::Cause::end() {
@@ -36,13 +33,18 @@ platform::Status EconomyBackend::Cause::end() {
         return {};
     }
     ended_ = true;
-    platform::Status recorded;
-    if (!previousSet_) {
-        recorded = backend_.eventEnded();
-    }
+    const platform::Status recorded = recordIfOutermost();
+    restorePrevious();
+    return recorded;
+}
+
+platform::Status EconomyBackend::Cause::recordIfOutermost() {
+    return previousSet_ ? platform::Status{} : backend_.eventEnded();
+}
+
+void EconomyBackend::Cause::restorePrevious() {
     backend_.cause_ = std::move(previous_);
     backend_.causeSet_ = previousSet_;
-    return recorded;
 }
 
 std::string notSavedText(std::string_view fileName, const platform::Status& failed) {

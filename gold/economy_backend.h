@@ -85,6 +85,10 @@ public:
         [[nodiscard]] platform::Status end();
 
     private:
+        // The outermost cause's changes become one record: what came of it.
+        platform::Status recordIfOutermost();
+        void restorePrevious();
+
         EconomyBackend& backend_;
         ChangeCause previous_;
         bool previousSet_;

@@ -135,8 +135,7 @@ void waitAsAnswer(Bot& bot, OutgoingLine line, const PlayerRecord* to) {
                          " waited to go out.");
 }
 
-void say(Bot& bot, const OutgoingLine& typed, const PlayerRecord* to) {
-    OutgoingLine line = typed;
+void say(Bot& bot, OutgoingLine line, const PlayerRecord* to) {
     line.text.resize(std::min(line.text.size(), maxChatLine));
     blankControlBytes(line.text, false);
     if (bot.linesPerSecond <= 0 || bot.hostCallback == nullptr) {
