@@ -49,9 +49,7 @@ void replyToSave(GoldService& gold, const PlayerRecord& sender, const platform::
 // reload done is told on every bot's console.
 bool tellReload(GoldService& gold, const PlayerRecord& sender, const LoadResult& loaded,
                 std::string_view done) {
-    for (const std::string& finding : loaded.findings) {
-        sendConsole(gold.bot, finding);
-    }
+    sendConsoleLines(gold.bot, loaded.findings);
     if (loaded.status.ok()) {
         gold.economy->tellEveryBot(wholeTableDoneText(done, playerName(sender), gold.bot.handle));
     }

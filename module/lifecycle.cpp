@@ -34,9 +34,7 @@ void receiveHandshake(BotSpawn& spawn, const BotEvent& event) {
         spawn.stopped = true;
     } else {
         sendConsole(spawn, connectedText);
-        for (const std::string& finding : readSettings(spawn)) {
-            sendConsole(spawn, finding);
-        }
+        sendConsoleLines(spawn, readSettings(spawn));
         route<on::Started>(spawn);
         spawn.accepted = true;
     }

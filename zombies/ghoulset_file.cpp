@@ -137,9 +137,7 @@ GhoulsetRead readZombieSettings(ZombieGame& game) {
 }
 
 void loadZombieSettings(ZombieGame& game) {
-    for (const std::string& finding : readZombieSettings(game).findings) {
-        sendConsole(game.bot, finding);
-    }
+    sendConsoleLines(game.bot, readZombieSettings(game).findings);
 }
 
 void saveZombieSettingsAtExit(ZombieGame& game) {

@@ -211,4 +211,10 @@ void sendConsole(Bot& bot, std::string_view text) {
     handToHost(bot, record);
 }
 
+void sendConsoleLines(Bot& bot, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        sendConsole(bot, line);
+    }
+}
+
 } // namespace quorvel

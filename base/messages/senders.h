@@ -17,6 +17,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
 
@@ -60,6 +61,8 @@ void sendPrivate(Bot& bot, const PlayerRecord& player, std::string_view text);
 void sendPublic(Bot& bot, std::string_view text);
 void sendPublicSound(Bot& bot, Word sound, std::string_view text);
 void sendConsole(Bot& bot, std::string_view text);
+// Each line in order: what a reader or a load found wrong.
+void sendConsoleLines(Bot& bot, const std::vector<std::string>& lines);
 // The tick: a new second's budget, and the lines waiting from before.
 void sendQueuedLines(Bot& bot);
 // Waiting lines that can no longer reach anyone: a leaving player's private
