@@ -1,0 +1,193 @@
+#include "base/platform/odbc.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+#include <sql.h>
+#include <sqlext.h>
+
+#include <string>
+
+namespace quorvel::platform::odbc {
+
+struct Handles {
+    SQLHENV environment = SQL_NULL_HENV;
+    SQLHDBC connection = SQL_NULL_HDBC;
+    bool connected = false;
+};
+
+namespace {
+
+// The driver's diagnostics for `handle`, as one line.
+std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+    std::string text;
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLCHAR message[512] = {};
+        SQLSMALLINT length = 0;
+        const SQLRETURN got =
+            SQLGetDiagRec(type, handle, record, state, &native, message, sizeof message, &length);
+        if (!SQL_SUCCEEDED(got)) {
+            break;
+        }
+        if (!text.empty()) {
+            text += "; ";
+        }
+        text += reinterpret_cast<const char*>(state);
+        text += ' ';
+        text += reinterpret_cast<const char*>(message);
+    }
+    return text.empty() ? std::string("no diagnostics") : text;
+}
+
+Status checked(SQLRETURN result, SQLSMALLINT type, SQLHANDLE handle) {
+    if (SQL_SUCCEEDED(result) || result == SQL_NO_DATA) {
+        return {};
+    }
+    return Status::failed(diagnostics(type, handle));
+}
+
+// A statement handle, freed when it goes.
+class Statement {
+public:
+    explicit Statement(SQLHDBC connection) {
+        allocated_ = SQLAllocHandle(SQL_HANDLE_STMT, connection, &handle_);
+    }
+    ~Statement() {
+        if (handle_ != SQL_NULL_HSTMT) {
+            SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+        }
+    }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Status run(SQLHDBC connection, std::string_view sql) {
+        if (!SQL_SUCCEEDED(allocated_)) {
+            return Status::failed(diagnostics(SQL_HANDLE_DBC, connection));
+        }
+        std::string text(sql);
+        return checked(SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS),
+                       SQL_HANDLE_STMT, handle_);
+    }
+    SQLHSTMT get() const { return handle_; }
+
+private:
+    SQLHSTMT handle_ = SQL_NULL_HSTMT;
+    SQLRETURN allocated_ = SQL_ERROR;
+};
+
+} // namespace
+
+Connection::Connection() : handles_(std::make_unique<Handles>()) {}
+
+Connection::~Connection() {
+    close();
+}
+
+Status Connection::open(const std::string& connection, std::int32_t loginSeconds) {
+    close();
+    Handles& h = *handles_;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h.environment))) {
+        return Status::failed("no ODBC environment could be made");
+    }
+    SQLSetEnvAttr(h.environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                  0);
+    if (Status made = checked(SQLAllocHandle(SQL_HANDLE_DBC, h.environment, &h.connection),
+                              SQL_HANDLE_ENV, h.environment);
+        !made.ok()) {
+        close();
+        return made;
+    }
+    SQLSetConnectAttr(h.connection, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginSeconds)), 0);
+    std::string text = connection;
+    const Status connected =
+        checked(SQLDriverConnect(h.connection, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                 SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),
+                SQL_HANDLE_DBC, h.connection);
+    if (!connected.ok()) {
+        close();
+        return connected;
+    }
+    h.connected = true;
+    return {};
+}
+
+void Connection::close() {
+    Handles& h = *handles_;
+    if (h.connected) {
+        SQLDisconnect(h.connection);
+        h.connected = false;
+    }
+    if (h.connection != SQL_NULL_HDBC) {
+        SQLFreeHandle(SQL_HANDLE_DBC, h.connection);
+        h.connection = SQL_NULL_HDBC;
+    }
+    if (h.environment != SQL_NULL_HENV) {
+        SQLFreeHandle(SQL_HANDLE_ENV, h.environment);
+        h.environment = SQL_NULL_HENV;
+    }
+}
+
+bool Connection::isOpen() const {
+    return handles_->connected;
+}
+
+std::string Connection::dbmsName() {
+    SQLCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!isOpen() || !SQL_SUCCEEDED(SQLGetInfo(handles_->connection, SQL_DBMS_NAME, name,
+                                               sizeof name, &length))) {
+        return {};
+    }
+    return reinterpret_cast<const char*>(name);
+}
+
+Status Connection::execute(std::string_view sql, std::int64_t* rows) {
+    if (!isOpen()) {
+        return Status::failed("not connected");
+    }
+    Statement statement(handles_->connection);
+    if (Status ran = statement.run(handles_->connection, sql); !ran.ok()) {
+        return ran;
+    }
+    if (rows != nullptr) {
+        SQLLEN count = 0;
+        SQLRowCount(statement.get(), &count);
+        *rows = count;
+    }
+    return {};
+}
+
+Status Connection::queryNumber(std::string_view sql, std::optional<std::int64_t>& value) {
+    value.reset();
+    if (!isOpen()) {
+        return Status::failed("not connected");
+    }
+    Statement statement(handles_->connection);
+    if (Status ran = statement.run(handles_->connection, sql); !ran.ok()) {
+        return ran;
+    }
+    const SQLRETURN fetched = SQLFetch(statement.get());
+    if (fetched == SQL_NO_DATA) {
+        return {};
+    }
+    if (Status got = checked(fetched, SQL_HANDLE_STMT, statement.get()); !got.ok()) {
+        return got;
+    }
+    SQLBIGINT number = 0;
+    SQLLEN indicator = 0;
+    if (Status read = checked(
+            SQLGetData(statement.get(), 1, SQL_C_SBIGINT, &number, sizeof number, &indicator),
+            SQL_HANDLE_STMT, statement.get());
+        !read.ok()) {
+        return read;
+    }
+    if (indicator != SQL_NULL_DATA) {
+        value = number;
+    }
+    return {};
+}
+
+} // namespace quorvel::platform::odbc

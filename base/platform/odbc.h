@@ -1,0 +1,43 @@
+// The database, through ODBC: a thin owner of the environment, connection
+// and statement handles, each call answering with one Status (the driver's
+// diagnostics as its reason). Only the unsuffixed ODBC names are called,
+// which every driver manager exports.
+#pragma once
+
+#include "base/platform/status.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvel::platform::odbc {
+
+struct Handles;
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Connects by a connection string, waiting at most `loginSeconds`.
+    [[nodiscard]] Status open(const std::string& connection, std::int32_t loginSeconds);
+    void close();
+    bool isOpen() const;
+
+    // The database's name for itself: PostgreSQL, MariaDB, SQLite.
+    std::string dbmsName();
+
+    // Runs one statement; `rows` gets the rows it changed, when asked.
+    [[nodiscard]] Status execute(std::string_view sql, std::int64_t* rows = nullptr);
+    // The first column of the first row, as a number; nothing without a row.
+    [[nodiscard]] Status queryNumber(std::string_view sql, std::optional<std::int64_t>& value);
+
+private:
+    std::unique_ptr<Handles> handles_;
+};
+
+} // namespace quorvel::platform::odbc
