@@ -1,5 +1,10 @@
 # base/ knows no service and uses no other layer; the platform reaches the
-# database through the system's ODBC (unixODBC, or odbc32 on Windows).
+# database through the system's ODBC: odbc32 on Windows (named plainly, so
+# the module's static C++ runtime stays static), unixODBC elsewhere.
 quorvel_layer(base)
-find_package(ODBC REQUIRED)
-target_link_libraries(quorvel_base PUBLIC ODBC::ODBC)
+if(WIN32)
+    target_link_libraries(quorvel_base PUBLIC odbc32)
+else()
+    find_package(ODBC REQUIRED)
+    target_link_libraries(quorvel_base PUBLIC ODBC::ODBC)
+endif()
