@@ -1,10 +1,11 @@
 #include "base/platform/odbc.h"
-#include "support/throwaway_postgres.h"
+#include "support/throwaway_server.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace quorvel::testing {
 namespace {
@@ -14,13 +15,17 @@ using platform::odbc::Connection;
 // The wrapper on a real server: statements and their row counts, the
 // conditional debit that settles a purchase, and a server that dies: a
 // failure with the driver's reason, soon, never a hang; and back again.
-TEST(Odbc, AConnectionToARealServerAnswersAndFailsPlainly) {
-    ThrowawayPostgres server;
+class Odbc : public ::testing::TestWithParam<ThrowawayServer::Kind> {};
+
+TEST_P(Odbc, AConnectionToARealServerAnswersAndFailsPlainly) {
+    ThrowawayServer server(GetParam());
     ASSERT_TRUE(server.ready()) << server.why();
     Connection db;
-    ASSERT_TRUE(db.open(server.connection(), 5).ok());
-    EXPECT_EQ(db.dbmsName(), "PostgreSQL");
-    ASSERT_TRUE(db.execute("CREATE TABLE wallet (name TEXT PRIMARY KEY, gold BIGINT)").ok());
+    const platform::Status opened = db.open(server.connection(), 5);
+    ASSERT_TRUE(opened.ok()) << opened.reason();
+    EXPECT_EQ(db.dbmsName(),
+              GetParam() == ThrowawayServer::Kind::postgres ? "PostgreSQL" : "MariaDB");
+    ASSERT_TRUE(db.execute("CREATE TABLE wallet (name VARCHAR(20) PRIMARY KEY, gold BIGINT)").ok());
     std::int64_t rows = -1;
     ASSERT_TRUE(db.execute("INSERT INTO wallet VALUES ('bob', 100)", &rows).ok());
     EXPECT_EQ(rows, 1);
@@ -51,6 +56,15 @@ TEST(Odbc, AConnectionToARealServerAnswersAndFailsPlainly) {
     ASSERT_TRUE(db.queryNumber("SELECT gold FROM wallet WHERE name = 'bob'", gold).ok());
     EXPECT_EQ(gold, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, Odbc,
+                         ::testing::Values(ThrowawayServer::Kind::postgres,
+                                           ThrowawayServer::Kind::mariadb),
+                         [](const ::testing::TestParamInfo<ThrowawayServer::Kind>& server) {
+                             return std::string(server.param == ThrowawayServer::Kind::postgres
+                                                    ? "PostgreSQL"
+                                                    : "MariaDB");
+                         });
 
 } // namespace
 } // namespace quorvel::testing
