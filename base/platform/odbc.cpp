@@ -7,6 +7,7 @@
 #include <sqlext.h>
 
 #include <string>
+#include <vector>
 
 namespace quorvel::platform::odbc {
 
@@ -62,19 +63,50 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    Status run(SQLHDBC connection, std::string_view sql) {
+    // Runs `sql` with `values` bound to its "?" marks; the values are the
+    // caller's and outlive the call.
+    Status run(SQLHDBC connection, std::string_view sql, const Connection::Values& values) {
         if (!SQL_SUCCEEDED(allocated_)) {
             return Status::failed(diagnostics(SQL_HANDLE_DBC, connection));
         }
         std::string text(sql);
-        return checked(SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS),
-                       SQL_HANDLE_STMT, handle_);
+        if (values.empty()) {
+            return checked(SQLExecDirect(handle_, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS),
+                           SQL_HANDLE_STMT, handle_);
+        }
+        if (Status prepared =
+                checked(SQLPrepare(handle_, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS),
+                        SQL_HANDLE_STMT, handle_);
+            !prepared.ok()) {
+            return prepared;
+        }
+        lengths_.assign(values.size(), 0);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const auto number = static_cast<SQLUSMALLINT>(i + 1);
+            SQLRETURN bound = SQL_ERROR;
+            if (const auto* integer = std::get_if<std::int64_t>(&values[i])) {
+                bound =
+                    SQLBindParameter(handle_, number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0,
+                                     0, const_cast<std::int64_t*>(integer), 0, nullptr);
+            } else {
+                const std::string& chars = std::get<std::string>(values[i]);
+                lengths_[i] = static_cast<SQLLEN>(chars.size());
+                bound = SQLBindParameter(handle_, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                         chars.size() + 1, 0, const_cast<char*>(chars.data()), 0,
+                                         &lengths_[i]);
+            }
+            if (Status ok = checked(bound, SQL_HANDLE_STMT, handle_); !ok.ok()) {
+                return ok;
+            }
+        }
+        return checked(SQLExecute(handle_), SQL_HANDLE_STMT, handle_);
     }
     SQLHSTMT get() const { return handle_; }
 
 private:
     SQLHSTMT handle_ = SQL_NULL_HSTMT;
     SQLRETURN allocated_ = SQL_ERROR;
+    std::vector<SQLLEN> lengths_; // the text parameters' lengths, bound by address
 };
 
 } // namespace
@@ -145,11 +177,15 @@ std::string Connection::dbmsName() {
 }
 
 Status Connection::execute(std::string_view sql, std::int64_t* rows) {
+    return execute(sql, {}, rows);
+}
+
+Status Connection::execute(std::string_view sql, const Values& values, std::int64_t* rows) {
     if (!isOpen()) {
         return Status::failed("not connected");
     }
     Statement statement(handles_->connection);
-    if (Status ran = statement.run(handles_->connection, sql); !ran.ok()) {
+    if (Status ran = statement.run(handles_->connection, sql, values); !ran.ok()) {
         return ran;
     }
     if (rows != nullptr) {
@@ -161,12 +197,17 @@ Status Connection::execute(std::string_view sql, std::int64_t* rows) {
 }
 
 Status Connection::queryNumber(std::string_view sql, std::optional<std::int64_t>& value) {
+    return queryNumber(sql, {}, value);
+}
+
+Status Connection::queryNumber(std::string_view sql, const Values& values,
+                               std::optional<std::int64_t>& value) {
     value.reset();
     if (!isOpen()) {
         return Status::failed("not connected");
     }
     Statement statement(handles_->connection);
-    if (Status ran = statement.run(handles_->connection, sql); !ran.ok()) {
+    if (Status ran = statement.run(handles_->connection, sql, values); !ran.ok()) {
         return ran;
     }
     const SQLRETURN fetched = SQLFetch(statement.get());
@@ -188,6 +229,35 @@ Status Connection::queryNumber(std::string_view sql, std::optional<std::int64_t>
         value = number;
     }
     return {};
+}
+
+Status Connection::begin() {
+    if (!isOpen()) {
+        return Status::failed("not connected");
+    }
+    return checked(SQLSetConnectAttr(handles_->connection, SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+                   SQL_HANDLE_DBC, handles_->connection);
+}
+
+Status Connection::commit() {
+    if (!isOpen()) {
+        return Status::failed("not connected");
+    }
+    const Status ended = checked(SQLEndTran(SQL_HANDLE_DBC, handles_->connection, SQL_COMMIT),
+                                 SQL_HANDLE_DBC, handles_->connection);
+    SQLSetConnectAttr(handles_->connection, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    return ended;
+}
+
+void Connection::rollback() {
+    if (!isOpen()) {
+        return;
+    }
+    SQLEndTran(SQL_HANDLE_DBC, handles_->connection, SQL_ROLLBACK);
+    SQLSetConnectAttr(handles_->connection, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
 }
 
 } // namespace quorvel::platform::odbc

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 namespace quorvel::platform::odbc {
 
@@ -31,10 +33,24 @@ public:
     // The database's name for itself: PostgreSQL, MariaDB, SQLite.
     std::string dbmsName();
 
+    // A statement's parameters, in the order of its "?" marks.
+    using Value = std::variant<std::int64_t, std::string>;
+    using Values = std::vector<Value>;
+
     // Runs one statement; `rows` gets the rows it changed, when asked.
     [[nodiscard]] Status execute(std::string_view sql, std::int64_t* rows = nullptr);
+    [[nodiscard]] Status execute(std::string_view sql, const Values& values,
+                                 std::int64_t* rows = nullptr);
     // The first column of the first row, as a number; nothing without a row.
     [[nodiscard]] Status queryNumber(std::string_view sql, std::optional<std::int64_t>& value);
+    [[nodiscard]] Status queryNumber(std::string_view sql, const Values& values,
+                                     std::optional<std::int64_t>& value);
+
+    // A transaction: statements after begin() take effect together at
+    // commit(), or none of them after rollback() (or a lost connection).
+    [[nodiscard]] Status begin();
+    [[nodiscard]] Status commit();
+    void rollback();
 
 private:
     std::unique_ptr<Handles> handles_;

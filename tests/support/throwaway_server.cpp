@@ -22,6 +22,9 @@ ThrowawayServer::ThrowawayServer(Kind kind) : kind_(kind) {
         return;
     }
     folder_ = pattern;
+    if (kind_ == Kind::sqlite) {
+        return;
+    }
     if (!prepare()) {
         return;
     }
@@ -85,6 +88,9 @@ bool ThrowawayServer::run(const std::string& command) {
 }
 
 std::string ThrowawayServer::connection() const {
+    if (kind_ == Kind::sqlite) {
+        return "Driver={SQLite3};Database=" + folder_ + "/quorvel.db;";
+    }
     if (kind_ == Kind::mariadb) {
         return "Driver={MariaDB Unicode};Socket=" + folder_ +
                "/mariadb.sock;Database=quorvel;User=root;";
@@ -94,6 +100,9 @@ std::string ThrowawayServer::connection() const {
 }
 
 bool ThrowawayServer::stopNow() {
+    if (kind_ == Kind::sqlite) {
+        return true;
+    }
     if (kind_ == Kind::mariadb) {
         return run("kill -KILL $(cat " + folder_ + "/mariadb.pid) 2>/dev/null; sleep 0.2");
     }
@@ -102,6 +111,9 @@ bool ThrowawayServer::stopNow() {
 }
 
 bool ThrowawayServer::start() {
+    if (kind_ == Kind::sqlite) {
+        return true;
+    }
     if (kind_ == Kind::postgres) {
         return run(postgresBinaries + "pg_ctl -w -D " + folder_ + "/data -l " + folder_ +
                    "/server.log -o \"-c listen_addresses='' -c unix_socket_directories=" + folder_ +

@@ -10,7 +10,7 @@ namespace quorvel::testing {
 
 class ThrowawayServer {
 public:
-    enum class Kind { postgres, mariadb };
+    enum class Kind { postgres, mariadb, sqlite }; // sqlite: a file, no server
     explicit ThrowawayServer(Kind kind);
     ~ThrowawayServer();
     ThrowawayServer(const ThrowawayServer&) = delete;
