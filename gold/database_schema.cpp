@@ -1,5 +1,10 @@
 #include "gold/database_schema.h"
 
+#include "base/text/text_rules.h"
+#include "gold/journal_format.h"
+#include "gold/store_items.h"
+
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -9,16 +14,10 @@ namespace {
 using platform::Status;
 using platform::odbc::Connection;
 
-std::string identityColumn(Dialect dialect) {
-    switch (dialect) {
-    case Dialect::mariadb:
-        return "BIGINT AUTO_INCREMENT PRIMARY KEY";
-    case Dialect::sqlite:
-        return "INTEGER PRIMARY KEY AUTOINCREMENT";
-    default:
-        return "BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY";
-    }
-}
+// The inventory's columns, one for each item kind in the order of a record's
+// counts: the item words gold.log uses.
+constexpr std::array<std::string_view, itemKindCount> itemColumns = {
+    "guns", "bombs", "multi", "super", "shield", "thor", "prize", "portal"};
 
 // An insert that does nothing when the key is there already.
 std::string insertOnce(Dialect dialect, std::string_view table, std::string_view columns,
@@ -33,6 +32,159 @@ std::string insertOnce(Dialect dialect, std::string_view table, std::string_view
     default:
         return "INSERT INTO " + into + " ON CONFLICT DO NOTHING";
     }
+}
+
+// Adds to `column` of the row keyed by a folded name, making the row (every
+// other number 0) when there is none: one statement, whoever else is adding.
+std::string addTo(Dialect dialect, std::string_view table, std::string_view column) {
+    const std::string t(table);
+    const std::string c(column);
+    const std::string insert = "INSERT INTO " + t + " (folded, name, " + c + ") VALUES (?, ?, ?) ";
+    if (dialect == Dialect::mariadb) {
+        return insert + "ON DUPLICATE KEY UPDATE " + c + " = " + c + " + VALUES(" + c + ")";
+    }
+    return insert + "ON CONFLICT (folded) DO UPDATE SET " + c + " = " + t + "." + c +
+           " + excluded." + c;
+}
+
+std::string placeholders(std::size_t count) {
+    std::string marks;
+    for (std::size_t i = 0; i < count; ++i) {
+        marks += i == 0 ? "?" : ", ?";
+    }
+    return marks;
+}
+
+// One line of a record made in the tables.
+Status applyLine(Connection& db, Dialect dialect, const JournalEntry& line) {
+    if (line.account == journalEveryAccount) {
+        if (line.change == journalReset) {
+            return db.execute(line.field == journalGoldField ? "DELETE FROM quorvel_accounts"
+                                                             : "DELETE FROM quorvel_inventory");
+        }
+        return {}; // a save's mark or a reload names no change of the tables
+    }
+    if (line.field == journalInventoryField) {
+        if (line.change != journalNew) {
+            return {};
+        }
+        return db.execute(insertOnce(dialect, "quorvel_inventory", "folded, name", "?, ?"),
+                          {foldedCopy(line.account), line.account});
+    }
+    const std::optional<std::int64_t> change = readJournalChange(line.change);
+    if (!change) {
+        return Status::failed("a line of record changes nothing: " + line.change);
+    }
+    if (line.field == journalGoldField) {
+        return db.execute(addTo(dialect, "quorvel_accounts", "gold"),
+                          {foldedCopy(line.account), line.account, *change});
+    }
+    const std::optional<ItemKind> kind = itemKindOfWord(line.field);
+    if (!kind) {
+        return Status::failed("a line of a record names no item: " + line.field);
+    }
+    return db.execute(addTo(dialect, "quorvel_inventory", itemColumns[static_cast<int>(*kind)]),
+                      {foldedCopy(line.account), line.account, *change});
+}
+
+// The ledger's row for a line of a record.
+Status keepLine(Connection& db, Dialect dialect, std::string_view host,
+                const DatabaseRecord& record, std::size_t part, std::int64_t& rows) {
+    const JournalEntry& line = record.lines[part];
+    return db.execute(
+        insertOnce(dialect, "quorvel_ledger",
+                   "host, seq, part, parts, at, cause, by_name, bot, account, field, change_text, "
+                   "after_text, outcome",
+                   "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1"),
+        {std::string(host), static_cast<std::int64_t>(record.seq),
+         static_cast<std::int64_t>(part + 1), static_cast<std::int64_t>(record.lines.size()),
+         line.time, line.cause.what, line.cause.who, static_cast<std::int64_t>(line.cause.bot),
+         line.account, line.field, line.change, line.after},
+        &rows);
+}
+
+// A purchase's debit, made only if the account holds the price.
+std::optional<std::size_t> debitOf(const DatabaseRecord& record) {
+    for (std::size_t i = 0; i < record.lines.size(); ++i) {
+        const JournalEntry& line = record.lines[i];
+        const std::optional<std::int64_t> change = readJournalChange(line.change);
+        if (line.field == journalGoldField && change && *change < 0) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+Status applyOne(Connection& db, Dialect dialect, std::string_view host,
+                const DatabaseRecord& record, RecordOutcome& outcome) {
+    outcome = RecordOutcome::seenBefore;
+    if (record.lines.empty()) {
+        return {};
+    }
+    std::int64_t rows = 0;
+    if (Status kept = keepLine(db, dialect, host, record, 0, rows); !kept.ok() || rows != 1) {
+        return kept; // seen before: the ledger holds it
+    }
+    const std::optional<std::size_t> debit = record.settles ? debitOf(record) : std::nullopt;
+    if (debit) {
+        const JournalEntry& line = record.lines[*debit];
+        const std::int64_t price = -*readJournalChange(line.change);
+        if (Status paid =
+                db.execute("UPDATE quorvel_accounts SET gold = gold - ? WHERE folded = ? AND "
+                           "gold >= ?",
+                           {price, foldedCopy(line.account), price}, &rows);
+            !paid.ok()) {
+            return paid;
+        }
+        if (rows != 1) {
+            outcome = RecordOutcome::refused;
+            return db.execute("UPDATE quorvel_ledger SET outcome = 0 WHERE host = ? AND seq = ?",
+                              {std::string(host), static_cast<std::int64_t>(record.seq)});
+        }
+    }
+    for (std::size_t part = 0; part < record.lines.size(); ++part) {
+        if (part > 0) {
+            if (Status kept = keepLine(db, dialect, host, record, part, rows); !kept.ok()) {
+                return kept;
+            }
+        }
+        if (part == debit) {
+            continue;
+        }
+        if (Status made = applyLine(db, dialect, record.lines[part]); !made.ok()) {
+            return made;
+        }
+    }
+    outcome = RecordOutcome::applied;
+    return {};
+}
+
+std::int64_t numberIn(const std::optional<std::string>& cell) {
+    return cell ? std::stoll(*cell) : 0;
+}
+
+// Runs `sql`, ended by "folded IN (...)" for `names` in slices, or once
+// without that end when no names are given.
+Status readByNames(Connection& db, const std::string& sql, const std::string& order,
+                   const std::vector<std::string>& names,
+                   const std::function<void(const Connection::Row&)>& row) {
+    if (names.empty()) {
+        return db.query(sql + order, {}, row);
+    }
+    constexpr std::size_t slice = 100;
+    for (std::size_t from = 0; from < names.size(); from += slice) {
+        const std::size_t count = std::min(slice, names.size() - from);
+        Connection::Values folded;
+        for (std::size_t i = from; i < from + count; ++i) {
+            folded.emplace_back(foldedCopy(names[i]));
+        }
+        if (Status read = db.query(sql + " WHERE folded IN (" + placeholders(count) + ")" + order,
+                                   folded, row);
+            !read.ok()) {
+            return read;
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -54,14 +206,25 @@ Status prepareSchema(Connection& db, Dialect dialect) {
     if (dialect == Dialect::unknown) {
         return Status::failed("the database is none of PostgreSQL, MariaDB and SQLite");
     }
+    std::string inventory = "CREATE TABLE IF NOT EXISTS quorvel_inventory (folded VARCHAR(20) NOT "
+                            "NULL PRIMARY KEY, name VARCHAR(20) NOT NULL";
+    for (std::string_view column : itemColumns) {
+        inventory += ", " + std::string(column) + " BIGINT NOT NULL DEFAULT 0";
+    }
+    inventory += ")";
     const std::string statements[] = {
         "CREATE TABLE IF NOT EXISTS quorvel_schema (version BIGINT NOT NULL)",
-        "CREATE TABLE IF NOT EXISTS quorvel_accounts (name VARCHAR(20) NOT NULL PRIMARY KEY, "
-        "gold BIGINT NOT NULL)",
+        "CREATE TABLE IF NOT EXISTS quorvel_hosts (host VARCHAR(64) NOT NULL PRIMARY KEY, owner "
+        "VARCHAR(128) NOT NULL, beat BIGINT NOT NULL)",
+        "CREATE TABLE IF NOT EXISTS quorvel_accounts (folded VARCHAR(20) NOT NULL PRIMARY KEY, "
+        "name VARCHAR(20) NOT NULL, gold BIGINT NOT NULL DEFAULT 0)",
+        inventory,
         "CREATE TABLE IF NOT EXISTS quorvel_ledger (host VARCHAR(64) NOT NULL, seq BIGINT NOT "
-        "NULL, PRIMARY KEY (host, seq))",
-        "CREATE TABLE IF NOT EXISTS quorvel_purchases (id " + identityColumn(dialect) +
-            ", host VARCHAR(64) NOT NULL, account VARCHAR(20) NOT NULL, price BIGINT NOT NULL)",
+        "NULL, part INTEGER NOT NULL, parts INTEGER NOT NULL, at VARCHAR(32) NOT NULL, cause "
+        "VARCHAR(255) NOT NULL, by_name VARCHAR(64) NOT NULL, bot INTEGER NOT NULL, account "
+        "VARCHAR(32) NOT NULL, field VARCHAR(16) NOT NULL, change_text VARCHAR(16) NOT NULL, "
+        "after_text VARCHAR(16) NOT NULL, outcome INTEGER NOT NULL, PRIMARY KEY (host, seq, "
+        "part))",
     };
     for (const std::string& sql : statements) {
         if (Status made = db.execute(sql); !made.ok()) {
@@ -83,46 +246,86 @@ Status prepareSchema(Connection& db, Dialect dialect) {
     return {};
 }
 
-Status applyRecord(Connection& db, Dialect dialect, std::string_view host, std::int64_t seq,
-                   const std::vector<GoldDelta>& changes, bool& applied) {
-    applied = false;
+Status applyRecords(Connection& db, Dialect dialect, std::string_view host,
+                    std::span<const DatabaseRecord> records, std::vector<RecordOutcome>& outcomes) {
+    outcomes.assign(records.size(), RecordOutcome::seenBefore);
     if (Status began = db.begin(); !began.ok()) {
         return began;
     }
-    std::int64_t rows = 0;
-    Status done = db.execute(insertOnce(dialect, "quorvel_ledger", "host, seq", "?, ?"),
-                             {std::string(host), seq}, &rows);
-    if (done.ok() && rows == 1) {
-        for (const GoldDelta& change : changes) {
-            done = db.execute(insertOnce(dialect, "quorvel_accounts", "name, gold", "?, 0"),
-                              {change.account});
-            if (done.ok()) {
-                done = db.execute("UPDATE quorvel_accounts SET gold = gold + ? WHERE name = ?",
-                                  {change.change, change.account});
-            }
-            if (!done.ok()) {
-                break;
-            }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (Status done = applyOne(db, dialect, host, records[i], outcomes[i]); !done.ok()) {
+            db.rollback();
+            outcomes.assign(records.size(), RecordOutcome::seenBefore);
+            return done;
         }
     }
-    if (!done.ok()) {
-        db.rollback();
-        return done;
-    }
     if (Status committed = db.commit(); !committed.ok()) {
+        db.rollback();
+        outcomes.assign(records.size(), RecordOutcome::seenBefore);
         return committed;
     }
-    applied = rows == 1;
     return {};
 }
 
-Status settleDebit(Connection& db, std::string_view account, std::int64_t amount, bool& settled) {
-    std::int64_t rows = 0;
-    const Status done =
-        db.execute("UPDATE quorvel_accounts SET gold = gold - ? WHERE name = ? AND gold >= ?",
-                   {amount, std::string(account), amount}, &rows);
-    settled = done.ok() && rows == 1;
-    return done;
+Status lastRecordOf(Connection& db, std::string_view host, std::uint64_t& seq) {
+    std::optional<std::int64_t> last;
+    const Status read = db.queryNumber("SELECT MAX(seq) FROM quorvel_ledger WHERE host = ?",
+                                       {std::string(host)}, last);
+    seq = last && *last > 0 ? static_cast<std::uint64_t>(*last) : 0;
+    return read;
+}
+
+Status readAccounts(Connection& db, const std::vector<std::string>& names,
+                    const std::function<void(const StoredAccount&)>& each) {
+    return readByNames(db, "SELECT name, gold FROM quorvel_accounts", " ORDER BY folded", names,
+                       [&](const Connection::Row& row) {
+                           each({row[0].value_or(""), numberIn(row[1])});
+                       });
+}
+
+Status readInventories(Connection& db, const std::vector<std::string>& names,
+                       const std::function<void(const StoredInventory&)>& each) {
+    std::string sql = "SELECT name";
+    for (std::string_view column : itemColumns) {
+        sql += ", " + std::string(column);
+    }
+    return readByNames(db, sql + " FROM quorvel_inventory", " ORDER BY folded", names,
+                       [&](const Connection::Row& row) {
+                           StoredInventory stored{row[0].value_or(""), {}};
+                           for (std::size_t i = 0; i < itemKindCount; ++i) {
+                               stored.counts[i] = numberIn(row[i + 1]);
+                           }
+                           each(stored);
+                       });
+}
+
+Status claimHost(Connection& db, Dialect dialect, std::string_view host, std::string_view owner,
+                 std::int64_t nowSeconds, std::int64_t staleSeconds, bool& held,
+                 std::string& holder) {
+    held = false;
+    holder.clear();
+    const std::string name(host);
+    const std::string self(owner);
+    if (Status made = db.execute(
+            insertOnce(dialect, "quorvel_hosts", "host, owner, beat", "?, '', 0"), {name});
+        !made.ok()) {
+        return made;
+    }
+    if (Status claimed = db.execute("UPDATE quorvel_hosts SET owner = ?, beat = ? WHERE host = ? "
+                                    "AND (owner = ? OR owner = '' OR beat < ?)",
+                                    {self, nowSeconds, name, self, nowSeconds - staleSeconds});
+        !claimed.ok()) {
+        return claimed;
+    }
+    const Status read = db.query("SELECT owner FROM quorvel_hosts WHERE host = ?", {name},
+                                 [&](const Connection::Row& row) { holder = row[0].value_or(""); });
+    held = read.ok() && holder == self;
+    return read;
+}
+
+Status releaseHost(Connection& db, std::string_view host, std::string_view owner) {
+    return db.execute("UPDATE quorvel_hosts SET owner = '' WHERE host = ? AND owner = ?",
+                      {std::string(host), std::string(owner)});
 }
 
 } // namespace quorvel

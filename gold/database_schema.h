@@ -1,15 +1,27 @@
 // The economy's tables in a database shared by hosts on several machines,
 // in the three dialects the module speaks (PostgreSQL, MariaDB, SQLite),
-// and the statements that change them. A record of a host is applied once:
-// the ledger keeps (host, sequence number), and a record seen again changes
-// nothing. A debit that must not overdraw (a purchase) is settled by the
-// database, so two hosts racing for the same last gold have one winner.
+// and the statements that read and change them.
+//
+// Every change a host makes is a numbered record of lines, as gold.log holds
+// it; the ledger keeps each line under (host, sequence number, part), so a
+// record seen again changes nothing, and the ledger is the network's history.
+// A purchase is a record whose debit must not overdraw: the database settles
+// it, so two hosts racing for the same last gold have one winner, and a
+// refused one is kept in the ledger as refused (its number is used).
+//
+// Accounts and inventory records are keyed by the name folded A to Z (as the
+// module matches names), and keep the name as first written.
 #pragma once
 
 #include "base/platform/odbc.h"
 #include "base/platform/status.h"
+#include "gold/gold_journal.h"
+#include "gold/inventory_book.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,21 +38,59 @@ inline constexpr std::int64_t schemaVersion = 1;
 // refuses a database whose tables are of a later version.
 [[nodiscard]] platform::Status prepareSchema(platform::odbc::Connection& db, Dialect dialect);
 
-// One account's change within a record.
-struct GoldDelta {
-    std::string account; // A to Z folded
-    std::int64_t change = 0;
+// A record as a host sends it: its number, its lines, and whether it is a
+// purchase (its gold debit is made only if the account holds that much, and
+// then the whole record; otherwise none of it).
+struct DatabaseRecord {
+    std::uint64_t seq = 0;
+    bool settles = false;
+    std::vector<JournalEntry> lines;
 };
 
-// Applies the record `seq` of `host` in one transaction, unless the ledger
-// holds it already; `applied` says which.
-[[nodiscard]] platform::Status applyRecord(platform::odbc::Connection& db, Dialect dialect,
-                                           std::string_view host, std::int64_t seq,
-                                           const std::vector<GoldDelta>& changes, bool& applied);
+enum class RecordOutcome { applied, refused, seenBefore };
 
-// Takes `amount` from `account` only if it holds that much; `settled` says
-// whether it did.
-[[nodiscard]] platform::Status settleDebit(platform::odbc::Connection& db, std::string_view account,
-                                           std::int64_t amount, bool& settled);
+// Applies `records` of `host` in one transaction, each once: a record the
+// ledger holds already changes nothing. `outcomes` gets one per record.
+// Nothing is applied when the transaction fails.
+[[nodiscard]] platform::Status applyRecords(platform::odbc::Connection& db, Dialect dialect,
+                                            std::string_view host,
+                                            std::span<const DatabaseRecord> records,
+                                            std::vector<RecordOutcome>& outcomes);
+
+// The highest record number of `host` in the ledger, 0 for none.
+[[nodiscard]] platform::Status lastRecordOf(platform::odbc::Connection& db, std::string_view host,
+                                            std::uint64_t& seq);
+
+// An account or inventory record as the database holds it.
+struct StoredAccount {
+    std::string name;
+    std::int64_t gold = 0;
+};
+struct StoredInventory {
+    std::string name;
+    std::array<std::int64_t, itemKindCount> counts{};
+};
+
+// Every account and inventory record, in name order; or those of `names`
+// only (any case), when given.
+[[nodiscard]] platform::Status readAccounts(platform::odbc::Connection& db,
+                                            const std::vector<std::string>& names,
+                                            const std::function<void(const StoredAccount&)>& each);
+[[nodiscard]] platform::Status
+readInventories(platform::odbc::Connection& db, const std::vector<std::string>& names,
+                const std::function<void(const StoredInventory&)>& each);
+
+// The host name `host` is held by one live process at a time: `owner` (a
+// name of this process, unique) takes it when it is free, its own already,
+// or its holder has not been heard of for `staleSeconds`; and keeps it by
+// claiming again more often than that. `held` says whether it holds it,
+// `holder` who does when another.
+[[nodiscard]] platform::Status claimHost(platform::odbc::Connection& db, Dialect dialect,
+                                         std::string_view host, std::string_view owner,
+                                         std::int64_t nowSeconds, std::int64_t staleSeconds,
+                                         bool& held, std::string& holder);
+// Gives the host name up (at a clean stop), so a restart need not wait.
+[[nodiscard]] platform::Status releaseHost(platform::odbc::Connection& db, std::string_view host,
+                                           std::string_view owner);
 
 } // namespace quorvel

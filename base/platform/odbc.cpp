@@ -231,6 +231,67 @@ Status Connection::queryNumber(std::string_view sql, const Values& values,
     return {};
 }
 
+Status Connection::query(std::string_view sql, const Values& values,
+                         const std::function<void(const Row&)>& row) {
+    if (!isOpen()) {
+        return Status::failed("not connected");
+    }
+    Statement statement(handles_->connection);
+    if (Status ran = statement.run(handles_->connection, sql, values); !ran.ok()) {
+        return ran;
+    }
+    SQLSMALLINT columns = 0;
+    if (Status counted =
+            checked(SQLNumResultCols(statement.get(), &columns), SQL_HANDLE_STMT, statement.get());
+        !counted.ok()) {
+        return counted;
+    }
+    Row cells(static_cast<std::size_t>(columns));
+    for (;;) {
+        const SQLRETURN fetched = SQLFetch(statement.get());
+        if (fetched == SQL_NO_DATA) {
+            return {};
+        }
+        if (Status got = checked(fetched, SQL_HANDLE_STMT, statement.get()); !got.ok()) {
+            return got;
+        }
+        for (SQLSMALLINT column = 1; column <= columns; ++column) {
+            std::optional<std::string>& value = cells[static_cast<std::size_t>(column - 1)];
+            value.reset();
+            // A long text comes in pieces, each ended by a terminator.
+            char piece[256];
+            for (;;) {
+                SQLLEN indicator = 0;
+                const SQLRETURN read =
+                    SQLGetData(statement.get(), static_cast<SQLUSMALLINT>(column), SQL_C_CHAR,
+                               piece, sizeof piece, &indicator);
+                if (read == SQL_NO_DATA) {
+                    break;
+                }
+                if (Status got = checked(read, SQL_HANDLE_STMT, statement.get()); !got.ok()) {
+                    return got;
+                }
+                if (indicator == SQL_NULL_DATA) {
+                    break;
+                }
+                if (!value) {
+                    value.emplace();
+                }
+                const bool whole = read == SQL_SUCCESS;
+                const std::size_t length =
+                    whole && indicator >= 0 && static_cast<std::size_t>(indicator) < sizeof piece
+                        ? static_cast<std::size_t>(indicator)
+                        : std::char_traits<char>::length(piece);
+                value->append(piece, length);
+                if (whole) {
+                    break;
+                }
+            }
+        }
+        row(cells);
+    }
+}
+
 Status Connection::begin() {
     if (!isOpen()) {
         return Status::failed("not connected");

@@ -7,6 +7,7 @@
 #include "base/platform/status.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,11 @@ public:
     [[nodiscard]] Status queryNumber(std::string_view sql, std::optional<std::int64_t>& value);
     [[nodiscard]] Status queryNumber(std::string_view sql, const Values& values,
                                      std::optional<std::int64_t>& value);
+    // Every row, each column as text (nothing for NULL), handed to `row` in
+    // the order the database gives them.
+    using Row = std::vector<std::optional<std::string>>;
+    [[nodiscard]] Status query(std::string_view sql, const Values& values,
+                               const std::function<void(const Row&)>& row);
 
     // A transaction: statements after begin() take effect together at
     // commit(), or none of them after rollback() (or a lost connection).

@@ -16,15 +16,35 @@ using platform::odbc::Connection;
 std::optional<std::int64_t> goldIn(Connection& db, const std::string& name) {
     std::optional<std::int64_t> gold;
     EXPECT_TRUE(
-        db.queryNumber("SELECT gold FROM quorvel_accounts WHERE name = ?", {name}, gold).ok());
+        db.queryNumber("SELECT gold FROM quorvel_accounts WHERE folded = ?", {name}, gold).ok());
     return gold;
+}
+
+JournalEntry line(std::string_view account, std::string_view field, std::string_view change) {
+    JournalEntry entry;
+    entry.cause = {"test", "-", 1};
+    entry.account = account;
+    entry.field = field;
+    entry.change = change;
+    entry.after = "0";
+    entry.time = "2026-12-09 05:00:00";
+    return entry;
+}
+
+RecordOutcome apply(Connection& db, Dialect dialect, std::string_view host,
+                    const DatabaseRecord& record) {
+    std::vector<RecordOutcome> outcomes;
+    const platform::Status done = applyRecords(db, dialect, host, {&record, 1}, outcomes);
+    EXPECT_TRUE(done.ok()) << done.reason();
+    return outcomes.empty() ? RecordOutcome::seenBefore : outcomes[0];
 }
 
 class DatabaseEconomy : public ::testing::TestWithParam<ThrowawayServer::Kind> {};
 
 // The tables made once whatever the dialect, and a record of a host applied
 // exactly once however often it is sent; another host's record of the same
-// number is its own. Two hosts racing for the same last gold: one wins.
+// number is its own. A purchase is made whole or refused whole, and two hosts
+// racing for the same last gold: one wins.
 TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
     ThrowawayServer server(GetParam());
     ASSERT_TRUE(server.ready()) << server.why();
@@ -41,18 +61,64 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
     ASSERT_TRUE(db.queryNumber("SELECT COUNT(*) FROM quorvel_schema", versions).ok());
     EXPECT_EQ(versions, 1);
 
-    const std::vector<GoldDelta> loan = {{"bob", -50}, {"al", 50}};
-    bool applied = false;
-    ASSERT_TRUE(applyRecord(db, dialect, "east", 1, {{"bob", 150}}, applied).ok());
-    EXPECT_TRUE(applied);
+    const DatabaseRecord loan{2, false, {line("Bob", "gold", "-50"), line("Al", "gold", "+50")}};
+    EXPECT_EQ(apply(db, dialect, "east", {1, false, {line("Bob", "gold", "+150")}}),
+              RecordOutcome::applied);
     for (int resent = 0; resent < 2; ++resent) {
-        ASSERT_TRUE(applyRecord(db, dialect, "east", 2, loan, applied).ok());
-        EXPECT_EQ(applied, resent == 0);
+        EXPECT_EQ(apply(db, dialect, "east", loan),
+                  resent == 0 ? RecordOutcome::applied : RecordOutcome::seenBefore);
     }
-    ASSERT_TRUE(applyRecord(db, dialect, "west", 2, {{"al", 5}}, applied).ok());
-    EXPECT_TRUE(applied);
+    EXPECT_EQ(apply(db, dialect, "west", {2, false, {line("al", "gold", "+5")}}),
+              RecordOutcome::applied);
     EXPECT_EQ(goldIn(db, "bob"), 100);
     EXPECT_EQ(goldIn(db, "al"), 55);
+    std::uint64_t last = 0;
+    ASSERT_TRUE(lastRecordOf(db, "east", last).ok());
+    EXPECT_EQ(last, 2u);
+
+    // A purchase the account cannot pay leaves no item and no debit, and its
+    // number is used: sent again, it is not tried again.
+    const DatabaseRecord guns{3, true, {line("Bob", "guns", "+1"), line("Bob", "gold", "-300")}};
+    for (int resent = 0; resent < 2; ++resent) {
+        EXPECT_EQ(apply(db, dialect, "east", guns),
+                  resent == 0 ? RecordOutcome::refused : RecordOutcome::seenBefore);
+    }
+    EXPECT_EQ(apply(db, dialect, "east",
+                    {4,
+                     true,
+                     {line("Bob", "inventory", "new"), line("Bob", "guns", "+1"),
+                      line("Bob", "gold", "-60")}}),
+              RecordOutcome::applied);
+    EXPECT_EQ(goldIn(db, "bob"), 40);
+    std::vector<StoredInventory> bought;
+    ASSERT_TRUE(readInventories(db, {"BOB"}, [&](const StoredInventory& record) {
+                    bought.push_back(record);
+                }).ok());
+    ASSERT_EQ(bought.size(), 1u);
+    EXPECT_EQ(bought[0].name, "Bob");
+    EXPECT_EQ(bought[0].counts[static_cast<int>(ItemKind::Guns)], 1);
+    std::vector<std::string> names;
+    ASSERT_TRUE(readAccounts(db, {}, [&](const StoredAccount& account) {
+                    names.push_back(account.name + "=" + std::to_string(account.gold));
+                }).ok());
+    EXPECT_EQ(names, (std::vector<std::string>{"Al=55", "Bob=40"}));
+
+    // One live process holds a host name; another takes it only when the
+    // holder has gone quiet or given it up.
+    bool held = false;
+    std::string holder;
+    ASSERT_TRUE(claimHost(db, dialect, "east", "pid 1", 1000, 15, held, holder).ok());
+    EXPECT_TRUE(held);
+    ASSERT_TRUE(claimHost(db, dialect, "east", "pid 2", 1010, 15, held, holder).ok());
+    EXPECT_FALSE(held);
+    EXPECT_EQ(holder, "pid 1");
+    ASSERT_TRUE(claimHost(db, dialect, "east", "pid 1", 1010, 15, held, holder).ok());
+    EXPECT_TRUE(held);
+    ASSERT_TRUE(claimHost(db, dialect, "east", "pid 2", 1026, 15, held, holder).ok());
+    EXPECT_TRUE(held);
+    ASSERT_TRUE(releaseHost(db, "east", "pid 2").ok());
+    ASSERT_TRUE(claimHost(db, dialect, "east", "pid 3", 1027, 15, held, holder).ok());
+    EXPECT_TRUE(held);
 
     ASSERT_TRUE(db.execute("UPDATE quorvel_schema SET version = 99").ok());
     EXPECT_TRUE(prepareSchema(db, dialect).isFailed());
@@ -67,24 +133,33 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
     ASSERT_TRUE(west.open(server.connection(), 5).ok());
     int singleWinners = 0;
     for (int round = 0; round < 200; ++round) {
-        ASSERT_TRUE(db.execute("UPDATE quorvel_accounts SET gold = 100 WHERE name = 'bob'").ok());
+        ASSERT_TRUE(db.execute("UPDATE quorvel_accounts SET gold = 100 WHERE folded = 'bob'").ok());
         std::latch go(2);
-        bool eastWon = false;
-        bool westWon = false;
+        RecordOutcome eastGot = RecordOutcome::seenBefore;
+        RecordOutcome westGot = RecordOutcome::seenBefore;
+        const auto purchase = [&](std::uint64_t seq) {
+            return DatabaseRecord{
+                seq, true, {line("Bob", "bombs", "+1"), line("Bob", "gold", "-100")}};
+        };
         std::thread first([&] {
             go.arrive_and_wait();
-            EXPECT_TRUE(settleDebit(east, "bob", 100, eastWon).ok());
+            eastGot = apply(east, dialect, "east", purchase(100 + round));
         });
         std::thread second([&] {
             go.arrive_and_wait();
-            EXPECT_TRUE(settleDebit(west, "bob", 100, westWon).ok());
+            westGot = apply(west, dialect, "west", purchase(100 + round));
         });
         first.join();
         second.join();
-        singleWinners += eastWon != westWon ? 1 : 0;
+        singleWinners +=
+            (eastGot == RecordOutcome::applied) != (westGot == RecordOutcome::applied) ? 1 : 0;
         ASSERT_EQ(goldIn(db, "bob"), 0) << "round " << round;
     }
     EXPECT_EQ(singleWinners, 200);
+    std::optional<std::int64_t> bombs;
+    ASSERT_TRUE(
+        db.queryNumber("SELECT bombs FROM quorvel_inventory WHERE folded = 'bob'", bombs).ok());
+    EXPECT_EQ(bombs, 200); // nobody got an item unpaid
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialects, DatabaseEconomy,
