@@ -126,6 +126,28 @@ void EconomyBackend::join(const void* member, Word bot, Console console) {
 
 void EconomyBackend::leave(const void* member) {
     std::erase_if(members_, [member](const Member& m) { return m.id == member; });
+    memberLeft(member);
+}
+
+void EconomyBackend::purchase(const void* /*member*/, const Purchase& purchase, Settled settled) {
+    if (balance(purchase.name) < purchase.price) {
+        settled(PurchaseOutcome::tooPoor);
+        return;
+    }
+    // The item first: gold is never taken for an item that did not land.
+    if (purchase.item) {
+        if (findInventory(purchase.name) == nullptr) {
+            createInventory(purchase.name);
+        }
+        const InventoryRecord* record = findInventory(purchase.name);
+        const std::int32_t held = record->counts[static_cast<std::size_t>(*purchase.item)];
+        if (held == INT32_MAX || !setItemCount(purchase.name, *purchase.item, held + 1)) {
+            settled(PurchaseOutcome::unavailable);
+            return;
+        }
+    }
+    debit(purchase.name, purchase.price);
+    settled(PurchaseOutcome::paid);
 }
 
 void EconomyBackend::tellActor(std::string_view text) const {

@@ -21,6 +21,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -128,6 +129,28 @@ public:
     // A record with every count 0, appended.
     virtual void createInventory(std::string_view name) = 0;
 
+    // A purchase: the price taken from the account and, for an item, one
+    // more of it in the buyer's first record (made when there is none), as
+    // one change, and only if the account holds the price. `settled` hears
+    // what came of it: at once where the economy is this host's own; later,
+    // at a sync, where a database settles it. It is never called after
+    // `member` (the seat of the bot that asked) has left.
+    struct Purchase {
+        std::string name;
+        std::uint32_t price = 0;
+        std::optional<ItemKind> item;
+    };
+    enum class PurchaseOutcome {
+        paid,
+        tooPoor,     // the account does not hold the price (another host spent it)
+        unavailable, // nothing could be settled: nothing was taken
+    };
+    using Settled = std::function<void(PurchaseOutcome)>;
+    virtual void purchase(const void* member, const Purchase& purchase, Settled settled);
+    // The players a member's bot sees now: an economy shared with other hosts
+    // reads their balances back.
+    virtual void playersPresent(const void* /*member*/, std::vector<std::string> /*names*/) {}
+
     // Whole tables: saved, read again from what was saved, emptied. Nothing
     // is told on a console here: a save's or a reload's failure is returned
     // (a reload that fails leaves what is in play as it was), with what a
@@ -157,6 +180,8 @@ protected:
     // The outermost cause has ended: the record of its changes is complete.
     // A failure that is news (see Cause::end) is returned, not told.
     virtual platform::Status eventEnded() { return {}; }
+    // A member has left: nothing is told to it any more.
+    virtual void memberLeft(const void* /*member*/) {}
     // To the console of the bot whose cause is in force, or to every bot
     // when no cause is.
     void tellActor(std::string_view text) const;
@@ -195,6 +220,13 @@ public:
 
     void take(std::shared_ptr<EconomyBackend> backend, Word bot, EconomyBackend::Console console);
     void leave();
+    // A purchase for this seat's bot (EconomyBackend::purchase).
+    void purchase(const EconomyBackend::Purchase& purchase, EconomyBackend::Settled settled) {
+        backend_->purchase(this, purchase, std::move(settled));
+    }
+    void playersPresent(std::vector<std::string> names) {
+        backend_->playersPresent(this, std::move(names));
+    }
 
     explicit operator bool() const { return backend_ != nullptr; }
     EconomyBackend& operator*() const { return *backend_; }

@@ -80,13 +80,13 @@ Seated seatAtFolder(EconomySeat& seat, Word bot, platform::Platform& system,
 
 } // namespace
 
-std::shared_ptr<FileEconomy> EconomyFolders::openIn(const std::string& folder) const {
+std::shared_ptr<EconomyBackend> EconomyFolders::openIn(const std::string& folder) const {
     auto found = open_.find(folder);
     return found == open_.end() ? nullptr : found->second.lock();
 }
 
 void EconomyFolders::opened(const std::string& folder,
-                            const std::shared_ptr<FileEconomy>& economy) {
+                            const std::shared_ptr<EconomyBackend>& economy) {
     // Economies closed since are forgotten, so the map holds no more folders
     // than the process has open.
     std::erase_if(open_, [](const auto& entry) { return entry.second.expired(); });

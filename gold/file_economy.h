@@ -232,12 +232,12 @@ private:
 class EconomyFolders {
 public:
     // The economy open in `folder`, or nothing when none is.
-    std::shared_ptr<FileEconomy> openIn(const std::string& folder) const;
+    std::shared_ptr<EconomyBackend> openIn(const std::string& folder) const;
     // `economy` is the economy of `folder` while any bot holds it.
-    void opened(const std::string& folder, const std::shared_ptr<FileEconomy>& economy);
+    void opened(const std::string& folder, const std::shared_ptr<EconomyBackend>& economy);
 
 private:
-    std::map<std::string, std::weak_ptr<FileEconomy>> open_;
+    std::map<std::string, std::weak_ptr<EconomyBackend>> open_;
 };
 
 // Seats a bot at the economy of the working folder (as `system` names it):

@@ -102,8 +102,14 @@ platform::Status GoldJournal::writeRecord(std::uint64_t seq,
 }
 
 platform::Status GoldJournal::rotateWhenDue() {
-    if (!file_ || file_->size() <= rotateAbove || !goldSavedSinceRotation_ ||
-        !inventorySavedSinceRotation_) {
+    if (!goldSavedSinceRotation_ || !inventorySavedSinceRotation_) {
+        return {};
+    }
+    return rotateWhenLarge();
+}
+
+platform::Status GoldJournal::rotateWhenLarge() {
+    if (!file_ || file_->size() <= rotateAbove) {
         return {};
     }
     goldSavedSinceRotation_ = false;

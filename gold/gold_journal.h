@@ -81,6 +81,9 @@ public:
     // which the rotation replaces, never holds a record no save has covered.
     // Ok when no rotation is due.
     [[nodiscard]] platform::Status rotateWhenDue();
+    // A large journal rotated aside now, whatever was saved: for an economy
+    // whose records all reached a database.
+    [[nodiscard]] platform::Status rotateWhenLarge();
 
     // The tick: takes what was written since the last sync to the disk.
     [[nodiscard]] platform::Status syncToDisk();

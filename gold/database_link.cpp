@@ -1,0 +1,273 @@
+#include "gold/database_link.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quorvel {
+namespace {
+
+// Records sent in one transaction: large enough that a backlog drains fast,
+// small enough that a stop waits for one batch at most.
+constexpr std::size_t recordsPerBatch = 250;
+constexpr std::size_t purchasesPerBatch = 50;
+// A lost database is tried again this often.
+constexpr auto retryEvery = std::chrono::seconds(1);
+
+std::int64_t nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::int64_t wallSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+DatabaseLink::DatabaseLink(DatabaseLinkSettings settings) : settings_(std::move(settings)) {}
+
+DatabaseLink::~DatabaseLink() {
+    if (thread_.joinable()) {
+        // Only the thread itself can be the last owner of a running link:
+        // it has left its loop by now.
+        thread_.detach();
+    }
+}
+
+void DatabaseLink::start() {
+    std::lock_guard lock(mutex_);
+    if (running_ || thread_.joinable()) {
+        return;
+    }
+    running_ = true;
+    thread_ = std::thread([self = shared_from_this()] { self->run(); });
+}
+
+bool DatabaseLink::stop() {
+    std::unique_lock lock(mutex_);
+    if (!thread_.joinable()) {
+        return true;
+    }
+    stopping_ = true;
+    stopBy_ = Clock::now() + std::chrono::milliseconds(settings_.terminateWaitMs);
+    wake_.notify_all();
+    const bool ended = ended_.wait_until(lock, stopBy_, [this] { return !running_; });
+    lock.unlock();
+    if (ended) {
+        thread_.join();
+    } else {
+        thread_.detach();
+    }
+    return ended;
+}
+
+void DatabaseLink::send(DatabaseRecord record) {
+    std::lock_guard lock(mutex_);
+    records_.push_back(std::move(record));
+    wake_.notify_all();
+}
+
+void DatabaseLink::settle(DatabaseRecord purchase) {
+    std::lock_guard lock(mutex_);
+    purchases_.push_back(std::move(purchase));
+    wake_.notify_all();
+}
+
+void DatabaseLink::watch(std::vector<std::string> names) {
+    std::lock_guard lock(mutex_);
+    watched_ = std::move(names);
+}
+
+void DatabaseLink::readEveryone() {
+    std::lock_guard lock(mutex_);
+    readEveryone_ = true;
+    wake_.notify_all();
+}
+
+std::vector<DatabaseLink::Report> DatabaseLink::take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(reports_, {});
+}
+
+std::int64_t DatabaseLink::waitingMs() const {
+    const std::int64_t since = callingSince_.load();
+    return since == 0 ? 0 : std::max<std::int64_t>(1, nowMs() - since);
+}
+
+std::size_t DatabaseLink::queued() const {
+    std::lock_guard lock(mutex_);
+    return records_.size() + purchases_.size();
+}
+
+void DatabaseLink::report(Report report) {
+    std::lock_guard lock(mutex_);
+    reports_.push_back(std::move(report));
+}
+
+void DatabaseLink::busy(bool calling) {
+    callingSince_.store(calling ? nowMs() : 0);
+}
+
+void DatabaseLink::lose(std::string reason) {
+    db_.close();
+    hostHeld_ = false;
+    report(Lost{std::move(reason)});
+}
+
+bool DatabaseLink::connect() {
+    busy(true);
+    platform::Status done = db_.open(settings_.connection, settings_.loginTimeout);
+    if (done.ok()) {
+        dialect_ = dialectOf(db_.dbmsName());
+        done = prepareSchema(db_, dialect_);
+    }
+    std::string holder;
+    if (done.ok()) {
+        done = claimHost(db_, dialect_, settings_.hostId, settings_.owner, wallSeconds(),
+                         std::int64_t{3} * std::max(settings_.pollSeconds, 5), hostHeld_, holder);
+    }
+    busy(false);
+    if (!done.ok()) {
+        lose(done.reason());
+        return false;
+    }
+    if (!hostHeld_) {
+        db_.close();
+        report(HostHeld{holder});
+        return false;
+    }
+    report(Connected{});
+    return true;
+}
+
+bool DatabaseLink::sendSome(std::deque<DatabaseRecord>& from, std::size_t most) {
+    std::vector<DatabaseRecord> batch;
+    {
+        std::lock_guard lock(mutex_);
+        const std::size_t count = std::min(most, from.size());
+        batch.assign(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    if (batch.empty()) {
+        return true;
+    }
+    std::vector<RecordOutcome> outcomes;
+    busy(true);
+    const platform::Status sent = applyRecords(db_, dialect_, settings_.hostId, batch, outcomes);
+    busy(false);
+    if (!sent.ok()) {
+        lose(sent.reason());
+        return false;
+    }
+    Outcomes done;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        done.records.emplace_back(batch[i].seq, outcomes[i]);
+    }
+    std::lock_guard lock(mutex_);
+    from.erase(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(batch.size()));
+    reports_.push_back(std::move(done));
+    return true;
+}
+
+void DatabaseLink::poll() {
+    std::vector<std::string> names;
+    bool everyone = false;
+    {
+        std::lock_guard lock(mutex_);
+        names = watched_;
+        everyone = std::exchange(readEveryone_, false);
+    }
+    std::string holder;
+    busy(true);
+    platform::Status done =
+        claimHost(db_, dialect_, settings_.hostId, settings_.owner, wallSeconds(),
+                  std::int64_t{3} * std::max(settings_.pollSeconds, 5), hostHeld_, holder);
+    Balances read;
+    read.everyone = everyone;
+    if (done.ok() && hostHeld_ && (everyone || !names.empty())) {
+        if (everyone) {
+            names.clear();
+        }
+        done = readAccounts(
+            db_, names, [&](const StoredAccount& account) { read.accounts.push_back(account); });
+        if (done.ok()) {
+            done = readInventories(db_, names, [&](const StoredInventory& record) {
+                read.inventories.push_back(record);
+            });
+        }
+    }
+    busy(false);
+    if (!done.ok()) {
+        if (everyone) {
+            std::lock_guard lock(mutex_);
+            readEveryone_ = true;
+        }
+        lose(done.reason());
+        return;
+    }
+    if (!hostHeld_) {
+        db_.close();
+        report(HostHeld{holder});
+        return;
+    }
+    report(std::move(read));
+}
+
+void DatabaseLink::run() {
+    auto nextPoll = Clock::now();
+    for (;;) {
+        bool stopping = false;
+        {
+            std::lock_guard lock(mutex_);
+            stopping = stopping_;
+        }
+        if (stopping && (!db_.isOpen() || Clock::now() >= stopBy_)) {
+            break;
+        }
+        if (!db_.isOpen()) {
+            if (!connect()) {
+                std::unique_lock lock(mutex_);
+                wake_.wait_for(lock, retryEvery, [this] { return stopping_; });
+                continue;
+            }
+            nextPoll = Clock::now();
+        }
+        if (!sendSome(purchases_, purchasesPerBatch) || !sendSome(records_, recordsPerBatch)) {
+            continue;
+        }
+        if (stopping) {
+            std::lock_guard lock(mutex_);
+            if (records_.empty() && purchases_.empty()) {
+                break;
+            }
+            continue;
+        }
+        if (Clock::now() >= nextPoll) {
+            poll();
+            nextPoll = Clock::now() + std::chrono::seconds(settings_.pollSeconds);
+            if (!db_.isOpen()) {
+                continue;
+            }
+        }
+        std::unique_lock lock(mutex_);
+        wake_.wait_until(lock, nextPoll, [this] {
+            return stopping_ || !records_.empty() || !purchases_.empty() || readEveryone_;
+        });
+        if (readEveryone_) {
+            nextPoll = Clock::now();
+        }
+    }
+    if (db_.isOpen() && hostHeld_) {
+        busy(true);
+        (void)releaseHost(db_, settings_.hostId, settings_.owner);
+        busy(false);
+    }
+    db_.close();
+    std::lock_guard lock(mutex_);
+    running_ = false;
+    ended_.notify_all();
+}
+
+} // namespace quorvel
