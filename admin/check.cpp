@@ -9,6 +9,7 @@
 
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
+#include "gold/database_settings.h"
 #include "gold/file_economy.h"
 #include "gold/gold_journal.h"
 #include "module/bot_spawn.h"
@@ -35,6 +36,7 @@ struct Findings {
     std::vector<std::string> files; // one status line per file
     std::vector<std::string> problems;
     std::vector<std::string> notes;
+    std::vector<std::string> facts; // what the files choose, one line each
     bool unreadable = false;
 
     void file(std::string_view name, const std::string& status) {
@@ -106,6 +108,24 @@ void checkSettings(Findings& found, BotSpawn& spawn) {
                                      " is 0: the store gives it away for nothing.");
         }
     }
+}
+
+// The [Database] section, read as the module reads it when it opens the
+// folder's economy. A connection string is shown with its password hidden.
+void checkDatabaseSettings(Findings& found) {
+    const DatabaseSettingsRead read = readDatabaseSettings(readOnlyFiles(), ".");
+    found.problems.insert(found.problems.end(), read.findings.begin(), read.findings.end());
+    if (read.settings.economy != EconomyKind::database) {
+        return;
+    }
+    const DatabaseSettings& settings = read.settings;
+    found.facts.push_back(
+        "economy: database, host " +
+        (settings.hostId.empty() ? std::string("not named") : printable(settings.hostId)) +
+        ", connection " +
+        (settings.connection.empty() ? std::string("not given")
+                                     : printable(connectionForDisplay(settings.connection))) +
+        (read.storeClosedBecause ? "; the store stays closed" : ""));
 }
 
 void checkGhoulset(Findings& found, BotSpawn& spawn) {
@@ -311,6 +331,7 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     EconomyFolders economies;
     auto spawn = std::make_unique<BotSpawn>(1, readOnlyFiles(), economies);
     checkSettings(found, *spawn);
+    checkDatabaseSettings(found);
     checkWarpFiles(found, *spawn);
     checkGhoulset(found, *spawn);
     checkEconomy(found);
@@ -320,6 +341,9 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     out << "Checked " << in.path() << " as the module reads it:\n";
     for (const std::string& line : found.files) {
         out << "  " << line << '\n';
+    }
+    for (const std::string& fact : found.facts) {
+        out << fact << '\n';
     }
     for (const std::string& problem : found.problems) {
         out << "problem: " << problem << '\n';

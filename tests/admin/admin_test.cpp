@@ -191,6 +191,48 @@ TEST(AdminCheck, FindsEveryKindOfProblemInTheModulesWordsAndWritesNothing) {
     EXPECT_EQ(folder.snapshot(), before);
 }
 
+TEST(AdminCheck, TheDatabaseSectionInTheModulesWordsAndNeverItsPassword) {
+    Folder folder;
+    // A shared economy, one number wrong: the economy named, the password not.
+    folder.write("quorvel.ini", "[Database]\nEconomy=Database\n"
+                                "Connection=Driver={PostgreSQL Unicode};Server=db;PWD=hunter2\n"
+                                "HostId=zone-east-1\nPollSeconds=0\n");
+    Outcome run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_TRUE(contains(run.out, "\neconomy: database, host zone-east-1, connection "
+                                  "Driver={PostgreSQL Unicode};Server=db;PWD=***\n"))
+        << run.out;
+    EXPECT_TRUE(contains(run.out, "problem: quorvel.ini error: Database:PollSeconds must be a "
+                                  "number from 1 to 3600; the default 1 is used\n"));
+    EXPECT_TRUE(contains(run.out, "\n1 problem, 1 note.\n")) << run.out;
+    EXPECT_FALSE(contains(run.out + run.err, "hunter2"));
+
+    // Neither connection nor host: the store stays closed, and says why.
+    folder.write("quorvel.ini", "[Database]\nEconomy=database\nOfflinePurchases=2\n");
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    for (const char* line : {
+             "economy: database, host not named, connection not given; the store stays closed\n",
+             "problem: quorvel.ini error: Database:Connection is missing and Economy is "
+             "database; the store stays closed\n",
+             "problem: quorvel.ini error: Database:HostId is missing and Economy is database; "
+             "the store stays closed\n",
+             "problem: quorvel.ini error: Database:OfflinePurchases must be 0 or 1; the "
+             "default 0 is used\n",
+             "\n3 problems, 1 note.\n",
+         }) {
+        EXPECT_TRUE(contains(run.out, line)) << line << run.out;
+    }
+
+    // The folder's files: no economy line, and a password in a section the
+    // files do not use is not shown either.
+    folder.write("quorvel.ini", "[Database]\nEconomy=files\nConnection=Pwd=hunter2\n");
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_FALSE(contains(run.out, "economy:"));
+    EXPECT_FALSE(contains(run.out, "hunter2"));
+}
+
 TEST(AdminCheck, NamesTheTemporaryFilesOfSavesThatNeverFinishedAndLeavesThem) {
     Folder folder;
     folder.write("gold.dat", goldRecord("Bob", 100));
