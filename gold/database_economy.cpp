@@ -66,9 +66,27 @@ JournalEntry entryOf(const JournalFields& fields) {
 
 } // namespace
 
-DatabaseEconomy::DatabaseEconomy(platform::Platform& system, DatabaseEconomySettings settings)
-    : EconomyBackend(system), os_(system), settings_(std::move(settings)),
-      link_(std::make_shared<DatabaseLink>(settings_.link)), journal_(system) {}
+namespace {
+
+DatabaseLinkSettings linkSettings(platform::Platform& system, const DatabaseSettings& settings) {
+    DatabaseLinkSettings link;
+    link.connection = settings.connection;
+    link.hostId = settings.hostId;
+    // Unique among the processes of every machine: the process and the
+    // moment it opened the economy.
+    link.owner = "process " + std::to_string(system.processId()) + " at " +
+                 std::to_string(system.wallClockNanoseconds());
+    link.pollSeconds = settings.pollSeconds;
+    link.loginTimeout = settings.loginTimeout;
+    link.terminateWaitMs = settings.terminateWaitMs;
+    return link;
+}
+
+} // namespace
+
+DatabaseEconomy::DatabaseEconomy(platform::Platform& system, const DatabaseSettings& settings)
+    : EconomyBackend(system), os_(system), settings_(settings),
+      link_(std::make_shared<DatabaseLink>(linkSettings(system, settings))), journal_(system) {}
 
 DatabaseEconomy::~DatabaseEconomy() {
     link_->stop();
@@ -341,7 +359,7 @@ void DatabaseEconomy::takeReports() {
         if (const auto* held = std::get_if<DatabaseLink::HostHeld>(&report)) {
             if (!hostHeld_) {
                 hostHeld_ = true;
-                tellEveryBot(hostHeldText(settings_.link.hostId, held->holder));
+                tellEveryBot(hostHeldText(settings_.hostId, held->holder));
             }
             continue;
         }
@@ -472,7 +490,7 @@ void DatabaseEconomy::apply(const DatabaseLink::Balances& read) {
 
 bool openDatabaseEconomy(EconomySeat& seat, Word bot, platform::Platform& system,
                          EconomyFolders& folders, const EconomyBackend::Console& console,
-                         const DatabaseEconomySettings& settings) {
+                         const DatabaseSettings& settings, bool tellRefusal) {
     const std::string folder = system.currentDirectory();
     if (auto open = folders.openIn(folder)) {
         seat.take(open, bot, console);
@@ -480,7 +498,9 @@ bool openDatabaseEconomy(EconomySeat& seat, Word bot, platform::Platform& system
     }
     auto economy = std::make_shared<DatabaseEconomy>(system, settings);
     if (platform::Status locked = economy->lockFolder(); !locked.ok()) {
-        console(lockedOutText(locked.reason()));
+        if (tellRefusal) {
+            console(lockedOutText(locked.reason()));
+        }
         return false;
     }
     seat.take(economy, bot, console);

@@ -16,6 +16,7 @@
 
 #include "base/platform/platform.h"
 #include "gold/database_link.h"
+#include "gold/database_settings.h"
 #include "gold/economy_backend.h"
 #include "gold/gold_journal.h"
 #include "gold/gold_ledger.h"
@@ -34,15 +35,9 @@ namespace quorvel {
 
 class EconomyFolders;
 
-struct DatabaseEconomySettings {
-    DatabaseLinkSettings link;
-    std::int32_t networkTimeoutMs = 5000;
-    bool offlinePurchases = false;
-};
-
 class DatabaseEconomy final : public EconomyBackend {
 public:
-    DatabaseEconomy(platform::Platform& system, DatabaseEconomySettings settings);
+    DatabaseEconomy(platform::Platform& system, const DatabaseSettings& settings);
     // Asks the link to send what it can within the settings' bound, and
     // leaves it to finish alone past that: what it did not send stays in
     // gold.log and goes at the next start.
@@ -104,7 +99,7 @@ private:
     void applyToCache(const JournalEntry& line);
 
     platform::Platform& os_;
-    const DatabaseEconomySettings settings_;
+    const DatabaseSettings settings_;
     std::unique_ptr<platform::HeldLock> lock_;
     std::shared_ptr<DatabaseLink> link_;
     GoldJournal journal_;
@@ -125,10 +120,10 @@ private:
 
 // Seats a bot at the database economy of its working folder: joins the one
 // its host process has open, or opens it (takes gold.lock, reads gold.log,
-// starts the link). False, with the reason on the console, when another
-// process holds the folder.
+// starts the link). False when another process holds the folder, with the
+// reason on the console when `tellRefusal`.
 bool openDatabaseEconomy(EconomySeat& seat, Word bot, platform::Platform& system,
                          EconomyFolders& folders, const EconomyBackend::Console& console,
-                         const DatabaseEconomySettings& settings);
+                         const DatabaseSettings& settings, bool tellRefusal = true);
 
 } // namespace quorvel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/service/service.h"
+#include "gold/database_settings.h"
 #include "gold/economy_backend.h"
 #include "gold/gold_settings.h"
 #include "gold/repeat_kills.h"
@@ -32,6 +33,9 @@ struct GoldService : Service {
     // Its folder's lock was held by another process at the handshake: it
     // tries again at a handshake, at !ion and once a minute.
     bool lockedOut = false;
+    // quorvel.ini's [Database] section as read at the last handshake: which
+    // economy the bot opens.
+    DatabaseSettings database;
     std::int32_t lockRetryCountdown = 0; // seconds to the next try
     RepeatKills repeatKills;             // kills paid lately, for [Gold] RepeatKillWindow
 

@@ -6,6 +6,8 @@
 #include "base/players/player_views.h"
 #include "gold/admin_commands.h"
 #include "gold/awards.h"
+#include "gold/database_economy.h"
+#include "gold/database_settings.h"
 #include "gold/file_economy.h"
 #include "gold/gold_service.h"
 #include "gold/store_commands.h"
@@ -30,15 +32,37 @@ void saveAndTell(GoldService& gold, platform::Status (EconomyBackend::*save)(),
     }
 }
 
+// The economy quorvel.ini's [Database] section names, read at every
+// handshake and told on the console; a section that keeps the store closed
+// says why. True when the bot may open an economy.
+bool readEconomyKind(GoldService& gold) {
+    DatabaseSettingsRead read = readDatabaseSettings(*gold.bot.os, gold.bot.os->currentDirectory());
+    for (const std::string& finding : read.findings) {
+        sendConsole(gold.bot, finding);
+    }
+    gold.database = std::move(read.settings);
+    if (read.storeClosedBecause) {
+        sendConsole(gold.bot, "The store stays closed: " + *read.storeClosedBecause + ".");
+        return false;
+    }
+    return true;
+}
+
 // The first bot of the folder opens its economy (gold.dat, inv.dat and
-// what gold.log adds); every later one joins what is loaded. A bot that
-// shakes hands again keeps its seat: what is in play is newer than the
-// files. A bot locked out before, or seated at a store that lost the
-// folder's lock, tries for it again.
+// what gold.log adds, or the database's, as quorvel.ini says); every later
+// one joins what is open. A bot that shakes hands again keeps its seat: what
+// is in play is newer than the files. A bot locked out before, or seated at
+// a store that lost the folder's lock, tries for it again.
 void started(GoldService& gold) {
     gold.storeWanted = gold.settings.inventory == 1; // as quorvel.ini set it just now
+    const bool mayOpen = readEconomyKind(gold);
     if (gold.economy || gold.lockedOut) {
         retryEconomyLock(gold, true);
+    } else if (!mayOpen) {
+        gold.lockedOut = false;
+    } else if (gold.database.economy == EconomyKind::database) {
+        gold.lockedOut = !openDatabaseEconomy(gold.economy, gold.bot.handle, *gold.bot.os,
+                                              gold.folders, consoleOf(gold), gold.database);
     } else {
         gold.lockedOut = !openFileEconomy(gold.economy, gold.bot.handle, *gold.bot.os, gold.folders,
                                           consoleOf(gold));
@@ -83,6 +107,11 @@ void tick(GoldService& gold) {
         gold.autosaveCountdown = gold.settings.autoSave;
     }
     if (gold.economy) {
+        std::vector<std::string> present;
+        for (const PlayerRecord& player : playersOf(gold.bot)) {
+            present.push_back(playerName(player));
+        }
+        gold.economy.playersPresent(std::move(present));
         gold.economy->sync();
     }
     if (--gold.lockRetryCountdown <= 0) {
@@ -211,8 +240,15 @@ constexpr SettingKey<GoldService> settings[] = {
 
 void retryEconomyLock(GoldService& gold, bool tellRefusal) {
     const bool seated = static_cast<bool>(gold.economy);
-    retryFolderLock(gold.economy, gold.bot.handle, *gold.bot.os, gold.folders, consoleOf(gold),
-                    tellRefusal);
+    if (gold.database.economy == EconomyKind::database) {
+        if (!seated) {
+            openDatabaseEconomy(gold.economy, gold.bot.handle, *gold.bot.os, gold.folders,
+                                consoleOf(gold), gold.database, tellRefusal);
+        }
+    } else {
+        retryFolderLock(gold.economy, gold.bot.handle, *gold.bot.os, gold.folders, consoleOf(gold),
+                        tellRefusal);
+    }
     if (!seated && gold.economy) {
         gold.lockedOut = false;
         gold.storeOn = gold.storeWanted;
