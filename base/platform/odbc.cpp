@@ -6,6 +6,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -109,7 +111,207 @@ private:
     std::vector<SQLLEN> lengths_; // the text parameters' lengths, bound by address
 };
 
+std::string lowered(std::string_view text) {
+    std::string low(text);
+    std::transform(low.begin(), low.end(), low.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return low;
+}
+
+// One keyword=value of a connection string, by its place in the text; a
+// value may be braced, {...}, and then hold ';' (and '}' doubled).
+struct Attribute {
+    std::string key; // lower case
+    std::size_t valueBegin;
+    std::size_t valueEnd;
+};
+
+std::vector<Attribute> attributes(const std::string& text) {
+    std::vector<Attribute> found;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t equals = text.find('=', at);
+        const std::size_t semicolon = text.find(';', at);
+        if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
+            if (semicolon == std::string::npos) {
+                break;
+            }
+            at = semicolon + 1; // a keyword with no value
+            continue;
+        }
+        std::string key = text.substr(at, equals - at);
+        key.erase(0, key.find_first_not_of(' '));
+        key.erase(key.find_last_not_of(' ') + 1);
+        std::size_t end = equals + 1;
+        if (end < text.size() && text[end] == '{') {
+            ++end;
+            while (end < text.size()) {
+                if (text[end] == '}') {
+                    if (end + 1 < text.size() && text[end + 1] == '}') {
+                        end += 2;
+                        continue;
+                    }
+                    ++end;
+                    break;
+                }
+                ++end;
+            }
+            end = std::min(text.find(';', end), text.size());
+        } else {
+            end = std::min(text.find(';', end), text.size());
+        }
+        found.push_back({lowered(key), equals + 1, end});
+        at = end + 1;
+    }
+    return found;
+}
+
+const Attribute* named(const std::vector<Attribute>& found, std::string_view key) {
+    const auto it =
+        std::find_if(found.begin(), found.end(), [&](const Attribute& a) { return a.key == key; });
+    return it == found.end() ? nullptr : &*it;
+}
+
+std::string& appended(std::string& text, const std::string& attribute) {
+    if (!text.empty() && text.back() != ';') {
+        text += ';';
+    }
+    text += attribute;
+    text += ';';
+    return text;
+}
+
+// The keys inside a pqopt value: "{a=1 b=2}" or "a=1".
+std::vector<std::string> pqoptKeys(std::string_view value) {
+    if (!value.empty() && value.front() == '{') {
+        value.remove_prefix(1);
+        if (!value.empty() && value.back() == '}') {
+            value.remove_suffix(1);
+        }
+    }
+    std::vector<std::string> keys;
+    std::size_t at = 0;
+    while (at < value.size()) {
+        const std::size_t begin = value.find_first_not_of(" \t", at);
+        if (begin == std::string_view::npos) {
+            break;
+        }
+        std::size_t end = value.find_first_of(" \t", begin);
+        end = end == std::string_view::npos ? value.size() : end;
+        const std::string_view word = value.substr(begin, end - begin);
+        keys.push_back(lowered(word.substr(0, word.find('='))));
+        at = end;
+    }
+    return keys;
+}
+
+std::string withPostgresBounds(std::string text, const std::vector<Attribute>& found,
+                               std::int32_t networkTimeoutMs) {
+    const std::int32_t budgetMs = std::max<std::int32_t>(100, networkTimeoutMs / 5 * 3);
+    const std::string probeSeconds = std::to_string(std::max<std::int32_t>(1, budgetMs / 3000));
+    const Attribute* pqopt = named(found, "pqopt");
+    const std::vector<std::string> written =
+        pqopt == nullptr ? std::vector<std::string>{}
+                         : pqoptKeys(std::string_view(text).substr(
+                               pqopt->valueBegin, pqopt->valueEnd - pqopt->valueBegin));
+    // psqlODBC's own keepalive keywords become libpq's: both at once are
+    // refused.
+    const bool driverKeepalives =
+        named(found, "keepalivetime") != nullptr || named(found, "keepaliveinterval") != nullptr;
+    const std::pair<const char*, std::string> wanted[] = {
+        {"keepalives", driverKeepalives ? std::string() : "1"},
+        {"keepalives_idle",
+         named(found, "keepalivetime") != nullptr ? std::string() : probeSeconds},
+        {"keepalives_interval",
+         named(found, "keepaliveinterval") != nullptr ? std::string() : probeSeconds},
+        {"keepalives_count", "2"},
+        {"tcp_user_timeout", std::to_string(budgetMs)},
+    };
+    std::string added;
+    for (const auto& [key, value] : wanted) {
+        if (value.empty() || std::find(written.begin(), written.end(), key) != written.end()) {
+            continue;
+        }
+        added += added.empty() ? "" : " ";
+        added += std::string(key) + "=" + value;
+    }
+    if (added.empty()) {
+        return text;
+    }
+    if (pqopt == nullptr) {
+        return appended(text, "pqopt={" + added + "}");
+    }
+    const std::string value = text.substr(pqopt->valueBegin, pqopt->valueEnd - pqopt->valueBegin);
+    std::string inner = value;
+    if (!inner.empty() && inner.front() == '{') {
+        inner = inner.substr(1, inner.size() >= 2 && inner.back() == '}' ? inner.size() - 2
+                                                                         : inner.size() - 1);
+    }
+    const bool blank = inner.find_first_not_of(" \t") == std::string::npos;
+    text.replace(pqopt->valueBegin, value.size(), "{" + inner + (blank ? "" : " ") + added + "}");
+    return text;
+}
+
+std::string withMariadbBounds(std::string text, const std::vector<Attribute>& found,
+                              std::int32_t networkTimeoutMs) {
+    const std::string seconds = std::to_string(std::max<std::int32_t>(1, networkTimeoutMs / 1000));
+    for (const std::string key : {"READ_TIMEOUT", "WRITE_TIMEOUT"}) {
+        if (named(found, lowered(key)) == nullptr) {
+            appended(text, key + "=" + seconds);
+        }
+    }
+    return text;
+}
+
+enum class Driver { other, postgres, mariadb };
+
+// The driver a connection string names by `Driver=`, by its name or its
+// library.
+Driver driverOf(const std::string& text, const std::vector<Attribute>& found) {
+    const Attribute* driver = named(found, "driver");
+    if (driver == nullptr) {
+        return Driver::other;
+    }
+    const std::string name = lowered(
+        std::string_view(text).substr(driver->valueBegin, driver->valueEnd - driver->valueBegin));
+    if (name.find("postgres") != std::string::npos || name.find("psqlodbc") != std::string::npos) {
+        return Driver::postgres;
+    }
+    if (name.find("mariadb") != std::string::npos || name.find("maodbc") != std::string::npos) {
+        return Driver::mariadb;
+    }
+    return Driver::other;
+}
+
+// MariaDB Connector/ODBC takes its connect timeout from CONN_TIMEOUT alone
+// and leaves the login timeout attribute unused: without it, a server that
+// accepts the connection and never answers blocks the connect for minutes.
+std::string withLoginBound(std::string text, std::int32_t loginSeconds) {
+    const std::vector<Attribute> found = attributes(text);
+    if (loginSeconds > 0 && driverOf(text, found) == Driver::mariadb &&
+        named(found, "conn_timeout") == nullptr) {
+        appended(text, "CONN_TIMEOUT=" + std::to_string(loginSeconds));
+    }
+    return text;
+}
+
 } // namespace
+
+std::string withNetworkBounds(std::string connection, std::int32_t networkTimeoutMs) {
+    if (networkTimeoutMs <= 0) {
+        return connection;
+    }
+    const std::vector<Attribute> found = attributes(connection);
+    switch (driverOf(connection, found)) {
+    case Driver::postgres:
+        return withPostgresBounds(std::move(connection), found, networkTimeoutMs);
+    case Driver::mariadb:
+        return withMariadbBounds(std::move(connection), found, networkTimeoutMs);
+    case Driver::other:
+        break;
+    }
+    return connection;
+}
 
 Connection::Connection() : handles_(std::make_unique<Handles>()) {}
 
@@ -133,7 +335,7 @@ Status Connection::open(const std::string& connection, std::int32_t loginSeconds
     }
     SQLSetConnectAttr(h.connection, SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginSeconds)), 0);
-    std::string text = connection;
+    std::string text = withLoginBound(connection, loginSeconds);
     const Status connected =
         checked(SQLDriverConnect(h.connection, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
                                  SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT),

@@ -19,6 +19,30 @@ namespace quorvel::platform::odbc {
 
 struct Handles;
 
+// An operator's connection string, with what a dead network needs to be
+// noticed within `networkTimeoutMs`. A database reached over a network may
+// stop answering at any moment (a cable pulled, a firewall dropping
+// packets): the client's kernel keeps the TCP connection open, and with the
+// drivers' defaults a call then blocks for many minutes. What is added
+// depends on the driver named by `Driver=` (its name or its library):
+// - PostgreSQL (psqlODBC): libpq's TCP settings inside pqopt={...}:
+//   keepalives=1, keepalives_idle and keepalives_interval (whole seconds),
+//   keepalives_count=2 and tcp_user_timeout (milliseconds), about three
+//   fifths of the bound, so that the kernel gives up on a silent peer, both
+//   when a request waits for its answer (keepalives) and when what was sent
+//   is never acknowledged (tcp_user_timeout). libpq has no timeout of its
+//   own for a statement once sent: these are all that bounds it.
+// - MariaDB Connector/ODBC: READ_TIMEOUT and WRITE_TIMEOUT, in whole
+//   seconds (at least 1), the bound rounded down: the driver's own waits on
+//   the socket.
+// - Any other driver, or a data source named by DSN= alone: nothing.
+// A keyword the operator wrote is never overridden: psqlODBC's KeepaliveTime
+// and KeepaliveInterval stand for keepalives_idle and keepalives_interval
+// (the driver refuses both at once), and a key already inside the
+// operator's pqopt stays as written; what is missing joins it.
+// A connect is bounded apart from this, by the login timeout given to open().
+std::string withNetworkBounds(std::string connection, std::int32_t networkTimeoutMs);
+
 class Connection {
 public:
     Connection();
@@ -26,7 +50,9 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Connects by a connection string, waiting at most `loginSeconds`.
+    // Connects by a connection string, waiting at most `loginSeconds`: the
+    // login timeout attribute, and for MariaDB Connector/ODBC, which reads
+    // only its own keyword, CONN_TIMEOUT (unless the string has one).
     [[nodiscard]] Status open(const std::string& connection, std::int32_t loginSeconds);
     void close();
     bool isOpen() const;

@@ -1,5 +1,8 @@
 #include "support/throwaway_server.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,9 +16,29 @@ namespace {
 
 const std::string postgresBinaries = "/usr/lib/postgresql/15/bin/";
 
+// A TCP port free on 127.0.0.1 now: the kernel's pick for port 0. Another
+// program may take it before the server does; the caller then tries again.
+int freePort() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (probe < 0) {
+        return 0;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    ::close(probe);
+    return port;
+}
+
 } // namespace
 
-ThrowawayServer::ThrowawayServer(Kind kind) : kind_(kind) {
+ThrowawayServer::ThrowawayServer(Kind kind, Listen listen) : kind_(kind), listen_(listen) {
     char pattern[] = "/tmp/quorvel-db-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) {
         why_ = "no temporary folder";
@@ -28,7 +51,7 @@ ThrowawayServer::ThrowawayServer(Kind kind) : kind_(kind) {
     if (!prepare()) {
         return;
     }
-    if (!start()) {
+    if (!startOnFreePort()) {
         why_ = "the server did not start";
         return;
     }
@@ -80,6 +103,26 @@ ThrowawayServer::~ThrowawayServer() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
+bool ThrowawayServer::startOnFreePort() {
+    if (listen_ == Listen::socketOnly) {
+        return start();
+    }
+    // A port taken between the pick and the server's bind fails the start:
+    // pick again.
+    for (int tries = 0; tries < 5; ++tries) {
+        tcpPort_ = freePort();
+        if (kind_ == Kind::postgres) {
+            port_ = tcpPort_; // PostgreSQL names its socket by its TCP port
+        }
+        if (tcpPort_ != 0 && start()) {
+            return true;
+        }
+        stopNow();
+    }
+    tcpPort_ = 0;
+    return false;
+}
+
 bool ThrowawayServer::run(const std::string& command) {
     const std::string asServer = ::geteuid() == 0 && command.rfind(postgresBinaries, 0) == 0
                                      ? "runuser -u postgres -- "
@@ -99,6 +142,15 @@ std::string ThrowawayServer::connection() const {
            ";Database=quorvel;Username=postgres;Protocol=7.4-1;";
 }
 
+std::string ThrowawayServer::tcpConnection(int port) const {
+    const std::string to = "Port=" + std::to_string(port != 0 ? port : tcpPort_) + ";";
+    if (kind_ == Kind::mariadb) {
+        return "Driver={MariaDB Unicode};Server=127.0.0.1;" + to + "Database=quorvel;User=root;";
+    }
+    return "Driver={PostgreSQL Unicode};Servername=127.0.0.1;" + to +
+           "Database=quorvel;Username=postgres;Protocol=7.4-1;";
+}
+
 bool ThrowawayServer::stopNow() {
     if (kind_ == Kind::sqlite) {
         return true;
@@ -116,12 +168,17 @@ bool ThrowawayServer::start() {
     }
     if (kind_ == Kind::postgres) {
         return run(postgresBinaries + "pg_ctl -w -D " + folder_ + "/data -l " + folder_ +
-                   "/server.log -o \"-c listen_addresses='' -c unix_socket_directories=" + folder_ +
-                   " -p " + std::to_string(port_) + " -c fsync=off\" start >/dev/null");
+                   "/server.log -o \"-c listen_addresses='" +
+                   (listen_ == Listen::alsoTcp ? "127.0.0.1" : "") +
+                   "' -c unix_socket_directories=" + folder_ + " -p " + std::to_string(port_) +
+                   " -c fsync=off\" start >/dev/null");
     }
     const std::string socket = folder_ + "/mariadb.sock";
-    if (!run("mariadbd --no-defaults --user=root --datadir=" + folder_ +
-             "/data --skip-networking --socket=" + socket + " --pid-file=" + folder_ +
+    const std::string network = listen_ == Listen::alsoTcp
+                                    ? "--bind-address=127.0.0.1 --port=" + std::to_string(tcpPort_)
+                                    : std::string("--skip-networking");
+    if (!run("mariadbd --no-defaults --user=root --datadir=" + folder_ + "/data " + network +
+             " --socket=" + socket + " --pid-file=" + folder_ +
              "/mariadb.pid --log-error=" + folder_ + "/server.log >/dev/null 2>&1 &")) {
         return false;
     }
