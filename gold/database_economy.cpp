@@ -70,7 +70,7 @@ namespace {
 
 DatabaseLinkSettings linkSettings(platform::Platform& system, const DatabaseSettings& settings) {
     DatabaseLinkSettings link;
-    link.connection = settings.connection;
+    link.connection = platform::odbc::withNetworkBounds(settings.connection, settings.networkTimeoutMs);
     link.hostId = settings.hostId;
     // Unique among the processes of every machine: the process and the
     // moment it opened the economy.
