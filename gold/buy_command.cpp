@@ -13,6 +13,8 @@
 #include "gold/store_listings.h"
 
 #include <climits>
+#include <functional>
+#include <optional>
 
 namespace quorvel {
 namespace {
@@ -25,8 +27,59 @@ constexpr std::string_view bountyDoneText = "Bounty Increased by 6,000";
 constexpr std::string_view scoreResetDoneText = "Score Reset";
 constexpr std::string_view inventoryFullText = "Your Inventory can not hold any more of that item.";
 
-void charge(GoldService& gold, const PlayerRecord& sender, std::int32_t GoldSettings::*price) {
-    gold.economy->debit(playerName(sender), priceOf(gold, price));
+constexpr std::string_view bankUnreachableText =
+    "The gold bank cannot be reached just now: nothing was bought and no gold was taken. Try "
+    "again in a moment.";
+
+// The buyer as the bot sees him now: in an economy a database settles, the
+// answer comes at a later tick, and he may have left by then.
+const PlayerRecord* playerNamed(const GoldService& gold, const std::string& name) {
+    for (const PlayerRecord& player : playersOf(gold.bot)) {
+        if (playerName(player) == name) {
+            return &player;
+        }
+    }
+    return nullptr;
+}
+
+// Gives back what a buyer paid for something he can no longer be given.
+void refund(GoldService& gold, const std::string& name, std::uint32_t price) {
+    EconomyBackend::Cause giving(*gold.economy, gold.bot.handle, "refund", name);
+    gold.economy->credit(name, price);
+    endCause(gold, giving);
+}
+
+// What is bought: paid for (the item, if any, lands in the inventory in the
+// same change), then `deliver` runs for the buyer; a refusal is answered.
+// `deliver` is handed nothing when the buyer has left since he asked, and
+// returns whether it delivered: what was not is given back.
+using Deliver = std::function<bool(const PlayerRecord* buyer)>;
+void buyAndDeliver(GoldService& gold, const PlayerRecord& sender, std::int32_t GoldSettings::*price,
+                   std::optional<ItemKind> item, Deliver deliver) {
+    const std::string name = playerName(sender);
+    const std::uint32_t amount = priceOf(gold, price);
+    gold.economy.purchase({name, amount, item},
+                          [&gold, name, amount, price,
+                           deliver = std::move(deliver)](EconomyBackend::PurchaseOutcome outcome) {
+                              const PlayerRecord* buyer = playerNamed(gold, name);
+                              switch (outcome) {
+                              case EconomyBackend::PurchaseOutcome::paid:
+                                  if (!deliver(buyer)) {
+                                      refund(gold, name, amount);
+                                  }
+                                  return;
+                              case EconomyBackend::PurchaseOutcome::tooPoor:
+                                  if (buyer != nullptr) {
+                                      tellMustHave(gold, *buyer, price);
+                                  }
+                                  return;
+                              case EconomyBackend::PurchaseOutcome::unavailable:
+                                  if (buyer != nullptr) {
+                                      sendPrivate(gold.bot, *buyer, bankUnreachableText);
+                                  }
+                                  return;
+                              }
+                          });
 }
 
 // The typed text as it goes out before " -Name": cut where the whole line
@@ -54,8 +107,11 @@ void buyArenaMessage(GoldService& gold, const PlayerRecord& sender, std::string_
         sendPrivate(gold.bot, sender, arenaSyntaxText);
         return;
     }
-    charge(gold, sender, &GoldSettings::arena);
-    sendPublicSound(gold.bot, arenaMessageSound, zone::arena(std::string(text) + signature));
+    buyAndDeliver(gold, sender, &GoldSettings::arena, std::nullopt,
+                  [&gold, line = zone::arena(std::string(text) + signature)](const PlayerRecord*) {
+                      sendPublicSound(gold.bot, arenaMessageSound, line);
+                      return true;
+                  });
 }
 
 void buyForInstantUse(GoldService& gold, const PlayerRecord& sender, const ItemTexts& item) {
@@ -66,9 +122,15 @@ void buyForInstantUse(GoldService& gold, const PlayerRecord& sender, const ItemT
         sendPrivate(gold.bot, sender, item.useNowNotPlaying);
         return;
     }
-    sendPrivate(gold.bot, sender, zone::prize(prizeNumberOf(item.kind)));
-    charge(gold, sender, item.store->price);
-    sendPrivate(gold.bot, sender, item.useNowDone);
+    buyAndDeliver(gold, sender, item.store->price, std::nullopt,
+                  [&gold, &item](const PlayerRecord* buyer) {
+                      if (buyer == nullptr) {
+                          return false;
+                      }
+                      sendPrivate(gold.bot, *buyer, zone::prize(prizeNumberOf(item.kind)));
+                      sendPrivate(gold.bot, *buyer, item.useNowDone);
+                      return true;
+                  });
 }
 
 void buyIntoInventory(GoldService& gold, const PlayerRecord& sender, const ItemTexts& item) {
@@ -89,18 +151,15 @@ void buyIntoInventory(GoldService& gold, const PlayerRecord& sender, const ItemT
     }
     // A player who came in while the store was off, or whose record was
     // wiped by !resetinv, gets a record now, as on entry: what he buys is
-    // still there when he comes back.
-    const std::string name = playerName(sender);
-    if (gold.economy->findInventory(name) == nullptr) {
-        gold.economy->createInventory(name);
-    }
-    // Paid only once the item is in the record: gold is never taken for an
-    // item that did not land.
-    if (!storeItemCount(gold, sender, item.kind, held + 1)) {
-        return;
-    }
-    charge(gold, sender, item.store->price);
-    sendPrivate(gold.bot, sender, item.storedDone);
+    // still there when he comes back. He pays only once the item is in the
+    // record: gold is never taken for an item that did not land.
+    buyAndDeliver(gold, sender, item.store->price, item.kind,
+                  [&gold, &item](const PlayerRecord* buyer) {
+                      if (buyer != nullptr) {
+                          sendPrivate(gold.bot, *buyer, item.storedDone);
+                      }
+                      return true; // in the inventory, whether or not he is still here
+                  });
 }
 
 // Points, bounty and score reset: charged and sent whether or not the buyer
@@ -110,9 +169,15 @@ void buyService(GoldService& gold, const PlayerRecord& sender, std::int32_t Gold
     if (!passesBalanceCheck(gold, sender, price)) {
         return;
     }
-    charge(gold, sender, price);
-    sendPrivate(gold.bot, sender, zoneLine);
-    sendPrivate(gold.bot, sender, doneText);
+    buyAndDeliver(gold, sender, price, std::nullopt,
+                  [&gold, zoneLine, doneText](const PlayerRecord* buyer) {
+                      if (buyer == nullptr) {
+                          return false;
+                      }
+                      sendPrivate(gold.bot, *buyer, zoneLine);
+                      sendPrivate(gold.bot, *buyer, doneText);
+                      return true;
+                  });
 }
 
 } // namespace
@@ -148,8 +213,14 @@ void commandBuy(GoldService& gold, const PlayerRecord& sender, std::string_view 
         buyService(gold, sender, &GoldSettings::bounty, zone::bounty6000, bountyDoneText);
     } else if (equalIgnoringCase(word, "flags")) {
         if (passesBalanceCheck(gold, sender, &GoldSettings::flags)) {
-            charge(gold, sender, &GoldSettings::flags);
-            sendFlagListing(gold, sender);
+            buyAndDeliver(gold, sender, &GoldSettings::flags, std::nullopt,
+                          [&gold](const PlayerRecord* buyer) {
+                              if (buyer == nullptr) {
+                                  return false;
+                              }
+                              sendFlagListing(gold, *buyer);
+                              return true;
+                          });
         }
     } else if (equalIgnoringCase(word, "reset")) {
         buyService(gold, sender, &GoldSettings::scoreReset, zone::scoreReset, scoreResetDoneText);

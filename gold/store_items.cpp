@@ -120,11 +120,16 @@ bool passesBalanceCheck(GoldService& gold, const PlayerRecord& sender,
     if (priceOf(gold, price) <= gold.economy->balance(playerName(sender))) {
         return true;
     }
+    tellMustHave(gold, sender, price);
+    return false;
+}
+
+void tellMustHave(GoldService& gold, const PlayerRecord& player,
+                  std::int32_t GoldSettings::*price) {
     std::string reply(mustHaveStart);
     reply += decimal(gold.settings.*price);
     reply += mustHaveEnd;
-    sendPrivate(gold.bot, sender, reply);
-    return false;
+    sendPrivate(gold.bot, player, reply);
 }
 
 std::int32_t itemCount(const GoldService& gold, const PlayerRecord& player, ItemKind kind) {

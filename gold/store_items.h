@@ -61,6 +61,8 @@ std::uint32_t priceOf(const GoldService& gold, std::int32_t GoldSettings::*price
 // takes and returns false.
 bool passesBalanceCheck(GoldService& gold, const PlayerRecord& sender,
                         std::int32_t GoldSettings::*price);
+// What a player who cannot pay `price` is told.
+void tellMustHave(GoldService& gold, const PlayerRecord& player, std::int32_t GoldSettings::*price);
 
 // The item counts live in the folder's economy, in the first record of the
 // player's name, and nowhere else: every bot of the folder, and so every bot
