@@ -44,6 +44,7 @@ struct Tally {
     std::atomic<int> timeouts{0};
     std::atomic<bool> sawStop{false};
     std::atomic<bool> finished{false};
+    std::atomic<std::thread::id> closedOn{};
 };
 
 // Work as the database's sender does it: waits for a wake-up with a long
@@ -105,6 +106,26 @@ TEST(WorkerThread, WorkThatEndsWhenAskedIsWokenAndStoppedPromptly) {
         EXPECT_TRUE(eventually([&] { return second->wakes >= 1; }, std::chrono::seconds(5)));
         EXPECT_TRUE(worker.stop(5000));
         EXPECT_TRUE(second->sawStop);
+
+        // What the work owns is released on its own thread before stop()
+        // sees the end, however long that takes (a connection closing).
+        struct Connection {
+            std::shared_ptr<Tally> tally;
+            ~Connection() {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                tally->closedOn = std::this_thread::get_id();
+            }
+        };
+        auto third = std::make_shared<Tally>();
+        auto connection = std::make_shared<Connection>(Connection{third});
+        ASSERT_TRUE(
+            worker
+                .start([connection](WorkerThread::Control& control) { control.waitForWake(10000); })
+                .ok());
+        connection.reset();
+        EXPECT_TRUE(worker.stop(5000));
+        EXPECT_NE(third->closedOn.load(), std::thread::id());
+        EXPECT_NE(third->closedOn.load(), std::this_thread::get_id());
 
         // Work that throws ends with the reason kept, not the host's end.
         ASSERT_TRUE(worker
