@@ -7,4 +7,6 @@ if(WIN32)
 else()
     find_package(ODBC REQUIRED)
     target_link_libraries(quorvel_base PUBLIC ODBC::ODBC)
+    # The worker thread keeps its module loaded through the dynamic loader.
+    target_link_libraries(quorvel_base PUBLIC ${CMAKE_DL_LIBS})
 endif()
