@@ -1,6 +1,7 @@
 // quorvel-admin's commands on small folders: what each shows, every kind of
 // problem check finds, and set and import refused while a host holds the
-// folder, journaled when not, and kept by the next module start.
+// folder, journaled when not, and kept by the next module start; and a
+// folder whose economy is in a database, moved there and back.
 #include "admin_files.h"
 
 #include "base/platform/machine.h"
