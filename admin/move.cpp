@@ -21,8 +21,10 @@
 #include "gold/save_state.h"
 #include "gold/store_items.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <span>
 
 namespace quorvel::admin {
 namespace {
