@@ -67,8 +67,8 @@ struct ListCommand {
 int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CLI::App app{"quorvel-admin: looks after the gold economy of a Quorvel bot's folder "
                  "(gold.dat, inv.dat, gold.log, the .ini files), reading every file with the "
-                 "module's own code.\nOnly set and import change anything, and only while no "
-                 "host holds the folder's gold.lock; report -o writes its page.",
+                 "module's own code.\nOnly set, import, migrate and export change anything, and "
+                 "only while no host holds the folder's gold.lock; report -o writes its page.",
                  "quorvel-admin"};
     app.require_subcommand(1);
     app.fallthrough(false);
@@ -119,6 +119,25 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
     import->add_option("FILE", importFile, "the CSV file")->required();
     addFolder(import, importFolderName);
 
+    std::string migrateFolderName = ".";
+    CLI::App* migrate = app.add_subcommand(
+        "migrate", "move the folder's economy (gold.dat, inv.dat and what gold.log adds) into "
+                   "the database its quorvel.ini names ([Database] Economy=database), only while "
+                   "no host holds gold.lock and only when check finds nothing that would be "
+                   "lost; a second run changes nothing");
+    addFolder(migrate, migrateFolderName);
+
+    std::string exportFolderName = ".";
+    bool exportReplace = false;
+    CLI::App* exportCommand = app.add_subcommand(
+        "export", "write the database's accounts, inventory records and ledger as the folder's "
+                  "gold.dat, inv.dat and gold.log, only while no host holds gold.lock");
+    addFolder(exportCommand, exportFolderName);
+    exportCommand->add_flag("--replace", exportReplace,
+                            "replace the economy files the folder holds (gold.dat, inv.dat, "
+                            "gold.log, gold.log.1, gold.state); without it a folder holding "
+                            "any of them is refused");
+
     ReportOptions reportOptions;
     CLI::App* report = app.add_subcommand(
         "report", "one self-contained HTML page for the zone's web site: the richest players, "
@@ -156,6 +175,12 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
         if (import->parsed()) {
             return importBalances(importFile, importFolderName, out, err);
+        }
+        if (migrate->parsed()) {
+            return migrateFolder(migrateFolderName, out, err);
+        }
+        if (exportCommand->parsed()) {
+            return exportFolder(exportFolderName, exportReplace, out, err);
         }
         if (report->parsed()) {
             if (reportOptions.output) {

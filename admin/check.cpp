@@ -3,6 +3,7 @@
 // look at a whole file can see. Nothing is written, and gold.lock is not
 // touched.
 #include "admin/commands.h"
+#include "admin/database_economy.h"
 #include "admin/economy_checks.h"
 #include "admin/folder.h"
 #include "admin/journal_file.h"
@@ -312,6 +313,16 @@ void checkJournal(Findings& found) {
     }
 }
 
+// A folder whose economy is in a database: the database instead of gold.dat,
+// inv.dat and gold.log, which the module does not read then.
+void checkEconomyDatabase(Findings& found) {
+    DatabaseCheck checked = checkDatabase();
+    found.files.insert(found.files.end(), checked.status.begin(), checked.status.end());
+    found.problems.insert(found.problems.end(), checked.problems.begin(), checked.problems.end());
+    found.notes.insert(found.notes.end(), checked.notes.begin(), checked.notes.end());
+    found.unreadable |= checked.unreadable;
+}
+
 // Temporary files of saves whose process was killed during them: the file
 // each was to replace is whole, and the next module start removes them.
 void checkLeftoverSaves(Findings& found) {
@@ -334,8 +345,12 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     checkDatabaseSettings(found);
     checkWarpFiles(found, *spawn);
     checkGhoulset(found, *spawn);
-    checkEconomy(found);
-    checkJournal(found);
+    if (economyInDatabase()) {
+        checkEconomyDatabase(found);
+    } else {
+        checkEconomy(found);
+        checkJournal(found);
+    }
     checkLeftoverSaves(found);
 
     out << "Checked " << in.path() << " as the module reads it:\n";

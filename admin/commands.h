@@ -37,6 +37,12 @@ int setBalance(const std::string& name, const std::string& amount, const std::st
 int importBalances(const std::string& csvFile, const std::string& folder, std::ostream& out,
                    std::ostream& err);
 
+// The folder's economy moved from its files into the database its
+// quorvel.ini names; and the database's economy written as a folder's files
+// (into one without them, unless `replace`).
+int migrateFolder(const std::string& folder, std::ostream& out, std::ostream& err);
+int exportFolder(const std::string& folder, bool replace, std::ostream& out, std::ostream& err);
+
 struct ReportOptions {
     std::string folder = ".";
     std::optional<std::string> output; // else standard output

@@ -1,5 +1,6 @@
 #include "admin/folder.h"
 
+#include "admin/database_economy.h"
 #include "base/platform/platform.h"
 #include "gold/journal_recovery.h"
 
@@ -86,6 +87,23 @@ inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
     ConsoleLines& console = inspected->console;
     economy.join(inspected.get(), 0,
                  [&console](std::string_view line) { console.emplace_back(line); });
+    if (economyInDatabase()) {
+        // The database's accounts and records are what every host loads.
+        EconomyDatabase database;
+        platform::Status read = openEconomyDatabase(database);
+        if (read.ok()) {
+            read = loadFromDatabase(database, economy);
+        }
+        inspected->unreadable = inspected->goldUnreadable = inspected->inventoryUnreadable =
+            !read.ok();
+        if (!read.ok()) {
+            console.push_back("Could not read the economy's database: " + read.reason());
+        }
+        if (afterFiles) {
+            afterFiles(economy);
+        }
+        return inspected;
+    }
     // As FileEconomy::load at a module start, with each step's outcome kept.
     EconomyBackend::Cause opening(economy, 0, "open", "-");
     // What each load finds wrong is listed as a start would tell it.

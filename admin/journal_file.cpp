@@ -1,5 +1,6 @@
 #include "admin/journal_file.h"
 
+#include "admin/database_economy.h"
 #include "admin/folder.h"
 #include "admin/output.h"
 #include "base/platform/platform.h"
@@ -106,6 +107,47 @@ private:
     bool partsInOrder_ = false; // parts 1 to the last one there, none missing
 };
 
+// The ledger's applied and history records, in time order, as the journal
+// of a folder whose economy is in a database: each line named "database"
+// and numbered from 1 in that order.
+void readDatabaseJournal(JournalSummary& summary, RecordAssembler& assembler) {
+    static constexpr const char* source = "database";
+    EconomyDatabase database;
+    std::vector<LedgerRecord> records;
+    platform::Status read = openEconomyDatabase(database);
+    if (read.ok()) {
+        read = readLedger(database, records);
+    }
+    if (!read.ok()) {
+        summary.unreadable.push_back(std::string(source) + ": " + read.reason());
+        return;
+    }
+    summary.filesRead.emplace_back(source);
+    std::size_t number = 0;
+    JournalEntry entry;
+    entry.file = source;
+    for (const LedgerRecord& record : records) {
+        std::uint32_t part = 0;
+        for (const quorvel::JournalEntry& line : record.lines) {
+            entry.line = ++number;
+            entry.time = line.time;
+            entry.cause = line.cause.what;
+            entry.by = line.cause.who;
+            entry.account = line.account;
+            entry.field = line.field;
+            entry.change = line.change;
+            entry.after = line.after;
+            entry.bot = std::to_string(line.cause.bot);
+            entry.seq = record.seq;
+            entry.part = ++part;
+            entry.parts = static_cast<std::uint32_t>(record.lines.size());
+            ++summary.entries;
+            assembler.line(entry);
+        }
+        assembler.end();
+    }
+}
+
 } // namespace
 
 std::optional<std::int64_t> JournalEntry::amount() const {
@@ -115,6 +157,10 @@ std::optional<std::int64_t> JournalEntry::amount() const {
 JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord) {
     JournalSummary summary;
     RecordAssembler records(summary, onRecord);
+    if (economyInDatabase()) {
+        readDatabaseJournal(summary, records);
+        return summary;
+    }
     constexpr std::array<const char*, 2> files = {GoldJournal::rotatedName, GoldJournal::fileName};
     // A line without its line end is where a crash or a full disk stopped
     // a write: harmless as the very last line, where the module passes over

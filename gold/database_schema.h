@@ -35,7 +35,10 @@ Dialect dialectOf(std::string_view dbmsName);
 inline constexpr std::int64_t schemaVersion = 1;
 
 // Makes the tables when they are missing and says which version they are;
-// refuses a database whose tables are of a later version.
+// refuses a database whose tables are of a later version. A ledger line's
+// outcome is 1 applied, 0 refused, or 2 history: a line of a folder's
+// gold.log moved in with its balances by quorvel-admin migrate, whose effect
+// is in those balances and which nothing applies again.
 [[nodiscard]] platform::Status prepareSchema(platform::odbc::Connection& db, Dialect dialect);
 
 // A record as a host sends it: its number, its lines, and whether it is a

@@ -1,12 +1,17 @@
 // quorvel-admin's commands on small folders: what each shows, every kind of
 // problem check finds, and set and import refused while a host holds the
-// folder, journaled when not, and kept by the next module start.
+// folder, journaled when not, and kept by the next module start; and a
+// folder whose economy is in a database, moved there and back.
 #include "admin_files.h"
 
 #include "base/platform/machine.h"
+#include "base/platform/odbc.h"
 #include "base/platform/platform.h"
+#include "base/text/text_rules.h"
+#include "gold/database_schema.h"
 #include "gold/record_checks.h"
 #include "support/test_arena.h"
+#include "support/throwaway_server.h"
 
 #include <gtest/gtest.h>
 
@@ -858,6 +863,214 @@ TEST(AdminCommands, EachAnswersHelpAndABadCommandLineIsStatusTwo) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(contains(run.err, "the amount \"-4\" is not a whole number from 0 to"));
 }
+
+using quorvel::testing::ThrowawayServer;
+
+// A folder whose economy is in a database of the test's own: migrate moves
+// the folder's into it once, export writes it back as files a check finds
+// clean, and the reading commands read the database.
+class AdminDatabase : public ::testing::TestWithParam<ThrowawayServer::Kind> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.ready()) << server.why();
+        // The password is never shown: each run's output is searched for it.
+        connection = server.connection() + "Pwd=" + password + ";";
+        writeUpgradedFolder(folder);
+        folder.write("quorvel.ini", databaseSection("Economy=database"));
+        ASSERT_TRUE(db.open(server.connection(), 5).ok());
+        dialect = dialectOf(db.dbmsName());
+    }
+
+    std::string databaseSection(const std::string& economy) const {
+        return "[Database]\n" + economy + "\nConnection=" + connection + "\nHostId=zoneA\n";
+    }
+
+    Outcome run(const std::vector<std::string>& args) const {
+        Outcome ran = admin(args);
+        EXPECT_FALSE(contains(ran.out + ran.err, password)) << ran.out << ran.err;
+        return ran;
+    }
+
+    // The accounts and inventory records, and the ledger's lines by outcome.
+    std::string tables() {
+        std::string text;
+        EXPECT_TRUE(readAccounts(db, {}, [&text](const StoredAccount& account) {
+                        text += account.name + "=" + std::to_string(account.gold) + " ";
+                    }).ok());
+        EXPECT_TRUE(readInventories(db, {}, [&text](const StoredInventory& record) {
+                        text += record.name + ":";
+                        for (std::int64_t count : record.counts) {
+                            text += " " + std::to_string(count);
+                        }
+                        text += " ";
+                    }).ok());
+        EXPECT_TRUE(db.query("SELECT outcome, COUNT(*) FROM quorvel_ledger GROUP BY outcome "
+                             "ORDER BY outcome",
+                             {},
+                             [&text](const platform::odbc::Connection::Row& row) {
+                                 text += "outcome " + row[0].value_or("") + ": " +
+                                         row[1].value_or("") + " lines ";
+                             })
+                        .ok());
+        return text;
+    }
+
+    // A host's record of a kill, applied as a host applies it, later than
+    // the move whatever the machine's clock says.
+    void hostCredits(const std::string& name, std::int64_t amount, std::uint64_t seq) {
+        quorvel::JournalEntry line;
+        line.time = "2100-01-01T10:00:0" + std::to_string(seq) + "Z";
+        line.cause = {"kill Al", name, 1};
+        line.account = name;
+        line.field = "gold";
+        line.change = "+" + std::to_string(amount);
+        line.after = "1";
+        const DatabaseRecord record{seq, false, {line}};
+        std::vector<RecordOutcome> outcomes;
+        ASSERT_TRUE(applyRecords(db, dialect, "zoneA", std::span(&record, 1), outcomes).ok());
+        ASSERT_EQ(outcomes.front(), RecordOutcome::applied);
+    }
+
+    const std::string password = "hunter2secret";
+    ThrowawayServer server{GetParam()};
+    std::string connection;
+    Folder folder;
+    platform::odbc::Connection db;
+    Dialect dialect = Dialect::unknown;
+};
+
+TEST_P(AdminDatabase, MigrateMovesTheFolderOnceAndTheCommandsReadTheDatabase) {
+    // Refused while a host holds the folder, and when the folder would lose
+    // an account: gold.dat holds a name twice.
+    {
+        platform::FileLock host;
+        ASSERT_TRUE(host.acquire(folder.path + "/gold.lock").ok());
+        const Outcome refused = run({"migrate", folder.path});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(contains(refused.err, "cannot lock gold.lock"));
+    }
+    Folder twice;
+    twice.write("quorvel.ini", databaseSection("Economy=database"));
+    twice.write("gold.dat", goldRecord("Bob", 5) + goldRecord("BOB", 7));
+    Outcome ran = run({"migrate", twice.path});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_TRUE(contains(ran.err, "gold.dat: 1 record hold a name an earlier record holds"));
+    // Nothing of it moved: the tables below hold the folder's alone.
+
+    ran = run({"migrate", folder.path});
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    EXPECT_TRUE(contains(ran.out, "as record 1 of zoneA/migrate: 5 accounts holding 182 gold, 1 "
+                                  "inventory record, and 16 history lines"));
+    EXPECT_TRUE(contains(ran.out, "Pwd=***"));
+    const std::string moved = tables();
+    EXPECT_EQ(moved, "Al=50 Bob=102 Cy=10 Dee=10 Eve=10 Bob: 1 0 0 0 0 0 0 0 outcome 1: 7 lines "
+                     "outcome 2: 16 lines ");
+    ran = run({"migrate", folder.path});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_TRUE(contains(ran.out, "before (the database has seen record 1 of zoneA/migrate): "
+                                  "nothing is moved again."));
+    EXPECT_EQ(tables(), moved);
+
+    // A host's change since, which gold.dat does not hold.
+    hostCredits("Al", 40, 1);
+    ran = run({"gold", folder.path, "--sort", "name", "--format", "csv"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.out, "name,gold\nAl,90\nBob,102\nCy,10\nDee,10\nEve,10\n");
+    ran = run({"items", folder.path, "--format", "csv"});
+    EXPECT_EQ(ran.out, "name,guns,bombs,multi,super,shield,thor,prize,portal,total\n"
+                       "Bob,1,0,0,0,0,0,0,0,1\n");
+    ran = run({"history", "al", folder.path, "--format", "csv"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    const std::vector<std::string> lines = splitText(ran.out, '\n');
+    ASSERT_FALSE(lines.empty());
+    // The journal moved as history, the move, then the host's kill, in time
+    // order: the last two lines are the move's and the host's.
+    EXPECT_TRUE(contains(ran.out, "2026-12-08T09:10:02Z,loan,Bob,Al,gold,+50,52,"));
+    EXPECT_TRUE(contains(lines[lines.size() - 2], ",admin migrate,"));
+    EXPECT_TRUE(contains(lines[lines.size() - 2], ",Al,gold,+50,50,1"));
+    EXPECT_EQ(lines.back(), "2100-01-01T10:00:01Z,kill Al,Al,Al,gold,+40,1,1");
+
+    bool held = false;
+    std::string holder;
+    ASSERT_TRUE(claimHost(db, dialect, "zoneA", "machine1/4711", 1000, 30, held, holder).ok());
+    ran = run({"check", folder.path});
+    EXPECT_EQ(ran.status, 0) << ran.out;
+    EXPECT_TRUE(contains(ran.out, "tables of version 1, 5 accounts, 1 inventory record"));
+    EXPECT_TRUE(contains(ran.out, "host zoneA    held by machine1/4711"));
+    EXPECT_TRUE(contains(ran.out, "No problems"));
+
+    // A balance changed behind the ledger's back.
+    ASSERT_TRUE(
+        db.execute("UPDATE quorvel_accounts SET gold = 7 WHERE folded = ?", {foldedCopy("Cy")})
+            .ok());
+    ran = run({"check", folder.path});
+    EXPECT_EQ(ran.status, 1) << ran.out;
+    EXPECT_TRUE(contains(ran.out, "disagree with its ledger on 1 account"));
+    EXPECT_TRUE(contains(ran.out, "Cy: the account holds 7, its ledger's applied gold lines add "
+                                  "up to 10"));
+}
+
+TEST_P(AdminDatabase, ExportWritesFilesACheckFindsCleanAndNeverOverwritesSilently) {
+    ASSERT_EQ(run({"migrate", folder.path}).status, 0);
+    hostCredits("Al", 40, 1);
+    hostCredits("Zed", 3, 2);
+
+    Folder exported;
+    exported.write("quorvel.ini", databaseSection("Economy=database"));
+    Outcome ran = run({"export", exported.path});
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    EXPECT_TRUE(contains(ran.out, "gold.dat (6 accounts holding 225 gold), inv.dat (1 record)"));
+    EXPECT_EQ(exported.read("gold.dat"), goldRecord("Al", 90) + goldRecord("Bob", 102) +
+                                             goldRecord("Cy", 10) + goldRecord("Dee", 10) +
+                                             goldRecord("Eve", 10) + goldRecord("Zed", 3));
+    EXPECT_EQ(exported.read("inv.dat"), inventoryRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0}));
+    // One folder's journal: numbered 1 to n in time order, then the marks
+    // of the two saves.
+    auto rows = journalRows(exported.read("gold.log"));
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(withoutTime(rows.back()),
+              (std::vector<std::string>{"save", "-", "*", "inventory", "saved", "1", "0"}));
+    rows.pop_back();
+    EXPECT_EQ(withoutTime(rows.back()),
+              (std::vector<std::string>{"save", "-", "*", "gold", "saved", "6", "0"}));
+    rows.pop_back();
+    for (std::size_t at = 1; at < rows.size(); ++at) {
+        ASSERT_EQ(rows[at].size(), 10u);
+        EXPECT_LE(rows[at - 1][0], rows[at][0]);
+        EXPECT_LE(std::stoull(rows[at - 1][8]), std::stoull(rows[at][8]));
+    }
+    EXPECT_EQ(rows.front()[8], "1");
+
+    // As a folder of files: clean, and a module start loads the same.
+    exported.write("quorvel.ini", databaseSection("Economy=files"));
+    ran = run({"check", exported.path});
+    EXPECT_EQ(ran.status, 0) << ran.out;
+    EXPECT_TRUE(contains(ran.out, "No problems"));
+    ran = run({"gold", exported.path, "--sort", "name", "--format", "csv"});
+    EXPECT_EQ(ran.out, "name,gold\nAl,90\nBob,102\nCy,10\nDee,10\nEve,10\nZed,3\n");
+    EXPECT_FALSE(contains(ran.err, "Recovered")); // nothing replayed over the balances
+
+    // The folder's own economy files are not overwritten without --replace.
+    exported.write("quorvel.ini", databaseSection("Economy=database"));
+    const auto before = exported.snapshot();
+    ran = run({"export", exported.path});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_TRUE(contains(ran.err, "holds an economy in files already (gold.dat, inv.dat, "
+                                  "gold.log)"));
+    EXPECT_EQ(exported.snapshot(), before);
+    exported.write("gold.log.1", "stale\n");
+    ran = run({"export", exported.path, "--replace"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_FALSE(exported.exists("gold.log.1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, AdminDatabase,
+                         ::testing::Values(ThrowawayServer::Kind::postgres,
+                                           ThrowawayServer::Kind::sqlite),
+                         [](const ::testing::TestParamInfo<ThrowawayServer::Kind>& param) {
+                             return param.param == ThrowawayServer::Kind::postgres ? "PostgreSQL"
+                                                                                   : "SQLite";
+                         });
 
 } // namespace
 } // namespace quorvel::admin::testing
