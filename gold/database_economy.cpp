@@ -70,7 +70,8 @@ namespace {
 
 DatabaseLinkSettings linkSettings(platform::Platform& system, const DatabaseSettings& settings) {
     DatabaseLinkSettings link;
-    link.connection = platform::odbc::withNetworkBounds(settings.connection, settings.networkTimeoutMs);
+    link.connection =
+        platform::odbc::withNetworkBounds(settings.connection, settings.networkTimeoutMs);
     link.hostId = settings.hostId;
     // Unique among the processes of every machine: the process and the
     // moment it opened the economy.
@@ -89,7 +90,7 @@ DatabaseEconomy::DatabaseEconomy(platform::Platform& system, const DatabaseSetti
       link_(std::make_shared<DatabaseLink>(linkSettings(system, settings))), journal_(system) {}
 
 DatabaseEconomy::~DatabaseEconomy() {
-    link_->stop();
+    static_cast<void>(worker_.stop(static_cast<std::uint32_t>(settings_.terminateWaitMs)));
     static_cast<void>(journal_.syncToDisk());
 }
 
@@ -101,7 +102,12 @@ void DatabaseEconomy::open() {
         static_cast<std::uint64_t>(std::max<std::int64_t>(os_.wallClockNanoseconds() / 1000, 1));
     readJournal(GoldJournal::rotatedName);
     readJournal(GoldJournal::fileName);
-    link_->start();
+    if (const platform::Status started = worker_.start(
+            [link = link_](platform::WorkerThread::Control& control) { link->run(control); });
+        !started.ok()) {
+        tellActor("The economy's database link could not start (" + started.reason() +
+                  "): nothing is sent to the database.");
+    }
 }
 
 void DatabaseEconomy::readJournal(const char* fileName) {
@@ -193,11 +199,13 @@ void DatabaseEconomy::createInventory(std::string_view name) {
 
 LoadResult DatabaseEconomy::reloadGold() {
     link_->readEveryone();
+    worker_.wake();
     return {};
 }
 
 LoadResult DatabaseEconomy::reloadInventory() {
     link_->readEveryone();
+    worker_.wake();
     return {};
 }
 
@@ -236,6 +244,7 @@ platform::Status DatabaseEconomy::eventEnded() {
     const platform::Status written = journal_.writeRecord(seq, lines);
     unconfirmed_.emplace(seq, lines);
     link_->send({seq, false, std::move(lines)});
+    worker_.wake();
     // A record gold.log refused still goes to the database; only news is
     // returned, once for a run of failures.
     const bool news = !written.ok() && !journalFailing_;
@@ -304,6 +313,7 @@ void DatabaseEconomy::purchase(const void* member, const Purchase& purchase, Set
     }
     const std::uint64_t seq = nextSeq_++;
     link_->settle({seq, true, lines});
+    worker_.wake();
     purchases_.emplace(seq, PendingPurchase{member, purchase, std::move(lines), std::move(settled),
                                             os_.tickCount()});
 }
@@ -351,7 +361,7 @@ void DatabaseEconomy::tellLost(const std::string& reason) {
 
 void DatabaseEconomy::takeReports() {
     for (DatabaseLink::Report& report : link_->take()) {
-        const bool wasLost = lost_;
+        const bool wasLost = lost_ || hostHeld_;
         if (std::holds_alternative<DatabaseLink::Lost>(report)) {
             tellLost(std::get<DatabaseLink::Lost>(report).reason);
             continue;

@@ -102,6 +102,7 @@ private:
     const DatabaseSettings settings_;
     std::unique_ptr<platform::HeldLock> lock_;
     std::shared_ptr<DatabaseLink> link_;
+    platform::WorkerThread worker_;
     GoldJournal journal_;
     GoldLedger ledger_;
     InventoryBook book_;

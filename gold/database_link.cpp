@@ -1,6 +1,7 @@
 #include "gold/database_link.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace quorvel {
@@ -29,51 +30,14 @@ std::int64_t wallSeconds() {
 
 DatabaseLink::DatabaseLink(DatabaseLinkSettings settings) : settings_(std::move(settings)) {}
 
-DatabaseLink::~DatabaseLink() {
-    if (thread_.joinable()) {
-        // Only the thread itself can be the last owner of a running link:
-        // it has left its loop by now.
-        thread_.detach();
-    }
-}
-
-void DatabaseLink::start() {
-    std::lock_guard lock(mutex_);
-    if (running_ || thread_.joinable()) {
-        return;
-    }
-    running_ = true;
-    thread_ = std::thread([self = shared_from_this()] { self->run(); });
-}
-
-bool DatabaseLink::stop() {
-    std::unique_lock lock(mutex_);
-    if (!thread_.joinable()) {
-        return true;
-    }
-    stopping_ = true;
-    stopBy_ = Clock::now() + std::chrono::milliseconds(settings_.terminateWaitMs);
-    wake_.notify_all();
-    const bool ended = ended_.wait_until(lock, stopBy_, [this] { return !running_; });
-    lock.unlock();
-    if (ended) {
-        thread_.join();
-    } else {
-        thread_.detach();
-    }
-    return ended;
-}
-
 void DatabaseLink::send(DatabaseRecord record) {
     std::lock_guard lock(mutex_);
     records_.push_back(std::move(record));
-    wake_.notify_all();
 }
 
 void DatabaseLink::settle(DatabaseRecord purchase) {
     std::lock_guard lock(mutex_);
     purchases_.push_back(std::move(purchase));
-    wake_.notify_all();
 }
 
 void DatabaseLink::watch(std::vector<std::string> names) {
@@ -84,7 +48,6 @@ void DatabaseLink::watch(std::vector<std::string> names) {
 void DatabaseLink::readEveryone() {
     std::lock_guard lock(mutex_);
     readEveryone_ = true;
-    wake_.notify_all();
 }
 
 std::vector<DatabaseLink::Report> DatabaseLink::take() {
@@ -215,21 +178,26 @@ void DatabaseLink::poll() {
     report(std::move(read));
 }
 
-void DatabaseLink::run() {
+void DatabaseLink::run(platform::WorkerThread::Control& control) {
     auto nextPoll = Clock::now();
+    std::optional<Clock::time_point> stopBy;
+    const auto waitUntil = [&](Clock::time_point until) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        control.waitForWake(static_cast<std::uint32_t>(std::max<std::int64_t>(left.count(), 0)));
+    };
     for (;;) {
-        bool stopping = false;
-        {
-            std::lock_guard lock(mutex_);
-            stopping = stopping_;
+        if (control.stopRequested() && !stopBy) {
+            stopBy = Clock::now() + std::chrono::milliseconds(settings_.terminateWaitMs);
         }
-        if (stopping && (!db_.isOpen() || Clock::now() >= stopBy_)) {
+        if (stopBy && (!db_.isOpen() || Clock::now() >= *stopBy)) {
             break;
         }
         if (!db_.isOpen()) {
             if (!connect()) {
-                std::unique_lock lock(mutex_);
-                wake_.wait_for(lock, retryEvery, [this] { return stopping_; });
+                if (!stopBy) {
+                    waitUntil(Clock::now() + retryEvery);
+                }
                 continue;
             }
             nextPoll = Clock::now();
@@ -237,9 +205,8 @@ void DatabaseLink::run() {
         if (!sendSome(purchases_, purchasesPerBatch) || !sendSome(records_, recordsPerBatch)) {
             continue;
         }
-        if (stopping) {
-            std::lock_guard lock(mutex_);
-            if (records_.empty() && purchases_.empty()) {
+        if (stopBy) {
+            if (queued() == 0) {
                 break;
             }
             continue;
@@ -251,23 +218,26 @@ void DatabaseLink::run() {
                 continue;
             }
         }
-        std::unique_lock lock(mutex_);
-        wake_.wait_until(lock, nextPoll, [this] {
-            return stopping_ || !records_.empty() || !purchases_.empty() || readEveryone_;
-        });
-        if (readEveryone_) {
-            nextPoll = Clock::now();
+        bool everyone = false;
+        {
+            std::lock_guard lock(mutex_);
+            everyone = readEveryone_;
+            if (!records_.empty() || !purchases_.empty()) {
+                continue;
+            }
         }
+        if (everyone) {
+            nextPoll = Clock::now();
+            continue;
+        }
+        waitUntil(nextPoll);
     }
     if (db_.isOpen() && hostHeld_) {
         busy(true);
-        (void)releaseHost(db_, settings_.hostId, settings_.owner);
+        static_cast<void>(releaseHost(db_, settings_.hostId, settings_.owner));
         busy(false);
     }
     db_.close();
-    std::lock_guard lock(mutex_);
-    running_ = false;
-    ended_.notify_all();
 }
 
 } // namespace quorvel

@@ -5,22 +5,21 @@
 // the two share only this object, under one mutex held for moments, never
 // across a call to the database.
 //
-// The link is shared by the economy and its thread: a thread left running at
-// a bounded stop (a driver call blocked on a dead network) keeps it alive,
-// and touches nothing else.
+// The link is shared by the economy and its thread (a platform WorkerThread
+// the economy owns): a thread left running at a bounded stop (a driver call
+// blocked on a dead network) keeps it alive, and touches nothing else.
 #pragma once
 
+#include "base/platform/worker_thread.h"
 #include "gold/database_schema.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <variant>
 #include <vector>
 
@@ -35,7 +34,7 @@ struct DatabaseLinkSettings {
     std::int32_t terminateWaitMs = 2000;
 };
 
-class DatabaseLink : public std::enable_shared_from_this<DatabaseLink> {
+class DatabaseLink {
 public:
     // What the thread reports, in the order it happened.
     struct Connected {};
@@ -58,19 +57,17 @@ public:
     using Report = std::variant<Connected, Lost, HostHeld, Outcomes, Balances>;
 
     explicit DatabaseLink(DatabaseLinkSettings settings);
-    ~DatabaseLink();
     DatabaseLink(const DatabaseLink&) = delete;
     DatabaseLink& operator=(const DatabaseLink&) = delete;
 
-    // Starts the thread (at a handshake, never while a library is loaded).
-    void start();
-    // Asks the thread to send what it can and end, waiting at most the
-    // settings' terminateWaitMs: true when it ended; otherwise it is left to
-    // end by itself.
-    bool stop();
+    // The thread's whole work: connects, sends, polls, and connects again
+    // when the database is lost, until asked to stop; then it sends what it
+    // can within the settings' terminateWaitMs and gives the host name up.
+    void run(platform::WorkerThread::Control& control);
 
-    // From the event path. Records are sent in order; purchases go before
-    // them (a purchase waits on nobody's backlog).
+    // From the event path (the caller wakes the thread after). Records are
+    // sent in order; purchases go before them (a purchase waits on nobody's
+    // backlog).
     void send(DatabaseRecord record);
     void settle(DatabaseRecord purchase);
     // The names whose balances are read back at each poll.
@@ -85,7 +82,6 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    void run();
     void report(Report report);
     // Connects, makes the tables, claims the host name; false when not.
     bool connect();
@@ -103,18 +99,12 @@ private:
     bool everyoneRead_ = false;
 
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable ended_;
     std::deque<DatabaseRecord> records_;
     std::deque<DatabaseRecord> purchases_;
     std::vector<std::string> watched_;
     bool readEveryone_ = true;
     std::vector<Report> reports_;
-    bool stopping_ = false;
-    bool running_ = false;
-    Clock::time_point stopBy_{};
     std::atomic<std::int64_t> callingSince_{0}; // steady clock, ms; 0: no call
-    std::thread thread_;
 };
 
 } // namespace quorvel

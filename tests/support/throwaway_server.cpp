@@ -127,7 +127,9 @@ bool ThrowawayServer::run(const std::string& command) {
     const std::string asServer = ::geteuid() == 0 && command.rfind(postgresBinaries, 0) == 0
                                      ? "runuser -u postgres -- "
                                      : "";
-    return std::system((asServer + command).c_str()) == 0;
+    // From the root folder: the test's working folder may be one the server's
+    // user cannot enter.
+    return std::system(("cd / && " + asServer + command).c_str()) == 0;
 }
 
 std::string ThrowawayServer::connection() const {
