@@ -173,5 +173,83 @@ TEST(DatabaseBot, TheDatabaseSettlesPurchasesAndAnOutageLosesNothing) {
     EXPECT_EQ(economyOf(arena).waiting(), 0u);
 }
 
+// A network that stops answering (every packet dropped, every socket left
+// open) never holds up the bot: each tick returns at once, the console hears
+// of it within NetworkTimeoutMs, purchases are refused, and once the network
+// is back what waited reaches the database once. A host name another live
+// process holds is refused until that process gives it up.
+TEST(DatabaseBot, ADeadNetworkNeverHoldsUpTheBotAndAHostNameHasOneLiveHolder) {
+    PrivateLoopback network; // the worker thread, started later, lives in it too
+    ASSERT_TRUE(network.ready()) << network.why();
+    ThrowawayServer server(ThrowawayServer::Kind::postgres, ThrowawayServer::Listen::alsoTcp);
+    ASSERT_TRUE(server.ready()) << server.why();
+    Connection db;
+    ASSERT_TRUE(db.open(server.connection(), 5).ok());
+    ASSERT_TRUE(prepareSchema(db, Dialect::postgres).ok());
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    bool held = false;
+    std::string holder;
+    ASSERT_TRUE(
+        claimHost(db, Dialect::postgres, "east", "another process", now, 15, held, holder).ok());
+    ASSERT_TRUE(held);
+
+    TestArena arena;
+    arena.writeFile("quorvel.ini", databaseIni(server.tcpConnection(), "NetworkTimeoutMs=1500\n"));
+    arena.handshake();
+    std::vector<Sent> sent = arena.take();
+    auto& bob = arena.addPlayer({.name = "Bob", .team = 1, .ship = 1});
+    auto& al = arena.addPlayer({.name = "Al", .team = 2, .ship = 2});
+    arena.enter(bob);
+    arena.enter(al);
+    arena.kill(al, bob);
+    ASSERT_TRUE(tickUntil(arena, sent, [&] {
+        return countStarting(sent, "Another live host holds the name east") == 1;
+    }));
+    arena.tick(2);
+    EXPECT_EQ(number(db, "SELECT COUNT(*) FROM quorvel_ledger WHERE host = 'east'"), 0);
+    ASSERT_TRUE(releaseHost(db, "east", "another process").ok());
+    ASSERT_TRUE(tickUntil(arena, sent, [&] { return goldIn(db, "bob") == 2; }));
+    EXPECT_EQ(countStarting(sent, backStart), 1u);
+    EXPECT_EQ(countStarting(sent, "Another live host"), 1u);
+    applyAsWest(db, {1, false, {line("Bob", "gold", "+1000")}});
+    ASSERT_TRUE(
+        tickUntil(arena, sent, [&] { return arena.spawn().gold.economy->balance("Bob") == 1002; }));
+
+    db.close();
+    ASSERT_TRUE(network.cut());
+    sent.clear();
+    arena.kill(al, bob);
+    const auto cutAt = Clock::now();
+    auto slowestTick = Clock::duration::zero();
+    bool told = false;
+    while (!told && Clock::now() - cutAt < std::chrono::seconds(10)) {
+        const auto before = Clock::now();
+        arena.tick();
+        slowestTick = std::max(slowestTick, Clock::now() - before);
+        for (Sent& record : arena.take()) {
+            told = told || record.text.starts_with(lostStart);
+            sent.push_back(std::move(record));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(told) << describeAll(sent);
+    EXPECT_LT(Clock::now() - cutAt, std::chrono::milliseconds(1500 + 2000));
+    EXPECT_LT(slowestTick, std::chrono::milliseconds(100));
+    arena.command(bob, "buy", "reset");
+    EXPECT_TRUE(sentExactly(arena.take(), {privateLine(bob, std::string(unreachableReply))}));
+    arena.kill(al, bob);
+
+    ASSERT_TRUE(network.mend());
+    ASSERT_TRUE(tickUntil(
+        arena, sent, [&] { return countStarting(sent, backStart) > 0; }, 30));
+    ASSERT_TRUE(db.open(server.connection(), 5).ok());
+    ASSERT_TRUE(tickUntil(arena, sent, [&] { return goldIn(db, "bob") == 1006; }));
+    arena.tick(2);
+    EXPECT_EQ(goldIn(db, "bob"), 1006);
+    EXPECT_EQ(countStarting(sent, lostStart), 1u);
+}
+
 } // namespace
 } // namespace quorvel::testing
