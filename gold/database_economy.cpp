@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <exception>
+#include <random>
 #include <set>
 #include <utility>
 
@@ -68,26 +70,47 @@ JournalEntry entryOf(const JournalFields& fields) {
 
 namespace {
 
-DatabaseLinkSettings linkSettings(platform::Platform& system, const DatabaseSettings& settings) {
+DatabaseLinkSettings linkSettings(const DatabaseSettings& settings, std::string owner) {
     DatabaseLinkSettings link;
     link.connection =
         platform::odbc::withNetworkBounds(settings.connection, settings.networkTimeoutMs);
     link.hostId = settings.hostId;
-    // Unique among the processes of every machine: the process and the
-    // moment it opened the economy.
-    link.owner = "process " + std::to_string(system.processId()) + " at " +
-                 std::to_string(system.wallClockNanoseconds());
+    link.owner = std::move(owner);
     link.pollSeconds = settings.pollSeconds;
+    // The holder claims the name again at every poll; a poll waits at most
+    // on a dead network's bound, twice (the call, and the connect after).
+    link.staleSeconds = 3 * settings.pollSeconds + 2 * ((settings.networkTimeoutMs + 999) / 1000);
     link.loginTimeout = settings.loginTimeout;
     link.terminateWaitMs = settings.terminateWaitMs;
     return link;
 }
 
+// The folder's own name in the database's list of who holds which host
+// name, kept in gold.host: a host restarted in the same folder takes its
+// name back at once, while another folder (another machine) with the same
+// HostId is refused as long as this one is alive.
+std::string folderOwner(platform::Platform& system) {
+    constexpr const char* fileName = "gold.host";
+    std::string owner;
+    if (system.readFile(fileName, owner).ok() && owner.size() >= 16 && owner.size() <= 128 &&
+        owner.find_first_of("\r\n") == std::string::npos) {
+        return owner;
+    }
+    std::random_device random;
+    char made[48];
+    std::snprintf(made, sizeof made, "folder %08x%08x%08x", random(), random(),
+                  static_cast<unsigned>(system.wallClockNanoseconds()));
+    owner = made;
+    // Not kept: the name still holds for this run, and the next one makes
+    // another (and waits for this one's to go stale).
+    static_cast<void>(system.replaceFile(fileName, owner));
+    return owner;
+}
+
 } // namespace
 
 DatabaseEconomy::DatabaseEconomy(platform::Platform& system, const DatabaseSettings& settings)
-    : EconomyBackend(system), os_(system), settings_(settings),
-      link_(std::make_shared<DatabaseLink>(linkSettings(system, settings))), journal_(system) {}
+    : EconomyBackend(system), os_(system), settings_(settings), journal_(system) {}
 
 DatabaseEconomy::~DatabaseEconomy() {
     static_cast<void>(worker_.stop(static_cast<std::uint32_t>(settings_.terminateWaitMs)));
@@ -100,6 +123,7 @@ void DatabaseEconomy::open() {
     // database holds already, which would pass them over as sent.
     nextSeq_ =
         static_cast<std::uint64_t>(std::max<std::int64_t>(os_.wallClockNanoseconds() / 1000, 1));
+    link_ = std::make_shared<DatabaseLink>(linkSettings(settings_, folderOwner(os_)));
     readJournal(GoldJournal::rotatedName);
     readJournal(GoldJournal::fileName);
     if (const platform::Status started = worker_.start(

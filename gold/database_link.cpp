@@ -11,6 +11,7 @@ namespace {
 // small enough that a stop waits for one batch at most.
 constexpr std::size_t recordsPerBatch = 250;
 constexpr std::size_t purchasesPerBatch = 50;
+constexpr int attemptsPerBatch = 3;
 // A lost database is tried again this often.
 constexpr auto retryEvery = std::chrono::seconds(1);
 
@@ -90,7 +91,7 @@ bool DatabaseLink::connect() {
     std::string holder;
     if (done.ok()) {
         done = claimHost(db_, dialect_, settings_.hostId, settings_.owner, wallSeconds(),
-                         std::int64_t{3} * std::max(settings_.pollSeconds, 5), hostHeld_, holder);
+                         settings_.staleSeconds, hostHeld_, holder);
     }
     busy(false);
     if (!done.ok()) {
@@ -117,9 +118,21 @@ bool DatabaseLink::sendSome(std::deque<DatabaseRecord>& from, std::size_t most) 
         return true;
     }
     std::vector<RecordOutcome> outcomes;
-    busy(true);
-    const platform::Status sent = applyRecords(db_, dialect_, settings_.hostId, batch, outcomes);
-    busy(false);
+    platform::Status sent;
+    // Two hosts adding to the same accounts in another order may deadlock,
+    // and the database then turns one of them back: a batch refused while
+    // the connection still answers is sent again, a few times, before the
+    // database counts as lost (and is tried again, with the reason told).
+    for (int attempt = 0; attempt < attemptsPerBatch; ++attempt) {
+        busy(true);
+        sent = applyRecords(db_, dialect_, settings_.hostId, batch, outcomes);
+        std::optional<std::int64_t> alive;
+        const bool answers = !sent.ok() && db_.queryNumber("SELECT 1", alive).ok();
+        busy(false);
+        if (sent.ok() || !answers) {
+            break;
+        }
+    }
     if (!sent.ok()) {
         lose(sent.reason());
         return false;
@@ -144,9 +157,8 @@ void DatabaseLink::poll() {
     }
     std::string holder;
     busy(true);
-    platform::Status done =
-        claimHost(db_, dialect_, settings_.hostId, settings_.owner, wallSeconds(),
-                  std::int64_t{3} * std::max(settings_.pollSeconds, 5), hostHeld_, holder);
+    platform::Status done = claimHost(db_, dialect_, settings_.hostId, settings_.owner,
+                                      wallSeconds(), settings_.staleSeconds, hostHeld_, holder);
     Balances read;
     read.everyone = everyone;
     if (done.ok() && hostHeld_ && (everyone || !names.empty())) {

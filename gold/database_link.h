@@ -28,8 +28,11 @@ namespace quorvel {
 struct DatabaseLinkSettings {
     std::string connection; // ODBC, with the network bounds added
     std::string hostId;
-    std::string owner; // this process, unique: holds hostId while alive
+    std::string owner; // this folder's, unique: holds hostId while alive
     std::int32_t pollSeconds = 1;
+    // A holder of hostId not heard of for this long has gone: another owner
+    // may take the name.
+    std::int32_t staleSeconds = 15;
     std::int32_t loginTimeout = 5;
     std::int32_t terminateWaitMs = 2000;
 };

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 
@@ -63,6 +64,7 @@ struct Options {
     bool cleanup = false;
     bool generate = false;
     GenerateOptions generated;
+    std::string iniExtraFile;
 };
 
 // A generated session: no transcript, only the closing report.
@@ -127,6 +129,13 @@ void addOptions(CLI::App& app, Options& opt) {
         ->check(CLI::Range(0, 100))
         ->needs(generate)
         ->capture_default_str();
+    app.add_option("--ini-extra", opt.iniExtraFile,
+                   "a file whose text is added to the generated session's quorvel.ini (its "
+                   "[Database] section, for one)")
+        ->check(CLI::ExistingFile)
+        // Read after the working directory is entered: named from here.
+        ->transform([](std::string path) { return fs::absolute(path).string(); })
+        ->needs(generate);
     app.add_option("--generate-seed", opt.generated.seed,
                    "the random seed of the generated session (the same seed plays the same "
                    "session)")
@@ -205,7 +214,13 @@ int play(const Options& opt, Session& session, ScriptRunner& runner, std::istrea
          std::ostream& notes) {
     int status = Passed;
     if (opt.generate) {
-        status = playGenerated(session, opt.generated);
+        GenerateOptions generated = opt.generated;
+        if (!opt.iniExtraFile.empty()) {
+            std::ifstream extra(opt.iniExtraFile, std::ios::binary);
+            generated.extraIni.assign(std::istreambuf_iterator<char>(extra),
+                                      std::istreambuf_iterator<char>());
+        }
+        status = playGenerated(session, generated);
     } else if (!opt.scenario.empty()) {
         status = runner.runScript(scenarioFile, opt.scenario);
         reportScenario(opt.scenario, status, notes);

@@ -131,7 +131,7 @@ private:
         env.name = "QUORVEL_RANDOM_SEED";
         env.text = std::to_string(options_.seed);
         play(env);
-        writeFile("quorvel.ini", quorvelIni);
+        writeFile("quorvel.ini", std::string(quorvelIni) + options_.extraIni);
         writeFile("WarpTeam.ini", warpTeamIni);
         writeFile("WarpArea.ini", warpAreaIni);
         writeFile("Ghoulset.ini", ghoulsetIni);

@@ -20,6 +20,8 @@ struct GenerateOptions {
     std::int64_t seconds = 3600; // one tick each
     int movesPerSecond = 4;      // position reports of each player
     std::uint32_t seed = 1;      // the same seed plays the same session
+    // Added to the generated quorvel.ini (a [Database] section, for one).
+    std::string extraIni;
 };
 
 struct GenerateResult {

@@ -1,15 +1,22 @@
 // A bot whose folder keeps its economy in a database: the tests play it
 // through the module as a host would, against a PostgreSQL of their own, and
 // play the other hosts of the network by writing to that database directly.
+#include "base/text/text_rules.h"
 #include "economy_arena.h"
 #include "gold/database_economy.h"
 #include "gold/database_schema.h"
+#include "gold/journal_format.h"
 #include "support/stalling_proxy.h"
 #include "support/throwaway_server.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <set>
 #include <thread>
 
 namespace quorvel::testing {
@@ -106,6 +113,7 @@ TEST(DatabaseBot, TheDatabaseSettlesPurchasesAndAnOutageLosesNothing) {
     auto& al = arena.addPlayer({.name = "Al", .team = 2, .ship = 2});
     arena.enter(bob);
     arena.enter(al);
+    ASSERT_TRUE(tickUntil(arena, sent, [&] { return economyOf(arena).reachable(); }));
     Connection db;
     ASSERT_TRUE(db.open(server.connection(), 5).ok());
     const auto balance = [&] { return arena.spawn().gold.economy->balance("Bob"); };
@@ -250,6 +258,170 @@ TEST(DatabaseBot, ADeadNetworkNeverHoldsUpTheBotAndAHostNameHasOneLiveHolder) {
     EXPECT_EQ(goldIn(db, "bob"), 1006);
     EXPECT_EQ(countStarting(sent, lostStart), 1u);
 }
+
+#ifdef QUORVEL_HOST_PATH
+// One host's folder: its own quorvel.ini section and gold.log.
+struct HostFolder {
+    std::string name;
+    std::string folder;
+
+    // A generated session, played by quorvel-host in a process of its own;
+    // the shell command that starts it.
+    std::string session(const std::string& args) const {
+        return std::string("'") + QUORVEL_HOST_PATH + "' -m '" + QUORVEL_MODULE_PATH + "' -d '" +
+               folder + "' --seed none -q --generate --ini-extra '" + folder + ".ini' " + args +
+               " >>'" + folder + ".out' 2>&1";
+    }
+    // The records of gold.log: number -> the gold each account gained.
+    std::map<std::uint64_t, std::map<std::string, std::int64_t>> records() const {
+        std::map<std::uint64_t, std::map<std::string, std::int64_t>> found;
+        std::ifstream journal(folder + "/gold.log");
+        std::string text;
+        while (std::getline(journal, text)) {
+            const std::optional<JournalFields> fields = readJournalLine(text);
+            if (!fields || !fields->inRecord()) {
+                continue;
+            }
+            auto& record = found[fields->seq];
+            if (fields->field == journalGoldField) {
+                record[foldedCopy(journalUnescape(fields->account))] +=
+                    readJournalChange(fields->change).value_or(0);
+            }
+        }
+        return found;
+    }
+};
+
+// Two hosts in two folders (two machines, as far as the database can tell)
+// play at once on one database, buying from the same accounts; then one is
+// killed while it sends, and started again. Every record either journal
+// holds is in the database once, the database's balances are exactly the
+// sum of what was applied, and nothing else got there but purchases the
+// database settled as the killed host died.
+TEST(DatabaseHosts, TwoHostsConvergeAndAKilledHostSendsWhatWasNotConfirmed) {
+    ThrowawayServer server(ThrowawayServer::Kind::postgres);
+    ASSERT_TRUE(server.ready()) << server.why();
+    TestArena place; // a fresh folder for the two hosts' folders
+    std::vector<HostFolder> hosts = {{"east", place.directory() + "/east"},
+                                     {"west", place.directory() + "/west"}};
+    for (const HostFolder& host : hosts) {
+        std::filesystem::create_directory(host.folder);
+        std::ofstream(host.folder + ".ini")
+            << "[Database]\nEconomy=database\nConnection=" << server.connection()
+            << "\nHostId=" << host.name << "\nTerminateWaitMs=30000\n";
+    }
+    {
+        // The pilots start rich, so both hosts sell from the same accounts.
+        Connection bank;
+        ASSERT_TRUE(bank.open(server.connection(), 5).ok());
+        ASSERT_TRUE(prepareSchema(bank, Dialect::postgres).ok());
+        DatabaseRecord gifts{1, false, {}};
+        for (int pilot = 1; pilot <= 200; ++pilot) {
+            gifts.lines.push_back(line("Pilot" + std::to_string(pilot), "gold", "+1000"));
+        }
+        std::vector<RecordOutcome> outcomes;
+        ASSERT_TRUE(applyRecords(bank, Dialect::postgres, "bank", {&gifts, 1}, outcomes).ok());
+    }
+    const std::string both =
+        "(" + hosts[0].session("--players 30 --seconds 600 --generate-seed 1") + " & " +
+        hosts[1].session("--players 30 --seconds 600 --generate-seed 2") + "; wait)";
+    ASSERT_EQ(std::system(both.c_str()), 0);
+
+    // East again, killed while its records flow.
+    const std::string pidFile = hosts[0].folder + ".pid";
+    ASSERT_EQ(std::system((hosts[0].session("--seconds 1000000 --players 60 --generate-seed 3") +
+                           " & echo $! >'" + pidFile + "'")
+                              .c_str()),
+              0);
+    const std::size_t before = hosts[0].records().size();
+    const auto until = Clock::now() + std::chrono::seconds(30);
+    while (hosts[0].records().size() < before + 2000 && Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::string pid;
+    std::ifstream(pidFile) >> pid;
+    ASSERT_FALSE(pid.empty());
+    ASSERT_EQ(std::system(("kill -KILL " + pid).c_str()), 0) << [&] {
+        std::ifstream out(hosts[0].folder + ".out");
+        return std::string(std::istreambuf_iterator<char>(out), {});
+    }();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(std::system(hosts[0].session("--players 30 --seconds 5 --generate-seed 4").c_str()),
+              0);
+
+    Connection db;
+    ASSERT_TRUE(db.open(server.connection(), 5).ok());
+    std::map<std::string, std::int64_t> fromJournals;
+    std::size_t onlyInDatabase = 0;
+    for (const HostFolder& host : hosts) {
+        const auto records = host.records();
+        std::set<std::uint64_t> applied;
+        ASSERT_TRUE(db.query("SELECT seq, cause FROM quorvel_ledger WHERE host = ? AND part = 1 "
+                             "AND outcome = 1",
+                             {host.name},
+                             [&](const Connection::Row& row) {
+                                 const std::uint64_t seq = std::stoull(row[0].value_or("0"));
+                                 applied.insert(seq);
+                                 if (!records.contains(seq)) {
+                                     ++onlyInDatabase;
+                                     EXPECT_TRUE(row[1].value_or("").starts_with("purchase"))
+                                         << host.name << " " << seq << " " << row[1].value_or("");
+                                 }
+                             })
+                        .ok());
+        for (const auto& [seq, gains] : records) {
+            EXPECT_TRUE(applied.contains(seq)) << host.name << " record " << seq << " never sent";
+            for (const auto& [account, gain] : gains) {
+                fromJournals[account] += gain;
+            }
+        }
+        EXPECT_GT(records.size(), 300u) << host.name;
+        EXPECT_GT(number(db,
+                         "SELECT COUNT(*) FROM quorvel_ledger WHERE host = ? AND part = 1 AND "
+                         "cause LIKE 'purchase%'",
+                         {host.name}),
+                  0)
+            << host.name;
+    }
+    EXPECT_LE(onlyInDatabase, 50u);
+    // The accounts are the sum of the applied lines, each once.
+    std::map<std::string, std::int64_t> fromLedger;
+    ASSERT_TRUE(db.query("SELECT account, change_text FROM quorvel_ledger WHERE outcome = 1 AND "
+                         "field = 'gold'",
+                         {},
+                         [&](const Connection::Row& row) {
+                             fromLedger[foldedCopy(row[0].value_or(""))] +=
+                                 readJournalChange(row[1].value_or("")).value_or(0);
+                         })
+                    .ok());
+    std::map<std::string, std::int64_t> inAccounts;
+    ASSERT_TRUE(readAccounts(db, {}, [&](const StoredAccount& account) {
+                    inAccounts[foldedCopy(account.name)] = account.gold;
+                }).ok());
+    std::erase_if(fromLedger, [&](const auto& entry) {
+        return entry.second == 0 && !inAccounts.contains(entry.first);
+    });
+    EXPECT_EQ(inAccounts, fromLedger);
+    if (onlyInDatabase == 0) {
+        std::erase_if(fromJournals, [&](const auto& entry) {
+            return entry.second == 0 && !inAccounts.contains(entry.first);
+        });
+        EXPECT_EQ(inAccounts, fromJournals);
+    }
+    // Nobody holds an item the ledger does not show paid for.
+    std::int64_t itemsInLedger = 0;
+    ASSERT_TRUE(db.query("SELECT change_text FROM quorvel_ledger WHERE outcome = 1 AND field IN "
+                         "('guns', 'bombs', 'multi', 'super', 'shield', 'thor', 'prize', 'portal')",
+                         {},
+                         [&](const Connection::Row& row) {
+                             itemsInLedger += readJournalChange(row[0].value_or("")).value_or(0);
+                         })
+                    .ok());
+    EXPECT_EQ(number(db, "SELECT SUM(guns + bombs + multi + super + shield + thor + prize + "
+                         "portal) FROM quorvel_inventory"),
+              itemsInLedger);
+}
+#endif
 
 } // namespace
 } // namespace quorvel::testing

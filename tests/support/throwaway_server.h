@@ -21,6 +21,8 @@ public:
     bool ready() const { return why_.empty(); }
     const std::string& why() const { return why_; }
 
+    // The folder of its files: its data, its socket, its log (server.log).
+    const std::string& folder() const { return folder_; }
     // An ODBC connection string to its database "quorvel".
     std::string connection() const;
     // The same over TCP to 127.0.0.1 on `port` (a relay's, say), or on the
