@@ -5,6 +5,7 @@
 
 #include "base/platform/ini_reader.h"
 #include "base/text/text_rules.h"
+#include "gold/database_settings.h"
 #include "gold/journal_format.h"
 #include "gold/store_items.h"
 
@@ -43,43 +44,13 @@ std::string plural(std::size_t count, std::string_view word) {
 } // namespace
 
 DatabaseSection readDatabaseSection() {
+    platform::Platform& files = readOnlyFiles();
+    const DatabaseSettingsRead read = readDatabaseSettings(files, files.currentDirectory());
     DatabaseSection section;
-    std::string bytes;
-    if (!readOnlyFiles().readFile(settingsName, bytes).ok()) {
-        return section;
-    }
-    const auto value = [&bytes](std::string_view key) {
-        return platform::findIniValue(bytes, "Database", key).value_or("");
-    };
-    section.economyInDatabase = equalIgnoringCase(value("Economy"), "database");
-    section.connection = value("Connection");
-    section.hostId = value("HostId");
+    section.economyInDatabase = read.settings.economy == EconomyKind::database;
+    section.connection = read.settings.connection;
+    section.hostId = read.settings.hostId;
     return section;
-}
-
-std::string withoutPasswords(std::string_view connection) {
-    std::string shown;
-    std::size_t at = 0;
-    while (at <= connection.size()) {
-        std::size_t end = connection.find(';', at);
-        if (end == std::string_view::npos) {
-            end = connection.size();
-        }
-        std::string_view pair = connection.substr(at, end - at);
-        const std::size_t equals = pair.find('=');
-        const std::string key = trim(std::string(pair.substr(0, equals)));
-        if (equals != std::string_view::npos &&
-            (equalIgnoringCase(key, "pwd") || equalIgnoringCase(key, "password"))) {
-            shown += std::string(pair.substr(0, equals + 1)) + "***";
-        } else {
-            shown += pair;
-        }
-        if (end < connection.size()) {
-            shown += ';';
-        }
-        at = end + 1;
-    }
-    return shown;
 }
 
 bool economyInDatabase() {
@@ -95,13 +66,13 @@ ReadingFolderFiles::~ReadingFolderFiles() {
 
 Status openEconomyDatabase(EconomyDatabase& database) {
     const DatabaseSection section = readDatabaseSection();
-    database.shown = withoutPasswords(section.connection);
+    database.shown = connectionForDisplay(section.connection);
     if (section.connection.empty()) {
         return Status::failed("quorvel.ini's [Database] Connection is not set");
     }
     if (Status opened = database.db.open(section.connection, loginSeconds); !opened.ok()) {
         return Status::failed("cannot connect to the database " + database.shown + ": " +
-                              withoutPasswords(opened.reason()));
+                              connectionForDisplay(opened.reason()));
     }
     database.dialect = dialectOf(database.db.dbmsName());
     if (database.dialect == Dialect::unknown) {
@@ -172,7 +143,10 @@ DatabaseCheck checkDatabase() {
     EconomyDatabase database;
     if (Status opened = openEconomyDatabase(database); !opened.ok()) {
         status("database", "could not be read");
-        found.problems.push_back(opened.reason());
+        // A connection not given is a finding of quorvel.ini's already.
+        if (!readDatabaseSection().connection.empty()) {
+            found.problems.push_back(opened.reason());
+        }
         found.unreadable = true;
         return found;
     }

@@ -20,18 +20,14 @@
 
 namespace quorvel::admin {
 
-// Reads the keys of quorvel.ini's [Database] section that the tool needs
-// (Economy, Connection, HostId), from the current folder.
+// The keys of the current folder's quorvel.ini [Database] section that the
+// tool needs, read as the module reads them.
 struct DatabaseSection {
     bool economyInDatabase = false; // Economy=database
     std::string connection;         // an ODBC connection string; holds passwords
     std::string hostId;
 };
 DatabaseSection readDatabaseSection();
-
-// A connection string fit to be shown: the value of Pwd= and Password= is
-// replaced by ***.
-std::string withoutPasswords(std::string_view connection);
 
 // Whether the current folder keeps its economy in a database, and the
 // commands read it from there.

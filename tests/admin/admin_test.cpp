@@ -198,24 +198,28 @@ TEST(AdminCheck, FindsEveryKindOfProblemInTheModulesWordsAndWritesNothing) {
 
 TEST(AdminCheck, TheDatabaseSectionInTheModulesWordsAndNeverItsPassword) {
     Folder folder;
-    // A shared economy, one number wrong: the economy named, the password not.
-    folder.write("quorvel.ini", "[Database]\nEconomy=Database\n"
-                                "Connection=Driver={PostgreSQL Unicode};Server=db;PWD=hunter2\n"
-                                "HostId=zone-east-1\nPollSeconds=0\n");
+    // A shared economy, one number wrong, its server not there: the economy
+    // named, the password not.
+    folder.write("quorvel.ini",
+                 "[Database]\nEconomy=Database\n"
+                 "Connection=Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;PWD=hunter2\n"
+                 "HostId=zone-east-1\nPollSeconds=0\n");
     Outcome run = admin({"check", folder.path});
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
     EXPECT_TRUE(contains(run.out, "\neconomy: database, host zone-east-1, connection "
-                                  "Driver={PostgreSQL Unicode};Server=db;PWD=***\n"))
+                                  "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;PWD=***\n"))
         << run.out;
     EXPECT_TRUE(contains(run.out, "problem: quorvel.ini error: Database:PollSeconds must be a "
                                   "number from 1 to 3600; the default 1 is used\n"));
-    EXPECT_TRUE(contains(run.out, "\n1 problem, 1 note.\n")) << run.out;
+    EXPECT_TRUE(contains(run.out, "problem: cannot connect to the database Driver={PostgreSQL "
+                                  "Unicode};Server=127.0.0.1;Port=1;PWD=***: "));
+    EXPECT_TRUE(contains(run.out, "\n2 problems, 1 note.\n")) << run.out;
     EXPECT_FALSE(contains(run.out + run.err, "hunter2"));
 
     // Neither connection nor host: the store stays closed, and says why.
     folder.write("quorvel.ini", "[Database]\nEconomy=database\nOfflinePurchases=2\n");
     run = admin({"check", folder.path});
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_EQ(run.status, 2) << run.out << run.err; // no economy to read
     for (const char* line : {
              "economy: database, host not named, connection not given; the store stays closed\n",
              "problem: quorvel.ini error: Database:Connection is missing and Economy is "
