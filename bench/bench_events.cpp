@@ -6,12 +6,18 @@
 //                                                for callgrind's --toggle-collect
 #include "scenes.h"
 
+#include "base/platform/odbc.h"
+#include "support/throwaway_server.h"
+
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <thread>
 
 namespace quorvel::bench {
 namespace {
@@ -32,6 +38,66 @@ void BM_PlayerKilled(benchmark::State& state) {
     state.counters["accounts"] = static_cast<double>(state.range(0));
 }
 BENCHMARK(BM_PlayerKilled)->Arg(10)->Arg(1000)->Arg(100000);
+
+// One PostgreSQL of the program's own, started at the first benchmark that
+// needs it and stopped at the program's end.
+testing::ThrowawayServer& database() {
+    static testing::ThrowawayServer server(testing::ThrowawayServer::Kind::postgres);
+    return server;
+}
+
+// Whether the database holds a record of `hostId` within `seconds`: the
+// economy's link has connected and sends.
+bool recordArrives(const std::string& hostId, int seconds) {
+    platform::odbc::Connection db;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+        std::optional<std::int64_t> records;
+        if ((db.isOpen() || db.open(database().connection(), 5).ok()) &&
+            db.queryNumber("SELECT COUNT(*) FROM quorvel_ledger WHERE host = ?", {hostId}, records)
+                .ok() &&
+            records.value_or(0) > 0) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+// The kill of BM_PlayerKilled with the economy kept in the database: the
+// event writes its record to gold.log and hands it to the link, whose thread
+// sends it to PostgreSQL beside the timed events. A second's tick between
+// batches takes the link's reports, as the bot does each second.
+void BM_PlayerKilledDatabase(benchmark::State& state) {
+    if (!database().ready()) {
+        state.SkipWithError(("no PostgreSQL: " + database().why()).c_str());
+        return;
+    }
+    static int scenes = 0; // a host name per scene: a stopped one may still hold its own
+    const std::string hostId = "bench-" + std::to_string(++scenes);
+    Scene scene = databaseStoreScene(static_cast<std::size_t>(state.range(0)),
+                                     database().connection(), hostId);
+    BenchHost& host = *scene.host;
+    host.kill(*scene.other, *scene.actor);
+    if (!recordArrives(hostId, 30)) {
+        state.SkipWithError("the economy's link sent nothing to the database in 30 s");
+        return;
+    }
+    int batch = 0;
+    for (auto _ : state) {
+        host.kill(*scene.other, *scene.actor);
+        if (++batch == journalBatch) {
+            state.PauseTiming();
+            host.emptyJournal();
+            host.tick();
+            batch = 0;
+            state.ResumeTiming();
+        }
+    }
+    host.terminate(); // past the loop: no longer timed
+    state.counters["accounts"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_PlayerKilledDatabase)->Arg(10);
 
 void BM_PlayerEntering(benchmark::State& state) {
     Scene scene = storeScene(static_cast<std::size_t>(state.range(0)));

@@ -16,12 +16,14 @@ PlayerRecord& addStaff(BenchHost& host) {
     return host.add({.name = "Staffer", .team = 9999, .ship = 8, .accessLevel = 2});
 }
 
-} // namespace
-
-Scene storeScene(std::size_t accounts) {
+// The store's arena; `databaseSection` is added to quorvel.ini.
+Scene storeSceneWith(std::size_t accounts, const std::string& databaseSection) {
     Scene scene;
     BenchHost& host = *scene.host;
     writeCommonFiles(host, 20);
+    if (!databaseSection.empty()) {
+        host.writeFile("quorvel.ini", settingsText(20) + databaseSection);
+    }
     host.writeFile("gold.dat", goldFileBytes(accounts));
     host.writeFile("inv.dat", inventoryFileBytes(accounts));
     scene.staff = &addStaff(host);
@@ -32,6 +34,18 @@ Scene storeScene(std::size_t accounts) {
     host.enter(*scene.actor);
     host.enter(*scene.other);
     return scene;
+}
+
+} // namespace
+
+Scene storeScene(std::size_t accounts) {
+    return storeSceneWith(accounts, "");
+}
+
+Scene databaseStoreScene(std::size_t accounts, const std::string& connection,
+                         const std::string& hostId) {
+    return storeSceneWith(accounts, "[Database]\nEconomy=database\nConnection=" + connection +
+                                        "\nHostId=" + hostId + "\nTerminateWaitMs=0\n");
 }
 
 Scene moveScene(bool areaWarp) {

@@ -7,6 +7,7 @@
 #include "generated_files.h"
 
 #include <memory>
+#include <string>
 
 namespace quorvel::bench {
 
@@ -21,6 +22,12 @@ struct Scene {
 // costs only what the store does. The killer and the player entering own
 // the last account of the files, the player killed one in the middle.
 Scene storeScene(std::size_t accounts);
+// The same arena with the economy kept in the database `connection` names,
+// under the host name `hostId`; the folder's gold.dat and inv.dat are there
+// as in storeScene but the economy reads the database, not them. The link's
+// thread is given no time to send at a stop: what it has not sent is left.
+Scene databaseStoreScene(std::size_t accounts, const std::string& connection,
+                         const std::string& hostId);
 // Anti-warp on away from the centre, the mover is the rabbit, area warping
 // over 20 areas.
 Scene moveScene(bool areaWarp);

@@ -1,8 +1,13 @@
 #!/usr/bin/env python3
-"""Reads the two benchmark programs' JSON output and prints one line per
+"""Reads the benchmark programs' JSON output and prints one line per
 target: the ratio measured in this run and PASS or FAIL. Exits 1 when a
 target is missed. Times are the medians of the repetitions, in wall-clock
-time: the host's thread waits for the whole of it."""
+time: the host's thread waits for the whole of it.
+
+    targets.py EVENTS.json FILES.json [DATABASE.json]
+
+DATABASE.json is quorvel-bench-database's one object: the link's records a
+second and the time to send a backlog after an outage."""
 import json
 import sys
 
@@ -64,6 +69,38 @@ def main():
                        ("inv.dat", "BM_FirstLookupAfterLoadInventory")):
         print(f"INFO  the first lookup after a load of {what} indexes its 100,000 names: "
               f"{t(files, name) / 1e3:.0f} us, once per load")
+    database_kill = events.get("BM_PlayerKilledDatabase/10")
+    if database_kill is None:
+        target("kill, database economy / files, 10 accounts: NOT MEASURED", float("nan"),
+               False, "at most 1.5")
+    else:
+        ratio = database_kill["real_ns"] / t(events, "BM_PlayerKilled/10")
+        target("kill, database economy / files, 10 accounts", ratio, ratio <= 1.5,
+               "at most 1.5")
+        print(f"      a kill on the event path: {database_kill['real_ns']:.0f} ns with the "
+              f"database economy (its link's thread sending beside), "
+              f"{t(events, 'BM_PlayerKilled/10'):.0f} ns with files")
+    link = None
+    if len(sys.argv) > 3:
+        try:
+            with open(sys.argv[3]) as f:
+                link = json.load(f)
+        except (OSError, ValueError):
+            target("the database link's figures: NOT MEASURED (see its error above)",
+                   float("nan"), False, "at most 60")
+    if link is not None:
+        drained = link["drain_all_confirmed"]
+        target(f"seconds to send {link['drain_records']:,} records queued in an outage",
+               link["drain_seconds"], drained and link["drain_seconds"] <= 60, "at most 60")
+        print(f"      from asking PostgreSQL to start ({link['server_start_seconds']:.2f} s of "
+              f"it) until the database confirmed all {link['drain_records']:,}"
+              f"{'' if drained else ' (NOT ALL CONFIRMED)'}: "
+              f"{link['drain_records'] / link['drain_seconds']:.0f} records a second")
+        print(f"INFO  records a second the link's thread applies in PostgreSQL, batches as it "
+              f"makes them: {link['records_per_second']:.0f} ({link['rate_records']:,} "
+              f"queued awards confirmed in {link['rate_seconds']:.2f} s"
+              f"{'' if link['rate_all_confirmed'] else ', NOT ALL CONFIRMED'})")
+        failed |= not link["rate_all_confirmed"]
     move = t(events, "BM_PlayerMoved/1")
     stamp, read, parse = (t(files, n) for n in
                           ("BM_WarpAreaStamp", "BM_WarpAreaRead", "BM_WarpAreaParse"))
