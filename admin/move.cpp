@@ -5,9 +5,11 @@
 // migrate moves what a module start would load (gold.dat, inv.dat and what
 // gold.log adds) as one record of the host name "HOSTID/migrate", number 1:
 // the database applies a record once, so a second run changes nothing. The
-// journal's own lines go into the ledger as history under "HOSTID/history"
-// (outcome 2): their effect is in the balances moved, and nothing applies
-// them again.
+// journal's own records go into the ledger as history (outcome 2) under the
+// folder's HostId and their own numbers: their effect is in the balances
+// moved, and a host started in the folder finds them there when it reads
+// gold.log for what it may not have sent, so it sends none of them again.
+// Lines written before records had numbers go under "HOSTID/history".
 #include "admin/commands.h"
 #include "admin/database_economy.h"
 #include "admin/economy_checks.h"
@@ -98,11 +100,13 @@ std::vector<std::string> losses(const InspectedEconomy& inspected) {
     return found;
 }
 
-// The ledger's history of a folder's journal: each change a record of its
-// own number, its lines as gold.log holds them.
-Status keepHistory(EconomyDatabase& database, const std::string& host,
-                   const std::vector<std::vector<quorvel::JournalEntry>>& records,
-                   std::size_t& linesAdded) {
+// A record of a folder's journal: its number (0 for a line written before
+// records had numbers) and its lines as gold.log holds them.
+using JournalHistory = std::vector<std::pair<std::uint64_t, std::vector<quorvel::JournalEntry>>>;
+
+// The ledger's history of a folder's journal, under the folder's host name.
+Status keepHistory(EconomyDatabase& database, const std::string& hostId,
+                   const JournalHistory& records, std::size_t& linesAdded) {
     linesAdded = 0;
     const std::string into =
         "quorvel_ledger (host, seq, part, parts, at, cause, by_name, bot, account, field, "
@@ -114,14 +118,16 @@ Status keepHistory(EconomyDatabase& database, const std::string& host,
     if (Status began = database.db.begin(); !began.ok()) {
         return began;
     }
-    for (std::size_t seq = 0; seq < records.size(); ++seq) {
-        const auto& lines = records[seq];
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        const auto& [number, lines] = records[index];
+        const std::string host = number != 0 ? hostId : hostId + "/history";
+        const auto seq = static_cast<std::int64_t>(number != 0 ? number : index + 1);
         for (std::size_t part = 0; part < lines.size(); ++part) {
             const quorvel::JournalEntry& line = lines[part];
             std::int64_t rows = 0;
             if (Status kept = database.db.execute(
                     sql,
-                    {host, static_cast<std::int64_t>(seq + 1), static_cast<std::int64_t>(part + 1),
+                    {host, seq, static_cast<std::int64_t>(part + 1),
                      static_cast<std::int64_t>(lines.size()), line.time, line.cause.what,
                      line.cause.who, static_cast<std::int64_t>(line.cause.bot), line.account,
                      line.field, line.change, line.after, ledgerHistory},
@@ -156,7 +162,7 @@ int migrateFolder(const std::string& folder, std::ostream& out, std::ostream&) {
 
     // The folder's files as a module start loads them.
     std::unique_ptr<InspectedEconomy> inspected;
-    std::vector<std::vector<quorvel::JournalEntry>> history;
+    JournalHistory history;
     std::size_t cut = 0;
     {
         ReadingFolderFiles files;
@@ -197,7 +203,7 @@ int migrateFolder(const std::string& folder, std::ostream& out, std::ostream&) {
                 line.after = entry.after;
                 lines.push_back(std::move(line));
             }
-            history.push_back(std::move(lines));
+            history.emplace_back(record.first().seq, std::move(lines));
         });
         if (!summary.unreadable.empty()) {
             throw AdminError(exitUnreadable, "the economy of " + in.path() +
@@ -245,8 +251,7 @@ int migrateFolder(const std::string& folder, std::ostream& out, std::ostream&) {
                                              prepared.reason());
     }
     std::size_t historyAdded = 0;
-    if (const Status kept =
-            keepHistory(database, section.hostId + "/history", history, historyAdded);
+    if (const Status kept = keepHistory(database, section.hostId, history, historyAdded);
         !kept.ok()) {
         throw AdminError(exitProblems, "the journal's history could not be written to the "
                                        "database, and nothing is moved: " +
@@ -265,7 +270,7 @@ int migrateFolder(const std::string& folder, std::ostream& out, std::ostream&) {
         }
     }
     std::size_t historyLines = 0;
-    for (const auto& lines : history) {
+    for (const auto& [seq, lines] : history) {
         historyLines += lines.size();
     }
     if (!outcomes.empty() && outcomes.front() == RecordOutcome::seenBefore) {

@@ -8,6 +8,7 @@
 #include "base/platform/odbc.h"
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
+#include "gold/database_economy.h"
 #include "gold/database_schema.h"
 #include "gold/record_checks.h"
 #include "support/test_arena.h"
@@ -16,8 +17,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace quorvel::admin::testing {
 namespace {
@@ -929,7 +932,8 @@ protected:
         line.field = "gold";
         line.change = "+" + std::to_string(amount);
         line.after = "1";
-        const DatabaseRecord record{seq, false, {line}};
+        // Numbered as a host numbers its records: far above a folder's own.
+        const DatabaseRecord record{4'000'000'000'000'000 + seq, false, {line}};
         std::vector<RecordOutcome> outcomes;
         ASSERT_TRUE(applyRecords(db, dialect, "zoneA", std::span(&record, 1), outcomes).ok());
         ASSERT_EQ(outcomes.front(), RecordOutcome::applied);
@@ -975,6 +979,24 @@ TEST_P(AdminDatabase, MigrateMovesTheFolderOnceAndTheCommandsReadTheDatabase) {
                                   "nothing is moved again."));
     EXPECT_EQ(tables(), moved);
 
+    // A host started in the folder finds gold.log's records in the ledger,
+    // and sends none of them again.
+    {
+        quorvel::testing::TestArena host(folder.path, 7);
+        host.handshake();
+        auto* economy = dynamic_cast<DatabaseEconomy*>(host.spawn().gold.economy.get());
+        ASSERT_NE(economy, nullptr);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!(economy->reachable() && economy->waiting() == 0) &&
+               std::chrono::steady_clock::now() < until) {
+            host.tick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        EXPECT_EQ(economy->waiting(), 0u);
+        host.terminate();
+    }
+    EXPECT_EQ(tables(), moved);
+
     // A host's change since, which gold.dat does not hold.
     hostCredits("Al", 40, 1);
     ran = run({"gold", folder.path, "--sort", "name", "--format", "csv"});
@@ -992,7 +1014,7 @@ TEST_P(AdminDatabase, MigrateMovesTheFolderOnceAndTheCommandsReadTheDatabase) {
     EXPECT_TRUE(contains(ran.out, "2026-12-08T09:10:02Z,loan,Bob,Al,gold,+50,52,"));
     EXPECT_TRUE(contains(lines[lines.size() - 2], ",admin migrate,"));
     EXPECT_TRUE(contains(lines[lines.size() - 2], ",Al,gold,+50,50,1"));
-    EXPECT_EQ(lines.back(), "2100-01-01T10:00:01Z,kill Al,Al,Al,gold,+40,1,1");
+    EXPECT_EQ(lines.back(), "2100-01-01T10:00:01Z,kill Al,Al,Al,gold,+40,1,4000000000000001");
 
     bool held = false;
     std::string holder;
