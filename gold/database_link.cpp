@@ -143,7 +143,7 @@ bool DatabaseLink::sendSome(std::deque<DatabaseRecord>& from, std::size_t most) 
     }
     std::lock_guard lock(mutex_);
     from.erase(from.begin(), from.begin() + static_cast<std::ptrdiff_t>(batch.size()));
-    reports_.push_back(std::move(done));
+    reports_.emplace_back(std::in_place_type<Outcomes>, std::move(done));
     return true;
 }
 

@@ -125,9 +125,11 @@ Status applyOne(Connection& db, Dialect dialect, std::string_view host,
     if (Status kept = keepLine(db, dialect, host, record, 0, rows); !kept.ok() || rows != 1) {
         return kept; // seen before: the ledger holds it
     }
-    const std::optional<std::size_t> debit = record.settles ? debitOf(record) : std::nullopt;
-    if (debit) {
-        const JournalEntry& line = record.lines[*debit];
+    // The price's line; past the last line when the record settles nothing.
+    const std::size_t debit =
+        (record.settles ? debitOf(record) : std::nullopt).value_or(record.lines.size());
+    if (debit < record.lines.size()) {
+        const JournalEntry& line = record.lines[debit];
         const std::int64_t price = -*readJournalChange(line.change);
         if (Status paid =
                 db.execute("UPDATE quorvel_accounts SET gold = gold - ? WHERE folded = ? AND "
