@@ -22,8 +22,6 @@ using platform::odbc::Connection;
 namespace {
 
 constexpr const char* settingsName = "quorvel.ini";
-// A connect to a database that does not answer gives up after this long.
-constexpr std::int32_t loginSeconds = 10;
 // Accounts that disagree with the ledger, named one by one up to this many.
 constexpr std::size_t namedAtMost = 10;
 
@@ -50,6 +48,8 @@ DatabaseSection readDatabaseSection() {
     section.economyInDatabase = read.settings.economy == EconomyKind::database;
     section.connection = read.settings.connection;
     section.hostId = read.settings.hostId;
+    section.loginTimeout = read.settings.loginTimeout;
+    section.networkTimeoutMs = read.settings.networkTimeoutMs;
     return section;
 }
 
@@ -70,7 +70,12 @@ Status openEconomyDatabase(EconomyDatabase& database) {
     if (section.connection.empty()) {
         return Status::failed("quorvel.ini's [Database] Connection is not set");
     }
-    if (Status opened = database.db.open(section.connection, loginSeconds); !opened.ok()) {
+    // Bounded as the module's own connection is: a dead network fails a
+    // command rather than holding it for minutes.
+    if (Status opened = database.db.open(
+            platform::odbc::withNetworkBounds(section.connection, section.networkTimeoutMs),
+            section.loginTimeout);
+        !opened.ok()) {
         return Status::failed("cannot connect to the database " + database.shown + ": " +
                               connectionForDisplay(opened.reason()));
     }

@@ -26,6 +26,8 @@ struct DatabaseSection {
     bool economyInDatabase = false; // Economy=database
     std::string connection;         // an ODBC connection string; holds passwords
     std::string hostId;
+    std::int32_t loginTimeout = 5; // seconds
+    std::int32_t networkTimeoutMs = 5000;
 };
 DatabaseSection readDatabaseSection();
 

@@ -139,9 +139,11 @@ void DatabaseEconomy::readJournal(const char* fileName) {
     std::vector<JournalEntry> lines;
     std::uint64_t seq = 0;
     std::uint32_t parts = 0;
+    bool lastEnded = true;
     const platform::Status read = os_.forEachLine(
         fileName, journalChunkBytes, journalLongestLine,
         [&](std::string_view text, bool ended, bool tooLong) {
+            lastEnded = ended;
             const std::optional<JournalFields> fields =
                 ended && !tooLong ? readJournalLine(text) : std::nullopt;
             if (!fields || !fields->inRecord()) {
@@ -175,7 +177,7 @@ void DatabaseEconomy::readJournal(const char* fileName) {
                   "): changes it holds that the economy's database may not have are not sent.");
     }
     // A last line cut short by a crash is closed off by the next record.
-    if (outbox && read.ok()) {
+    if (outbox && read.ok() && !lastEnded) {
         journal_.lineCutShort();
     }
 }
