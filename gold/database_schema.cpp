@@ -5,7 +5,9 @@
 #include "gold/store_items.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace quorvel {
@@ -53,6 +55,10 @@ std::string placeholders(std::size_t count) {
         marks += i == 0 ? "?" : ", ?";
     }
     return marks;
+}
+
+std::int64_t numberIn(const std::optional<std::string>& cell) {
+    return cell ? std::stoll(*cell) : 0;
 }
 
 // One line of a record made in the tables.
@@ -161,10 +167,6 @@ Status applyOne(Connection& db, Dialect dialect, std::string_view host,
     return {};
 }
 
-std::int64_t numberIn(const std::optional<std::string>& cell) {
-    return cell ? std::stoll(*cell) : 0;
-}
-
 // Runs `sql`, ended by "folded IN (...)" for `names` in slices, or once
 // without that end when no names are given.
 Status readByNames(Connection& db, const std::string& sql, const std::string& order,
@@ -186,6 +188,219 @@ Status readByNames(Connection& db, const std::string& sql, const std::string& or
             return read;
         }
     }
+    return {};
+}
+
+// Rows of `columns` values each, as "(?, ?), (?, ?)".
+std::string rowMarks(std::size_t rows, std::size_t columns) {
+    std::string marks;
+    for (std::size_t row = 0; row < rows; ++row) {
+        marks += (row == 0 ? "(" : ", (") + placeholders(columns) + ")";
+    }
+    return marks;
+}
+
+// Whether a batch can be applied as a whole, a few statements for all its
+// records: no purchase (whose debit is settled record by record) and no
+// table emptied (after which the order of changes matters).
+bool appliesTogether(std::span<const DatabaseRecord> records) {
+    for (const DatabaseRecord& record : records) {
+        if (record.settles) {
+            return false;
+        }
+        for (const JournalEntry& line : record.lines) {
+            if (line.account == journalEveryAccount) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A batch of records without purchases or wipes, in a few statements: the
+// records the ledger holds already are found in one query, the new ones'
+// lines kept in the ledger by rows of many, and their changes added up by
+// account and added to each account once, in name order (so two hosts
+// lock the same accounts in the same order). `together` is false when the
+// batch is not of that kind: the caller then applies it record by record.
+Status applyTogether(Connection& db, Dialect dialect, std::string_view host,
+                     std::span<const DatabaseRecord> records, std::vector<RecordOutcome>& outcomes,
+                     bool& together) {
+    together = false;
+    if (records.size() < 2 || !appliesTogether(records)) {
+        return {};
+    }
+    constexpr std::size_t slice = 200;
+    std::set<std::int64_t> seen;
+    for (std::size_t from = 0; from < records.size(); from += slice) {
+        const std::size_t count = std::min(slice, records.size() - from);
+        Connection::Values values{std::string(host)};
+        for (std::size_t i = from; i < from + count; ++i) {
+            values.emplace_back(static_cast<std::int64_t>(records[i].seq));
+        }
+        if (Status read = db.query(
+                "SELECT seq FROM quorvel_ledger WHERE host = ? AND part = 1 "
+                "AND seq IN (" +
+                    placeholders(count) + ")",
+                values, [&seen](const Connection::Row& row) { seen.insert(numberIn(row[0])); });
+            !read.ok()) {
+            return read;
+        }
+    }
+    // The new records' lines, kept; their changes, added up.
+    struct Sum {
+        std::string name;
+        std::int64_t gold = 0;
+        bool goldChanged = false;
+        std::array<std::int64_t, itemKindCount> items{};
+        bool inventory = false;
+    };
+    std::map<std::string, Sum> sums;
+    Connection::Values rows;
+    std::size_t rowsWaiting = 0;
+    std::size_t expected = 0;
+    std::int64_t inserted = 0;
+    constexpr std::size_t ledgerColumns = 13;
+    const auto keepRows = [&]() -> Status {
+        if (rowsWaiting == 0) {
+            return {};
+        }
+        std::string sql =
+            "INSERT INTO quorvel_ledger (host, seq, part, parts, at, cause, by_name, bot, account, "
+            "field, change_text, after_text, outcome) VALUES " +
+            rowMarks(rowsWaiting, ledgerColumns);
+        if (dialect == Dialect::mariadb) {
+            sql.insert(6, " IGNORE");
+        } else {
+            sql += dialect == Dialect::sqlite ? "" : " ON CONFLICT DO NOTHING";
+            if (dialect == Dialect::sqlite) {
+                sql.replace(0, 6, "INSERT OR IGNORE");
+            }
+        }
+        std::int64_t added = 0;
+        const Status kept = db.execute(sql, rows, &added);
+        inserted += added;
+        rows.clear();
+        rowsWaiting = 0;
+        return kept;
+    };
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const DatabaseRecord& record = records[i];
+        if (record.lines.empty() || seen.contains(static_cast<std::int64_t>(record.seq))) {
+            continue;
+        }
+        outcomes[i] = RecordOutcome::applied;
+        for (std::size_t part = 0; part < record.lines.size(); ++part) {
+            const JournalEntry& line = record.lines[part];
+            rows.insert(rows.end(),
+                        {std::string(host), static_cast<std::int64_t>(record.seq),
+                         static_cast<std::int64_t>(part + 1),
+                         static_cast<std::int64_t>(record.lines.size()), line.time, line.cause.what,
+                         line.cause.who, static_cast<std::int64_t>(line.cause.bot), line.account,
+                         line.field, line.change, line.after, std::int64_t{1}});
+            ++expected;
+            if (++rowsWaiting == slice / 2) {
+                if (Status kept = keepRows(); !kept.ok()) {
+                    return kept;
+                }
+            }
+            Sum& sum = sums[foldedCopy(line.account)];
+            if (sum.name.empty()) {
+                sum.name = line.account;
+            }
+            const std::optional<std::int64_t> change = readJournalChange(line.change);
+            if (line.field == journalInventoryField) {
+                sum.inventory = sum.inventory || line.change == journalNew;
+            } else if (line.field == journalGoldField && change) {
+                sum.gold += *change;
+                sum.goldChanged = true;
+            } else if (const std::optional<ItemKind> kind = itemKindOfWord(line.field);
+                       kind && change) {
+                sum.items[static_cast<std::size_t>(*kind)] += *change;
+                sum.inventory = true;
+            } else {
+                return Status::failed("a line of a record changes nothing: " + line.field + " " +
+                                      line.change);
+            }
+        }
+    }
+    if (Status kept = keepRows(); !kept.ok()) {
+        return kept;
+    }
+    if (static_cast<std::size_t>(inserted) != expected) {
+        // Some written meanwhile by another connection of this host: the
+        // batch is undone, and sent again finds them seen.
+        return Status::failed("records of this host were written by another connection meanwhile");
+    }
+    // Every account's sum, then every inventory record's, in name order.
+    Connection::Values accounts;
+    Connection::Values inventories;
+    std::size_t accountRows = 0;
+    std::size_t inventoryRows = 0;
+    const auto upsert = [&](bool gold) -> Status {
+        Connection::Values& values = gold ? accounts : inventories;
+        std::size_t& count = gold ? accountRows : inventoryRows;
+        if (count == 0) {
+            return {};
+        }
+        std::string sql;
+        if (gold) {
+            sql = "INSERT INTO quorvel_accounts (folded, name, gold) VALUES " + rowMarks(count, 3) +
+                  (dialect == Dialect::mariadb
+                       ? " ON DUPLICATE KEY UPDATE gold = gold + VALUES(gold)"
+                       : " ON CONFLICT (folded) DO UPDATE SET gold = quorvel_accounts.gold + "
+                         "excluded.gold");
+        } else {
+            sql = "INSERT INTO quorvel_inventory (folded, name";
+            std::string update;
+            for (std::string_view column : itemColumns) {
+                const std::string c(column);
+                sql += ", " + c;
+                update +=
+                    (update.empty() ? "" : ", ") + c + " = " +
+                    (dialect == Dialect::mariadb ? c + " + VALUES(" + c + ")"
+                                                 : "quorvel_inventory." + c + " + excluded." + c);
+            }
+            sql += ") VALUES " + rowMarks(count, 2 + itemKindCount) +
+                   (dialect == Dialect::mariadb ? " ON DUPLICATE KEY UPDATE "
+                                                : " ON CONFLICT (folded) DO UPDATE SET ") +
+                   update;
+        }
+        const Status made = db.execute(sql, values);
+        values.clear();
+        count = 0;
+        return made;
+    };
+    for (const auto& [folded, sum] : sums) {
+        if (sum.goldChanged) {
+            accounts.insert(accounts.end(), {folded, sum.name, sum.gold});
+            if (++accountRows == slice) {
+                if (Status made = upsert(true); !made.ok()) {
+                    return made;
+                }
+            }
+        }
+    }
+    if (Status made = upsert(true); !made.ok()) {
+        return made;
+    }
+    for (const auto& [folded, sum] : sums) {
+        if (sum.inventory) {
+            inventories.insert(inventories.end(), {folded, sum.name});
+            for (std::int64_t count : sum.items) {
+                inventories.emplace_back(count);
+            }
+            if (++inventoryRows == slice / 2) {
+                if (Status made = upsert(false); !made.ok()) {
+                    return made;
+                }
+            }
+        }
+    }
+    if (Status made = upsert(false); !made.ok()) {
+        return made;
+    }
+    together = true;
     return {};
 }
 
@@ -254,19 +469,21 @@ Status applyRecords(Connection& db, Dialect dialect, std::string_view host,
     if (Status began = db.begin(); !began.ok()) {
         return began;
     }
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (Status done = applyOne(db, dialect, host, records[i], outcomes[i]); !done.ok()) {
-            db.rollback();
-            outcomes.assign(records.size(), RecordOutcome::seenBefore);
-            return done;
+    bool together = false;
+    Status done = applyTogether(db, dialect, host, records, outcomes, together);
+    if (done.ok() && !together) {
+        for (std::size_t i = 0; i < records.size() && done.ok(); ++i) {
+            done = applyOne(db, dialect, host, records[i], outcomes[i]);
         }
     }
-    if (Status committed = db.commit(); !committed.ok()) {
+    if (done.ok()) {
+        done = db.commit();
+    }
+    if (!done.ok()) {
         db.rollback();
         outcomes.assign(records.size(), RecordOutcome::seenBefore);
-        return committed;
     }
-    return {};
+    return done;
 }
 
 Status lastRecordOf(Connection& db, std::string_view host, std::uint64_t& seq) {

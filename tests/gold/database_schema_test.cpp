@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <latch>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -102,6 +104,30 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
                     names.push_back(account.name + "=" + std::to_string(account.gold));
                 }).ok());
     EXPECT_EQ(names, (std::vector<std::string>{"Al=55", "Bob=40"}));
+
+    // A batch is applied as its records one by one would be: those seen
+    // before are passed over, the others' changes added up by account.
+    std::vector<DatabaseRecord> batch;
+    for (std::uint64_t seq = 10; seq < 30; ++seq) {
+        batch.push_back({seq,
+                         false,
+                         {line("Ann", "gold", "+5"), line("ANN", "guns", "+1"),
+                          line("Zed", "gold", "-2"), line("Cy", "inventory", "new")}});
+    }
+    std::vector<RecordOutcome> outcomes;
+    ASSERT_TRUE(applyRecords(db, dialect, "east", std::span(batch).first(10), outcomes).ok());
+    EXPECT_EQ(std::ranges::count(outcomes, RecordOutcome::applied), 10);
+    ASSERT_TRUE(applyRecords(db, dialect, "east", batch, outcomes).ok());
+    EXPECT_EQ(std::ranges::count(outcomes, RecordOutcome::seenBefore), 10);
+    EXPECT_EQ(outcomes.back(), RecordOutcome::applied);
+    EXPECT_EQ(goldIn(db, "ann"), 100);
+    EXPECT_EQ(goldIn(db, "zed"), -40);
+    std::vector<std::string> records;
+    ASSERT_TRUE(readInventories(db, {"ann", "cy"}, [&](const StoredInventory& record) {
+                    records.push_back(record.name + " " + std::to_string(record.counts[0]));
+                }).ok());
+    EXPECT_EQ(records, (std::vector<std::string>{"Ann 20", "Cy 0"}));
+    ASSERT_TRUE(db.execute("DELETE FROM quorvel_accounts WHERE folded IN ('ann', 'zed')").ok());
 
     // One live process holds a host name; another takes it only when the
     // holder has gone quiet or given it up.
