@@ -9,7 +9,7 @@ namespace {
 
 // Records sent in one transaction: large enough that a backlog drains fast,
 // small enough that a stop waits for one batch at most.
-constexpr std::size_t recordsPerBatch = 250;
+constexpr std::size_t recordsPerBatch = 1000;
 constexpr std::size_t purchasesPerBatch = 50;
 constexpr int attemptsPerBatch = 3;
 // A lost database is tried again this often.
