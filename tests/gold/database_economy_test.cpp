@@ -327,9 +327,16 @@ TEST(DatabaseHosts, TwoHostsConvergeAndAKilledHostSendsWhatWasNotConfirmed) {
         hosts[1].session("--players 30 --seconds 600 --generate-seed 2") + "; wait)";
     ASSERT_EQ(std::system(both.c_str()), 0);
 
-    // East again, killed while its records flow.
+    // East again, killed while its records flow. Whatever fails below, the
+    // process does not outlive the test.
     const std::string pidFile = hosts[0].folder + ".pid";
-    ASSERT_EQ(std::system((hosts[0].session("--seconds 1000000 --players 60 --generate-seed 3") +
+    struct KilledAtTheEnd {
+        std::string pidFile;
+        ~KilledAtTheEnd() {
+            std::system(("kill -KILL $(cat '" + pidFile + "') 2>/dev/null").c_str());
+        }
+    } killedAtTheEnd{pidFile};
+    ASSERT_EQ(std::system((hosts[0].session("--seconds 20000 --players 60 --generate-seed 3") +
                            " & echo $! >'" + pidFile + "'")
                               .c_str()),
               0);
