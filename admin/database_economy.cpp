@@ -130,13 +130,7 @@ Status loadFromDatabase(EconomyDatabase& database, FileEconomy& economy) {
         return read;
     }
     return readInventories(database.db, {}, [&economy](const StoredInventory& stored) {
-        InventoryRecord record;
-        std::memcpy(record.name, stored.name.data(),
-                    std::min(stored.name.size(), sizeof record.name));
-        for (std::size_t i = 0; i < itemKindCount; ++i) {
-            record.counts[i] = static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(stored.counts[i], -2147483648LL, 2147483647LL));
-        }
+        const InventoryRecord record = inventoryRecordOf(stored);
         economy.book().append(record);
     });
 }

@@ -334,13 +334,7 @@ int exportFolder(const std::string& folder, bool replace, std::ostream& out, std
     });
     if (read.ok()) {
         read = readInventories(database.db, {}, [&](const StoredInventory& stored) {
-            InventoryRecord record;
-            std::memcpy(record.name, stored.name.data(),
-                        std::min(stored.name.size(), sizeof record.name));
-            for (std::size_t i = 0; i < itemKindCount; ++i) {
-                record.counts[i] = static_cast<std::int32_t>(
-                    std::clamp<std::int64_t>(stored.counts[i], -2147483648LL, 2147483647LL));
-            }
+            const InventoryRecord record = inventoryRecordOf(stored);
             char bytes[InvDatLayout::recordBytes];
             encodeInventoryRecord(record, bytes);
             inventoryBytes.append(bytes, sizeof bytes);

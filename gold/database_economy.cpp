@@ -191,36 +191,24 @@ const InventoryRecord* DatabaseEconomy::findInventory(std::string_view name) con
 }
 
 void DatabaseEconomy::credit(std::string_view name, std::uint32_t amount) {
-    ledger_.credit(name, amount);
-    const GoldAccount& account = *ledger_.find(name);
-    note(GoldJournal::goldChanged(cause(), fieldText(account.name, sizeof account.name), amount,
-                                  account.amount));
+    note(creditWithLine(ledger_, cause(), name, amount));
 }
 
 void DatabaseEconomy::debit(std::string_view name, std::uint32_t amount) {
-    ledger_.debit(name, amount);
-    const GoldAccount& account = *ledger_.find(name);
-    note(GoldJournal::goldChanged(cause(), fieldText(account.name, sizeof account.name),
-                                  -static_cast<std::int64_t>(amount), account.amount));
+    note(debitWithLine(ledger_, cause(), name, amount));
 }
 
 bool DatabaseEconomy::setItemCount(std::string_view name, ItemKind kind, std::int32_t count) {
-    InventoryRecord* record = book_.find(name);
-    if (record == nullptr) {
+    std::optional<JournalEntry> line = setItemCountWithLine(book_, cause(), name, kind, count);
+    if (!line) {
         return false;
     }
-    std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
-    const std::int64_t change = std::int64_t{count} - stored;
-    stored = count;
-    note(GoldJournal::itemChanged(cause(), name,
-                                  inventoryItems[static_cast<std::size_t>(kind)].store->itemWord,
-                                  change, count));
+    note(std::move(*line));
     return true;
 }
 
 void DatabaseEconomy::createInventory(std::string_view name) {
-    book_.appendEmpty(name);
-    note(GoldJournal::inventoryCreated(cause(), name));
+    note(createInventoryWithLine(book_, cause(), name));
 }
 
 LoadResult DatabaseEconomy::reloadGold() {

@@ -5,6 +5,8 @@
 #include "gold/store_items.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -492,6 +494,16 @@ Status lastRecordOf(Connection& db, std::string_view host, std::uint64_t& seq) {
                                        {std::string(host)}, last);
     seq = last && *last > 0 ? static_cast<std::uint64_t>(*last) : 0;
     return read;
+}
+
+InventoryRecord inventoryRecordOf(const StoredInventory& stored) {
+    InventoryRecord record;
+    std::memcpy(record.name, stored.name.data(), std::min(stored.name.size(), sizeof record.name));
+    for (std::size_t i = 0; i < itemKindCount; ++i) {
+        record.counts[i] = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(stored.counts[i], INT32_MIN, INT32_MAX));
+    }
+    return record;
 }
 
 Status readAccounts(Connection& db, const std::vector<std::string>& names,

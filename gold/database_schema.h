@@ -74,6 +74,10 @@ struct StoredInventory {
     std::array<std::int64_t, itemKindCount> counts{};
 };
 
+// A stored inventory record as a record of inv.dat holds it: the name cut
+// to its field, each count held to the range of a count.
+InventoryRecord inventoryRecordOf(const StoredInventory& stored);
+
 // Every account and inventory record, in name order; or those of `names`
 // only (any case), when given.
 [[nodiscard]] platform::Status readAccounts(platform::odbc::Connection& db,

@@ -1,5 +1,8 @@
 #include "gold/gold_journal.h"
 
+#include "base/text/text_rules.h"
+#include "gold/store_items.h"
+
 #include <utility>
 
 namespace quorvel {
@@ -142,6 +145,42 @@ platform::Status GoldJournal::syncToDisk() {
 platform::Status GoldJournal::failed(platform::Status why) {
     file_.reset();
     return why;
+}
+
+JournalEntry creditWithLine(GoldLedger& ledger, const ChangeCause& cause, std::string_view name,
+                            std::uint32_t amount) {
+    ledger.credit(name, amount);
+    const GoldAccount& account = *ledger.find(name);
+    return GoldJournal::goldChanged(cause, fieldText(account.name, sizeof account.name), amount,
+                                    account.amount);
+}
+
+JournalEntry debitWithLine(GoldLedger& ledger, const ChangeCause& cause, std::string_view name,
+                           std::uint32_t amount) {
+    ledger.debit(name, amount);
+    const GoldAccount& account = *ledger.find(name);
+    return GoldJournal::goldChanged(cause, fieldText(account.name, sizeof account.name),
+                                    -static_cast<std::int64_t>(amount), account.amount);
+}
+
+std::optional<JournalEntry> setItemCountWithLine(InventoryBook& book, const ChangeCause& cause,
+                                                 std::string_view name, ItemKind kind,
+                                                 std::int32_t count) {
+    InventoryRecord* record = book.find(name);
+    if (record == nullptr) {
+        return std::nullopt;
+    }
+    std::int32_t& stored = record->counts[static_cast<std::size_t>(kind)];
+    const std::int64_t change = std::int64_t{count} - stored;
+    stored = count;
+    return GoldJournal::itemChanged(
+        cause, name, inventoryItems[static_cast<std::size_t>(kind)].store->itemWord, change, count);
+}
+
+JournalEntry createInventoryWithLine(InventoryBook& book, const ChangeCause& cause,
+                                     std::string_view name) {
+    book.appendEmpty(name);
+    return GoldJournal::inventoryCreated(cause, name);
 }
 
 } // namespace quorvel

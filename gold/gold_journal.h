@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -125,5 +126,19 @@ private:
     bool goldSavedSinceRotation_ = false;
     bool inventorySavedSinceRotation_ = false;
 };
+
+// A change made to the accounts or records an economy holds in memory, and
+// the journal line that records it under `cause`: one place for every
+// economy, whatever keeps its tables. setItemCountWithLine changes nothing
+// and gives no line when `name` has no record.
+JournalEntry creditWithLine(GoldLedger& ledger, const ChangeCause& cause, std::string_view name,
+                            std::uint32_t amount);
+JournalEntry debitWithLine(GoldLedger& ledger, const ChangeCause& cause, std::string_view name,
+                           std::uint32_t amount);
+std::optional<JournalEntry> setItemCountWithLine(InventoryBook& book, const ChangeCause& cause,
+                                                 std::string_view name, ItemKind kind,
+                                                 std::int32_t count);
+JournalEntry createInventoryWithLine(InventoryBook& book, const ChangeCause& cause,
+                                     std::string_view name);
 
 } // namespace quorvel

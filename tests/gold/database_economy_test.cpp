@@ -72,17 +72,6 @@ std::int64_t goldIn(Connection& db, const std::string& folded) {
     return number(db, "SELECT gold FROM quorvel_accounts WHERE folded = ?", {folded});
 }
 
-JournalEntry line(std::string_view account, std::string_view field, std::string_view change) {
-    JournalEntry entry;
-    entry.cause = {"west", "-", 1};
-    entry.account = account;
-    entry.field = field;
-    entry.change = change;
-    entry.after = "0";
-    entry.time = "2026-12-09T05:00:00Z";
-    return entry;
-}
-
 void applyAsWest(Connection& db, const DatabaseRecord& record) {
     std::vector<RecordOutcome> outcomes;
     const platform::Status done =
@@ -120,7 +109,7 @@ TEST(DatabaseBot, TheDatabaseSettlesPurchasesAndAnOutageLosesNothing) {
 
     arena.kill(al, bob); // Bob +2
     ASSERT_TRUE(tickUntil(arena, sent, [&] { return goldIn(db, "bob") == 2; }));
-    applyAsWest(db, {1, false, {line("BOB", "gold", "+500")}});
+    applyAsWest(db, {1, false, {ledgerLine("BOB", "gold", "+500")}});
     ASSERT_TRUE(tickUntil(
         arena, sent, [&] { return balance() == 502; }, 5))
         << "another host's credit unseen: " << balance();
@@ -136,7 +125,7 @@ TEST(DatabaseBot, TheDatabaseSettlesPurchasesAndAnOutageLosesNothing) {
     EXPECT_EQ(balance(), 202u);
 
     // West spends the last gold; this bot has not polled since, and sells.
-    applyAsWest(db, {2, true, {line("Bob", "gold", "-202")}});
+    applyAsWest(db, {2, true, {ledgerLine("Bob", "gold", "-202")}});
     arena.command(bob, "buy", "points"); // 500: refused by the cache already
     arena.command(bob, "buy", "bounty"); // 400
     arena.command(bob, "buy", "reset");  // 50: the cache says yes
@@ -153,7 +142,7 @@ TEST(DatabaseBot, TheDatabaseSettlesPurchasesAndAnOutageLosesNothing) {
         arena, sent, [&] { return balance() == 0; }, 5));
 
     // The database dies.
-    applyAsWest(db, {3, false, {line("Bob", "gold", "+1000")}});
+    applyAsWest(db, {3, false, {ledgerLine("Bob", "gold", "+1000")}});
     ASSERT_TRUE(tickUntil(
         arena, sent, [&] { return balance() == 1000; }, 5));
     db.close();
@@ -221,7 +210,7 @@ TEST(DatabaseBot, ADeadNetworkNeverHoldsUpTheBotAndAHostNameHasOneLiveHolder) {
     ASSERT_TRUE(tickUntil(arena, sent, [&] { return goldIn(db, "bob") == 2; }));
     EXPECT_EQ(countStarting(sent, backStart), 1u);
     EXPECT_EQ(countStarting(sent, "Another live host"), 1u);
-    applyAsWest(db, {1, false, {line("Bob", "gold", "+1000")}});
+    applyAsWest(db, {1, false, {ledgerLine("Bob", "gold", "+1000")}});
     ASSERT_TRUE(
         tickUntil(arena, sent, [&] { return arena.spawn().gold.economy->balance("Bob") == 1002; }));
 
@@ -317,7 +306,7 @@ TEST(DatabaseHosts, TwoHostsConvergeAndAKilledHostSendsWhatWasNotConfirmed) {
         ASSERT_TRUE(prepareSchema(bank, Dialect::postgres).ok());
         DatabaseRecord gifts{1, false, {}};
         for (int pilot = 1; pilot <= 200; ++pilot) {
-            gifts.lines.push_back(line("Pilot" + std::to_string(pilot), "gold", "+1000"));
+            gifts.lines.push_back(ledgerLine("Pilot" + std::to_string(pilot), "gold", "+1000"));
         }
         std::vector<RecordOutcome> outcomes;
         ASSERT_TRUE(applyRecords(bank, Dialect::postgres, "bank", {&gifts, 1}, outcomes).ok());

@@ -1,3 +1,4 @@
+#include "economy_arena.h"
 #include "gold/database_schema.h"
 #include "support/throwaway_server.h"
 
@@ -20,17 +21,6 @@ std::optional<std::int64_t> goldIn(Connection& db, const std::string& name) {
     EXPECT_TRUE(
         db.queryNumber("SELECT gold FROM quorvel_accounts WHERE folded = ?", {name}, gold).ok());
     return gold;
-}
-
-JournalEntry line(std::string_view account, std::string_view field, std::string_view change) {
-    JournalEntry entry;
-    entry.cause = {"test", "-", 1};
-    entry.account = account;
-    entry.field = field;
-    entry.change = change;
-    entry.after = "0";
-    entry.time = "2026-12-09 05:00:00";
-    return entry;
 }
 
 RecordOutcome apply(Connection& db, Dialect dialect, std::string_view host,
@@ -63,14 +53,15 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
     ASSERT_TRUE(db.queryNumber("SELECT COUNT(*) FROM quorvel_schema", versions).ok());
     EXPECT_EQ(versions, 1);
 
-    const DatabaseRecord loan{2, false, {line("Bob", "gold", "-50"), line("Al", "gold", "+50")}};
-    EXPECT_EQ(apply(db, dialect, "east", {1, false, {line("Bob", "gold", "+150")}}),
+    const DatabaseRecord loan{
+        2, false, {ledgerLine("Bob", "gold", "-50"), ledgerLine("Al", "gold", "+50")}};
+    EXPECT_EQ(apply(db, dialect, "east", {1, false, {ledgerLine("Bob", "gold", "+150")}}),
               RecordOutcome::applied);
     for (int resent = 0; resent < 2; ++resent) {
         EXPECT_EQ(apply(db, dialect, "east", loan),
                   resent == 0 ? RecordOutcome::applied : RecordOutcome::seenBefore);
     }
-    EXPECT_EQ(apply(db, dialect, "west", {2, false, {line("al", "gold", "+5")}}),
+    EXPECT_EQ(apply(db, dialect, "west", {2, false, {ledgerLine("al", "gold", "+5")}}),
               RecordOutcome::applied);
     EXPECT_EQ(goldIn(db, "bob"), 100);
     EXPECT_EQ(goldIn(db, "al"), 55);
@@ -80,7 +71,8 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
 
     // A purchase the account cannot pay leaves no item and no debit, and its
     // number is used: sent again, it is not tried again.
-    const DatabaseRecord guns{3, true, {line("Bob", "guns", "+1"), line("Bob", "gold", "-300")}};
+    const DatabaseRecord guns{
+        3, true, {ledgerLine("Bob", "guns", "+1"), ledgerLine("Bob", "gold", "-300")}};
     for (int resent = 0; resent < 2; ++resent) {
         EXPECT_EQ(apply(db, dialect, "east", guns),
                   resent == 0 ? RecordOutcome::refused : RecordOutcome::seenBefore);
@@ -88,8 +80,8 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
     EXPECT_EQ(apply(db, dialect, "east",
                     {4,
                      true,
-                     {line("Bob", "inventory", "new"), line("Bob", "guns", "+1"),
-                      line("Bob", "gold", "-60")}}),
+                     {ledgerLine("Bob", "inventory", "new"), ledgerLine("Bob", "guns", "+1"),
+                      ledgerLine("Bob", "gold", "-60")}}),
               RecordOutcome::applied);
     EXPECT_EQ(goldIn(db, "bob"), 40);
     std::vector<StoredInventory> bought;
@@ -111,8 +103,8 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
     for (std::uint64_t seq = 10; seq < 30; ++seq) {
         batch.push_back({seq,
                          false,
-                         {line("Ann", "gold", "+5"), line("ANN", "guns", "+1"),
-                          line("Zed", "gold", "-2"), line("Cy", "inventory", "new")}});
+                         {ledgerLine("Ann", "gold", "+5"), ledgerLine("ANN", "guns", "+1"),
+                          ledgerLine("Zed", "gold", "-2"), ledgerLine("Cy", "inventory", "new")}});
     }
     std::vector<RecordOutcome> outcomes;
     ASSERT_TRUE(applyRecords(db, dialect, "east", std::span(batch).first(10), outcomes).ok());
@@ -165,7 +157,7 @@ TEST_P(DatabaseEconomy, RecordsApplyOnceAndTheLastGoldIsSpentOnce) {
         RecordOutcome westGot = RecordOutcome::seenBefore;
         const auto purchase = [&](std::uint64_t seq) {
             return DatabaseRecord{
-                seq, true, {line("Bob", "bombs", "+1"), line("Bob", "gold", "-100")}};
+                seq, true, {ledgerLine("Bob", "bombs", "+1"), ledgerLine("Bob", "gold", "-100")}};
         };
         std::thread first([&] {
             go.arrive_and_wait();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel::testing {
@@ -40,6 +41,19 @@ inline ::testing::AssertionResult sentExactly(const std::vector<Sent>& got,
 // A balance as the ledger holds it.
 inline std::uint32_t goldOf(TestArena& arena, const std::string& name) {
     return arena.gold().balance(name);
+}
+
+// A line of a record as another host sends it to a database economy.
+inline JournalEntry ledgerLine(std::string_view account, std::string_view field,
+                               std::string_view change) {
+    JournalEntry entry;
+    entry.cause = {"test", "-", 1};
+    entry.account = account;
+    entry.field = field;
+    entry.change = change;
+    entry.after = "0";
+    entry.time = "2026-12-09T05:00:00Z";
+    return entry;
 }
 
 } // namespace quorvel::testing
