@@ -1,27 +1,61 @@
 // What check sees in gold.dat and inv.dat beyond the module's own words:
-// records no module wrote, and balances and counts other than the last ones
-// gold.log wrote. Each answers the problems found, one text each.
+// a damaged file told whole (what is wrong, what it lost, what a module
+// start does about it and what is left to do), records no module wrote, and
+// balances and counts other than the last ones gold.log wrote. Each answers
+// the problems found, one text each.
 #pragma once
 
-#include "gold/file_economy.h"
+#include "admin/folder.h"
 
+#include <cstddef>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel::admin {
 
-// The whole records of gold.dat and inv.dat in the current folder, as the
-// files stand, that no player's account or purchase makes (a name empty or
-// with control bytes in it, a count below zero: gold/record_checks.h): the
-// file is damaged, or is not one the module wrote.
+// What a module start says about gold.dat or inv.dat as it loads it (the
+// file damaged or missing, what recovery brought back): check tells these
+// with the file's other findings, in one problem.
+bool isDataFileWords(std::string_view consoleLine);
+
+// The records a module start loads from each file, before gold.log is
+// replayed over them: their names folded as the module matches names.
+struct LoadedFromFiles {
+    std::set<std::string> goldNames;
+    std::set<std::string> inventoryNames;
+    std::size_t accounts = 0;
+    std::size_t records = 0;
+};
+
+// One problem for each damaged file in the current folder: stray bytes,
+// records fewer than the file last saved, the file missing though saved,
+// or records no player's account or purchase makes (a name that is empty,
+// holds a control byte or fills its 20 bytes with no end; a count below
+// zero or above what any purchase makes). `moduleWords` are the module's
+// lines on the files (isDataFileWords); `inspected` is the store as a
+// module start loads it. Each problem names what gold.log says the file
+// lost, what a start brings back, and what the operator is to do.
+std::vector<std::string> damagedFiles(const InspectedEconomy& inspected,
+                                      const LoadedFromFiles& fromFiles,
+                                      const std::vector<std::string>& moduleWords);
+
+// The records of gold.dat and inv.dat in the current folder, as the files
+// stand, that no player's account or purchase makes, one text for each file
+// that holds any: the file is damaged, or is not one the module wrote.
 std::vector<std::string> implausibleRecords();
 
-// `loaded` is the store as a module start loads it (gold.dat, inv.dat and
-// what the journal adds). Every account's last balance in gold.log.1 and
-// gold.log after the last reset or reload of gold, and every item count
-// after the last reset or reload of inventory, compared with it: a
-// gold.dat cut or replaced and then saved over loses accounts the journal
-// still holds. Cut records never happened and are not compared.
+// Every account's last balance in gold.log.1 and gold.log after the last
+// reset of gold, and every item count after the last reset of inventory,
+// compared with what a module start loads (`loaded`). A reload reads the
+// file again but leaves the balances it lost standing: a cut gold.dat read
+// by !goldload and then saved loses accounts the journal still holds. Cut
+// records never happened and are not compared.
 std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded);
+
+// The most of one item a record can plausibly hold: no purchase made one
+// record's count grow past it.
+inline constexpr std::int64_t mostItemsHeld = 1000000;
 
 } // namespace quorvel::admin

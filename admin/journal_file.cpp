@@ -206,12 +206,17 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
                 if (why) {
                     records.end();
                     // A write stopped part-way is closed off with two tabs
-                    // by the next one.
-                    findings.problem(number, isClosedOffCutLine(text)
-                                                 ? "a line cut short (by a crash or a full disk) "
-                                                   "and closed off; the module passes over it."
-                                                 : "not a journal line (" + *why +
-                                                       "); the module passes over it.");
+                    // by the next one: the module's own mending, a note.
+                    if (isClosedOffCutLine(text)) {
+                        summary.findings.push_back(
+                            {false, std::string(file) + ":" + std::to_string(number) +
+                                        ": a line cut short (by a crash or a full disk) and "
+                                        "closed off by the module; the module passes over it. "
+                                        "To do: nothing (the change it began never happened)."});
+                        return;
+                    }
+                    findings.problem(number, "not a journal line (" + *why +
+                                                 "); the module passes over it.");
                     return;
                 }
                 if (!isJournalTime(fields->time)) {
@@ -253,7 +258,8 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
         summary.findings.push_back(
             {false, std::string(cut->file) + ":" + std::to_string(cut->line) +
                         ": the last line has no line end (a crash or a full disk stopped its "
-                        "write); the module passes over it."});
+                        "write); the module passes over it. To do: nothing (its next write "
+                        "closes the line off)."});
     }
     return summary;
 }

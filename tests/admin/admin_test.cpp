@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace quorvel::admin::testing {
@@ -128,6 +129,58 @@ void writeUpgradedFolder(const Folder& folder) {
     folder.write("inv.dat", inventoryRecord("Bob", {1, 0, 0, 0, 0, 0, 0, 0}));
 }
 
+// A session the module plays in `folder`: a Mod gives each of `pilots`
+// pilots some gold, every third of them buys a gun into the inventory (300
+// gold), and the bot terminates, saving gold.dat and inv.dat. Returns each
+// pilot's balance and gun count as gold.log last wrote them.
+struct Played {
+    std::map<std::string, std::uint32_t> balances;
+    std::map<std::string, std::int32_t> guns;
+    std::uint64_t gold() const {
+        std::uint64_t sum = 0;
+        for (const auto& [name, amount] : balances) {
+            sum += amount;
+        }
+        return sum;
+    }
+};
+
+Played playSession(const Folder& folder, std::uint32_t pilots) {
+    folder.write("quorvel.ini", "[Settings]\nInventory=1\n");
+    Played played;
+    quorvel::testing::TestArena arena(folder.path, 7);
+    arena.handshake();
+    auto& mod = arena.addPlayer({.name = "Warden", .accessLevel = 2});
+    for (std::uint32_t n = 1; n <= pilots; ++n) {
+        const std::string name = "Pilot" + std::to_string(n);
+        const std::uint32_t amount = n * 37 % 1000 + 1 + (n % 3 == 0 ? 300 : 0);
+        arena.command(mod, "givegold", name + ":" + std::to_string(amount));
+        played.balances[name] = amount;
+        if (n % 3 == 0) {
+            auto& pilot = arena.addPlayer({.name = name, .ship = 1});
+            arena.command(pilot, "buy", "inv guns");
+            played.balances[name] -= 300;
+            played.guns[name] = 1;
+        }
+    }
+    arena.terminate();
+    return played;
+}
+
+// A module start in `folder`, with `during` played while it runs, then a
+// terminate that saves.
+void startModule(
+    const Folder& folder,
+    const std::function<void(quorvel::testing::TestArena&, PlayerRecord&)>& during = {}) {
+    quorvel::testing::TestArena arena(folder.path, 7);
+    arena.handshake();
+    auto& mod = arena.addPlayer({.name = "Warden", .accessLevel = 2});
+    if (during) {
+        during(arena, mod);
+    }
+    arena.terminate();
+}
+
 TEST(AdminCheck, TheExampleArenaIsCleanAndNothingIsWritten) {
     Folder folder;
     for (const auto& entry :
@@ -186,7 +239,6 @@ TEST(AdminCheck, FindsEveryKindOfProblemInTheModulesWordsAndWritesNothing) {
              "module uses only the first of them.\n",
              "problem: inv.dat: 10 stray bytes after 1 whole record;",
              "problem: gold.log.1:1: a line without its line end in the middle of the journal",
-             "problem: gold.log:2: a line cut short (by a crash or a full disk) and closed off",
              "problem: gold.log:3: not a journal line (it does not hold seven, eight or ten "
              "fields)",
          }) {
@@ -194,7 +246,10 @@ TEST(AdminCheck, FindsEveryKindOfProblemInTheModulesWordsAndWritesNothing) {
     }
     EXPECT_TRUE(contains(run.out, "note: A module start here would say: \"Recovered 2 changes "
                                   "from gold.log.\""));
-    EXPECT_TRUE(contains(run.out, "\n16 problems, 1 note.\n"));
+    // The module closed off the line a crash cut short, and passes over it.
+    EXPECT_TRUE(contains(run.out, "note: gold.log:2: a line cut short (by a crash or a full disk) "
+                                  "and closed off by the module"));
+    EXPECT_TRUE(contains(run.out, "\n15 problems, 2 notes.\n"));
     // Not even the copy a module start keeps of a damaged gold.dat.
     EXPECT_EQ(folder.snapshot(), before);
 }
@@ -290,19 +345,19 @@ TEST(AdminCheck, AFileThatCannotBeReadIsExitStatusTwo) {
 }
 
 TEST(AdminCheck, AGoldDatOtherThanTheJournalsLastValuesIsAProblem) {
-    // What the whole changes left: the cut loan is a note, the line the next
-    // start closed off the one problem, and gold.dat agrees.
+    // What the whole changes left: the cut loan and the line the next start
+    // closed off are notes, and gold.dat agrees.
     Folder folder;
     writeUpgradedFolder(folder);
     Outcome run = admin({"check", folder.path});
-    EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_TRUE(contains(run.out, "problem: gold.log:14: a line cut short (by a crash or a full "
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(contains(run.out, "note: gold.log:14: a line cut short (by a crash or a full "
                                   "disk) and closed off"));
     EXPECT_TRUE(contains(run.out, "note: gold.log:13: change 6 (loan at 2026-12-08T09:10:08Z) "
                                   "was cut short by a crash or a full disk, 1 of its 2 lines "
                                   "written: it never happened, and the module does not apply "
                                   "it.\n"));
-    EXPECT_TRUE(contains(run.out, "\n1 problem, 3 notes.\n"));
+    EXPECT_TRUE(contains(run.out, "\nNo problems, 4 notes.\n"));
 
     // A gold.dat that took the cut loan's debit, and an inv.dat without
     // Bob's gun.
@@ -311,15 +366,15 @@ TEST(AdminCheck, AGoldDatOtherThanTheJournalsLastValuesIsAProblem) {
     folder.write("inv.dat", inventoryRecord("Bob", {0, 0, 0, 0, 0, 0, 0, 0}));
     run = admin({"check", folder.path});
     EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_TRUE(contains(run.out, "problem: gold.dat disagrees with gold.log on 1 account: a "
-                                  "module start here loads another balance than the last one "
-                                  "gold.log wrote for it"));
+    EXPECT_TRUE(contains(run.out, "problem: gold.dat disagrees with gold.log on 1 account, 102 "
+                                  "gold in all: a module start here loads another balance than "
+                                  "the last one gold.log wrote for it"));
     EXPECT_TRUE(contains(run.out, "\n    Bob: a module start loads 82, gold.log last wrote 102 "
                                   "(gold.log:12)\n"));
     EXPECT_TRUE(contains(run.out, "problem: inv.dat disagrees with gold.log on 1 item count: "));
     EXPECT_TRUE(contains(run.out, "\n    Bob's guns: a module start loads 0, gold.log last "
                                   "wrote 1 (gold.log:5)\n"));
-    EXPECT_TRUE(contains(run.out, "\n3 problems, 3 notes.\n"));
+    EXPECT_TRUE(contains(run.out, "\n2 problems, 4 notes.\n"));
 
     // A reset of gold empties every account: no value before it counts.
     folder.write(
@@ -405,7 +460,12 @@ TEST(AdminCheck, AnEmptyGoldDatSavedOverTheAccountsIsFound) {
     const Outcome run = admin({"check", folder.path});
     EXPECT_EQ(run.status, 1) << run.out;
     EXPECT_TRUE(contains(run.out, "  gold.dat      0 accounts, 0 bytes\n"));
-    EXPECT_TRUE(contains(run.out, "problem: gold.dat disagrees with gold.log on 421 accounts: "));
+    std::uint64_t total = 0;
+    for (std::uint32_t n = 1; n <= accounts; ++n) {
+        total += balance(n);
+    }
+    EXPECT_TRUE(contains(run.out, "problem: gold.dat disagrees with gold.log on 421 accounts, " +
+                                      std::to_string(total) + " gold in all: "));
     std::string named;
     for (std::uint32_t n = 1; n <= 10; ++n) {
         named += "\n    Pilot" + std::to_string(n) +
@@ -414,6 +474,106 @@ TEST(AdminCheck, AnEmptyGoldDatSavedOverTheAccountsIsFound) {
     }
     EXPECT_TRUE(contains(run.out, named + "\n    and 411 more accounts.\n"));
     EXPECT_TRUE(contains(run.out, "\n1 problem, 2 notes.\n"));
+}
+
+// A gold.dat cut short under a played session: check names what the cut
+// file lost (the names gold.log last wrote, and their gold), what a module
+// start does about it, and what is left for the operator to do.
+TEST(AdminCheck, ACutGoldDatSaysWhatItLostWhatAStartDoesAndWhatToDo) {
+    Folder folder;
+    const Played played = playSession(folder, 40);
+    ASSERT_EQ(played.balances.size(), 40u);
+    const std::string lost = std::to_string(played.balances.size()) + " accounts, " +
+                             std::to_string(played.gold()) + " gold in all";
+    std::string named;
+    for (std::uint32_t n = 1; n <= 10; ++n) {
+        const std::string name = "Pilot" + std::to_string(n);
+        named += (n == 1 ? "" : ", ") + name + " " + std::to_string(played.balances.at(name));
+    }
+    std::filesystem::resize_file(folder.path + "/gold.dat", 10);
+    const auto cut = folder.snapshot();
+
+    // gold.log holds every balance: a start brings them all back.
+    Outcome run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "\nproblem: Warning: gold.dat is damaged: 10 stray bytes after 0 "
+                                  "whole records; the whole records are loaded.\n"));
+    EXPECT_TRUE(contains(run.out, "\n    It lacks " + lost +
+                                      ", that gold.log last wrote: " + named + " and 30 more.\n"));
+    EXPECT_TRUE(contains(run.out, "\n    A module start here brings all 40 back from gold.log"));
+    EXPECT_TRUE(contains(run.out, "Nothing is lost. To do: nothing"));
+    EXPECT_TRUE(contains(run.out, "\n1 problem, ")) << run.out;
+    EXPECT_EQ(folder.snapshot(), cut);
+
+    // Without gold.log, nothing tells the balances: only a backup has them.
+    std::filesystem::rename(folder.path + "/gold.log", folder.path + "/gold.log.away");
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "gold.dat was damaged: 40 accounts lost, 0 accounts recovered "
+                                  "from gold.log, 40 not recovered."));
+    EXPECT_TRUE(contains(run.out, "To do: stop the host and restore gold.dat from a backup"));
+    EXPECT_FALSE(contains(run.out, "Nothing is lost"));
+    std::filesystem::rename(folder.path + "/gold.log.away", folder.path + "/gold.log");
+
+    // A start recovers every account, and the folder is clean after it.
+    startModule(folder);
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 0) << run.out;
+    const Outcome gold = admin({"gold", folder.path, "--format", "csv", "--top", "100"});
+    for (const auto& [name, amount] : played.balances) {
+        EXPECT_TRUE(contains(gold.out, name + "," + std::to_string(amount) + "\n"));
+    }
+
+    // Cut under a running host, and read again by !goldload: the reload
+    // loads the cut file, and the host's save writes it over every
+    // balance. gold.log still tells what each one was.
+    startModule(folder, [&folder](quorvel::testing::TestArena& arena, PlayerRecord& mod) {
+        std::filesystem::resize_file(folder.path + "/gold.dat", 10);
+        arena.command(mod, "goldload");
+    });
+    ASSERT_EQ(folder.read("gold.dat").size(), 0u);
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "problem: gold.dat disagrees with gold.log on " + lost + ": "));
+    EXPECT_TRUE(contains(run.out, "The reload of gold at gold.log:"));
+    EXPECT_TRUE(contains(run.out, " (goldload by Warden at "));
+    EXPECT_TRUE(contains(run.out, "To do: stop the host and restore gold.dat from a backup, or "
+                                  "put back the balances gold.log last wrote with `quorvel-admin "
+                                  "set NAME AMOUNT`"));
+    EXPECT_TRUE(contains(run.out, "\n    Pilot1: a module start loads no account, gold.log last "
+                                  "wrote " +
+                                      std::to_string(played.balances.at("Pilot1")) +
+                                      " (gold.log:"));
+    EXPECT_TRUE(contains(run.out, "\n    and 30 more accounts.\n"));
+}
+
+// A line a crash cut short, that a module start has closed off since: the
+// module passes over it by design, and nothing is left to repair.
+TEST(AdminCheck, ALineACrashCutAndTheModuleClosedOffIsANote) {
+    Folder folder;
+    playSession(folder, 6);
+    // The crash stopped a kill's line half-way.
+    folder.write("gold.log", folder.read("gold.log") + "2026-12-08T10:00:00Z\tkill Al\tPil");
+    Outcome run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(contains(run.out, "note: gold.log:"));
+    EXPECT_TRUE(contains(run.out, ": the last line has no line end (a crash or a full disk stopped "
+                                  "its write); the module passes over it. To do: nothing"));
+
+    startModule(folder);
+    const std::vector<std::string> lines = splitText(folder.read("gold.log"), '\n');
+    const auto closed =
+        std::find(lines.begin(), lines.end(), "2026-12-08T10:00:00Z\tkill Al\tPil\t\t");
+    ASSERT_NE(closed, lines.end()) << folder.read("gold.log");
+    const std::string where = "gold.log:" + std::to_string(closed - lines.begin() + 1) + ": ";
+    run = admin({"check", folder.path});
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(
+        contains(run.out, "note: " + where +
+                              "a line cut short (by a crash or a full disk) "
+                              "and closed off by the module; the module passes over it. To do: "
+                              "nothing"));
+    EXPECT_TRUE(contains(run.out, "\nNo problems, 1 note.\n")) << run.out;
 }
 
 TEST(AdminCheck, RecordsNoModuleWroteAreDamage) {
@@ -437,9 +597,20 @@ TEST(AdminCheck, RecordsNoModuleWroteAreDamage) {
     EXPECT_EQ(run.status, 1) << run.out;
     EXPECT_TRUE(contains(run.out, "problem: gold.dat is damaged: 4 of its 6 records (2, 3, 4 and "
                                   "5) hold no name a player can have"));
-    EXPECT_TRUE(contains(run.out, "problem: inv.dat is damaged: 2 of its 4 records (2 and 3) "
-                                  "hold no name a player can have (it is empty or holds control "
-                                  "bytes) or a count below zero"));
+    EXPECT_TRUE(contains(run.out, "(1 empty, 2 with control bytes, 1 filling its 20 bytes with "
+                                  "no end)"));
+    // No player's name fills the field (the host's names end within 19
+    // characters), nor does any purchase make a count below zero.
+    EXPECT_TRUE(contains(run.out, "problem: inv.dat is damaged: 3 of its 4 records (2, 3 and 4) "
+                                  "hold no name a player can have or a count no purchase makes (1 "
+                                  "with control bytes, 1 filling its 20 bytes with no end, 1 with "
+                                  "a count below zero)"));
+    EXPECT_TRUE(contains(run.out,
+                         "\n    A module start here loads all 4 as they stand, accounts no "
+                         "player can ever use.\n"));
+    EXPECT_TRUE(contains(run.out, "\n    A module start here loads all 3 as they stand, records no "
+                                  "player can ever use.\n"));
+    EXPECT_TRUE(contains(run.out, "To do: stop the host and restore inv.dat from a backup"));
 
     // 300 bytes of anything.
     std::string garbage;
@@ -452,10 +623,34 @@ TEST(AdminCheck, RecordsNoModuleWroteAreDamage) {
     folder.write("inv.dat", garbage);
     run = admin({"check", folder.path});
     EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_TRUE(contains(run.out, "problem: gold.dat is damaged: "));
+    EXPECT_TRUE(contains(run.out, "problem: Warning: gold.dat is damaged: 12 stray bytes after "
+                                  "12 whole records, of which "));
     EXPECT_TRUE(contains(run.out, " of its 12 records ("));
-    EXPECT_TRUE(contains(run.out, "problem: inv.dat is damaged: "));
+    EXPECT_TRUE(contains(run.out, "problem: Warning: inv.dat is damaged: 5 whole records, 40 "
+                                  "stray bytes, "));
     EXPECT_TRUE(contains(run.out, " of its 5 records ("));
+
+    // A played session's inv.dat overwritten with text: every name fills
+    // its field and every count is one no purchase makes, though no byte is
+    // a control byte and no count is below zero.
+    Folder played;
+    const Played session = playSession(played, 9);
+    ASSERT_EQ(session.guns.size(), 3u);
+    std::string text;
+    while (text.size() < 300) {
+        text += "The quick brown fox jumps over the lazy dog. ";
+    }
+    text.resize(300);
+    played.write("inv.dat", text);
+    run = admin({"check", played.path});
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_TRUE(contains(run.out, "\n    5 of its 5 records (1, 2, 3, 4 and 5) hold no name a "
+                                  "player can have or a count no purchase makes (5 filling their "
+                                  "20 bytes with no end, 5 with a count above 1000000)"));
+    EXPECT_TRUE(contains(run.out, "\n    It lacks 3 records, 3 items in all, that gold.log last "
+                                  "wrote: Pilot3 1, Pilot6 1 and Pilot9 1.\n"))
+        << run.out;
+    EXPECT_TRUE(contains(run.out, "To do: stop the host and restore inv.dat from a backup"));
 }
 
 TEST(RecordChecks, NamesAPlayerCanHaveAndCountsNotBelowZero) {
