@@ -1,5 +1,6 @@
 #include "admin/output.h"
 
+#include "base/text/text_rules.h"
 #include "gold/gold_journal.h"
 
 #include <algorithm>
@@ -69,11 +70,20 @@ bool runsAsFormula(std::string_view text) {
     return true;
 }
 
-std::string csvField(std::string_view text) {
+// A field of CSV (RFC 4180) for `text`; `header` is its column's name in a
+// row of data, empty in the header row itself.
+std::string csvField(std::string_view text, std::string_view header) {
     // CSV keeps a name's own bytes, escaped as gold.log escapes them, so that
-    // import reads back exactly the name exported.
+    // import reads back exactly the name exported. Quotes keep together what
+    // a reader would split or trim (a comma, a quote, a line end, blanks at
+    // either end), and make text that a reader takes for a comment (a first
+    // #) or for the header row (the column's own name) a name.
     std::string field = (runsAsFormula(text) ? "'" : "") + journalEscape(text);
-    if (field.find_first_of(",\"") == std::string::npos) {
+    const bool inQuotes =
+        field.find_first_of(",\"\r\n") != std::string::npos ||
+        (!field.empty() && (field.front() == ' ' || field.back() == ' ' || field.front() == '#')) ||
+        (!header.empty() && equalIgnoringCase(field, header));
+    if (!inQuotes) {
         return field;
     }
     std::string quoted = "\"";
@@ -91,6 +101,47 @@ std::string printable(std::string_view text) {
         text, [&shown](char, char32_t character) { shown += utf8(character); },
         [&shown](char c) { shown += journalEscape(std::string_view(&c, 1)); });
     return shown;
+}
+
+std::optional<std::string> cp1252FromUtf8(std::string_view text) {
+    std::string bytes;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80           ? 1
+                                   : (lead >> 5) == 0x6  ? 2
+                                   : (lead >> 4) == 0xE  ? 3
+                                   : (lead >> 3) == 0x1E ? 4
+                                                         : 0;
+        if (length == 0 || at + length > text.size()) {
+            return std::nullopt;
+        }
+        char32_t character = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80) {
+                return std::nullopt;
+            }
+            character = (character << 6) | (next & 0x3F);
+        }
+        at += length;
+        // The bytes 0x80 to 0x9F stand for other characters in cp1252, the
+        // five it leaves undefined for themselves.
+        std::optional<unsigned char> byte;
+        if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
+            byte = static_cast<unsigned char>(character);
+        }
+        for (unsigned value = 0x80; !byte && value <= 0x9F; ++value) {
+            const char32_t meant = cp1252Character(static_cast<unsigned char>(value));
+            if (meant == character || (meant == 0 && character == value)) {
+                byte = static_cast<unsigned char>(value);
+            }
+        }
+        if (!byte) {
+            return std::nullopt;
+        }
+        bytes += static_cast<char>(*byte);
+    }
+    return bytes;
 }
 
 std::string csvName(std::string_view field) {
@@ -156,12 +207,12 @@ void writeListing(const Listing& listing, Format format, std::ostream& out) {
     switch (format) {
     case Format::csv:
         for (std::size_t c = 0; c < columns; ++c) {
-            out << (c ? "," : "") << csvField(listing.columns[c]);
+            out << (c ? "," : "") << csvField(listing.columns[c], {});
         }
         out << '\n';
         for (const auto& row : listing.rows) {
             for (std::size_t c = 0; c < columns; ++c) {
-                out << (c ? "," : "") << csvField(row[c]);
+                out << (c ? "," : "") << csvField(row[c], listing.columns[c]);
             }
             out << '\n';
         }

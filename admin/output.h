@@ -3,6 +3,7 @@
 // or reach a terminal as a control sequence.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ std::string printable(std::string_view text);
 // The name a CSV field of a listing holds (without CSV's quotes): a quote
 // put before a formula's first character taken off, escapes read back.
 std::string csvName(std::string_view field);
+// The cp1252 bytes of UTF-8 text (a CSV file saved as UTF-8 by a
+// spreadsheet); nothing when the text is not UTF-8 or holds a character
+// cp1252 does not have.
+std::optional<std::string> cp1252FromUtf8(std::string_view text);
 // A JSON string with its quotes; bytes taken as cp1252, as printable.
 std::string jsonString(std::string_view text);
 // Text for HTML, in UTF-8 as printable.

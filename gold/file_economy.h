@@ -54,6 +54,16 @@ public:
     void createInventory(std::string_view name) override;
     [[nodiscard]] platform::Status saveGold() override;
     [[nodiscard]] platform::Status saveInventory() override;
+    // For a tool that changes balances while no host works in the folder:
+    // the changes of the cause in force stand only once gold.dat holds them.
+    // gold.dat is saved first, numbered after their record, and only then do
+    // the record and the save's mark go to gold.log. A save that fails
+    // writes nothing to gold.log and forgets the record, so no later start
+    // applies changes gold.dat never took; the caller drops this economy,
+    // whose memory still holds them. What came of the save is returned, and
+    // of gold.log's lines in `recorded`: refused, they are not in gold.log,
+    // though gold.dat holds the changes (and a start loads them).
+    [[nodiscard]] platform::Status saveGoldBeforeRecording(platform::Status& recorded);
     LoadResult reloadGold() override;
     LoadResult reloadInventory() override;
     void resetGold() override;

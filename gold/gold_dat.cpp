@@ -113,6 +113,20 @@ LoadResult FileEconomy::loadGold(LoadMode mode) {
     return loaded;
 }
 
+namespace {
+
+std::string goldFileBytes(const GoldLedger& ledger) {
+    std::string bytes(ledger.size() * recordSize, '\0');
+    char* next = bytes.data();
+    for (const GoldAccount& account : ledger.accounts()) {
+        encodeGoldRecord(account, next);
+        next += recordSize;
+    }
+    return bytes;
+}
+
+} // namespace
+
 platform::Status FileEconomy::saveGold() {
     if (platform::Status held = refuseHeldSave(ledger_.savesHeldBecause(), "accounts");
         !held.ok()) {
@@ -120,19 +134,46 @@ platform::Status FileEconomy::saveGold() {
     }
     // The event's changes so far are numbered before the save, which holds them.
     endEventTelling();
-    std::string bytes(ledger_.size() * recordSize, '\0');
-    char* next = bytes.data();
-    for (const GoldAccount& account : ledger_.accounts()) {
-        encodeGoldRecord(account, next);
-        next += recordSize;
-    }
     const std::uint64_t seq = nextSeq_++;
-    platform::Status saved = saveDataFile(goldFileName, bytes, seq, &SaveState::gold, goldOnDisk_);
+    platform::Status saved =
+        saveDataFile(goldFileName, goldFileBytes(ledger_), seq, &SaveState::gold, goldOnDisk_);
     if (!saved.ok()) {
         return saved;
     }
     // gold.log: the records numbered below this mark are in gold.dat now.
     journalSaved(journalMark(seq, GoldJournal::goldSaved(cause().bot, ledger_.size())));
+    return saved;
+}
+
+platform::Status FileEconomy::saveGoldBeforeRecording(platform::Status& recorded) {
+    recorded = {};
+    std::vector<JournalEntry> changes;
+    changes.swap(open_);
+    if (platform::Status held = refuseHeldSave(ledger_.savesHeldBecause(), "accounts");
+        !held.ok()) {
+        return held;
+    }
+    // The changes are numbered below the save, which holds them; gold.state
+    // does not carry them: should the file not be put in place after
+    // gold.state is written, a start would apply what gold.dat never took.
+    const std::uint64_t changesSeq = changes.empty() ? 0 : nextSeq_++;
+    const std::uint64_t seq = nextSeq_++;
+    platform::Status saved =
+        saveDataFile(goldFileName, goldFileBytes(ledger_), seq, &SaveState::gold, goldOnDisk_);
+    if (!saved.ok()) {
+        return saved;
+    }
+    if (changesSeq != 0) {
+        recorded = journalInOrder(changesSeq, std::move(changes));
+    }
+    const platform::Status marked =
+        journalMark(seq, GoldJournal::goldSaved(cause().bot, ledger_.size()));
+    if (recorded.ok()) {
+        recorded = marked;
+    }
+    if (recorded.ok()) {
+        journalWritten(journal_.rotateWhenDue());
+    }
     return saved;
 }
 

@@ -17,11 +17,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <thread>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace quorvel::admin::testing {
 namespace {
@@ -995,6 +1002,108 @@ TEST(AdminImport, AnExportedNameIsNeverAFormulaAndImportsBackTheSame) {
     EXPECT_TRUE(contains(run.out, ",loan,'@SUM(A1:A9),'@SUM(A1:A9),gold,-300,0,\n")) << run.out;
 }
 
+// What a spreadsheet saves: a byte-order mark (and then UTF-8), CR LF or LF,
+// quoted names with doubled quotes, amounts with thousands separators in
+// quotes, blanks around unquoted fields. What cannot be read whole refuses
+// the file, and names the line.
+TEST(AdminImport, ReadsWhatASpreadsheetWritesAndRefusesWhatItCannotReadWhole) {
+    Folder folder;
+    const std::string accounts = goldRecord("Bob", 100) + goldRecord("Dr \"Q\"", 7) +
+                                 goldRecord("Pilot3", 1) + goldRecord("Caf\xE9", 2);
+    folder.write("gold.dat", accounts);
+    const Folder files;
+    const std::map<std::string, std::pair<std::string, std::string>> refused = {
+        {"newline.csv", {"Bob,5\r\n\"Two\nLines\",5\r\n", "newline.csv:2: "}},
+        {"open.csv", {"\"Open,5\n", "open.csv:1: "}},
+        {"three.csv", {"Bob,5,6\n", "three.csv:1: expected name,amount"}},
+        {"bare.csv", {"Dr \"Q\",5\n", "bare.csv:1: "}},
+        {"after.csv", {"\"Bob\" x,5\n", "after.csv:1: "}},
+        {"groups.csv", {"Bob,\"1,00\"\n", "groups.csv:1: the amount \"1,00\" is not"}},
+        {"blank.csv", {"\" Bob\",5\n", "blank.csv:1: \" Bob\" begins or ends with a blank"}},
+        {"euro.csv", {"\xEF\xBB\xBF\xE2\x82\xAC\xE2\x82\xBF,5\n", "euro.csv:1: "}},
+    };
+    for (const auto& [file, lines] : refused) {
+        files.write(file, lines.first);
+        const Outcome run = admin({"import", files.path + "/" + file, folder.path});
+        EXPECT_EQ(run.status, 1) << file << ": " << run.out;
+        EXPECT_TRUE(contains(run.err, lines.second)) << file;
+    }
+    EXPECT_TRUE(
+        contains(admin({"import", files.path + "/newline.csv", folder.path}).err, "line break"));
+    EXPECT_EQ(folder.read("gold.dat"), accounts);
+    EXPECT_FALSE(folder.exists("gold.log"));
+
+    // Saved as UTF-8 with its mark: Café is the account cp1252 spells so.
+    files.write("sheet.csv", "\xEF\xBB\xBFname,amount\r\n"
+                             "\"Dr \"\"Q\"\"\",10\r\n"
+                             "Pilot3,\"1,000\"\n"
+                             "  Bob , 20 \r\n"
+                             "\r\n"
+                             "\"Zed\",\"12,345,678\"\r\n"
+                             "Caf\xC3\xA9,3\r\n");
+    Outcome run;
+    {
+        OperatorNamed opal("Opal");
+        run = admin({"import", files.path + "/sheet.csv", folder.path});
+    }
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Dr \"Q\": 7 -> 10\n"
+                       "Pilot3: 1 -> 1000\n"
+                       "Bob: 100 -> 20\n"
+                       "Zed: 0 -> 12345678\n"
+                       "Caf\xC3\xA9: 2 -> 3\n"
+                       "Saved gold.dat (5 accounts); gold.log records the changes as \"admin "
+                       "import\" by Opal.\n");
+    EXPECT_EQ(folder.read("gold.dat"), goldRecord("Bob", 20) + goldRecord("Dr \"Q\"", 10) +
+                                           goldRecord("Pilot3", 1000) + goldRecord("Caf\xE9", 3) +
+                                           goldRecord("Zed", 12345678));
+}
+
+// gold --format csv, then import of that file: every name finds its own
+// account, whatever it holds (a comma, quotes, a leading #, the header's
+// word), also once a spreadsheet has saved it again as UTF-8 with CR LF.
+TEST(AdminImport, TheFoldersOwnExportImportsBackAndChangesNothing) {
+    Folder folder;
+    const std::string accounts = goldRecord("Bob", 100) + goldRecord("#1Ace", 5) +
+                                 goldRecord("Dr \"Q\"", 7) + goldRecord("a,b", 9) +
+                                 goldRecord("name", 3) + goldRecord("Caf\xE9", 4) +
+                                 goldRecord("Back\\x41", 6);
+    folder.write("gold.dat", accounts);
+    folder.write("gold.log", "2026-12-08T09:00:00Z\tsave\t-\t*\tgold\tsaved\t7\t1\n");
+    const std::string journal = folder.read("gold.log");
+    const Outcome exported = admin({"gold", folder.path, "--format", "csv", "--sort", "name"});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, "name,gold\n"
+                            "\"#1Ace\",5\n"
+                            "\"a,b\",9\n"
+                            "Back\\\\x41,6\n"
+                            "Bob,100\n"
+                            "Caf\xE9,4\n"
+                            "\"Dr \"\"Q\"\"\",7\n"
+                            "\"name\",3\n");
+    std::string spreadsheet = "\xEF\xBB\xBF";
+    for (const std::string& line : splitText(exported.out, '\n')) {
+        spreadsheet += (line.find("Caf") == 0 ? "Caf\xC3\xA9,4" : line) + "\r\n";
+    }
+    const Folder files;
+    files.write("own.csv", exported.out);
+    files.write("resaved.csv", spreadsheet);
+    for (const char* file : {"own.csv", "resaved.csv"}) {
+        const Outcome run = admin({"import", files.path + "/" + file, folder.path});
+        EXPECT_EQ(run.status, 0) << file << ": " << run.err;
+        EXPECT_TRUE(contains(run.out, "#1Ace: holds 5 already\n")) << file;
+        EXPECT_TRUE(contains(run.out, "0 accounts changed: gold.dat is left as it was.\n")) << file;
+        EXPECT_EQ(folder.read("gold.dat"), accounts) << file;
+        EXPECT_EQ(folder.read("gold.log"), journal) << file;
+    }
+
+    // A field a reader would trim or take apart is quoted.
+    folder.write("gold.dat", goldRecord(" lead", 1) + goldRecord("trail ", 2) +
+                                 goldRecord("say \"hi\"", 3) + goldRecord("Name", 4));
+    EXPECT_EQ(admin({"gold", folder.path, "--format", "csv", "--sort", "name"}).out,
+              "name,gold\n\" lead\",1\n\"Name\",4\n\"say \"\"hi\"\"\",3\n\"trail \",2\n");
+}
+
 // A name may hold any byte of cp1252; a UTF-8 terminal is shown its
 // characters and never a control sequence (C2 9B is "erase display" there).
 TEST_F(AdminListing, NamesReachATerminalAsTheirCp1252Characters) {
@@ -1026,27 +1135,102 @@ TEST_F(AdminListing, NamesReachATerminalAsTheirCp1252Characters) {
     EXPECT_TRUE(contains(missing.err, shown + "x")) << missing.err;
 }
 
-TEST(AdminSet, ASaveThatFailsChangesNothing) {
-    Folder folder;
+// A change is journaled only once gold.dat holds it: a save that fails (its
+// temporary file cannot be made; a full disk) leaves gold.dat and gold.log
+// as they were, and a module start finds neither the change nor an account
+// it would have made.
+TEST(AdminSet, ASaveThatFailsLeavesNoTrace) {
     const std::string accounts = goldRecord("Bob", 100);
+    const std::string journal = "2026-12-08T09:00:00Z\tsave\t-\t*\tgold\tsaved\t1\t1\n";
+    const Folder files;
+    files.write("names.csv", "Bob,500\nNewbie,5\n");
+    const auto expectNoTrace = [&](const Folder& folder, const std::string& reason) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"set", "Newcomer", "25", folder.path},
+              std::vector<std::string>{"import", files.path + "/names.csv", folder.path}}) {
+            const Outcome run = admin(args);
+            EXPECT_EQ(run.status, 1) << args[0];
+            EXPECT_TRUE(contains(run.err, "Could not save gold.dat: " + reason)) << args[0];
+            EXPECT_TRUE(contains(run.err, "The previous gold.dat is unchanged. Nothing is "
+                                          "changed, and gold.log holds nothing of it."))
+                << args[0];
+            EXPECT_EQ(folder.read("gold.dat"), accounts) << args[0];
+            EXPECT_EQ(folder.read("gold.log"), journal) << args[0];
+        }
+    };
+    const auto expectModuleStartFindsNothing = [](const Folder& folder) {
+        quorvel::testing::TestArena arena(folder.path, 7);
+        arena.handshake();
+        EXPECT_EQ(arena.gold().balance("Bob"), 100u);
+        EXPECT_EQ(arena.gold().find("Newcomer"), nullptr);
+        EXPECT_EQ(arena.gold().find("Newbie"), nullptr);
+        EXPECT_EQ(arena.gold().size(), 1u);
+        for (const std::string& line : arena.takeTexts()) {
+            EXPECT_FALSE(contains(line, "Recovered")) << line;
+        }
+    };
+    {
+        Folder folder;
+        folder.write("gold.dat", accounts);
+        folder.write("gold.log", journal);
+        // The save's temporary file cannot be made: a folder has its name.
+        const std::string inTheWay = folder.path + "/" + platform::temporaryNameFor("gold.dat");
+        std::filesystem::create_directory(inTheWay);
+        expectNoTrace(folder, "cannot create " + platform::temporaryNameFor("gold.dat"));
+        std::filesystem::remove(inTheWay);
+        expectModuleStartFindsNothing(folder);
+    }
+
+    // A full disk, as a small tmpfs over the folder (root only): gold.log's
+    // last page still takes a line, gold.dat's temporary file no byte.
+    Folder folder;
+    static const bool ownNamespace =
+        ::unshare(CLONE_NEWNS) == 0 &&
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    if (!ownNamespace || ::mount("quorvel-admin-full", folder.path.c_str(), "tmpfs",
+                                 MS_NOSUID | MS_NODEV, "size=64k") != 0) {
+        GTEST_SKIP() << "no tmpfs can be mounted here: " << std::strerror(errno);
+    }
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount{folder.path};
     folder.write("gold.dat", accounts);
-    // The save's temporary file cannot be made: a folder has its name.
-    std::filesystem::create_directory(folder.path + "/gold.dat" + platform::temporaryNameFor(""));
-    const Outcome run = admin({"set", "Bob", "500", folder.path});
+    folder.write("gold.log", journal);
+    const std::string filler = folder.path + "/filler";
+    const auto fill = [&filler] {
+        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        const std::string chunk(4096, 'x');
+        while (::write(fd, chunk.data(), chunk.size()) > 0) {
+        }
+        const int why = errno;
+        ::close(fd);
+        ASSERT_EQ(why, ENOSPC);
+    };
+    fill();
+    expectNoTrace(folder, "cannot write " + platform::temporaryNameFor("gold.dat") + ": " +
+                              std::strerror(ENOSPC));
+    std::filesystem::remove(filler);
+    expectModuleStartFindsNothing(folder);
+
+    // gold.log refusing the record once gold.dat holds the change (gold.log
+    // links to the full disk, the folder has room): the change stands, and
+    // the message says that gold.log does not show it.
+    const Folder beside;
+    beside.write("gold.dat", accounts);
+    folder.write("full.log", "");
+    fill();
+    std::filesystem::create_symlink(folder.path + "/full.log", beside.path + "/gold.log");
+    const Outcome run = admin({"set", "Newcomer", "25", beside.path});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(contains(run.err, "Could not save gold.dat: cannot create gold.dat.saving."));
-    EXPECT_TRUE(contains(run.err, "The previous gold.dat is unchanged. Nothing is changed; "
-                                  "gold.log records the change as undone."));
-    EXPECT_EQ(folder.read("gold.dat"), accounts);
-    const auto rows = journalRows(folder.read("gold.log"));
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0][1], "admin set");
-    EXPECT_EQ(rows[1][1], "admin set undone");
-    EXPECT_EQ(rows[1][6], "100");
-    std::filesystem::remove(folder.path + "/gold.dat" + platform::temporaryNameFor(""));
-    quorvel::testing::TestArena arena(folder.path, 7);
-    arena.handshake();
-    EXPECT_EQ(arena.gold().balance("Bob"), 100u);
+    EXPECT_TRUE(contains(run.err, "Saved gold.dat (2 accounts) with the change, but gold.log "
+                                  "could not record it ("))
+        << run.err;
+    EXPECT_TRUE(contains(run.err, std::strerror(ENOSPC))) << run.err;
+    EXPECT_EQ(beside.read("gold.dat"), accounts + goldRecord("Newcomer", 25));
+    EXPECT_EQ(folder.read("full.log"), "");
+    std::filesystem::remove(filler);
 }
 
 TEST(AdminCommands, EachAnswersHelpAndABadCommandLineIsStatusTwo) {
