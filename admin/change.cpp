@@ -148,7 +148,9 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
         if (!failure) {
             const platform::Status saved = economy.saveGold();
             if (saved.ok()) {
-                out << "Saved gold.dat (" << economy.ledger().size() << " accounts); gold.log "
+                const std::size_t accounts = economy.ledger().size();
+                out << "Saved gold.dat (" << accounts << (accounts == 1 ? " account" : " accounts")
+                    << "); gold.log "
                     << "records " << (done.size() == 1 ? "the change" : "the changes") << " as \""
                     << causeText << "\" by " << printable(who) << ".\n";
                 for (const std::string& line : console) {
