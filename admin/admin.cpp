@@ -4,10 +4,12 @@
 
 #include "admin/commands.h"
 #include "admin/folder.h"
+#include "admin/journal_file.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 
 namespace quorvel::admin {
@@ -29,19 +31,41 @@ void addFormat(CLI::App* command, std::string& format) {
         ->check(CLI::IsMember({"table", "csv", "json"}));
 }
 
+// A time given on the command line is checked before any file is read.
+void checkTime(const char* option, const std::optional<std::string>& time) {
+    if (time && !isJournalTimePrefix(*time)) {
+        throw AdminError(exitUnreadable, std::string(option) + " " + *time +
+                                             ": not a time like 2026-12-08, 2026-12-08T20:15 or "
+                                             "2026-12-08T20:15:00Z (UTC)");
+    }
+}
+
+// --since is inclusive and --until exclusive, both compared as text with the
+// journal's times: a period that holds no time at all is a mistake.
+void checkPeriod(const std::optional<std::string>& since, const std::optional<std::string>& until) {
+    checkTime("--since", since);
+    checkTime("--until", until);
+    if (since && until && *until <= *since) {
+        throw AdminError(exitUnreadable, "--until " + *until + " is not after --since " + *since +
+                                             ": the period holds no time");
+    }
+}
+
 // gold and items: the same options, read into the same ListOptions.
 struct ListCommand {
     CLI::App* command = nullptr;
     ListOptions options;
     std::string sort = "balance";
     std::string format = "table";
-    std::size_t top = 0;
+    // Signed, so that a negative count is refused rather than read as a huge one.
+    std::int64_t top = 0;
+    bool items = false;
 
-    void add(CLI::App& app, const char* name, const char* description) {
+    void add(CLI::App& app, const char* name, const char* description, const char* sortHelp) {
         command = app.add_subcommand(name, description);
+        items = std::string_view(name) == "items";
         addFolder(command, options.folder);
-        command->add_option("--sort", sort, "balance (default: highest first) or name")
-            ->check(CLI::IsMember({"balance", "name"}));
+        command->add_option("--sort", sort, sortHelp);
         command->add_option("--top", top, "only the first N");
         command->add_option("--name", options.name,
                             "only NAME's, matched as the module matches names (the case of A to "
@@ -51,13 +75,78 @@ struct ListCommand {
 
     const ListOptions& finished() {
         options.byName = sort == "name";
+        if (sort != "name" && sort != "balance") {
+            if (!items) {
+                throw AdminError(exitUnreadable, "--sort " + sort + ": sort by balance or name");
+            }
+            options.byItem = sort; // listItems knows the item words
+        }
         options.format = formatNamed(format);
         if (command->count("--top") > 0) {
-            options.top = top;
+            if (top < 0) {
+                throw AdminError(exitUnreadable, "--top " + std::to_string(top) +
+                                                     ": not a number of rows (0 or more)");
+            }
+            options.top = static_cast<std::size_t>(top);
         }
         return options;
     }
 };
+
+// The number of single-character edits that make one word the other.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string lowerCase(std::string text) {
+    for (char& c : text) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return text;
+}
+
+// A first word that names no command: the nearest command when it is a
+// slip of a letter or two, and every command. Nothing when the word is a
+// command or an option.
+std::optional<std::string> unknownCommand(const CLI::App& app,
+                                          const std::vector<std::string>& args) {
+    if (args.empty() || args.front().starts_with("-")) {
+        return std::nullopt;
+    }
+    const std::string& typed = args.front();
+    std::string names;
+    std::string nearest;
+    std::size_t nearestDistance = 3; // more edits than this is no slip
+    for (const CLI::App* command : app.get_subcommands({})) {
+        const std::string& name = command->get_name();
+        if (name == typed) {
+            return std::nullopt;
+        }
+        names += (names.empty() ? "" : ", ") + name;
+        if (const std::size_t distance = editDistance(lowerCase(typed), name);
+            distance < nearestDistance) {
+            nearest = name;
+            nearestDistance = distance;
+        }
+    }
+    return "unknown command " + typed +
+           (nearest.empty() ? "." : ": did you mean " + nearest + "?") + " The commands: " + names +
+           ".";
+}
 
 } // namespace
 
@@ -72,6 +161,8 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                  "quorvel-admin"};
     app.require_subcommand(1);
     app.fallthrough(false);
+    app.set_version_flag("--version", "quorvel-admin " QUORVEL_ADMIN_VERSION,
+                         "the version of this quorvel-admin");
 
     std::string checkFolderName = ".";
     CLI::App* check = app.add_subcommand(
@@ -83,11 +174,12 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
     ListCommand gold;
     gold.add(app, "gold",
              "the gold accounts as a module start would load them (unsaved changes in gold.log "
-             "included)");
+             "included); a table ends with the number of accounts and their gold",
+             "balance (default: highest first) or name");
     ListCommand items;
-    items.add(app, "items",
-              "the inventory records as a module start would load them; --sort balance puts "
-              "the most items first");
+    items.add(app, "items", "the inventory records as a module start would load them",
+              "balance (default: the most items first), name, or an item word (guns, bombs, "
+              "multi, super, shield, thor, prize, portal: the most of it first)");
 
     HistoryOptions historyOptions;
     std::string historyFormat = "table";
@@ -99,6 +191,9 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
     history->add_option("--since", historyOptions.since,
                         "only changes at or after TIME (UTC, as the journal writes it: "
                         "2026-12-08, 2026-12-08T20:15, 2026-12-08T20:15:00Z)");
+    history->add_option(
+        "--until", historyOptions.until,
+        "only changes before TIME (as --since; --until 2026-12-09 ends with the 8th)");
     history->add_option("--cause", historyOptions.cause,
                         "only changes of this cause (kill, purchase, givegold, \"admin set\" "
                         "...; a first word matches every cause that begins with it)");
@@ -148,10 +243,28 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                        "write the page to FILE (default: standard output)");
     report->add_option("--since", reportOptions.since,
                        "only the journal from TIME on (UTC, as for history)");
+    report->add_option("--until", reportOptions.until,
+                       "only the journal before TIME (UTC, as for history)");
 
+    if (const auto unknown = unknownCommand(app, args)) {
+        err << "quorvel-admin: " << *unknown << '\n';
+        return exitUnreadable;
+    }
+    // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
+    } catch (const CLI::ExtrasError&) {
+        // CLI11's own message names them last first: they are named here
+        // as they were typed.
+        const std::vector<std::string> extras = app.remaining(true);
+        err << (extras.size() == 1 ? "The following argument was not expected:"
+                                   : "The following arguments were not expected:");
+        for (const std::string& extra : extras) {
+            err << ' ' << extra;
+        }
+        err << "\nRun with --help for more information.\n";
+        return exitUnreadable;
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e, out, err);
         return status == 0 ? exitClean : exitUnreadable;
@@ -167,6 +280,7 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
             return listItems(items.finished(), out, err);
         }
         if (history->parsed()) {
+            checkPeriod(historyOptions.since, historyOptions.until);
             historyOptions.format = formatNamed(historyFormat);
             return showHistory(historyOptions, out, err);
         }
@@ -183,6 +297,7 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
             return exportFolder(exportFolderName, exportReplace, out, err);
         }
         if (report->parsed()) {
+            checkPeriod(reportOptions.since, reportOptions.until);
             if (reportOptions.output) {
                 reportOptions.output = absolutePath(*reportOptions.output);
             }

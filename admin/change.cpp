@@ -240,15 +240,16 @@ int applyChanges(const std::vector<Change>& changes, const std::string& causeTex
     const std::string changesWord = changed == 1 ? "the change" : "the changes";
     if (!recorded.ok()) {
         throw AdminError(exitProblems,
-                         "Saved gold.dat (" + std::to_string(economy.ledger().size()) +
-                             " accounts) with " + changesWord + ", but gold.log could not record " +
+                         "Saved gold.dat (" + plural(economy.ledger().size(), "account") +
+                             ") with " + changesWord + ", but gold.log could not record " +
                              (changed == 1 ? "it" : "them") + " (" + recorded.reason() +
                              "): a module start here loads the new balances, and gold.log's "
                              "history does not show " +
                              changesWord + ".");
     }
-    out << "Saved gold.dat (" << economy.ledger().size() << " accounts); gold.log records "
-        << changesWord << " as \"" << causeText << "\" by " << printable(who) << ".\n";
+    out << "Saved gold.dat (" << plural(economy.ledger().size(), "account")
+        << "); gold.log records " << changesWord << " as \"" << causeText << "\" by "
+        << printable(who) << ".\n";
     for (const std::string& line : console) {
         out << "Warning: " << line << '\n';
     }

@@ -51,10 +51,6 @@ std::string bytesText(std::uint64_t size) {
     return std::to_string(size) + (size == 1 ? " byte" : " bytes");
 }
 
-std::string plural(std::size_t count, std::string_view word) {
-    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
-}
-
 // A small text file: its status line, and whether it could be read.
 struct TextFile {
     platform::Status status;

@@ -16,6 +16,9 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream& err)
 struct ListOptions {
     std::string folder = ".";
     bool byName = false; // else by balance, highest first
+    // items: by the count of the item of this word, highest first (the word
+    // is checked by listItems).
+    std::optional<std::string> byItem;
     std::optional<std::size_t> top;
     std::optional<std::string> name;
     Format format = Format::table;
@@ -27,6 +30,7 @@ struct HistoryOptions {
     std::string name;
     std::string folder = ".";
     std::optional<std::string> since;
+    std::optional<std::string> until; // before this time
     std::optional<std::string> cause;
     Format format = Format::table;
 };
@@ -47,6 +51,7 @@ struct ReportOptions {
     std::string folder = ".";
     std::optional<std::string> output; // else standard output
     std::optional<std::string> since;
+    std::optional<std::string> until; // before this time
 };
 int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
 

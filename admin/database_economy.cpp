@@ -35,10 +35,6 @@ std::int64_t numberIn(const std::optional<std::string>& cell) {
     }
 }
 
-std::string plural(std::size_t count, std::string_view word) {
-    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
-}
-
 } // namespace
 
 DatabaseSection readDatabaseSection() {

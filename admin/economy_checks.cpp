@@ -22,10 +22,6 @@ namespace {
 // Told one by one up to this many, then counted.
 constexpr std::size_t namedAtMost = 10;
 
-std::string plural(std::size_t count, std::string_view word) {
-    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
-}
-
 // "1, 4, 7 and 9", the first ten of them.
 std::string recordNumbers(const std::vector<std::size_t>& numbers) {
     std::string text;

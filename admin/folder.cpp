@@ -140,7 +140,8 @@ void passOnConsole(const InspectedEconomy& inspected, std::ostream& err) {
 
 bool isRecoveryNote(std::string_view consoleLine) {
     return (consoleLine.starts_with("Recovered ") &&
-            consoleLine.ends_with(" changes from gold.log.")) ||
+            (consoleLine.ends_with(" changes from gold.log.") ||
+             consoleLine.ends_with(" change from gold.log."))) ||
            isCutRecordNote(consoleLine);
 }
 

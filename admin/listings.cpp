@@ -26,6 +26,22 @@ struct Row {
     std::vector<std::string> cells;
 };
 
+// A count of things, "no things" for none.
+std::string counted(std::size_t count, const char* word) {
+    return count == 0   ? std::string("no ") + word + "s"
+           : count == 1 ? "1 " + std::string(word)
+                        : std::to_string(count) + " " + word + "s";
+}
+
+// 1234567 as 1,234,567.
+std::string grouped(std::uint64_t value) {
+    std::string digits = std::to_string(value);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return digits;
+}
+
 void sortAndCut(std::vector<Row>& rows, const ListOptions& options) {
     const auto byName = [](const Row& a, const Row& b) {
         const std::string foldedA = foldedCopy(a.name);
@@ -98,10 +114,20 @@ int listGold(const ListOptions& options, std::ostream& out, std::ostream& err) {
             << '\n';
         return exitProblems;
     }
+    std::uint64_t gold = 0;
     for (const GoldAccount* account : *shown) {
         add(*account);
+        gold += account->amount;
     }
-    return writeRows(std::move(rows), {{"name", "gold"}, {false, true}, {}}, options, out);
+    const std::size_t accounts = rows.size();
+    writeRows(std::move(rows), {{"name", "gold"}, {false, true}, {}}, options, out);
+    // The table's last line counts every account listed before --top cuts
+    // the rows; CSV and JSON hold the rows alone, for programs.
+    if (options.format == Format::table && !options.name) {
+        out << counted(accounts, "account") << ", "
+            << (gold == 0 ? std::string("no gold") : grouped(gold) + " gold") << '\n';
+    }
+    return exitClean;
 }
 
 int listItems(const ListOptions& options, std::ostream& out, std::ostream& err) {
@@ -117,14 +143,32 @@ int listItems(const ListOptions& options, std::ostream& out, std::ostream& err) 
     listing.columns.push_back("total");
     listing.numeric.assign(listing.columns.size(), true);
     listing.numeric[0] = false;
+    // By the count of one item, or (the default) by the items held in all.
+    std::optional<std::size_t> sortItem;
+    if (options.byItem) {
+        std::string words;
+        for (std::size_t i = 0; i < inventoryItems.size(); ++i) {
+            const std::string_view word = inventoryItems[i].store->itemWord;
+            if (word == *options.byItem) {
+                sortItem = i;
+            }
+            words += (i + 1 == inventoryItems.size() ? " or " : ", ") + std::string(word);
+        }
+        if (!sortItem) {
+            throw AdminError(exitUnreadable,
+                             "--sort " + *options.byItem + ": sort by balance, name" + words);
+        }
+    }
     std::vector<Row> rows;
-    const auto add = [&rows](const InventoryRecord& record) {
+    const auto add = [&rows, &sortItem](const InventoryRecord& record) {
         Row row{recordName(record), 0, {recordName(record)}};
+        std::int64_t total = 0;
         for (std::int32_t count : record.counts) {
-            row.sortValue += count;
+            total += count;
             row.cells.push_back(std::to_string(count));
         }
-        row.cells.push_back(std::to_string(row.sortValue));
+        row.cells.push_back(std::to_string(total));
+        row.sortValue = sortItem ? record.counts[*sortItem] : total;
         rows.push_back(std::move(row));
     };
     const auto shown = recordsShown(book, book.records(), options);
@@ -179,7 +223,8 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
                 accounts.insert(foldedCopy(storableName(entry.account)));
             }
         }
-        if (lead == nullptr || (options.since && lead->time < *options.since)) {
+        if (lead == nullptr || (options.since && lead->time < *options.since) ||
+            (options.until && lead->time >= *options.until)) {
             return;
         }
         if (options.cause && lead->cause != *options.cause &&
@@ -242,8 +287,8 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
     }
     if (own == 0) {
         err << "quorvel-admin: gold.log.1 and gold.log hold no change to "
-            << printable(options.name) << (options.since || options.cause ? " that matches" : "")
-            << '\n';
+            << printable(options.name)
+            << (options.since || options.until || options.cause ? " that matches" : "") << '\n';
         return exitProblems;
     }
     writeListing(listing, options.format, out);

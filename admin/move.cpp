@@ -35,10 +35,6 @@ using platform::Status;
 
 constexpr std::uint64_t migrateSeq = 1;
 
-std::string plural(std::size_t count, std::string_view word) {
-    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
-}
-
 std::unique_ptr<platform::HeldLock> lockFolder(const InFolder& in, const std::string& what) {
     std::unique_ptr<platform::HeldLock> lock;
     if (const Status locked = platform::realPlatform().lockFile(FileEconomy::lockName, lock);

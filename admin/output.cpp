@@ -261,4 +261,8 @@ void writeListing(const Listing& listing, Format format, std::ostream& out) {
     }
 }
 
+std::string plural(std::size_t count, std::string_view word) {
+    return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
+}
+
 } // namespace quorvel::admin

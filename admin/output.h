@@ -3,6 +3,7 @@
 // or reach a terminal as a control sequence.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,6 +21,9 @@ struct Listing {
 };
 
 void writeListing(const Listing& listing, Format format, std::ostream& out);
+
+// "1 account", "2 accounts", "0 accounts".
+std::string plural(std::size_t count, std::string_view word);
 
 // A name for a terminal, in UTF-8: its bytes taken as cp1252; control bytes,
 // the backslash and bytes cp1252 leaves undefined escaped as gold.log escapes

@@ -838,7 +838,8 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
             }
         }
         const JournalSummary summary = readJournal([&](const JournalRecord& record) {
-            if (!options.since || record.first().time >= *options.since) {
+            if ((!options.since || record.first().time >= *options.since) &&
+                (!options.until || record.first().time < *options.until)) {
                 takeRecord(economy, record);
             }
         });

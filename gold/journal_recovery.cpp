@@ -479,7 +479,7 @@ bool recoverFromJournal(FileEconomy& economy) {
     }
     const ReplayOutcome& outcome = replay.outcome();
     if (outcome.applied > 0) {
-        economy.report("Recovered " + std::to_string(outcome.applied) + " changes from gold.log.");
+        economy.report("Recovered " + countedText(outcome.applied, "change") + " from gold.log.");
     }
     if (outcome.cutRecords > 0) {
         economy.report("Passed over " + countedText(outcome.cutRecords, "record") +

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -44,6 +45,12 @@ public:
 
     GenerateResult run() {
         auto start = Clock::now();
+        for (const char* file : {"gold.dat", "inv.dat", "gold.log", "gold.log.1"}) {
+            std::error_code ec;
+            if (std::filesystem::exists(file, ec)) {
+                result_.economyAtStart.emplace_back(file);
+            }
+        }
         setUp();
         for (std::int64_t second = 0; second < options_.seconds; ++second) {
             playSecond(second);
@@ -364,13 +371,21 @@ std::string describeResult(const GenerateOptions& options, const GenerateResult&
     };
     out += "generated session: " + std::to_string(options.players) + " players, " +
            std::to_string(options.seconds) + " s, " + std::to_string(options.movesPerSecond) +
-           " moves a second each, seed " + std::to_string(options.seed) + '\n';
+           (options.movesPerSecond == 1 ? " move" : " moves") + " a second each, seed " +
+           std::to_string(options.seed) + '\n';
     add("actions played:", std::to_string(r.actions) + " (" + std::to_string(r.moves) + " moves, " +
                                std::to_string(r.kills) + " kills, " + std::to_string(r.commands) +
                                " commands, " + std::to_string(r.shipChanges) + " ship and " +
                                std::to_string(r.freqChanges) + " freq changes, " +
                                std::to_string(r.entered) + " entered, " + std::to_string(r.left) +
                                " left, " + std::to_string(r.ticks) + " ticks)");
+    std::string economy;
+    for (const std::string& file : r.economyAtStart) {
+        economy += (economy.empty() ? "" : ", ") + file;
+    }
+    add("economy at start:", economy.empty() ? "none (the counts a seed fixes)"
+                                             : economy + " of an earlier session (counts "
+                                                         "other than a fresh folder's)");
     add("events sent to talk:", std::to_string(r.eventsSent));
     add("records received:", std::to_string(r.recordsReceived));
     add("wall time:", seconds(r.wall));

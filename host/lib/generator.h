@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quorvel::host {
 
@@ -29,6 +30,10 @@ struct GenerateResult {
     std::uint64_t moves = 0, kills = 0, commands = 0, shipChanges = 0, freqChanges = 0;
     std::uint64_t entered = 0, left = 0;
     std::uint64_t ticks = 0;
+    // The economy files the working directory held before the session (a
+    // session started over an earlier one's economy plays differently from
+    // one in a fresh folder, whose counts a seed fixes).
+    std::vector<std::string> economyAtStart;
     std::uint64_t eventsSent = 0;      // calls of talk, the zone's reports included
     std::uint64_t recordsReceived = 0; // lines the module sent back
     std::chrono::nanoseconds wall{0};

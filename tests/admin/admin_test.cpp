@@ -23,6 +23,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <thread>
 
 #include <fcntl.h>
@@ -705,16 +706,43 @@ protected:
 TEST_F(AdminListing, GoldInEveryFormatSortedAndCut) {
     Outcome run = admin({"gold", folder.path});
     EXPECT_EQ(run.status, 0) << run.err;
+    // The table ends with every account in use and their gold (BOB's later
+    // record is never used); CSV and JSON hold the rows alone.
     EXPECT_EQ(run.out, "name  gold\n"
                        "Cy    1002\n"
                        "Bob    402\n"
-                       "al      88\n");
-    EXPECT_TRUE(contains(run.err, "Recovered 1 changes from gold.log. (changes not saved yet"));
+                       "al      88\n"
+                       "3 accounts, 1,492 gold\n");
+    EXPECT_TRUE(contains(run.err, "Recovered 1 change from gold.log. (changes not saved yet"));
 
     run = admin({"gold", folder.path, "--sort", "name", "--format", "csv"});
     EXPECT_EQ(run.out, "name,gold\nal,88\nBob,402\nCy,1002\n");
     run = admin({"gold", folder.path, "--top", "1", "--format", "json"});
     EXPECT_EQ(run.out, "[\n {\"name\": \"Cy\", \"gold\": 1002}\n]\n");
+    // --top cuts the rows, not the total: it counts every account.
+    run = admin({"gold", folder.path, "--top", "2"});
+    EXPECT_EQ(run.out, "name  gold\nCy    1002\nBob    402\n3 accounts, 1,492 gold\n");
+    run = admin({"gold", folder.path, "--top", "0"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "name  gold\n3 accounts, 1,492 gold\n");
+    // A negative count of rows is refused, not read as a huge one.
+    for (const char* negative : {"-1", "-3"}) {
+        run = admin({"gold", folder.path, "--top", negative});
+        EXPECT_EQ(run.status, 2) << negative;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(contains(run.err, std::string("--top ") + negative +
+                                          ": not a number of rows (0 or more)"))
+            << run.err;
+    }
+    // One account, and none.
+    Folder single;
+    single.write("gold.dat", goldRecord("Solo", 1));
+    run = admin({"gold", single.path});
+    EXPECT_EQ(run.out, "name  gold\nSolo     1\n1 account, 1 gold\n");
+    Folder empty;
+    run = admin({"gold", empty.path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "name  gold\nno accounts, no gold\n");
     // The module's matching: the case of A to Z ignored, the first record.
     run = admin({"gold", folder.path, "--name", "bOB"});
     EXPECT_EQ(run.out, "name  gold\nBob    402\n");
@@ -737,6 +765,31 @@ TEST_F(AdminListing, ItemsInEveryFormat) {
     EXPECT_EQ(run.out, "name  guns  bombs  multi  super  shield  thor  prize  portal  total\n"
                        "Bob      1      0      0      0       0     2      0       0      3\n"
                        "Cy       0      0      0      0       0     0      0       5      5\n");
+    // By the count of one item, highest first: Bob holds more thors, Cy
+    // more items in all.
+    run = admin({"items", folder.path, "--sort", "thor", "--format", "csv"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "name,guns,bombs,multi,super,shield,thor,prize,portal,total\n"
+                       "Bob,1,0,0,0,0,2,0,0,3\n"
+                       "Cy,0,0,0,0,0,0,0,5,5\n");
+    run = admin({"items", folder.path, "--sort", "guns", "--top", "1", "--format", "csv"});
+    EXPECT_EQ(run.out, "name,guns,bombs,multi,super,shield,thor,prize,portal,total\n"
+                       "Bob,1,0,0,0,0,2,0,0,3\n");
+    run = admin({"items", folder.path, "--sort", "portal", "--format", "csv"});
+    EXPECT_EQ(run.out, "name,guns,bombs,multi,super,shield,thor,prize,portal,total\n"
+                       "Cy,0,0,0,0,0,0,0,5,5\n"
+                       "Bob,1,0,0,0,0,2,0,0,3\n");
+    // A word that is no item is refused with the words there are; gold has
+    // no items to sort by.
+    run = admin({"items", folder.path, "--sort", "lasers"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(contains(run.err, "--sort lasers: sort by balance, name, guns, bombs, multi, "
+                                  "super, shield, thor, prize or portal"))
+        << run.err;
+    run = admin({"gold", folder.path, "--sort", "thor"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "--sort thor: sort by balance or name")) << run.err;
 }
 
 TEST(AdminHistory, OnePlayersChangesOldestFirstAcrossBothJournalFiles) {
@@ -775,6 +828,31 @@ TEST(AdminHistory, OnePlayersChangesOldestFirstAcrossBothJournalFiles) {
     run = admin({"history", "Bob", folder.path, "--since", "yesterday"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(contains(run.err, "--since yesterday: not a time"));
+    // --until ends before TIME: a change at TIME itself is not in it, nor is
+    // anything in the minute or day it names.
+    run = admin(
+        {"history", "Bob", folder.path, "--until", "2026-12-08T09:00:02Z", "--format", "csv"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "time,cause,by,account,field,change,after,record\n"
+                       "2026-12-07T10:00:00Z,givegold,Mo,Bob,gold,+400,400,\n"
+                       "2026-12-08T09:00:00Z,kill Al,Bob,Bob,gold,+2,402,\n");
+    run = admin({"history", "Bob", folder.path, "--since", "2026-12-08T09:00:02Z", "--until",
+                 "2026-12-08T09:00:03Z", "--format", "csv"});
+    EXPECT_EQ(run.out, "time,cause,by,account,field,change,after,record\n"
+                       "2026-12-08T09:00:02Z,purchase guns,Bob,Bob,guns,+1,1,\n"
+                       "2026-12-08T09:00:02Z,purchase guns,Bob,Bob,gold,-300,102,\n");
+    run = admin({"history", "Bob", folder.path, "--until", "2026-12-08", "--format", "csv"});
+    EXPECT_EQ(run.out, "time,cause,by,account,field,change,after,record\n"
+                       "2026-12-07T10:00:00Z,givegold,Mo,Bob,gold,+400,400,\n");
+    run = admin({"history", "Bob", folder.path, "--until", "2026-12-07T10:00"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, "hold no change to Bob that matches"));
+    run = admin({"history", "Bob", folder.path, "--until", "tomorrow"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "--until tomorrow: not a time like 2026-12-08")) << run.err;
+    run = admin({"history", "Bob", folder.path, "--since", "2026-12-08", "--until", "2026-12-08"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "--until 2026-12-08 is not after --since 2026-12-08")) << run.err;
 }
 
 TEST(AdminHistory, ARecordIsOneChangeAndACutOneNeverHappened) {
@@ -834,6 +912,17 @@ TEST(AdminReport, CountsEachRecordOnceAndACutRecordNowhere) {
                                   "<td class=\"n\">+76 in all</td>"));
     EXPECT_TRUE(contains(run.out, "<td>Mo</td><td>givegold</td><td>Bob</td>"
                                   "<td class=\"n\">+400</td><td class=\"n\">400</td>"));
+
+    // --until ends the period before TIME, as for history: the kill at
+    // 09:10:00 and what follows are left out, the two changes before kept.
+    const Outcome until = admin({"report", folder.path, "--until", "2026-12-08T09:10:00Z"});
+    EXPECT_EQ(until.status, 0) << until.err;
+    EXPECT_TRUE(contains(until.out, "UTC: 2 changes in the journal.")) << until.out;
+    EXPECT_TRUE(contains(until.out, "<b>+402</b><span>gold earned</span>"));
+    EXPECT_FALSE(contains(until.out, "admin import"));
+    const Outcome bad = admin({"report", folder.path, "--until", "soon"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(contains(bad.err, "--until soon: not a time")) << bad.err;
 }
 
 TEST(AdminSet, RefusedWhileAHostHoldsTheFolder) {
@@ -863,11 +952,20 @@ TEST(AdminSet, JournaledAsTheOperatorsChangeAndKeptByTheNextModuleStart) {
         OperatorNamed opal("Opal");
         const Outcome run = admin({"set", "bob", "500", folder.path});
         EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, "Recovered 1 changes from gold.log.\n"
+        EXPECT_EQ(run.out, "Recovered 1 change from gold.log.\n"
                            "Bob: 102 -> 500\n"
                            "Saved gold.dat (2 accounts); gold.log records the change as \"admin "
                            "set\" by Opal.\n");
         EXPECT_EQ(admin({"set", "Newcomer", "25", folder.path}).status, 0);
+    }
+    {
+        // One account is counted as one.
+        Folder first;
+        OperatorNamed opal("Opal");
+        const Outcome run = admin({"set", "Solo", "7", first.path});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "Solo: 0 -> 7\nSaved gold.dat (1 account); gold.log records the change "
+                           "as \"admin set\" by Opal.\n");
     }
     EXPECT_EQ(folder.read("gold.dat"),
               goldRecord("Bob", 500) + goldRecord("Al", 10) + goldRecord("Newcomer", 25));
@@ -1240,8 +1338,32 @@ TEST(AdminCommands, EachAnswersHelpAndABadCommandLineIsStatusTwo) {
         EXPECT_TRUE(contains(run.out, std::string("Usage: quorvel-admin ") + command)) << run.out;
     }
     EXPECT_EQ(admin({"--help"}).status, 0);
+    // An unknown command is named, with the nearest one when it is a slip,
+    // and the list of commands.
+    const std::string commands = "The commands: check, gold, items, history, set, import, "
+                                 "migrate, export, report.";
     Outcome run = admin({"weigh"});
     EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "quorvel-admin: unknown command weigh. " + commands + "\n");
+    run = admin({"chek", "."});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "quorvel-admin: unknown command chek: did you mean check? " + commands + "\n");
+    run = admin({"reprot"});
+    EXPECT_TRUE(contains(run.err, "unknown command reprot: did you mean report?")) << run.err;
+    run = admin({"Gold"});
+    EXPECT_TRUE(contains(run.err, "unknown command Gold: did you mean gold?")) << run.err;
+    // Arguments left over are named in the order they were typed.
+    run = admin({"gold", ".", "first", "second", "third"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "The following arguments were not expected: first second third"))
+        << run.err;
+    // The version of the build.
+    run = admin({"--version"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::regex_match(
+        run.out, std::regex("quorvel-admin " QUORVEL_PROJECT_VERSION "( \\(git [^ )]+\\))?\n")))
+        << run.out;
     run = admin({"gold", "--format", "xml"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(contains(run.err, "--format"));

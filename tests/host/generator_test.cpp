@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 
 using namespace quorvel::host;
 
@@ -53,6 +58,7 @@ TEST(HostGenerator, ShortSessionRunsToItsEndWithConsistentCounts) {
     const GenerateResult& r = played.result;
 
     EXPECT_EQ(r.ticks, 60u);
+    EXPECT_TRUE(r.economyAtStart.empty()); // a fresh folder
     // Every player in the arena moves three times a second; departures and
     // arrivals keep the arena near four.
     EXPECT_GE(r.moves, 60u * 3u * 2u);
@@ -90,7 +96,11 @@ TEST(HostGenerator, ReportNamesEveryFigure) {
     r.wall = std::chrono::seconds(2);
     r.inTalk = std::chrono::milliseconds(500);
     std::string text = describeResult(options, r, {std::uint64_t{3} * 1024 * 1024, "getrusage"});
-    EXPECT_NE(text.find("100 players, 3600 s"), std::string::npos) << text;
+    EXPECT_NE(text.find("100 players, 3600 s, 4 moves a second each"), std::string::npos) << text;
+    options.movesPerSecond = 1;
+    EXPECT_NE(describeResult(options, r, {}).find("3600 s, 1 move a second each"),
+              std::string::npos);
+    options.movesPerSecond = 4;
     EXPECT_NE(text.find("events sent to talk:  3000\n"), std::string::npos) << text;
     EXPECT_NE(text.find("records received:     40\n"), std::string::npos) << text;
     EXPECT_NE(text.find("wall time:            2.000 s\n"), std::string::npos) << text;
@@ -101,6 +111,68 @@ TEST(HostGenerator, ReportNamesEveryFigure) {
     EXPECT_NE(text.find("peak memory:          3.0 MiB (getrusage)"), std::string::npos) << text;
     std::string unmeasured = describeResult(options, r, {std::nullopt, "not measured"});
     EXPECT_NE(unmeasured.find("peak memory:          not measured"), std::string::npos);
+    // Whether the session began with an economy of its own.
+    EXPECT_NE(text.find("economy at start:     none (the counts a seed fixes)\n"),
+              std::string::npos)
+        << text;
+    r.economyAtStart = {"gold.dat", "gold.log"};
+    text = describeResult(options, r, {std::nullopt, "not measured"});
+    EXPECT_NE(text.find("economy at start:     gold.dat, gold.log of an earlier session"),
+              std::string::npos)
+        << text;
+}
+
+// The generated sessions docs/performance.md quotes: each short one is played
+// again here and must print the counts the page shows (the hour's first
+// minute is the same session's start; the hour itself takes minutes in a
+// debug build and is left to the page's own command).
+TEST(HostGenerator, TheCountsThePerformancePageQuotesAreWhatItPrints) {
+    std::ifstream page(QUORVEL_SOURCE_DIR "/docs/performance.md");
+    ASSERT_TRUE(page) << "docs/performance.md";
+    const std::regex header(
+        "generated session: (\\d+) players, (\\d+) s, (\\d+) moves? a second each, seed (\\d+)");
+    // The lines that hold counts; times and memory vary from run to run.
+    const std::vector<std::string> counted = {
+        "generated session:", "actions played:", "economy at start:", "events sent to talk:",
+        "records received:"};
+    const auto countLines = [&counted](std::istream& in, std::string first) {
+        std::string lines;
+        for (std::string line = std::move(first); in; std::getline(in, line)) {
+            if (line.starts_with("```")) {
+                break;
+            }
+            for (const std::string& label : counted) {
+                lines += line.starts_with(label) ? line + "\n" : "";
+            }
+        }
+        return lines;
+    };
+    std::size_t quoted = 0, checked = 0;
+    for (std::string line; std::getline(page, line);) {
+        std::smatch found;
+        if (!std::regex_match(line, found, header)) {
+            continue;
+        }
+        ++quoted;
+        GenerateOptions options;
+        options.players = std::stoi(found[1]);
+        options.seconds = std::stoll(found[2]);
+        options.movesPerSecond = std::stoi(found[3]);
+        options.seed = static_cast<std::uint32_t>(std::stoul(found[4]));
+        const std::string shown = countLines(page, line);
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 5) << shown;
+        if (options.seconds > 600) {
+            continue;
+        }
+        ++checked;
+        const Played played = playGenerated(options);
+        std::istringstream printed(describeResult(options, played.result, {}));
+        std::string first;
+        std::getline(printed, first);
+        EXPECT_EQ(countLines(printed, first), shown);
+    }
+    EXPECT_GE(quoted, 2u); // the hour and a shorter session
+    EXPECT_GE(checked, 1u);
 }
 
 #if !defined(_WIN32)
