@@ -3,6 +3,7 @@
 #include "admin/commands.h"
 #include "admin/folder.h"
 #include "admin/journal_file.h"
+#include "admin/ranking.h"
 
 #include "base/text/text_rules.h"
 #include "gold/gold_ledger.h"
@@ -43,16 +44,12 @@ std::string grouped(std::uint64_t value) {
 }
 
 void sortAndCut(std::vector<Row>& rows, const ListOptions& options) {
-    const auto byName = [](const Row& a, const Row& b) {
-        const std::string foldedA = foldedCopy(a.name);
-        const std::string foldedB = foldedCopy(b.name);
-        return foldedA != foldedB ? foldedA < foldedB : a.name < b.name;
-    };
+    const auto byName = [](const Row& a, const Row& b) { return namedBefore(a.name, b.name); };
     if (options.byName) {
         std::stable_sort(rows.begin(), rows.end(), byName);
     } else {
-        std::stable_sort(rows.begin(), rows.end(), [&byName](const Row& a, const Row& b) {
-            return a.sortValue != b.sortValue ? a.sortValue > b.sortValue : byName(a, b);
+        std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+            return rankedBefore(a.sortValue, a.name, b.sortValue, b.name);
         });
     }
     if (options.top && rows.size() > *options.top) {

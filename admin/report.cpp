@@ -4,6 +4,7 @@
 #include "admin/commands.h"
 #include "admin/folder.h"
 #include "admin/journal_file.h"
+#include "admin/ranking.h"
 
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
@@ -19,6 +20,9 @@
 #include <numeric>
 #include <set>
 #include <sstream>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
 
 namespace quorvel::admin {
 namespace {
@@ -29,10 +33,15 @@ constexpr std::size_t staffShown = 100;
 constexpr std::size_t mostBars = 60;
 constexpr std::size_t mostPoints = 400;
 
-// The charts' own coordinates; the page scales them to its width.
+// The charts' own coordinates; the page scales them to its width, and its
+// style makes their text larger as a narrow screen shrinks it, so that it
+// is drawn at 12 pixels or more from 360 pixels wide up. A table wider than
+// the screen scrolls, with a shadow at the edge where more of it is.
 constexpr double chartWidth = 600;
 constexpr double chartHeight = 250;
-constexpr double left = 52, right = 12, top = 10, bottom = 28;
+constexpr double left = 64, right = 12, top = 12, bottom = 36;
+// The circulation's line before its first change and after its last.
+constexpr double lead = 28;
 
 // ---------------------------------------------------------------- time --
 
@@ -68,23 +77,91 @@ std::string clockText(std::int64_t seconds, bool withSeconds) {
            (withSeconds ? ":" + twoDigits(ofDay % 60) : "");
 }
 
-// Bars of the earned-and-spent chart: the shortest of these spans that
-// keeps the chart within mostBars bars.
-struct Span {
-    std::int64_t seconds;
-    const char* name; // "per day"
-};
-constexpr std::array<Span, 8> spans = {{{60, "per minute"},
-                                        {600, "per 10 minutes"},
-                                        {3600, "per hour"},
-                                        {6 * 3600, "per 6 hours"},
-                                        {86400, "per day"},
-                                        {7 * 86400, "per week"},
-                                        {30 * 86400, "per 30 days"},
-                                        {365 * 86400, "per 365 days"}}};
+std::int64_t daysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
 
-std::string bucketLabel(std::int64_t start, const Span& span) {
-    if (span.seconds >= 86400) {
+std::int64_t floorDiv(std::int64_t value, std::int64_t by) {
+    return value >= 0 ? value / by : (value - by + 1) / by;
+}
+
+// Bars of the earned-and-spent chart, each a period of the calendar: a
+// minute, 10 minutes, an hour or 6 hours on the clock, a day from 00:00
+// UTC, a week from Monday 00:00 UTC, a month or a year from its first day.
+enum class Unit { minute, tenMinutes, hour, sixHours, day, week, month, year };
+
+struct UnitText {
+    Unit unit;
+    std::int64_t seconds; // 0 for a month or a year
+    const char* name;     // "per day"
+};
+constexpr std::array<UnitText, 8> units = {{{Unit::minute, 60, "per minute"},
+                                            {Unit::tenMinutes, 600, "per 10 minutes"},
+                                            {Unit::hour, 3600, "per hour"},
+                                            {Unit::sixHours, 6 * 3600, "per 6 hours"},
+                                            {Unit::day, 86400, "per day"},
+                                            {Unit::week, 7 * 86400, "per week, from Monday"},
+                                            {Unit::month, 0, "per month"},
+                                            {Unit::year, 0, "per year"}}};
+
+const UnitText& textOf(Unit unit) {
+    return units[static_cast<std::size_t>(unit)];
+}
+
+// The start of the period of `unit` that holds `seconds`.
+std::int64_t periodStart(Unit unit, std::int64_t seconds) {
+    const std::int64_t days = floorDiv(seconds, 86400);
+    switch (unit) {
+    case Unit::week:
+        // 1970-01-01 was a Thursday, three days after a Monday.
+        return (days - (((days + 3) % 7) + 7) % 7) * 86400;
+    case Unit::month: {
+        const Civil date = civilFromDays(days);
+        return daysFromCivil(date.year, date.month, 1) * 86400;
+    }
+    case Unit::year:
+        return daysFromCivil(civilFromDays(days).year, 1, 1) * 86400;
+    default:
+        return floorDiv(seconds, textOf(unit).seconds) * textOf(unit).seconds;
+    }
+}
+
+// The start of the period after the one that starts at `start`.
+std::int64_t nextPeriod(Unit unit, std::int64_t start) {
+    if (unit == Unit::month || unit == Unit::year) {
+        const Civil date = civilFromDays(floorDiv(start, 86400));
+        return unit == Unit::year ? daysFromCivil(date.year + 1, 1, 1) * 86400
+               : date.month == 12 ? daysFromCivil(date.year + 1, 1, 1) * 86400
+                                  : daysFromCivil(date.year, date.month + 1, 1) * 86400;
+    }
+    return start + textOf(unit).seconds;
+}
+
+// How many periods from the one starting at `first` to the one starting at
+// `last`, both counted.
+std::int64_t periodsFrom(Unit unit, std::int64_t first, std::int64_t last) {
+    if (unit == Unit::month || unit == Unit::year) {
+        const Civil a = civilFromDays(floorDiv(first, 86400));
+        const Civil b = civilFromDays(floorDiv(last, 86400));
+        return unit == Unit::year ? b.year - a.year + 1
+                                  : (b.year - a.year) * 12 + b.month - a.month + 1;
+    }
+    return (last - first) / textOf(unit).seconds + 1;
+}
+
+std::string bucketLabel(std::int64_t start, Unit unit) {
+    if (unit == Unit::year) {
+        return dateText(start).substr(0, 4);
+    }
+    if (unit == Unit::month) {
+        return dateText(start).substr(0, 7);
+    }
+    if (unit >= Unit::day) {
         return dateText(start);
     }
     return dateText(start).substr(5) + " " + clockText(start, false);
@@ -100,7 +177,7 @@ std::string grouped(std::int64_t value) {
     return (value < 0 ? "-" : "") + digits;
 }
 
-// 950, 12k, 3.4M: for the charts' axes.
+// 950, 5k, 12k, 3.4M: for the charts' axes, short enough for a phone.
 std::string shortNumber(double value) {
     const double size = std::fabs(value);
     char text[32];
@@ -108,7 +185,7 @@ std::string shortNumber(double value) {
         std::snprintf(text, sizeof text, "%.3gG", value / 1e9);
     } else if (size >= 1e6) {
         std::snprintf(text, sizeof text, "%.3gM", value / 1e6);
-    } else if (size >= 1e4) {
+    } else if (size >= 1e3) {
         std::snprintf(text, sizeof text, "%.3gk", value / 1e3);
     } else {
         std::snprintf(text, sizeof text, "%.0f", value);
@@ -138,15 +215,160 @@ double niceCeiling(double value) {
 
 // ---------------------------------------------------------------- data --
 
-struct GoldChange {
-    std::int64_t seconds = 0;
-    std::int64_t delta = 0; // what the change did to the gold in circulation
-    bool wipe = false;      // a reset or reload of every account
-    std::string category;
+// The gold in circulation over time, told by the sum of the changes since
+// the page's start (or the last reset or reload of every account): the
+// gold held at the end less that sum is what the accounts held before.
+// Kept in at most 2 * mostPoints columns of time, each with its first
+// change's time and the lowest, highest and last sum in it: enough for a
+// step line that hides no rise or fall. When the journal outgrows them,
+// columns twice as wide take the place of each two.
+class Steps {
+public:
+    struct Column {
+        std::int64_t index = 0;   // from the origin, in columns of `width_`
+        std::int64_t seconds = 0; // the first change in it
+        std::int64_t low = 0, high = 0, last = 0;
+    };
+
+    void add(std::int64_t seconds, std::int64_t delta) {
+        if (!started_) {
+            started_ = true;
+            origin_ = latest_ = seconds;
+        }
+        // A clock set back draws no line backwards.
+        seconds = std::max(seconds, latest_);
+        latest_ = seconds;
+        sum_ += delta;
+        std::int64_t index = (seconds - origin_) / width_;
+        while (index >= static_cast<std::int64_t>(2 * mostPoints)) {
+            widen();
+            index = (seconds - origin_) / width_;
+        }
+        if (columns_.empty() || columns_.back().index != index) {
+            columns_.push_back({index, seconds, sum_, sum_, sum_});
+            return;
+        }
+        Column& column = columns_.back();
+        column.low = std::min(column.low, sum_);
+        column.high = std::max(column.high, sum_);
+        column.last = sum_;
+    }
+    // A reset or reload of every account: what came before is another story.
+    void wipe(std::int64_t seconds) {
+        *this = Steps();
+        started_ = fromWipe_ = true;
+        origin_ = latest_ = seconds;
+    }
+
+    bool started() const { return started_; }
+    bool fromWipe() const { return fromWipe_; }
+    std::int64_t origin() const { return origin_; }
+    std::int64_t latest() const { return latest_; }
+    std::int64_t sum() const { return sum_; }
+    const std::vector<Column>& columns() const { return columns_; }
+
+private:
+    void widen() {
+        width_ *= 2;
+        std::vector<Column> merged;
+        for (Column column : columns_) {
+            column.index /= 2;
+            if (!merged.empty() && merged.back().index == column.index) {
+                Column& into = merged.back();
+                into.low = std::min(into.low, column.low);
+                into.high = std::max(into.high, column.high);
+                into.last = column.last;
+            } else {
+                merged.push_back(column);
+            }
+        }
+        columns_ = std::move(merged);
+    }
+
+    bool started_ = false, fromWipe_ = false;
+    std::int64_t origin_ = 0, latest_ = 0, width_ = 1, sum_ = 0;
+    std::vector<Column> columns_;
+};
+
+// Gold earned and spent per period and cause, in periods of the shortest
+// unit from `units` (from `first` to `last`) that keeps the chart within
+// mostBars bars: when the journal outgrows them, the next unit takes their
+// place. A week is no part of one month, so one set of bars goes from
+// minutes up to weeks and another from days to months and years, and the
+// page takes the first while it is within its bars.
+class Bars {
+public:
+    // Per cause (by its number): the gold earned and the gold spent.
+    using Sums = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
+    Bars(Unit first, Unit last) : unit_(first), lastUnit_(last) {}
+
+    void add(std::int64_t seconds, std::size_t category, std::int64_t delta) {
+        if (overflowed_) {
+            return;
+        }
+        if (bars_.empty()) {
+            first_ = seconds;
+        }
+        first_ = std::min(first_, seconds);
+        last_ = std::max(last_, seconds);
+        while (periodsFrom(unit_, periodStart(unit_, first_), periodStart(unit_, last_)) >
+               static_cast<std::int64_t>(mostBars)) {
+            if (unit_ == lastUnit_) {
+                overflowed_ = true;
+                bars_.clear();
+                return;
+            }
+            coarsen();
+        }
+        if (!(seconds >= openStart_ && seconds < openEnd_ && open_ != bars_.end())) {
+            openStart_ = periodStart(unit_, seconds);
+            openEnd_ = nextPeriod(unit_, openStart_);
+            open_ = bars_.try_emplace(openStart_).first;
+        }
+        Sums& sums = open_->second;
+        if (sums.size() <= category) {
+            sums.resize(category + 1);
+        }
+        (delta >= 0 ? sums[category].first : sums[category].second) += delta;
+    }
+
+    bool fits() const { return !overflowed_; }
+    Unit unit() const { return unit_; }
+    std::int64_t first() const { return first_; }
+    std::int64_t last() const { return last_; }
+    const std::map<std::int64_t, Sums>& bars() const { return bars_; }
+
+private:
+    void coarsen() {
+        unit_ = unit_ == Unit::day && lastUnit_ == Unit::year
+                    ? Unit::month
+                    : static_cast<Unit>(static_cast<int>(unit_) + 1);
+        std::map<std::int64_t, Sums> coarser;
+        for (auto& [start, sums] : bars_) {
+            Sums& into = coarser[periodStart(unit_, start)];
+            into.resize(std::max(into.size(), sums.size()));
+            for (std::size_t category = 0; category < sums.size(); ++category) {
+                into[category].first += sums[category].first;
+                into[category].second += sums[category].second;
+            }
+        }
+        bars_ = std::move(coarser);
+        open_ = bars_.end();
+    }
+
+    Unit unit_, lastUnit_;
+    bool overflowed_ = false;
+    std::int64_t first_ = 0, last_ = 0;
+    std::map<std::int64_t, Sums> bars_;
+    // The period the last change went to, found again at once for the next.
+    std::map<std::int64_t, Sums>::iterator open_ = bars_.end();
+    std::int64_t openStart_ = 0, openEnd_ = 0;
 };
 
 struct Pair {
-    std::string first, second; // as first seen
+    std::string first, second;       // as first seen
+    std::string firstKey, secondKey; // folded, firstKey <= secondKey
     std::size_t firstKilledSecond = 0, secondKilledFirst = 0;
     std::size_t total() const { return firstKilledSecond + secondKilledFirst; }
 };
@@ -164,25 +386,44 @@ struct StaffRow {
 struct Economy {
     std::vector<std::pair<std::string, std::uint32_t>> accounts; // in use
     std::map<std::string, std::int64_t> itemsHeld;               // by folded name
-    std::uint64_t circulation = 0;                               // every record's gold
+    std::uint64_t circulation = 0;                               // the gold of the accounts in use
 
-    std::vector<GoldChange> changes;     // one per gold line
+    std::optional<std::int64_t> since; // the page's start, when it is given
+    Steps steps;
+    Bars shortBars{Unit::minute, Unit::week};
+    Bars longBars{Unit::day, Unit::year};
     std::vector<std::string> categories; // in the order first seen
-    std::map<std::string, CategoryTotal> totals;
+    std::map<std::string, std::size_t, std::less<>> categoryNumbers;
+    std::vector<CategoryTotal> totals; // by category's number
     std::vector<StaffRow> staff;
     std::size_t staffSeen = 0;
-    std::map<std::pair<std::string, std::string>, Pair> pairs;
+    // Each player's number, by the name as written and by its folded key:
+    // a kill finds its pair without making a string.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const {
+            return std::hash<std::string_view>{}(name);
+        }
+    };
+    std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> players;
+    std::map<std::string, std::uint32_t> playerKeys;
+    std::vector<std::string> keys;                 // by player's number
+    std::unordered_map<std::uint64_t, Pair> pairs; // by the two numbers, the lower first
     std::size_t killsPaid = 0;
     std::string firstTime, lastTime;
     std::size_t recorded = 0; // changes, a record of many lines counted once
     std::size_t cut = 0;      // records cut short, counted nowhere
+
+    // Kept from record to record, so that reading one allocates nothing.
+    std::vector<const JournalEntry*> lines;
+    std::vector<std::size_t> counted;
 };
 
 bool startsWith(const std::string& text, std::string_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string categoryOf(const std::string& cause) {
+std::string_view categoryOf(const std::string& cause) {
     if (startsWith(cause, "kill ")) {
         return "kills";
     }
@@ -221,15 +462,31 @@ std::string nameKey(std::string_view name) {
     return foldedCopy(storableName(name));
 }
 
-void countKill(Economy& economy, const std::string& killer, const std::string& killed) {
+std::uint32_t playerNumber(Economy& economy, std::string_view name) {
+    if (auto known = economy.players.find(name); known != economy.players.end()) {
+        return known->second;
+    }
+    std::string key = nameKey(name);
+    auto [it, fresh] =
+        economy.playerKeys.try_emplace(key, static_cast<std::uint32_t>(economy.keys.size()));
+    if (fresh) {
+        economy.keys.push_back(std::move(key));
+    }
+    economy.players.emplace(std::string(name), it->second);
+    return it->second;
+}
+
+void countKill(Economy& economy, std::string_view killer, std::string_view killed) {
     ++economy.killsPaid;
-    const std::string a = nameKey(killer);
-    const std::string b = nameKey(killed);
-    const bool inOrder = a <= b;
-    Pair& pair = economy.pairs[inOrder ? std::make_pair(a, b) : std::make_pair(b, a)];
+    const std::uint32_t a = playerNumber(economy, killer);
+    const std::uint32_t b = playerNumber(economy, killed);
+    const bool inOrder = economy.keys[a] <= economy.keys[b];
+    Pair& pair = economy.pairs[std::uint64_t{std::min(a, b)} << 32 | std::max(a, b)];
     if (pair.first.empty()) {
         pair.first = inOrder ? killer : killed;
         pair.second = inOrder ? killed : killer;
+        pair.firstKey = economy.keys[inOrder ? a : b];
+        pair.secondKey = economy.keys[inOrder ? b : a];
     }
     (inOrder ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
 }
@@ -276,13 +533,23 @@ StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
     return row;
 }
 
+std::size_t categoryNumber(Economy& economy, std::string_view category) {
+    if (auto known = economy.categoryNumbers.find(category);
+        known != economy.categoryNumbers.end()) {
+        return known->second;
+    }
+    const std::size_t number = economy.categories.size();
+    economy.categories.emplace_back(category);
+    economy.categoryNumbers.emplace(category, number);
+    economy.totals.emplace_back();
+    return number;
+}
+
 // One gold line of a whole record.
-void takeGold(Economy& economy, const JournalEntry& entry, std::set<std::string>& counted) {
-    GoldChange change;
-    change.seconds = journalSeconds(entry.time).value_or(0);
+void takeGold(Economy& economy, const JournalEntry& entry) {
+    const std::int64_t seconds = journalSeconds(entry.time).value_or(0);
     if (entry.isWipe()) {
-        change.wipe = true;
-        economy.changes.push_back(change);
+        economy.steps.wipe(seconds);
         return;
     }
     const std::optional<std::int64_t> amount = entry.amount();
@@ -293,20 +560,24 @@ void takeGold(Economy& economy, const JournalEntry& entry, std::set<std::string>
     // Balances wrap at 2^32 (credit and debit do): the circulation moves
     // by what the balance did, not by what was asked.
     const std::int64_t before = ((*after - *amount) % 4294967296LL + 4294967296LL) % 4294967296LL;
-    change.delta = *after - before;
-    change.category = categoryOf(entry.cause);
-    if (!economy.totals.contains(change.category)) {
-        economy.categories.push_back(change.category);
-    }
-    CategoryTotal& total = economy.totals[change.category];
+    const std::int64_t delta = *after - before;
+    const std::size_t category = categoryNumber(economy, categoryOf(entry.cause));
+    CategoryTotal& total = economy.totals[category];
     // A loan's credit and debit are one change of the loans.
-    total.changes += counted.insert(change.category).second ? 1 : 0;
-    (change.delta >= 0 ? total.earned : total.spent) += change.delta;
-    economy.changes.push_back(std::move(change));
+    if (std::find(economy.counted.begin(), economy.counted.end(), category) ==
+        economy.counted.end()) {
+        economy.counted.push_back(category);
+        ++total.changes;
+    }
+    (delta >= 0 ? total.earned : total.spent) += delta;
+    economy.steps.add(seconds, delta);
+    economy.shortBars.add(seconds, category, delta);
+    economy.longBars.add(seconds, category, delta);
 }
 
 void takeRecord(Economy& economy, const JournalRecord& record) {
-    std::vector<const JournalEntry*> lines;
+    std::vector<const JournalEntry*>& lines = economy.lines;
+    lines.clear();
     for (const JournalEntry& entry : record.lines) {
         if (!entry.isSave()) {
             lines.push_back(&entry);
@@ -332,17 +603,17 @@ void takeRecord(Economy& economy, const JournalRecord& record) {
             economy.staff.erase(economy.staff.begin(), economy.staff.end() - staffShown);
         }
     }
-    std::set<std::string> counted;
+    economy.counted.clear();
     bool paidKill = false;
     for (const JournalEntry* entry : lines) {
         if (entry->isGold()) {
-            takeGold(economy, *entry, counted);
+            takeGold(economy, *entry);
             paidKill |= !entry->isWipe() && startsWith(entry->cause, "kill ");
         }
     }
     // A kill is one, whatever lines it paid.
     if (paidKill) {
-        countKill(economy, first.by, first.cause.substr(5));
+        countKill(economy, first.by, std::string_view(first.cause).substr(5));
     }
 }
 
@@ -409,125 +680,105 @@ std::string timeLabel(std::int64_t seconds, std::int64_t spanSeconds) {
 }
 
 void circulationChart(Page& page, const Economy& economy) {
-    // Backwards from the gold held now: before each change, the gold in
-    // circulation was less by what it added. A reset or reload of every
-    // account is as far back as that can go.
-    std::vector<std::pair<std::int64_t, double>> points;
-    double circulation = static_cast<double>(economy.circulation);
-    bool fromWipe = false;
-    for (auto it = economy.changes.rbegin(); it != economy.changes.rend(); ++it) {
-        points.emplace_back(it->seconds, circulation);
-        if (it->wipe) {
-            fromWipe = true;
-            break;
-        }
-        circulation -= static_cast<double>(it->delta);
-    }
-    if (!fromWipe && !economy.changes.empty()) {
-        points.emplace_back(economy.changes.front().seconds, circulation);
-    }
-    std::reverse(points.begin(), points.end());
+    const Steps& steps = economy.steps;
     page << "<section id=\"circulation\"><h2>Gold in circulation</h2>\n";
-    if (points.size() < 2) {
+    if (!steps.started()) {
         page << "<p class=\"muted\">The journal holds no gold change in this period.</p>"
                 "</section>\n";
         return;
     }
-    const std::int64_t first = points.front().first;
-    const std::int64_t last = std::max(points.back().first, first + 1);
-    double highest = 0;
-    for (const auto& point : points) {
-        highest = std::max(highest, point.second);
+    // What the accounts held before the first change: the gold held now
+    // less what the changes since added.
+    const std::int64_t now = static_cast<std::int64_t>(economy.circulation);
+    const std::int64_t before = now - steps.sum();
+    std::int64_t highest = std::max(before, now);
+    for (const Steps::Column& column : steps.columns()) {
+        highest = std::max(highest, before + column.high);
     }
-    const double step = niceCeiling(std::max(highest, 1.0) / 4);
-    const double ceiling = std::ceil(highest * 1.02 / step) * step;
-    const double plotWidth = chartWidth - left - right;
+    const std::int64_t first = steps.origin();
+    const std::int64_t last = steps.latest();
+    const double step = niceCeiling(std::max(static_cast<double>(highest), 1.0) / 4);
+    const double ceiling = std::ceil(static_cast<double>(highest) * 1.02 / step) * step;
     const double plotHeight = chartHeight - top - bottom;
+    // The first change a little in from the left, where the line starts at
+    // what came before it; the last a little in from the right, where it
+    // goes on at what it left. All in one second: one change in the middle.
+    const double from = left + lead, to = chartWidth - right - lead;
     const auto xOf = [&](std::int64_t seconds) {
-        return left +
-               plotWidth * static_cast<double>(seconds - first) / static_cast<double>(last - first);
+        return last == first ? (from + to) / 2
+                             : from + (to - from) * static_cast<double>(seconds - first) /
+                                          static_cast<double>(last - first);
     };
-    const auto yOf = [&](double value) { return top + plotHeight * (1 - value / ceiling); };
-    // One point per column of the chart at most: the last value in it.
-    std::vector<std::pair<double, double>> drawn;
-    for (const auto& [seconds, value] : points) {
-        const double x = xOf(seconds);
-        if (!drawn.empty() && x - drawn.back().first < plotWidth / mostPoints) {
-            drawn.back().second = yOf(value);
-        } else {
-            drawn.emplace_back(x, yOf(value));
-        }
-    }
+    const auto yOf = [&](std::int64_t value) {
+        return top + plotHeight * (1 - static_cast<double>(value) / ceiling);
+    };
     page << "<svg viewBox=\"0 0 " << coordinate(chartWidth) << " " << coordinate(chartHeight)
          << "\" role=\"img\" aria-labelledby=\"circulation-title\">"
          << "<title id=\"circulation-title\">Gold in circulation from "
          << htmlText(dateText(first) + " " + clockText(first, true)) << " to "
-         << htmlText(dateText(last) + " " + clockText(last, true)) << " UTC, now "
-         << grouped(static_cast<std::int64_t>(economy.circulation)) << "</title>\n";
+         << htmlText(dateText(last) + " " + clockText(last, true)) << " UTC: " << grouped(before)
+         << " before, " << grouped(now) << " after</title>\n";
     page << "<g class=\"grid\">";
     for (double value = 0; value <= ceiling + step / 2; value += step) {
-        const double y = yOf(value);
+        const double y = yOf(static_cast<std::int64_t>(value));
         page << "<line x1=\"" << coordinate(left) << "\" x2=\"" << coordinate(chartWidth - right)
              << "\" y1=\"" << coordinate(y) << "\" y2=\"" << coordinate(y) << "\"/>";
-        axisLabel(page, left - 6, y + 4, shortNumber(value), "end");
+        axisLabel(page, left - 6, y + 6, shortNumber(value), "end");
     }
+    // The first, the middle and the last time; one when they are one.
     for (int tick = 0; tick <= 2; ++tick) {
+        if (last == first && tick != 1) {
+            continue;
+        }
         const std::int64_t at = first + (last - first) * tick / 2;
         axisLabel(page, xOf(at), chartHeight - 8, timeLabel(at, last - first),
-                  tick == 0   ? "start"
-                  : tick == 2 ? "end"
-                              : "middle");
+                  last == first || tick == 1 ? "middle"
+                  : tick == 0                ? "start"
+                                             : "end");
     }
-    page << "</g>\n<polyline class=\"line\" points=\"";
-    for (const auto& [x, y] : drawn) {
-        page << coordinate(x) << "," << coordinate(y) << " ";
+    page << "</g>\n<path class=\"line\" d=\"M" << coordinate(steps.fromWipe() ? xOf(first) : left)
+         << "," << coordinate(yOf(before));
+    for (const Steps::Column& column : steps.columns()) {
+        page << "H" << coordinate(xOf(column.seconds));
+        if (column.low != column.high) {
+            page << "V" << coordinate(yOf(before + column.high)) << "V"
+                 << coordinate(yOf(before + column.low));
+        }
+        page << "V" << coordinate(yOf(before + column.last));
     }
-    page << "\"/>\n</svg>\n<p class=\"muted\">Every account's gold, change by change";
-    if (fromWipe) {
-        page << ", since the last reset or reload of every account";
+    page << "H" << coordinate(chartWidth - right) << "\"/>\n</svg>\n<p class=\"muted\">Every "
+         << "account's gold, from " << grouped(before) << " before the first change";
+    if (steps.fromWipe()) {
+        page << " after the last reset or reload of every account";
     }
-    page << ".</p></section>\n";
+    page << " to " << grouped(now) << ".</p></section>\n";
 }
 
 void earnedSpentChart(Page& page, const Economy& economy,
                       std::map<std::string, std::string>& colours) {
     page << "<section id=\"by-cause\"><h2>Gold earned and spent by cause</h2>\n";
-    std::vector<const GoldChange*> changes;
-    for (const GoldChange& change : economy.changes) {
-        if (!change.wipe) {
-            changes.push_back(&change);
-        }
-    }
-    if (changes.empty()) {
+    const Bars& chosen = economy.shortBars.fits() ? economy.shortBars : economy.longBars;
+    if (chosen.bars().empty()) {
         page << "<p class=\"muted\">The journal holds no gold change in this period.</p>"
                 "</section>\n";
         return;
     }
-    const std::int64_t first = changes.front()->seconds;
-    const std::int64_t last = changes.back()->seconds;
-    const Span* span = &spans.back();
-    for (const Span& candidate : spans) {
-        if (static_cast<std::size_t>(last / candidate.seconds - first / candidate.seconds) <
-            mostBars) {
-            span = &candidate;
-            break;
-        }
-    }
-    const std::int64_t start = first / span->seconds;
-    const std::size_t bars = static_cast<std::size_t>(last / span->seconds - start) + 1;
-    // Per bar and category: gold earned and gold spent.
-    std::vector<std::map<std::string, std::pair<std::int64_t, std::int64_t>>> sums(bars);
-    for (const GoldChange* change : changes) {
-        auto& sum = sums[static_cast<std::size_t>(change->seconds / span->seconds - start)]
-                        [change->category];
-        (change->delta >= 0 ? sum.first : sum.second) += change->delta;
-    }
+    const Unit unit = chosen.unit();
+    // The journal covers the first period from its start (--since's, or
+    // its first change's), and the last up to its last change.
+    const std::int64_t covered =
+        std::max(economy.since.value_or(chosen.first()), periodStart(unit, chosen.first()));
+    const std::int64_t firstStart = periodStart(unit, chosen.first());
+    const std::int64_t lastStart = periodStart(unit, chosen.last());
+    const bool partFirst = covered > firstStart;
+    const bool partLast = chosen.last() + 1 < nextPeriod(unit, lastStart);
+    const std::size_t bars = static_cast<std::size_t>(periodsFrom(unit, firstStart, lastStart));
     double up = 0, down = 0;
-    for (const auto& bar : sums) {
+    for (const auto& [start, sums] : chosen.bars()) {
         double earned = 0, spent = 0;
-        for (const auto& [category, sum] : bar) {
-            earned += static_cast<double>(sum.first);
-            spent -= static_cast<double>(sum.second);
+        for (const auto& [plus, minus] : sums) {
+            earned += static_cast<double>(plus);
+            spent -= static_cast<double>(minus);
         }
         up = std::max(up, earned);
         down = std::max(down, spent);
@@ -546,17 +797,18 @@ void earnedSpentChart(Page& page, const Economy& economy,
     page << "<svg viewBox=\"0 0 " << coordinate(chartWidth) << " " << coordinate(chartHeight)
          << "\" role=\"img\" aria-labelledby=\"by-cause-title\">"
          << "<title id=\"by-cause-title\">Gold earned (above the line) and spent (below it) "
-         << span->name << ", by cause</title>\n<g class=\"grid\">";
+         << textOf(unit).name << ", by cause</title>\n<g class=\"grid\">";
     for (double value = -lowest; value <= highest + step / 2; value += step) {
         const double y = zero - value * perGold;
         page << "<line x1=\"" << coordinate(left) << "\" x2=\"" << coordinate(chartWidth - right)
              << "\" y1=\"" << coordinate(y) << "\" y2=\"" << coordinate(y) << "\"/>";
-        axisLabel(page, left - 6, y + 4, shortNumber(value), "end");
+        axisLabel(page, left - 6, y + 6, shortNumber(value), "end");
     }
     // Every bar named when there are few; else the first, the middle and
     // the last, at the plot's edges.
-    for (std::size_t tick = 0; tick < bars; ++tick) {
-        const bool few = bars <= 3;
+    std::int64_t start = firstStart;
+    for (std::size_t tick = 0; tick < bars; ++tick, start = nextPeriod(unit, start)) {
+        const bool few = bars <= 2;
         if (!few && tick != 0 && tick != bars / 2 && tick != bars - 1) {
             continue;
         }
@@ -567,41 +819,41 @@ void earnedSpentChart(Page& page, const Economy& economy,
                   atLeft    ? left
                   : atRight ? chartWidth - right
                             : centre,
-                  chartHeight - 8,
-                  bucketLabel((start + static_cast<std::int64_t>(tick)) * span->seconds, *span),
+                  chartHeight - 8, bucketLabel(start, unit),
                   atLeft    ? "start"
                   : atRight ? "end"
                             : "middle");
     }
     page << "</g>\n";
-    for (std::size_t bar = 0; bar < bars; ++bar) {
+    start = firstStart;
+    for (std::size_t bar = 0; bar < bars; ++bar, start = nextPeriod(unit, start)) {
+        auto found = chosen.bars().find(start);
+        if (found == chosen.bars().end()) {
+            continue;
+        }
+        const bool partial = (bar == 0 && partFirst) || (bar + 1 == bars && partLast);
+        const std::string kind = partial ? "<rect class=\"partial\" x=\"" : "<rect x=\"";
+        const std::string when = bucketLabel(start, unit) + (partial ? " (partial)" : "");
         const double x = left + slot * static_cast<double>(bar) + (slot - barWidth) / 2;
         double above = zero, below = zero;
-        const std::string when =
-            bucketLabel((start + static_cast<std::int64_t>(bar)) * span->seconds, *span);
-        for (const std::string& category : economy.categories) {
-            auto found = sums[bar].find(category);
-            if (found == sums[bar].end()) {
-                continue;
-            }
-            const auto [earned, spent] = found->second;
-            const std::string colour = colourOf(category, colours);
+        for (std::size_t category = 0; category < found->second.size(); ++category) {
+            const auto [earned, spent] = found->second[category];
+            const std::string& name = economy.categories[category];
+            const std::string colour = colourOf(name, colours);
             if (earned > 0) {
                 const double height = static_cast<double>(earned) * perGold;
                 above -= height;
-                page << "<rect x=\"" << coordinate(x) << "\" y=\"" << coordinate(above)
-                     << "\" width=\"" << coordinate(barWidth) << "\" height=\""
-                     << coordinate(height) << "\" fill=\"" << colour << "\"><title>"
-                     << htmlText(when + ", " + category + ": +" + grouped(earned))
-                     << "</title></rect>";
+                page << kind << coordinate(x) << "\" y=\"" << coordinate(above) << "\" width=\""
+                     << coordinate(barWidth) << "\" height=\"" << coordinate(height) << "\" fill=\""
+                     << colour << "\"><title>"
+                     << htmlText(when + ", " + name + ": +" + grouped(earned)) << "</title></rect>";
             }
             if (spent < 0) {
                 const double height = static_cast<double>(-spent) * perGold;
-                page << "<rect x=\"" << coordinate(x) << "\" y=\"" << coordinate(below)
-                     << "\" width=\"" << coordinate(barWidth) << "\" height=\""
-                     << coordinate(height) << "\" fill=\"" << colour << "\"><title>"
-                     << htmlText(when + ", " + category + ": " + grouped(spent))
-                     << "</title></rect>";
+                page << kind << coordinate(x) << "\" y=\"" << coordinate(below) << "\" width=\""
+                     << coordinate(barWidth) << "\" height=\"" << coordinate(height) << "\" fill=\""
+                     << colour << "\"><title>"
+                     << htmlText(when + ", " + name + ": " + grouped(spent)) << "</title></rect>";
                 below += height;
             }
         }
@@ -613,11 +865,16 @@ void earnedSpentChart(Page& page, const Economy& economy,
         page << "<span style=\"--c:" << colourOf(category, colours) << "\">" << htmlText(category)
              << "</span>";
     }
-    page << "</p>\n<p class=\"muted\">" << span->name
-         << "; a loan is earned by one player and spent by the other.</p>\n";
+    if (partFirst || partLast) {
+        page << "<span class=\"partial\" style=\"--c:#888\">partial: a period the journal "
+                "covers only in part</span>";
+    }
+    page << "</p>\n<p class=\"muted\">" << textOf(unit).name
+         << " (UTC); a loan is earned by one player and spent by the other.</p>\n";
     openTable(page, {{"cause", false}, {"earned", true}, {"spent", true}, {"changes", true}});
-    for (const std::string& category : economy.categories) {
-        const CategoryTotal& total = economy.totals.at(category);
+    for (std::size_t number = 0; number < economy.categories.size(); ++number) {
+        const std::string& category = economy.categories[number];
+        const CategoryTotal& total = economy.totals[number];
         page << "<tr>";
         cell(page, "<span class=\"swatch\" style=\"--c:" + colourOf(category, colours) +
                        "\"></span>" + htmlText(category));
@@ -633,8 +890,9 @@ void earnedSpentChart(Page& page, const Economy& economy,
 void richestTable(Page& page, const Economy& economy) {
     page << "<section id=\"richest\"><h2>The richest players</h2>\n";
     std::vector<std::pair<std::string, std::uint32_t>> accounts = economy.accounts;
-    std::stable_sort(accounts.begin(), accounts.end(),
-                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::stable_sort(accounts.begin(), accounts.end(), [](const auto& a, const auto& b) {
+        return rankedBefore(a.second, a.first, b.second, b.first);
+    });
     if (accounts.size() > richestShown) {
         accounts.resize(richestShown);
     }
@@ -703,7 +961,10 @@ void pairsTable(Page& page, const Economy& economy) {
     std::stable_sort(pairs.begin(), pairs.end(), [](const Pair* a, const Pair* b) {
         const std::size_t bothA = std::min(a->firstKilledSecond, a->secondKilledFirst);
         const std::size_t bothB = std::min(b->firstKilledSecond, b->secondKilledFirst);
-        return a->total() != b->total() ? a->total() > b->total() : bothA > bothB;
+        if (a->total() != b->total() || bothA != bothB) {
+            return a->total() != b->total() ? a->total() > b->total() : bothA > bothB;
+        }
+        return std::tie(a->firstKey, a->secondKey) < std::tie(b->firstKey, b->secondKey);
     });
     if (pairs.size() > pairsShown) {
         pairs.resize(pairsShown);
@@ -742,12 +1003,13 @@ h2{font-size:1.15rem;margin:1.5em 0 .5em;padding-bottom:.2em;border-bottom:1px s
 .card{background:var(--card);border-radius:8px;padding:8px 10px}
 .card b{display:block;font-size:1.25rem;font-variant-numeric:tabular-nums}
 .card span{color:var(--muted);font-size:.85rem}
-.scroll{overflow-x:auto;-webkit-overflow-scrolling:touch}
+.scroll{overflow-x:auto;-webkit-overflow-scrolling:touch;background:linear-gradient(to right,#fff 30%,#fff0) left/32px 100% no-repeat local,linear-gradient(to left,#fff 30%,#fff0) right/32px 100% no-repeat local,radial-gradient(farthest-side at 0 50%,#0004,#0000) left/12px 100% no-repeat scroll,radial-gradient(farthest-side at 100% 50%,#0004,#0000) right/12px 100% no-repeat scroll}
 table{border-collapse:collapse;width:100%;max-width:760px;font-size:.9rem}
 th,td{padding:4px 8px;border-bottom:1px solid var(--line);text-align:left;white-space:nowrap}
 th{color:var(--muted);font-weight:600}
 .n{text-align:right;font-variant-numeric:tabular-nums}
 svg{display:block;width:100%;max-width:760px;height:auto;font-size:14px;fill:var(--muted)}
+svg rect.partial,.legend .partial::before{opacity:.45}
 svg .grid line{stroke:var(--line);stroke-width:1}
 svg .zero{stroke:var(--ink);stroke-width:1}
 svg .line{fill:none;stroke:var(--accent);stroke-width:2;stroke-linejoin:round}
@@ -756,6 +1018,8 @@ svg .line{fill:none;stroke:var(--accent);stroke-width:2;stroke-linejoin:round}
 .muted{color:var(--muted);font-size:.85rem}
 footer{margin:2em 0 1em;color:var(--muted);font-size:.8rem}
 @media (max-width:600px){main{padding:10px}h1{font-size:1.25rem}th,td{padding:4px 6px}}
+@media (max-width:540px){svg{font-size:18px}}
+@media (max-width:420px){svg{font-size:22px}}
 )";
 
 std::string render(const Economy& economy, const std::string& folderName,
@@ -763,7 +1027,7 @@ std::string render(const Economy& economy, const std::string& folderName,
     Page page;
     std::map<std::string, std::string> colours;
     std::int64_t earned = 0, spent = 0;
-    for (const auto& [category, total] : economy.totals) {
+    for (const CategoryTotal& total : economy.totals) {
         earned += total.earned;
         spent += total.spent;
     }
@@ -824,11 +1088,18 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
         Economy economy;
         const GoldLedger& ledger = inspected->economy.ledger();
         for (const GoldAccount& account : ledger.accounts()) {
-            economy.circulation += account.amount;
             const std::string name = fieldText(account.name, sizeof account.name);
             if (ledger.find(name) == &account) {
+                economy.circulation += account.amount;
                 economy.accounts.emplace_back(name, account.amount);
             }
+        }
+        if (options.since) {
+            // 2026-12-08 is 2026-12-08T00:00:00Z.
+            constexpr std::string_view midnight = "0000-01-01T00:00:00Z";
+            economy.since = journalSeconds(
+                *options.since +
+                std::string(midnight.substr(std::min(options.since->size(), midnight.size()))));
         }
         for (const InventoryRecord& record : inspected->economy.book().records()) {
             const std::string key = nameKey(fieldText(record.name, sizeof record.name));
