@@ -390,6 +390,11 @@ struct Economy {
 
     std::optional<std::int64_t> since; // the page's start, when it is given
     Steps steps;
+    // What the gold changes after the page's end (--until) did: the gold the
+    // accounts held at its end is the gold they hold now less that. After a
+    // reset or reload of every account there, it cannot be told.
+    std::int64_t goldLater = 0;
+    bool wipedLater = false;
     Bars shortBars{Unit::minute, Unit::week};
     Bars longBars{Unit::day, Unit::year};
     std::vector<std::string> categories; // in the order first seen
@@ -545,6 +550,36 @@ std::size_t categoryNumber(Economy& economy, std::string_view category) {
     return number;
 }
 
+// What a gold line did to the gold in circulation. Balances wrap at 2^32
+// (credit and debit do): the circulation moves by what the balance did, not
+// by what was asked.
+std::optional<std::int64_t> goldDelta(const JournalEntry& entry) {
+    const std::optional<std::int64_t> amount = entry.amount();
+    const std::optional<std::int64_t> after = readBoundedNumber(entry.after, 0, 4294967295LL);
+    if (!amount || !after) {
+        return std::nullopt;
+    }
+    const std::int64_t before = ((*after - *amount) % 4294967296LL + 4294967296LL) % 4294967296LL;
+    return *after - before;
+}
+
+// A whole record after the page's end: only what it did to the gold.
+void takeLater(Economy& economy, const JournalRecord& record) {
+    if (!record.whole) {
+        return;
+    }
+    for (const JournalEntry& entry : record.lines) {
+        if (!entry.isGold() || entry.isSave()) {
+            continue;
+        }
+        if (entry.isWipe()) {
+            economy.wipedLater = true;
+        } else if (const std::optional<std::int64_t> delta = goldDelta(entry)) {
+            economy.goldLater += *delta;
+        }
+    }
+}
+
 // One gold line of a whole record.
 void takeGold(Economy& economy, const JournalEntry& entry) {
     const std::int64_t seconds = journalSeconds(entry.time).value_or(0);
@@ -552,15 +587,11 @@ void takeGold(Economy& economy, const JournalEntry& entry) {
         economy.steps.wipe(seconds);
         return;
     }
-    const std::optional<std::int64_t> amount = entry.amount();
-    const std::optional<std::int64_t> after = readBoundedNumber(entry.after, 0, 4294967295LL);
-    if (!amount || !after) {
+    const std::optional<std::int64_t> changed = goldDelta(entry);
+    if (!changed) {
         return;
     }
-    // Balances wrap at 2^32 (credit and debit do): the circulation moves
-    // by what the balance did, not by what was asked.
-    const std::int64_t before = ((*after - *amount) % 4294967296LL + 4294967296LL) % 4294967296LL;
-    const std::int64_t delta = *after - before;
+    const std::int64_t delta = *changed;
     const std::size_t category = categoryNumber(economy, categoryOf(entry.cause));
     CategoryTotal& total = economy.totals[category];
     // A loan's credit and debit are one change of the loans.
@@ -687,9 +718,16 @@ void circulationChart(Page& page, const Economy& economy) {
                 "</section>\n";
         return;
     }
-    // What the accounts held before the first change: the gold held now
-    // less what the changes since added.
-    const std::int64_t now = static_cast<std::int64_t>(economy.circulation);
+    if (economy.wipedLater) {
+        page << "<p class=\"muted\">Every account was reset or read again after this "
+                "period: the gold they held in it cannot be told from what they hold now.</p>"
+                "</section>\n";
+        return;
+    }
+    // What the accounts held before the first change: the gold held at the
+    // page's end (now, less what changed after it) less what the changes
+    // since added.
+    const std::int64_t now = static_cast<std::int64_t>(economy.circulation) - economy.goldLater;
     const std::int64_t before = now - steps.sum();
     std::int64_t highest = std::max(before, now);
     for (const Steps::Column& column : steps.columns()) {
@@ -1109,8 +1147,9 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
             }
         }
         const JournalSummary summary = readJournal([&](const JournalRecord& record) {
-            if ((!options.since || record.first().time >= *options.since) &&
-                (!options.until || record.first().time < *options.until)) {
+            if (options.until && record.first().time >= *options.until) {
+                takeLater(economy, record);
+            } else if (!options.since || record.first().time >= *options.since) {
                 takeRecord(economy, record);
             }
         });

@@ -338,6 +338,14 @@ TEST(AdminReport, FiguresAgreeWithTheListingsAndTheChartsTellTheTruth) {
         EXPECT_LT(steps[0].first, steps[1].first - 1);
         EXPECT_LT(steps[1].first, steps[2].first - 100);
         EXPECT_TRUE(chart.labelsApart()) << chart.svg;
+        // A page that ends between the gifts ends at what the accounts held
+        // then, not at what they hold now.
+        const Outcome until = admin({"report", folder.path, "--until", "2026-12-08T10:30"});
+        ASSERT_EQ(until.status, 0) << until.err;
+        const auto early = Chart(until.out, "circulation").steps();
+        ASSERT_EQ(early.size(), 2u) << until.out;
+        EXPECT_NEAR(early[0].second, 1000, 1);
+        EXPECT_NEAR(early[1].second, 1100, 1);
     }
     {
         // Every change in one second, then in one minute: a step each,
