@@ -24,6 +24,17 @@ void addFolder(CLI::App* command, std::string& folder) {
     command->add_option("DIR", folder, folderHelp);
 }
 
+// Older journals for a whole history; made absolute before the command
+// changes into the folder.
+void addJournals(CLI::App* command, std::vector<std::string>& journals) {
+    command
+        ->add_option("--journal", journals,
+                     "older journals read too, oldest first by their times: files, or folders "
+                     "whose gold.log* files are read (the module's kept journals); a change "
+                     "found in two is counted once")
+        ->transform([](std::string path) { return absolutePath(path); });
+}
+
 void addFormat(CLI::App* command, std::string& format) {
     command->add_option("--format", format, "table (default), csv or json")
         ->check(CLI::IsMember({"table", "csv", "json"}));
@@ -103,6 +114,7 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                         "only changes of this cause (kill, purchase, givegold, \"admin set\" "
                         "...; a first word matches every cause that begins with it)");
     addFormat(history, historyFormat);
+    addJournals(history, historyOptions.journals);
 
     std::string setName, setAmount, setFolderName = ".";
     CLI::App* set = app.add_subcommand(
@@ -148,6 +160,7 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                        "write the page to FILE (default: standard output)");
     report->add_option("--since", reportOptions.since,
                        "only the journal from TIME on (UTC, as for history)");
+    addJournals(report, reportOptions.journals);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {

@@ -837,11 +837,13 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                     std::accumulate(record.counts.begin(), record.counts.end(), std::int64_t{0});
             }
         }
-        const JournalSummary summary = readJournal([&](const JournalRecord& record) {
-            if (!options.since || record.first().time >= *options.since) {
-                takeRecord(economy, record);
-            }
-        });
+        const JournalSummary summary =
+            readJournal(options.journals, [&](const JournalRecord& record) {
+                if (!options.since || record.first().time >= *options.since) {
+                    takeRecord(economy, record);
+                }
+            });
+        tellJournalsRead(summary, err);
         if (!summary.unreadable.empty()) {
             throw AdminError(exitUnreadable, "cannot read " + summary.unreadable.front());
         }
