@@ -26,6 +26,17 @@ void addFolder(CLI::App* command, std::string& folder) {
     command->add_option("DIR", folder, folderHelp);
 }
 
+// Older journals for a whole history; made absolute before the command
+// changes into the folder.
+void addJournals(CLI::App* command, std::vector<std::string>& journals) {
+    command
+        ->add_option("--journal", journals,
+                     "older journals read too, oldest first by their times: files, or folders "
+                     "whose gold.log* files are read (the module's kept journals); a change "
+                     "found in two is counted once")
+        ->transform([](std::string path) { return absolutePath(path); });
+}
+
 void addFormat(CLI::App* command, std::string& format) {
     command->add_option("--format", format, "table (default), csv or json")
         ->check(CLI::IsMember({"table", "csv", "json"}));
@@ -198,6 +209,7 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                         "only changes of this cause (kill, purchase, givegold, \"admin set\" "
                         "...; a first word matches every cause that begins with it)");
     addFormat(history, historyFormat);
+    addJournals(history, historyOptions.journals);
 
     std::string setName, setAmount, setFolderName = ".";
     CLI::App* set = app.add_subcommand(
@@ -245,6 +257,7 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                        "only the journal from TIME on (UTC, as for history)");
     report->add_option("--until", reportOptions.until,
                        "only the journal before TIME (UTC, as for history)");
+    addJournals(report, reportOptions.journals);
 
     if (const auto unknown = unknownCommand(app, args)) {
         err << "quorvel-admin: " << *unknown << '\n';

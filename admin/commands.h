@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace quorvel::admin {
 
@@ -33,6 +34,7 @@ struct HistoryOptions {
     std::optional<std::string> until; // before this time
     std::optional<std::string> cause;
     Format format = Format::table;
+    std::vector<std::string> journals; // older journals, files or folders, read too
 };
 int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& err);
 
@@ -51,7 +53,8 @@ struct ReportOptions {
     std::string folder = ".";
     std::optional<std::string> output; // else standard output
     std::optional<std::string> since;
-    std::optional<std::string> until; // before this time
+    std::optional<std::string> until;  // before this time
+    std::vector<std::string> journals; // older journals, files or folders, read too
 };
 int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& err);
 

@@ -7,7 +7,11 @@
 #include "gold/gold_journal.h"
 #include "gold/journal_format.h"
 
+#include <algorithm>
 #include <array>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
 
 namespace quorvel::admin {
 namespace {
@@ -79,8 +83,64 @@ public:
         }
     }
 
+    // Records an earlier file held are passed over from now on.
+    void knowRepeats() { knowRepeats_ = true; }
+    // The end of a file: what it held is what later files may repeat.
+    void fileEnded() {
+        earlier_.insert(earlier_.end(), current_.begin(), current_.end());
+        current_.clear();
+    }
+
 private:
+    // Records of one file whose numbers and times rise together: one run for
+    // a whole journal as the module writes it, another after a sequence
+    // begun again or a clock set back.
+    struct Run {
+        std::uint64_t firstSeq = 0;
+        std::uint64_t lastSeq = 0;
+        std::string firstTime;
+        std::string lastTime;
+    };
+
+    bool readBefore(std::uint64_t seq, const std::string& time) {
+        const auto holds = [seq, &time](const Run& run) {
+            return run.firstSeq <= seq && seq <= run.lastSeq && run.firstTime <= time &&
+                   time <= run.lastTime;
+        };
+        if (lastHit_ < earlier_.size() && holds(earlier_[lastHit_])) {
+            return true;
+        }
+        for (std::size_t i = 0; i < earlier_.size(); ++i) {
+            if (holds(earlier_[i])) {
+                lastHit_ = i;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void remember(std::uint64_t seq, const std::string& time) {
+        if (!current_.empty() && seq > current_.back().lastSeq &&
+            time >= current_.back().lastTime) {
+            current_.back().lastSeq = seq;
+            current_.back().lastTime = time;
+        } else {
+            current_.push_back({seq, seq, time, time});
+        }
+    }
+
     void hand(bool whole) {
+        if (knowRepeats_ && open_.first().seq != 0) {
+            const JournalEntry& first = open_.first();
+            if (readBefore(first.seq, first.time)) {
+                ++summary_.repeatedRecords;
+                open_.lines.clear();
+                return;
+            }
+            if (whole) {
+                remember(first.seq, first.time);
+            }
+        }
         open_.whole = whole;
         if (!whole && ++summary_.cutRecords <= toldAtMost) {
             const JournalEntry& first = open_.first();
@@ -105,7 +165,97 @@ private:
     const std::function<void(const JournalRecord&)>& onRecord_;
     JournalRecord open_;
     bool partsInOrder_ = false; // parts 1 to the last one there, none missing
+    bool knowRepeats_ = false;
+    std::vector<Run> earlier_; // of the files read before this one
+    std::vector<Run> current_;
+    std::size_t lastHit_ = 0;
 };
+
+// The first time a journal holds and that line's record number, or nothing
+// when it holds no journal line among its first lines.
+std::optional<std::pair<std::string, std::uint64_t>> firstTimeIn(const std::string& file) {
+    constexpr int linesLooked = 1000;
+    std::ifstream in(file, std::ios::binary);
+    std::string text;
+    for (int looked = 0; looked < linesLooked && std::getline(in, text); ++looked) {
+        const std::optional<JournalFields> fields = splitJournalLine(text);
+        if (fields && !journalLineFlaw(*fields) && isJournalTime(fields->time)) {
+            return std::pair{std::string(fields->time), std::uint64_t{fields->seq}};
+        }
+    }
+    return std::nullopt;
+}
+
+// The files to read, oldest first: without older journals gold.log.1 and
+// gold.log as always; with them, every file once, in the order of the
+// times they hold (a file holding none last).
+std::vector<std::string> journalFiles(const std::vector<std::string>& older,
+                                      JournalSummary& summary) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> files = {GoldJournal::rotatedName, GoldJournal::fileName};
+    if (older.empty()) {
+        return files;
+    }
+    summary.olderGiven = true;
+    for (const std::string& given : older) {
+        std::error_code error;
+        const fs::file_status status = fs::status(given, error);
+        if (!fs::exists(status)) {
+            summary.unreadable.push_back(given + ": not there" +
+                                         (error ? " (" + error.message() + ")" : ""));
+            continue;
+        }
+        if (!fs::is_directory(status)) {
+            files.push_back(given);
+            continue;
+        }
+        std::vector<std::string> inFolder;
+        for (auto entry = fs::directory_iterator(given, error);
+             !error && entry != fs::directory_iterator(); entry.increment(error)) {
+            const std::string name = entry->path().filename().string();
+            std::error_code notRegular;
+            if (name.starts_with(GoldJournal::fileName) && !platform::fileReplacedThrough(name) &&
+                entry->is_regular_file(notRegular)) {
+                inFolder.push_back(entry->path().string());
+            }
+        }
+        if (error) {
+            summary.unreadable.push_back(given + ": cannot list it (" + error.message() + ")");
+        } else if (inFolder.empty()) {
+            summary.unreadable.push_back(given + ": holds no journal (no file named " +
+                                         GoldJournal::fileName + "*)");
+        }
+        std::sort(inFolder.begin(), inFolder.end());
+        files.insert(files.end(), inFolder.begin(), inFolder.end());
+    }
+    // The folder's own files come first here, so that one given again is
+    // read under its own name.
+    std::vector<std::string> once;
+    for (const std::string& file : files) {
+        const auto same = std::find_if(once.begin(), once.end(), [&file](const std::string& kept) {
+            std::error_code error;
+            return kept == file || fs::equivalent(kept, file, error);
+        });
+        if (same == once.end()) {
+            once.push_back(file);
+        } else {
+            summary.sameFiles.push_back(file + " is " + *same);
+        }
+    }
+    using Key = std::optional<std::pair<std::string, std::uint64_t>>;
+    std::vector<std::pair<Key, std::string>> keyed;
+    for (const std::string& file : once) {
+        keyed.emplace_back(firstTimeIn(file), file);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first && (!b.first || *a.first < *b.first);
+    });
+    files.clear();
+    for (auto& [key, file] : keyed) {
+        files.push_back(std::move(file));
+    }
+    return files;
+}
 
 // The ledger's applied and history records, in time order, as the journal
 // of a folder whose economy is in a database: each line named "database"
@@ -154,14 +304,20 @@ std::optional<std::int64_t> JournalEntry::amount() const {
     return readJournalChange(change);
 }
 
-JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord) {
+JournalSummary readJournal(const std::vector<std::string>& older,
+                           const std::function<void(const JournalRecord&)>& onRecord) {
     JournalSummary summary;
     RecordAssembler records(summary, onRecord);
     if (economyInDatabase()) {
+        // The database holds the whole ledger: older journals add nothing.
         readDatabaseJournal(summary, records);
+        summary.olderGiven = !older.empty();
         return summary;
     }
-    constexpr std::array<const char*, 2> files = {GoldJournal::rotatedName, GoldJournal::fileName};
+    const std::vector<std::string> files = journalFiles(older, summary);
+    if (summary.olderGiven) {
+        records.knowRepeats();
+    }
     // A line without its line end is where a crash or a full disk stopped
     // a write: harmless as the very last line, where the module passes over
     // it, but a sign of damage anywhere before.
@@ -170,7 +326,8 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
         std::size_t line;
     };
     std::optional<CutLine> cut;
-    for (const char* file : files) {
+    for (const std::string& path : files) {
+        const char* file = path.c_str();
         FileFindings findings(summary, file);
         std::size_t number = 0;
         JournalEntry entry;
@@ -242,6 +399,7 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
         // A record is written whole in one append: none goes on in the next
         // file.
         records.end();
+        records.fileEnded();
         if (read.isFailed()) {
             summary.unreadable.push_back(std::string(file) + ": " + read.reason());
         } else if (read.ok()) {
@@ -262,6 +420,26 @@ JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRe
                         "closes the line off)."});
     }
     return summary;
+}
+
+void tellJournalsRead(const JournalSummary& summary, std::ostream& err) {
+    if (!summary.olderGiven) {
+        return;
+    }
+    err << "quorvel-admin: journals read, oldest first: ";
+    for (std::size_t i = 0; i < summary.filesRead.size(); ++i) {
+        err << (i == 0 ? "" : ", ") << summary.filesRead[i];
+    }
+    err << '\n';
+    for (const std::string& same : summary.sameFiles) {
+        err << "quorvel-admin: note: " << same << ", read once\n";
+    }
+    if (summary.repeatedRecords > 0) {
+        err << "quorvel-admin: note: " << summary.repeatedRecords
+            << (summary.repeatedRecords == 1 ? " change" : " changes")
+            << " found in more than one journal " << (summary.repeatedRecords == 1 ? "is" : "are")
+            << " counted once\n";
+    }
 }
 
 std::optional<std::int64_t> journalSeconds(const std::string& time) {

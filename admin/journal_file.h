@@ -1,4 +1,5 @@
-// gold.log.1 then gold.log, read line by line with the module's reader and
+// gold.log.1 then gold.log (and the older journals an operator gives),
+// read line by line with the module's reader and
 // split with its line parser, oldest line first, and put back together into
 // the changes they record: every line of one record (a loan's credit and
 // debit, an import's every account) together, a line written before records
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,12 @@ struct JournalSummary {
     std::size_t entries = 0; // journal lines, cut records' too
     std::size_t cutRecords = 0;
     std::vector<std::string> filesRead;
+    // With older journals given: files named twice (or a given file that is
+    // gold.log.1 or gold.log), read once, as "FILE is OTHER"; and the
+    // changes found in more than one file, counted once.
+    bool olderGiven = false;
+    std::vector<std::string> sameFiles;
+    std::size_t repeatedRecords = 0;
 };
 
 // Calls `onRecord` for every change in gold.log.1 and gold.log in the
@@ -82,7 +90,25 @@ struct JournalSummary {
 // A record's lines are adjacent, parts 1 to n in order, in one file: a line
 // of another record, an old line, a line that is not a journal line or the
 // end of the file ends a record that has not all its lines.
-JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord);
+//
+// `older` journals (absolute paths: files, or folders whose files named
+// gold.log* are read) are read too: every file in the order of the first
+// time it holds (the first record's number where two begin at one time),
+// each file once however often it is named. A record is known by its
+// number: one whose number and time fall within what an earlier file held
+// was read already and is passed over (a sequence begun again from 1 has
+// other times). Lines written before records carry no number and are read
+// from every file that holds them. A given file that is not there, or
+// cannot be read, is unreadable.
+JournalSummary readJournal(const std::vector<std::string>& older,
+                           const std::function<void(const JournalRecord&)>& onRecord);
+inline JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord) {
+    return readJournal({}, onRecord);
+}
+
+// With older journals given: which files were read, oldest first, and what
+// was read once though found twice.
+void tellJournalsRead(const JournalSummary& summary, std::ostream& err);
 
 // Seconds since 1970-01-01 UTC of a journal time, or nothing when it is not
 // one.

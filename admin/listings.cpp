@@ -203,7 +203,7 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
     }
     std::size_t own = 0;
     std::vector<std::string> cutNotes;
-    const JournalSummary summary = readJournal([&](const JournalRecord& record) {
+    const JournalSummary summary = readJournal(options.journals, [&](const JournalRecord& record) {
         const JournalEntry* lead = nullptr;
         std::size_t ownLines = 0;
         std::set<std::string> accounts;
@@ -266,6 +266,7 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
             listing.rows.push_back(std::move(row));
         }
     });
+    tellJournalsRead(summary, err);
     if (!summary.unreadable.empty()) {
         std::string why;
         for (const std::string& file : summary.unreadable) {
@@ -283,8 +284,9 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
         err << "quorvel-admin: note: " << note << '\n';
     }
     if (own == 0) {
-        err << "quorvel-admin: gold.log.1 and gold.log hold no change to "
-            << printable(options.name)
+        err << "quorvel-admin: "
+            << (options.journals.empty() ? "gold.log.1 and gold.log" : "the journals")
+            << " hold no change to " << printable(options.name)
             << (options.since || options.until || options.cause ? " that matches" : "") << '\n';
         return exitProblems;
     }

@@ -8,6 +8,7 @@
 
 #include "base/platform/platform.h"
 #include "base/text/text_rules.h"
+#include "gold/gold_journal.h"
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
 
@@ -395,6 +396,7 @@ struct Economy {
     // reset or reload of every account there, it cannot be told.
     std::int64_t goldLater = 0;
     bool wipedLater = false;
+    std::size_t olderJournals = 0; // read besides gold.log.1 and gold.log
     Bars shortBars{Unit::minute, Unit::week};
     Bars longBars{Unit::day, Unit::year};
     std::vector<std::string> categories; // in the order first seen
@@ -1083,7 +1085,7 @@ std::string render(const Economy& economy, const std::string& folderName,
         };
         page << "From " << shown(economy.firstTime) << " to " << shown(economy.lastTime)
              << " UTC: " << grouped(static_cast<std::int64_t>(economy.recorded))
-             << " changes in the journal.";
+             << (economy.recorded == 1 ? " change" : " changes") << " in the journal.";
     }
     if (economy.cut > 0) {
         page << " " << grouped(static_cast<std::int64_t>(economy.cut))
@@ -1098,7 +1100,7 @@ std::string render(const Economy& economy, const std::string& folderName,
     };
     card(grouped(static_cast<std::int64_t>(economy.circulation)), "gold in circulation");
     card(grouped(static_cast<std::int64_t>(economy.accounts.size())), "accounts");
-    card("+" + grouped(earned), "gold earned");
+    card((earned > 0 ? "+" : "") + grouped(earned), "gold earned");
     card(grouped(spent), "gold spent");
     card(grouped(static_cast<std::int64_t>(economy.killsPaid)), "paid kills");
     page << "</div>\n";
@@ -1109,8 +1111,10 @@ std::string render(const Economy& economy, const std::string& folderName,
     pairsTable(page, economy);
     page << "<footer>Made by quorvel-admin report at "
          << htmlText(platform::realPlatform().utcTimestamp())
-         << " from gold.dat, inv.dat, gold.log.1 and gold.log.</footer>\n</main>\n</body>\n"
-            "</html>\n";
+         << " from gold.dat, inv.dat, gold.log.1 and gold.log"
+         << (economy.olderJournals == 0 ? std::string()
+                                        : " and " + plural(economy.olderJournals, "older journal"))
+         << ".</footer>\n</main>\n</body>\n</html>\n";
     return page.text();
 }
 
@@ -1146,13 +1150,21 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                     std::accumulate(record.counts.begin(), record.counts.end(), std::int64_t{0});
             }
         }
-        const JournalSummary summary = readJournal([&](const JournalRecord& record) {
-            if (options.until && record.first().time >= *options.until) {
-                takeLater(economy, record);
-            } else if (!options.since || record.first().time >= *options.since) {
-                takeRecord(economy, record);
-            }
-        });
+        const JournalSummary summary =
+            readJournal(options.journals, [&](const JournalRecord& record) {
+                if (options.until && record.first().time >= *options.until) {
+                    takeLater(economy, record);
+                } else if (!options.since || record.first().time >= *options.since) {
+                    takeRecord(economy, record);
+                }
+            });
+        tellJournalsRead(summary, err);
+        if (!options.journals.empty()) {
+            economy.olderJournals = static_cast<std::size_t>(std::count_if(
+                summary.filesRead.begin(), summary.filesRead.end(), [](const std::string& file) {
+                    return file != GoldJournal::fileName && file != GoldJournal::rotatedName;
+                }));
+        }
         if (!summary.unreadable.empty()) {
             throw AdminError(exitUnreadable, "cannot read " + summary.unreadable.front());
         }

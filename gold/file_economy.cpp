@@ -583,6 +583,9 @@ void FileEconomy::journalSaved(const platform::Status& written) {
     journalWritten(written);
     if (written.ok()) {
         journalWritten(journal_.rotateWhenDue());
+        if (const std::optional<std::string> notKept = journal_.takeNotKept()) {
+            report(*notKept);
+        }
     }
 }
 

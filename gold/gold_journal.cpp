@@ -115,17 +115,51 @@ platform::Status GoldJournal::rotateWhenLarge() {
     if (!file_ || file_->size() <= rotateAbove) {
         return {};
     }
-    goldSavedSinceRotation_ = false;
-    inventorySavedSinceRotation_ = false;
     // Not told when it fails: every line reached the operating system when
     // it was written, and the file is renamed all the same.
     static_cast<void>(file_->sync());
     file_.reset();
     unsynced_ = false;
+    if (!keepRotated()) {
+        return {}; // gold.log goes on; the next rotation tries again
+    }
+    goldSavedSinceRotation_ = false;
+    inventorySavedSinceRotation_ = false;
     if (platform::Status moved = files_.renameFile(fileName, rotatedName); !moved.ok()) {
         return failed(std::move(moved));
     }
     return {};
+}
+
+bool GoldJournal::keepRotated() {
+    const std::string settings = platform::joinPath(files_.currentDirectory(), "quorvel.ini");
+    if (files_.readIniValue(settings, keepSection, keepKey, "0", 15) != "1" ||
+        !files_.fileStamp(rotatedName)) {
+        return true;
+    }
+    // 2026-12-08T05:13:27Z gives gold.log.2026-12-08T0513Z: no colon, which
+    // Windows refuses in a name, and names that sort as their times do.
+    std::string minute = files_.utcTimestamp();
+    if (minute.size() == 20) {
+        minute = minute.substr(0, 13) + minute.substr(14, 2) + "Z";
+    }
+    const std::string base = std::string(fileName) + "." + minute;
+    std::string kept = base;
+    for (int taken = 1; files_.fileStamp(kept); ++taken) {
+        kept = base + "." + std::to_string(taken);
+    }
+    // A rename, never a copy: the kept journal is whole or still gold.log.1.
+    if (platform::Status moved = files_.renameFile(rotatedName, kept); !moved.ok()) {
+        // Told once, not at every save while it goes on failing.
+        if (!notKeptTold_) {
+            notKeptTold_ = true;
+            notKept_ = std::string(rotatedName) + " could not be kept as " + kept + " (" +
+                       moved.reason() + "): gold.log is not rotated until it can be.";
+        }
+        return false;
+    }
+    notKeptTold_ = false;
+    return true;
 }
 
 platform::Status GoldJournal::syncToDisk() {

@@ -49,7 +49,15 @@ public:
     static constexpr const char* rotatedName = "gold.log.1";
     static constexpr std::uint64_t rotateAbove = 16u * 1024u * 1024u;
 
-    explicit GoldJournal(platform::FileSystem& files) : files_(files) {}
+    // A folder whose quorvel.ini sets [Gold] KeepJournals=1 keeps every
+    // gold.log.1 a rotation replaces, renamed to gold.log.TIME (the UTC
+    // minute it went aside, 2026-12-08T0513Z, and .1, .2 ... after it when
+    // that name is taken); nothing removes them. Read at each rotation, so
+    // an edit takes effect at the next one.
+    static constexpr const char* keepSection = "Gold";
+    static constexpr const char* keepKey = "KeepJournals";
+
+    explicit GoldJournal(platform::Platform& system) : files_(system) {}
 
     // The lines of one record.
     static JournalEntry goldChanged(const ChangeCause& cause, std::string_view account,
@@ -85,6 +93,10 @@ public:
     // A large journal rotated aside now, whatever was saved: for an economy
     // whose records all reached a database.
     [[nodiscard]] platform::Status rotateWhenLarge();
+    // Why the last rotation that was due did not happen: gold.log.1 was to
+    // be kept and could not be renamed (it is not replaced then, and gold.log
+    // goes on growing until the next rotation keeps it). Nothing after it.
+    std::optional<std::string> takeNotKept() { return std::exchange(notKept_, std::nullopt); }
 
     // The tick: takes what was written since the last sync to the disk.
     [[nodiscard]] platform::Status syncToDisk();
@@ -115,8 +127,14 @@ public:
 private:
     platform::Status failed(platform::Status why);
 
-    platform::FileSystem& files_;
+    // gold.log.1 renamed aside when quorvel.ini asks for it; false when it
+    // was to be kept and could not be.
+    bool keepRotated();
+
+    platform::Platform& files_;
     std::unique_ptr<platform::AppendFile> file_;
+    std::optional<std::string> notKept_;
+    bool notKeptTold_ = false;
     std::string line_; // kept between records, so a record costs no allocation
     bool paused_ = false;
     bool held_ = false;

@@ -855,6 +855,114 @@ TEST(AdminHistory, OnePlayersChangesOldestFirstAcrossBothJournalFiles) {
     EXPECT_TRUE(contains(run.err, "--until 2026-12-08 is not after --since 2026-12-08")) << run.err;
 }
 
+// Journals kept aside and given with --journal: history and report read
+// them oldest first by the times they hold (not the order given, not their
+// names), a file given twice or overlapping another is read once, and the
+// figures are those of the same records in one journal never rotated. A
+// sequence begun again from 1 (a folder restored from a backup) is not taken
+// for records read already: its times are others.
+TEST(AdminHistory, KeptJournalsGiveTheFiguresOfOneJournalNeverRotated) {
+    const auto line = [](const std::string& time, const std::string& cause, const std::string& by,
+                         const std::string& account, const std::string& field,
+                         const std::string& change, const std::string& after, std::uint64_t seq,
+                         std::uint32_t part = 1, std::uint32_t parts = 1) {
+        return journalLine({time, cause, by, account, field, change, after}, seq, part, parts);
+    };
+    // Before the folder was restored from a backup: numbered from 1 too.
+    const std::string oldEra =
+        line("2026-11-01T08:00:00Z", "givegold", "Mo", "Bob", "gold", "+100", "100", 1) +
+        line("2026-11-01T08:05:00Z", "kill Al", "Bob", "Bob", "gold", "+2", "102", 2);
+    const std::vector<std::string> records = {
+        line("2026-12-01T10:00:00Z", "givegold", "Mo", "Bob", "gold", "+400", "400", 1),
+        line("2026-12-01T10:01:00Z", "kill Al", "Bob", "Bob", "gold", "+2", "402", 2),
+        line("2026-12-01T10:02:00Z", "loan", "Bob", "Al", "gold", "+50", "50", 3, 1, 2) +
+            line("2026-12-01T10:02:00Z", "loan", "Bob", "Bob", "gold", "-50", "352", 3, 2, 2),
+        line("2026-12-01T10:03:00Z", "save", "-", "*", "gold", "saved", "2", 4),
+        line("2026-12-02T11:00:00Z", "purchase guns", "Bob", "Bob", "guns", "+1", "1", 5, 1, 2) +
+            line("2026-12-02T11:00:00Z", "purchase guns", "Bob", "Bob", "gold", "-300", "52", 5, 2,
+                 2),
+        line("2026-12-02T11:01:00Z", "kill Bob", "Al", "Al", "gold", "+2", "52", 6),
+        line("2026-12-03T12:00:00Z", "kill Cy", "Bob", "Bob", "gold", "+2", "54", 7),
+        line("2026-12-03T12:00:00Z", "givegold", "Mo", "Cy", "gold", "+10", "10", 8),
+    };
+    const auto join = [&records](std::size_t from, std::size_t to) {
+        std::string text;
+        for (std::size_t i = from; i < to; ++i) {
+            text += records[i];
+        }
+        return text;
+    };
+    const std::string goldDat = goldRecord("Bob", 54) + goldRecord("Al", 52);
+    Folder whole;
+    whole.write("gold.dat", goldDat);
+    whole.write("gold.log", oldEra + join(0, records.size()));
+    Folder rotated;
+    rotated.write("gold.dat", goldDat);
+    rotated.write("gold.log.1", join(4, 6));
+    rotated.write("gold.log", join(6, 8));
+    Folder kept; // as the module keeps them, and the file that is not one
+    kept.write("gold.log.2026-11-02T0000Z", oldEra);
+    kept.write("gold.log.2026-12-02T0000Z", join(0, 4));
+    kept.write("notes.txt", "not a journal\n");
+    Folder copies; // gold.log.1 copied aside by hand, overlapping both
+    copies.write("monday.log", join(2, 6));
+
+    const std::vector<std::string> given = {"--journal", copies.path + "/monday.log",
+                                            "--journal", kept.path,
+                                            "--journal", rotated.path + "/gold.log.1"};
+    const auto withJournals = [&given](std::vector<std::string> args) {
+        args.insert(args.end(), given.begin(), given.end());
+        return admin(args);
+    };
+    for (const char* format : {"table", "csv"}) {
+        for (const char* name : {"Bob", "Al"}) {
+            const Outcome one = admin({"history", name, whole.path, "--format", format});
+            ASSERT_EQ(one.status, 0) << one.err;
+            // Without them the history stops at the last rotation.
+            EXPECT_NE(admin({"history", name, rotated.path, "--format", format}).out, one.out);
+            const Outcome run = withJournals({"history", name, rotated.path, "--format", format});
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.out, one.out);
+        }
+    }
+    const Outcome run = withJournals({"history", "Bob", rotated.path});
+    // Which files were read, oldest first; the folder's own gold.log.1 once.
+    EXPECT_TRUE(contains(run.err, "quorvel-admin: journals read, oldest first: " + kept.path +
+                                      "/gold.log.2026-11-02T0000Z, " + kept.path +
+                                      "/gold.log.2026-12-02T0000Z, " + copies.path +
+                                      "/monday.log, gold.log.1, gold.log\n"))
+        << run.err;
+    EXPECT_TRUE(contains(run.err, "quorvel-admin: note: 4 changes found in more than one "
+                                  "journal are counted once\n"))
+        << run.err;
+    EXPECT_FALSE(contains(run.err, "notes.txt"));
+    // A journal given that is not there stops the command.
+    const Outcome missing =
+        admin({"history", "Bob", rotated.path, "--journal", kept.path + "/gold.log.9"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(contains(missing.err, kept.path + "/gold.log.9")) << missing.err;
+
+    // The report: the same page but for the folder's name and the time it
+    // was made.
+    const auto page = [](const Folder& folder, const std::string& html) {
+        std::string shown;
+        const std::string name = std::filesystem::path(folder.path).filename().string();
+        for (const std::string& text : splitText(html, '\n')) {
+            if (!contains(text, name) && !contains(text, "<footer>")) {
+                shown += text + "\n";
+            }
+        }
+        return shown;
+    };
+    const Outcome wholeReport = admin({"report", whole.path});
+    ASSERT_EQ(wholeReport.status, 0) << wholeReport.err;
+    EXPECT_TRUE(contains(wholeReport.out, "<b>+568</b><span>gold earned</span>"));
+    const Outcome rotatedReport = withJournals({"report", rotated.path});
+    ASSERT_EQ(rotatedReport.status, 0) << rotatedReport.err;
+    EXPECT_EQ(page(rotated, rotatedReport.out), page(whole, wholeReport.out));
+    EXPECT_NE(page(rotated, admin({"report", rotated.path}).out), page(whole, wholeReport.out));
+}
+
 TEST(AdminHistory, ARecordIsOneChangeAndACutOneNeverHappened) {
     Folder folder;
     writeUpgradedFolder(folder);

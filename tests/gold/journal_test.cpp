@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -202,6 +203,106 @@ TEST(GoldJournal, ALargeJournalIsRotatedOnceBothTablesAreSaved) {
     EXPECT_FALSE(arena.fileExists(GoldJournal::fileName));
     economy.credit("Bob", 1);
     EXPECT_EQ(journalRows(arena).size(), 1u);
+}
+
+// The machine with a disk a test can refuse writes on, and a clock that
+// stands still at `now`.
+class StoppedClock final : public platform::PlatformWrapper {
+public:
+    explicit StoppedClock(platform::Platform& disk) : PlatformWrapper(disk) {}
+    std::string utcTimestamp() override { return now; }
+    std::string now = "2026-12-08T05:13:27Z";
+};
+
+// Kept journals: the gold.log.1 a rotation replaces goes aside under the
+// time it went, never over an earlier one and never by a copy; a folder
+// that does not ask for it keeps none; a journal that cannot be kept is not
+// replaced, and goes aside at the next rotation.
+TEST(GoldJournal, RotationKeepsTheJournalItReplacesUnderItsTimeWhenAsked) {
+    const std::string filler(GoldJournal::rotateAbove, 'x');
+    const auto rotate = [&filler](TestArena& arena, const std::string& older) {
+        arena.writeFile(GoldJournal::fileName, filler + "\n");
+        if (!older.empty()) {
+            arena.writeFile(GoldJournal::rotatedName, older);
+        }
+        FileEconomy& economy = arena.economy();
+        economy.credit("Bob", 1);
+        EXPECT_TRUE(economy.saveGold().ok());
+        EXPECT_TRUE(economy.saveInventory().ok());
+    };
+    const auto names = [](const TestArena& arena) {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(arena.directory())) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(GoldJournal::fileName)) {
+                found.push_back(name);
+            }
+        }
+        std::ranges::sort(found);
+        return found;
+    };
+    {
+        FaultyFileSystem disk;
+        StoppedClock clock(disk);
+        TestArena arena;
+        arena.usePlatform(clock);
+        arena.writeFile("quorvel.ini", "[Gold]\nKeepJournals=0\n");
+        arena.handshake();
+        rotate(arena, "older\n");
+        EXPECT_EQ(names(arena), (std::vector<std::string>{"gold.log.1"}));
+        EXPECT_GT(arena.readFile(GoldJournal::rotatedName)->size(), filler.size());
+    }
+    FaultyFileSystem disk;
+    StoppedClock clock(disk);
+    TestArena arena;
+    arena.usePlatform(clock);
+    arena.writeFile("quorvel.ini", "[Gold]\nKeepJournals=1\n");
+    arena.handshake();
+    arena.take();
+    // No gold.log.1 yet: nothing to keep.
+    rotate(arena, "");
+    EXPECT_EQ(names(arena), (std::vector<std::string>{"gold.log.1"}));
+    const std::string first = *arena.readFile(GoldJournal::rotatedName);
+    rotate(arena, "");
+    EXPECT_EQ(names(arena), (std::vector<std::string>{"gold.log.1", "gold.log.2026-12-08T0513Z"}));
+    EXPECT_TRUE(arena.readFile("gold.log.2026-12-08T0513Z") == first);
+    // A second rotation within the minute keeps the first kept journal.
+    rotate(arena, "second\n");
+    EXPECT_TRUE(arena.readFile("gold.log.2026-12-08T0513Z") == first);
+    EXPECT_EQ(arena.readFile("gold.log.2026-12-08T0513Z.1"), "second\n");
+    // gold.log.1 goes aside by a rename: a journal that cannot be renamed
+    // is not replaced (and not copied), and the console says so.
+    std::vector<std::string> renamedOver;
+    disk.writesCheckedBy(
+        [&renamedOver](FaultyFileSystem::Write kind, const std::string& path, std::string_view) {
+            if (kind != FaultyFileSystem::Write::rename) {
+                return false;
+            }
+            renamedOver.push_back(path);
+            return path.find("2026-12-09") != std::string::npos;
+        });
+    clock.now = "2026-12-09T00:00:00Z";
+    arena.take();
+    rotate(arena, "third\n");
+    EXPECT_EQ(arena.readFile(GoldJournal::rotatedName), "third\n");
+    EXPECT_EQ(names(arena).size(), 4u);
+    EXPECT_TRUE(arena.fileExists(GoldJournal::fileName));
+    const std::vector<std::string> told = arena.takeTexts();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("gold.log.1 could not be kept as gold.log.2026-12-09T0000Z"),
+              std::string::npos)
+        << told[0];
+    // Saves while it goes on failing say nothing more.
+    rotate(arena, "");
+    EXPECT_TRUE(arena.takeTexts().empty());
+    EXPECT_EQ(arena.readFile(GoldJournal::rotatedName), "third\n");
+    // Once it can be, the next rotation keeps it.
+    disk.writesCheckedBy({});
+    clock.now = "2026-12-09T00:01:00Z";
+    rotate(arena, "");
+    EXPECT_EQ(arena.readFile("gold.log.2026-12-09T0001Z"), "third\n");
+    EXPECT_EQ(names(arena).size(), 5u); // the inventory's mark began a gold.log
+    EXPECT_EQ(renamedOver.size(), 3u);  // the refused ones (one a save): no copy was tried
 }
 
 TEST(GoldJournal, EscapedFieldsComeBackWhole) {
