@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace quorvel::admin {
 namespace {
@@ -144,7 +145,7 @@ std::vector<std::string> implausibleRecords() {
 }
 
 std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded) {
-    std::map<std::string, LastValue> gold;
+    std::unordered_map<std::string, LastValue> gold;
     std::map<std::pair<std::string, std::string>, LastValue> items;
     std::size_t order = 0;
     const JournalSummary summary = readJournal([&](const JournalRecord& record) {
@@ -170,13 +171,15 @@ std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded) {
             if (!after) {
                 continue;
             }
-            LastValue last{entry.account, isItem ? entry.field : "", *after,
-                           std::string(entry.file) + ":" + std::to_string(entry.line), ++order};
-            if (isItem) {
-                items[{nameKey(entry.account), entry.field}] = std::move(last);
-            } else {
-                gold[nameKey(entry.account)] = std::move(last);
-            }
+            // Written over in place: a journal of millions of lines makes no
+            // value per line.
+            LastValue& last = isItem ? items[{nameKey(entry.account), entry.field}]
+                                     : gold[nameKey(entry.account)];
+            last.name = entry.account;
+            last.item = isItem ? std::string_view(entry.field) : std::string_view();
+            last.value = *after;
+            last.where.assign(entry.file).append(":").append(std::to_string(entry.line));
+            last.order = ++order;
         }
     });
     if (!summary.unreadable.empty()) {
