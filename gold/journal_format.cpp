@@ -38,14 +38,21 @@ bool readPart(std::string_view text, std::uint32_t& part, std::uint32_t& parts) 
 } // namespace
 
 std::optional<JournalFields> splitJournalLine(std::string_view line) {
-    std::array<std::string_view, journalColumns + 1> fields;
+    std::array<std::string_view, journalColumns> fields;
     std::size_t count = 0;
-    for (bool more = true; more && count < fields.size(); ++count) {
-        const std::size_t tab = line.find('\t');
-        fields[count] = line.substr(0, tab);
-        more = tab != std::string_view::npos;
-        line.remove_prefix(more ? tab + 1 : line.size());
+    // One pass over the bytes: a journal of millions of lines is split as
+    // fast as it is read. A tab after the tenth field makes an eleventh.
+    std::size_t from = 0;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (line[at] == '\t') {
+            if (count + 1 == fields.size()) {
+                return std::nullopt;
+            }
+            fields[count++] = line.substr(from, at - from);
+            from = at + 1;
+        }
     }
+    fields[count++] = line.substr(from);
     if (count != journalColumnsOld && count != journalColumnsWithBot && count != journalColumns) {
         return std::nullopt;
     }
