@@ -1,5 +1,6 @@
 #include "admin/progress.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
