@@ -5,6 +5,7 @@
 #include "admin/commands.h"
 #include "admin/folder.h"
 #include "admin/journal_file.h"
+#include "admin/progress.h"
 
 #include <CLI/CLI.hpp>
 
@@ -283,6 +284,8 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return status == 0 ? exitClean : exitUnreadable;
     }
     try {
+        // Shown on a terminal once a command has run two seconds.
+        CommandProgress progress(err);
         if (check->parsed()) {
             return checkFolder(checkFolderName, out, err);
         }

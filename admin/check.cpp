@@ -225,7 +225,7 @@ void checkSameNames(Findings& found, const char* file, const Records& records,
     }
 }
 
-void checkEconomy(Findings& found) {
+void checkEconomy(Findings& found, const JournalValues& journal) {
     LoadedFromFiles fromFiles;
     auto inspected = inspectEconomy([&](const FileEconomy& economy) {
         fromFiles.accounts = economy.ledger().size();
@@ -273,23 +273,18 @@ void checkEconomy(Findings& found) {
                                 gold ? "account" : "record") +
                              ", " + bytesText(stamp->size));
     }
-    for (std::string& problem : damagedFiles(*inspected, fromFiles, fileWords)) {
+    for (std::string& problem : damagedFiles(*inspected, fromFiles, fileWords, journal)) {
         found.problems.push_back(std::move(problem));
     }
     if (!inspected->unreadable) { // else what a module start loads is not known
-        for (std::string& problem : disagreementsWithJournal(inspected->economy)) {
+        for (std::string& problem : disagreementsWithJournal(inspected->economy, journal)) {
             found.problems.push_back(std::move(problem));
         }
     }
 }
 
-void checkJournal(Findings& found) {
-    std::map<std::string, std::size_t> lines;
-    JournalSummary summary = readJournal([&lines](const JournalRecord& record) {
-        for (const JournalEntry& entry : record.lines) {
-            ++lines[entry.file];
-        }
-    });
+void checkJournal(Findings& found, const JournalSummary& summary,
+                  std::map<std::string, std::size_t>& lines) {
     // The module's own words on an unreadable journal came with the economy.
     found.unreadable |= !summary.unreadable.empty();
     for (const char* name : {GoldJournal::fileName, GoldJournal::rotatedName}) {
@@ -340,8 +335,13 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     if (economyInDatabase()) {
         checkEconomyDatabase(found);
     } else {
-        checkEconomy(found);
-        checkJournal(found);
+        // One read of the journal serves every look at it.
+        std::map<std::string, std::size_t> lines;
+        const JournalValues journal = lastJournalValues([&lines](const JournalRecord& record) {
+            lines[record.first().file] += record.lines.size();
+        });
+        checkEconomy(found, journal);
+        checkJournal(found, journal.summary, lines);
     }
     checkLeftoverSaves(found);
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace quorvel::admin {
 namespace {
@@ -117,39 +118,19 @@ std::string refusedText(bool gold, const Refused& refused) {
     return text + ")";
 }
 
-// The last value gold.log wrote for one account, or one item of a record.
-struct LastValue {
-    std::string name;
-    std::string item; // empty for gold
-    std::int64_t value = 0;
-    std::string where; // gold.log:12
-    std::size_t order = 0;
-};
-
-// A reload of a whole table: the file read again, over what was held.
-struct Reload {
-    std::size_t order = 0;
-    std::string text; // gold.log:12 (goldload by Mo at 2026-12-08T09:30:00Z)
-};
-
-// gold.log.1 and gold.log's last values, after the last reset of each
-// table.
-struct JournalValues {
-    std::map<std::string, LastValue> gold;
-    std::map<std::pair<std::string, std::string>, LastValue> items;
-    std::optional<Reload> goldReload;
-    std::optional<Reload> inventoryReload;
-    bool readable = true;
-};
-
 std::string nameKey(std::string_view name) {
     return foldedCopy(storableName(name));
 }
 
-JournalValues lastJournalValues() {
+} // namespace
+
+JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>& alsoSee) {
     JournalValues values;
     std::size_t order = 0;
-    const JournalSummary summary = readJournal([&](const JournalRecord& record) {
+    values.summary = readJournal([&](const JournalRecord& record) {
+        if (alsoSee) {
+            alsoSee(record);
+        }
         if (!record.whole) {
             return; // it never happened
         }
@@ -182,18 +163,22 @@ JournalValues lastJournalValues() {
             if (!after) {
                 continue;
             }
-            LastValue last{entry.account, isItem ? entry.field : "", *after,
-                           std::string(entry.file) + ":" + std::to_string(entry.line), ++order};
-            if (isItem) {
-                values.items[{nameKey(entry.account), entry.field}] = std::move(last);
-            } else {
-                values.gold[nameKey(entry.account)] = std::move(last);
-            }
+            // Written over in place: a journal of millions of lines makes no
+            // value per line.
+            LastValue& last = isItem ? values.items[{nameKey(entry.account), entry.field}]
+                                     : values.gold[nameKey(entry.account)];
+            last.name = entry.account;
+            last.item = isItem ? entry.field : std::string();
+            last.value = *after;
+            last.where.assign(entry.file).append(":").append(std::to_string(entry.line));
+            last.order = ++order;
         }
     });
-    values.readable = summary.unreadable.empty();
+    values.readable = values.summary.unreadable.empty();
     return values;
 }
+
+namespace {
 
 std::string disagreement(bool gold,
                          const std::vector<std::pair<const LastValue*, std::string>>& differing,
@@ -458,8 +443,8 @@ std::vector<std::string> implausibleRecords() {
 
 std::vector<std::string> damagedFiles(const InspectedEconomy& inspected,
                                       const LoadedFromFiles& fromFiles,
-                                      const std::vector<std::string>& moduleWords) {
-    const JournalValues journal = lastJournalValues();
+                                      const std::vector<std::string>& moduleWords,
+                                      const JournalValues& journal) {
     std::vector<std::string> problems;
     for (const bool gold : {true, false}) {
         if (gold ? inspected.goldUnreadable : inspected.inventoryUnreadable) {
@@ -473,8 +458,8 @@ std::vector<std::string> damagedFiles(const InspectedEconomy& inspected,
     return problems;
 }
 
-std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded) {
-    const JournalValues journal = lastJournalValues();
+std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded,
+                                                  const JournalValues& journal) {
     if (!journal.readable) {
         return {}; // the module's own words on it come with the economy
     }

@@ -6,11 +6,17 @@
 #pragma once
 
 #include "admin/folder.h"
+#include "admin/journal_file.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quorvel::admin {
@@ -29,6 +35,37 @@ struct LoadedFromFiles {
     std::size_t records = 0;
 };
 
+// The last value gold.log wrote for one account, or one item of a record.
+struct LastValue {
+    std::string name;
+    std::string item; // empty for gold
+    std::int64_t value = 0;
+    std::string where; // gold.log:12
+    std::size_t order = 0;
+};
+
+// A reload of a whole table: the file read again, over what was held.
+struct Reload {
+    std::size_t order = 0;
+    std::string text; // gold.log:12 (goldload by Mo at 2026-12-08T09:30:00Z)
+};
+
+// gold.log.1 and gold.log's last values, after the last reset of each
+// table, by the name folded as the module matches names (and the item's
+// word), and what the read of the journal found.
+struct JournalValues {
+    std::unordered_map<std::string, LastValue> gold;
+    std::map<std::pair<std::string, std::string>, LastValue> items;
+    std::optional<Reload> goldReload;
+    std::optional<Reload> inventoryReload;
+    bool readable = true;
+    JournalSummary summary;
+};
+
+// One read of gold.log.1 and gold.log, for every comparison below; `alsoSee`
+// is handed every record too, so a caller needs no read of its own.
+JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>& alsoSee = {});
+
 // One problem for each damaged file in the current folder: stray bytes,
 // records fewer than the file last saved, the file missing though saved,
 // or records no player's account or purchase makes (a name that is empty,
@@ -39,7 +76,8 @@ struct LoadedFromFiles {
 // lost, what a start brings back, and what the operator is to do.
 std::vector<std::string> damagedFiles(const InspectedEconomy& inspected,
                                       const LoadedFromFiles& fromFiles,
-                                      const std::vector<std::string>& moduleWords);
+                                      const std::vector<std::string>& moduleWords,
+                                      const JournalValues& journal);
 
 // The records of gold.dat and inv.dat in the current folder, as the files
 // stand, that no player's account or purchase makes, one text for each file
@@ -52,7 +90,8 @@ std::vector<std::string> implausibleRecords();
 // file again but leaves the balances it lost standing: a cut gold.dat read
 // by !goldload and then saved loses accounts the journal still holds. Cut
 // records never happened and are not compared.
-std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded);
+std::vector<std::string> disagreementsWithJournal(const FileEconomy& loaded,
+                                                  const JournalValues& journal);
 
 // The most of one item a record can plausibly hold: no purchase made one
 // record's count grow past it.

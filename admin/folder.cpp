@@ -1,6 +1,7 @@
 #include "admin/folder.h"
 
 #include "admin/database_economy.h"
+#include "admin/progress.h"
 #include "base/platform/platform.h"
 #include "gold/journal_recovery.h"
 
@@ -33,6 +34,30 @@ public:
     platform::Status lockFile(const std::string& path,
                               std::unique_ptr<platform::HeldLock>&) override {
         return refuse(path);
+    }
+    // A journal's reading, shown on the command's progress line.
+    platform::Status forEachLine(const std::string& path, std::size_t chunkBytes,
+                                 std::size_t maxLineBytes,
+                                 const platform::LineReader& onLine) override {
+        Progress* progress = commandProgress();
+        if (progress == nullptr || !progress->shown()) {
+            return PlatformWrapper::forEachLine(path, chunkBytes, maxLineBytes, onLine);
+        }
+        std::error_code unknown;
+        const std::uintmax_t size = fs::file_size(path, unknown);
+        std::uint64_t done = 0;
+        std::size_t lines = 0;
+        platform::Status read = PlatformWrapper::forEachLine(
+            path, chunkBytes, maxLineBytes, [&](std::string_view line, bool ended, bool tooLong) {
+                done += line.size() + 1;
+                if (++lines % 8192 == 0) {
+                    progress->reading(path, done, unknown ? 0 : size);
+                }
+                onLine(line, ended, tooLong);
+            });
+        // What the command writes next starts a line of its own.
+        progress->clear();
+        return read;
     }
 
 private:

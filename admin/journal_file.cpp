@@ -47,37 +47,60 @@ private:
 
 // Puts the lines of each record back together as they come, and hands on
 // each change when its last line is there, or as cut when something else
-// comes first.
+// comes first. The reader fills staged() and calls line(); the lines'
+// strings are kept from record to record, so a journal of millions of lines
+// costs no allocation per line.
 class RecordAssembler {
 public:
     RecordAssembler(JournalSummary& summary,
                     const std::function<void(const JournalRecord&)>& onRecord)
         : summary_(summary), onRecord_(onRecord) {}
 
-    void line(const JournalEntry& entry) {
+    // The next line, filled in place before line() takes it.
+    JournalEntry& staged() {
+        if (!staged_) {
+            if (spare_.empty()) {
+                open_.lines.emplace_back();
+            } else {
+                open_.lines.push_back(std::move(spare_.back()));
+                spare_.pop_back();
+            }
+            staged_ = true;
+        }
+        return open_.lines.back();
+    }
+
+    void line() {
+        staged_ = false;
+        const JournalEntry& entry = open_.lines.back();
+        const std::size_t before = open_.lines.size() - 1; // the open record's lines
         if (entry.seq == 0) {
-            end();
-            open_.lines.assign(1, entry);
+            endBefore();
             hand(true);
             return;
         }
         // A later part of the open record (a part missing between stays
         // with the cut lines it belongs to); anything else begins a record.
-        if (!open_.lines.empty() &&
-            (entry.seq != open_.first().seq || entry.parts != open_.first().parts ||
-             entry.part <= open_.lines.back().part)) {
-            end();
+        if (before > 0 && (entry.seq != open_.first().seq || entry.parts != open_.first().parts ||
+                           entry.part <= open_.lines[before - 1].part)) {
+            endBefore();
         }
+        const JournalEntry& taken = open_.lines.back();
         partsInOrder_ =
-            (open_.lines.empty() || partsInOrder_) && entry.part == open_.lines.size() + 1;
-        open_.lines.push_back(entry);
-        if (partsInOrder_ && open_.lines.size() == entry.parts) {
+            (open_.lines.size() == 1 || partsInOrder_) && taken.part == open_.lines.size();
+        if (partsInOrder_ && open_.lines.size() == taken.parts) {
             hand(true);
         }
     }
 
     // Something that is not a line of the open record: it was cut short.
     void end() {
+        if (staged_) {
+            // A staged line never taken is no line.
+            spare_.push_back(std::move(open_.lines.back()));
+            open_.lines.pop_back();
+            staged_ = false;
+        }
         if (!open_.lines.empty()) {
             hand(false);
         }
@@ -129,6 +152,17 @@ private:
         }
     }
 
+    // The open record before the line just taken was cut short; the line
+    // stays, alone.
+    void endBefore() {
+        if (open_.lines.size() > 1) {
+            JournalEntry taken = std::move(open_.lines.back());
+            open_.lines.pop_back();
+            hand(false);
+            open_.lines.push_back(std::move(taken));
+        }
+    }
+
     void hand(bool whole) {
         if (knowRepeats_ && open_.first().seq != 0) {
             const JournalEntry& first = open_.first();
@@ -158,12 +192,23 @@ private:
                             "it."});
         }
         onRecord_(open_);
+        // Kept for the lines to come; a record of very many lines (an
+        // import of every account) gives back what is more than a few.
+        for (JournalEntry& handed : open_.lines) {
+            if (spare_.size() < keptLines) {
+                spare_.push_back(std::move(handed));
+            }
+        }
         open_.lines.clear();
     }
+
+    static constexpr std::size_t keptLines = 64;
 
     JournalSummary& summary_;
     const std::function<void(const JournalRecord&)>& onRecord_;
     JournalRecord open_;
+    bool staged_ = false; // open_'s last line is being filled
+    std::vector<JournalEntry> spare_;
     bool partsInOrder_ = false; // parts 1 to the last one there, none missing
     bool knowRepeats_ = false;
     std::vector<Run> earlier_; // of the files read before this one
@@ -257,6 +302,15 @@ std::vector<std::string> journalFiles(const std::vector<std::string>& older,
     return files;
 }
 
+// `text` unescaped into `plain`, whose storage is kept.
+void unescapeInto(std::string& plain, std::string_view text) {
+    if (text.find('\\') == std::string_view::npos) {
+        plain.assign(text);
+    } else {
+        plain = journalUnescape(text);
+    }
+}
+
 // The ledger's applied and history records, in time order, as the journal
 // of a folder whose economy is in a database: each line named "database"
 // and numbered from 1 in that order.
@@ -274,11 +328,11 @@ void readDatabaseJournal(JournalSummary& summary, RecordAssembler& assembler) {
     }
     summary.filesRead.emplace_back(source);
     std::size_t number = 0;
-    JournalEntry entry;
-    entry.file = source;
     for (const LedgerRecord& record : records) {
         std::uint32_t part = 0;
         for (const quorvel::JournalEntry& line : record.lines) {
+            JournalEntry& entry = assembler.staged();
+            entry.file = source;
             entry.line = ++number;
             entry.time = line.time;
             entry.cause = line.cause.what;
@@ -292,7 +346,7 @@ void readDatabaseJournal(JournalSummary& summary, RecordAssembler& assembler) {
             entry.part = ++part;
             entry.parts = static_cast<std::uint32_t>(record.lines.size());
             ++summary.entries;
-            assembler.line(entry);
+            assembler.line();
         }
         assembler.end();
     }
@@ -330,8 +384,6 @@ JournalSummary readJournal(const std::vector<std::string>& older,
         const char* file = path.c_str();
         FileFindings findings(summary, file);
         std::size_t number = 0;
-        JournalEntry entry;
-        entry.file = file;
         const platform::Status read = readOnlyFiles().forEachLine(
             file, journalChunkBytes, journalLongestLine,
             [&](std::string_view text, bool ended, bool tooLong) {
@@ -381,20 +433,22 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                                                  "\" is not a time; the module applies the "
                                                  "change all the same.");
                 }
+                JournalEntry& entry = records.staged();
+                entry.file = file;
                 entry.line = number;
-                entry.time = fields->time;
-                entry.cause = journalUnescape(fields->cause);
-                entry.by = journalUnescape(fields->by);
-                entry.account = journalUnescape(fields->account);
-                entry.field = fields->field;
-                entry.change = fields->change;
-                entry.after = fields->after;
-                entry.bot = fields->bot;
+                entry.time.assign(fields->time);
+                unescapeInto(entry.cause, fields->cause);
+                unescapeInto(entry.by, fields->by);
+                unescapeInto(entry.account, fields->account);
+                entry.field.assign(fields->field);
+                entry.change.assign(fields->change);
+                entry.after.assign(fields->after);
+                entry.bot.assign(fields->bot);
                 entry.seq = fields->seq;
                 entry.part = fields->part;
                 entry.parts = fields->parts;
                 ++summary.entries;
-                records.line(entry);
+                records.line();
             });
         // A record is written whole in one append: none goes on in the next
         // file.

@@ -79,7 +79,7 @@ std::vector<const Record*> inUse(const Book& book, const std::vector<Record>& re
 // What the folder's own check finds that moving it would lose or make up.
 std::vector<std::string> losses(const InspectedEconomy& inspected) {
     std::vector<std::string> found = implausibleRecords();
-    for (std::string& problem : disagreementsWithJournal(inspected.economy)) {
+    for (std::string& problem : disagreementsWithJournal(inspected.economy, lastJournalValues())) {
         found.push_back(std::move(problem));
     }
     const auto duplicates = [&found](const char* file, std::size_t all, std::size_t used) {

@@ -4,10 +4,12 @@ target: the ratio measured in this run and PASS or FAIL. Exits 1 when a
 target is missed. Times are the medians of the repetitions, in wall-clock
 time: the host's thread waits for the whole of it.
 
-    targets.py EVENTS.json FILES.json [DATABASE.json]
+    targets.py EVENTS.json FILES.json [DATABASE.json [ADMIN.json]]
 
 DATABASE.json is quorvel-bench-database's one object: the link's records a
-second and the time to send a backlog after an outage."""
+second and the time to send a backlog after an outage. ADMIN.json is
+quorvel-bench-admin's: each quorvel-admin command on a journal of 1.5 million
+lines and the plain reader of the same file."""
 import json
 import sys
 
@@ -22,6 +24,28 @@ def medians(path):
         scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
         found[b["run_name"]] = dict(b, real_ns=b["real_time"] * scale)
     return found, data["context"]
+
+
+def admin_targets(path, target):
+    """Each command against the plain reader: the file read in large blocks,
+    every line split into its tab-separated fields, each field touched."""
+    try:
+        # Timed in wall-clock time, named so: BM_AdminCheck/real_time.
+        admin = {name.split("/")[0]: b for name, b in medians(path)[0].items()}
+        plain = admin["BM_AdminPlainJournalRead"]["real_ns"]
+    except (OSError, ValueError, KeyError):
+        target("quorvel-admin, 1.5 million lines: NOT MEASURED", float("nan"), False,
+               "at most 5")
+        return
+    print(f"INFO  the plain reader of gold.log, 1.5 million lines: {plain / 1e6:.0f} ms")
+    for command in ("check", "gold", "items", "history", "report"):
+        name = f"BM_Admin{command.capitalize()}"
+        if name not in admin:
+            target(f"quorvel-admin {command}: NOT MEASURED", float("nan"), False, "at most 5")
+            continue
+        ratio = admin[name]["real_ns"] / plain
+        target(f"quorvel-admin {command}, 1.5 million lines / the plain reader", ratio,
+               ratio <= 5, "at most 5")
 
 
 def main():
@@ -101,6 +125,8 @@ def main():
               f"queued awards confirmed in {link['rate_seconds']:.2f} s"
               f"{'' if link['rate_all_confirmed'] else ', NOT ALL CONFIRMED'})")
         failed |= not link["rate_all_confirmed"]
+    if len(sys.argv) > 4:
+        admin_targets(sys.argv[4], target)
     move = t(events, "BM_PlayerMoved/1")
     stamp, read, parse = (t(files, n) for n in
                           ("BM_WarpAreaStamp", "BM_WarpAreaRead", "BM_WarpAreaParse"))

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 
 namespace quorvel {
 namespace {
@@ -38,24 +40,53 @@ bool readPart(std::string_view text, std::uint32_t& part, std::uint32_t& parts) 
 } // namespace
 
 std::optional<JournalFields> splitJournalLine(std::string_view line) {
-    std::array<std::string_view, journalColumns + 1> fields;
+    // Where each field ends: at a tab, the last one at the line's end. A tab
+    // after the tenth field makes an eleventh, and the line is none. Left
+    // uninitialised: filled as far as `count` says, a line at a time.
+    std::size_t ends[journalColumns];
     std::size_t count = 0;
-    for (bool more = true; more && count < fields.size(); ++count) {
-        const std::size_t tab = line.find('\t');
-        fields[count] = line.substr(0, tab);
-        more = tab != std::string_view::npos;
-        line.remove_prefix(more ? tab + 1 : line.size());
+    // Eight bytes at a time, the tabs among them found at once: a journal of
+    // millions of lines is split about as fast as it is read.
+    std::size_t at = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+        for (; at + 8 <= line.size(); at += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, line.data() + at, 8);
+            const std::uint64_t x = word ^ 0x0909090909090909ull; // a tab is 0 here
+            // The high bit of each byte that is 0, and of no other.
+            for (std::uint64_t tabs = ~(((x & low7) + low7) | x | low7); tabs != 0;
+                 tabs &= tabs - 1) {
+                if (count + 1 == journalColumns) {
+                    return std::nullopt;
+                }
+                ends[count++] = at + static_cast<std::size_t>(std::countr_zero(tabs)) / 8;
+            }
+        }
     }
+    for (; at < line.size(); ++at) {
+        if (line[at] == '\t') {
+            if (count + 1 == journalColumns) {
+                return std::nullopt;
+            }
+            ends[count++] = at;
+        }
+    }
+    ends[count++] = line.size();
     if (count != journalColumnsOld && count != journalColumnsWithBot && count != journalColumns) {
         return std::nullopt;
     }
-    if (count >= journalColumnsWithBot && !isBotField(fields[7])) {
+    const auto field = [&](std::size_t i) {
+        const std::size_t from = i == 0 ? 0 : ends[i - 1] + 1;
+        return line.substr(from, ends[i] - from);
+    };
+    const std::string_view bot = count >= journalColumnsWithBot ? field(7) : std::string_view();
+    if (count >= journalColumnsWithBot && !isBotField(bot)) {
         return std::nullopt;
     }
-    JournalFields split{fields[0], fields[1], fields[2], fields[3],
-                        fields[4], fields[5], fields[6], fields[7]};
-    if (count == journalColumns && (!readDecimal(fields[8], split.seq) || split.seq == 0 ||
-                                    !readPart(fields[9], split.part, split.parts))) {
+    JournalFields split{field(0), field(1), field(2), field(3), field(4), field(5), field(6), bot};
+    if (count == journalColumns && (!readDecimal(field(8), split.seq) || split.seq == 0 ||
+                                    !readPart(field(9), split.part, split.parts))) {
         return std::nullopt;
     }
     return split;

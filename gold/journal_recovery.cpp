@@ -194,6 +194,15 @@ void JournalReplay::apply(std::string_view text) {
         s.dropRecord();
         s.recordSeq = line->seq;
         s.recordParts = line->parts;
+        if (line->parts == 1) {
+            // A record of one line is whole at once: applied from the line
+            // as it stands, with no copy kept.
+            s.applySavedBefore(line->seq + 1);
+            if (!s.savedSeqs.contains(line->seq)) { // else applied from gold.state
+                s.applyLine(*line, at);
+            }
+            return;
+        }
     } else if (s.pending.empty() ||
                !continuesRecord(s.recordSeq, s.recordParts, s.pending.size(), *line)) {
         // The rest of a record whose first lines are missing, or a line out
@@ -249,6 +258,14 @@ void JournalReplay::State::applyLine(const JournalFields& line, std::size_t at) 
     if (plan.base == TableRecovery::Base::unreadable) {
         return;
     }
+    const bool due =
+        plan.base == TableRecovery::Base::savedState
+            ? line.inRecord() && line.seq >= plan.fromSeq
+            : at > lastMark[table] && (!line.inRecord() || line.seq > lastMarkSeq[table]);
+    // Most of a long journal is before the last save: passed over at once.
+    if (!due && !plan.damaged) {
+        return;
+    }
     const std::string account = journalUnescape(line.account);
     if (plan.damaged) {
         if (line.isWipe()) {
@@ -258,10 +275,6 @@ void JournalReplay::State::applyLine(const JournalFields& line, std::size_t at) 
             return;
         }
     }
-    const bool due =
-        plan.base == TableRecovery::Base::savedState
-            ? line.inRecord() && line.seq >= plan.fromSeq
-            : at > lastMark[table] && (!line.inRecord() || line.seq > lastMarkSeq[table]);
     if (!due) {
         return;
     }

@@ -4,6 +4,8 @@
 // folder whose economy is in a database, moved there and back.
 #include "admin_files.h"
 
+#include "admin/progress.h"
+
 #include "base/platform/machine.h"
 #include "base/platform/odbc.h"
 #include "base/platform/platform.h"
@@ -1478,6 +1480,52 @@ TEST(AdminCommands, EachAnswersHelpAndABadCommandLineIsStatusTwo) {
     run = admin({"set", "Bob", "-4", "."});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(contains(run.err, "the amount \"-4\" is not a whole number from 0 to"));
+}
+
+// A long command's progress: on a terminal only, once its delay has passed,
+// written over itself and erased whole; never on a stream that is not
+// standard error on a terminal, as a test's captured output is.
+TEST(AdminCommands, ProgressShowsOnlyOnATerminalAfterItsDelayAndIsErased) {
+    std::ostringstream notTerminal;
+    {
+        Progress progress(notTerminal, false, std::chrono::seconds(0));
+        progress.reading("gold.log", 50, 100);
+        progress.clear();
+    }
+    EXPECT_EQ(notTerminal.str(), "");
+
+    std::ostringstream early;
+    {
+        Progress progress(early, true, std::chrono::hours(1));
+        progress.reading("gold.log", 50, 100);
+    }
+    EXPECT_EQ(early.str(), "");
+
+    std::ostringstream terminal;
+    Progress progress(terminal, true, std::chrono::seconds(0));
+    progress.reading("gold.log.1", 1, 3);
+    const std::string first = terminal.str();
+    EXPECT_TRUE(first.starts_with("\rquorvel-admin: reading gold.log.1: 33% (")) << first;
+    progress.reading("gold.log", 200, 100); // a file grown while read
+    const std::string second = terminal.str().substr(first.size());
+    EXPECT_TRUE(second.starts_with("\rquorvel-admin: reading gold.log: 100% (")) << second;
+    // The longer line before is covered by spaces, not left half shown.
+    EXPECT_EQ(second.size(), first.size()) << second;
+    progress.clear();
+    const std::string erased = terminal.str().substr(first.size() + second.size());
+    // The line shown: after its '\r', up to the spaces that covered the first.
+    const std::size_t shownWidth = second.find_last_not_of(' ');
+    EXPECT_EQ(erased, "\r" + std::string(shownWidth, ' ') + "\r");
+    progress.clear(); // nothing left to erase
+    EXPECT_EQ(terminal.str().size(), first.size() + second.size() + erased.size());
+
+    std::ostringstream captured;
+    {
+        CommandProgress command(captured);
+        ASSERT_NE(commandProgress(), nullptr);
+        EXPECT_FALSE(commandProgress()->shown());
+    }
+    EXPECT_EQ(commandProgress(), nullptr);
 }
 
 using quorvel::testing::ThrowawayServer;

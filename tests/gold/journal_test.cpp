@@ -1,6 +1,7 @@
 #include "gold/gold_journal.h"
 #include "gold/gold_ledger.h"
 #include "gold/inventory_book.h"
+#include "gold/journal_format.h"
 #include "gold/journal_recovery.h"
 #include "support/faulty_file_system.h"
 #include "support/test_arena.h"
@@ -303,6 +304,48 @@ TEST(GoldJournal, RotationKeepsTheJournalItReplacesUnderItsTimeWhenAsked) {
     EXPECT_EQ(arena.readFile("gold.log.2026-12-09T0001Z"), "third\n");
     EXPECT_EQ(names(arena).size(), 5u); // the inventory's mark began a gold.log
     EXPECT_EQ(renamedOver.size(), 3u);  // the refused ones (one a save): no copy was tried
+}
+
+TEST(GoldJournal, ALineSplitsIntoSevenEightOrTenFieldsAndNothingElse) {
+    const std::string old = "2026-12-08T09:10:02Z\tloan\tBob\tAl\tgold\t+50\t52";
+    const auto seven = splitJournalLine(old);
+    ASSERT_TRUE(seven);
+    EXPECT_EQ(seven->time, "2026-12-08T09:10:02Z");
+    EXPECT_EQ(seven->cause, "loan");
+    EXPECT_EQ(seven->by, "Bob");
+    EXPECT_EQ(seven->account, "Al");
+    EXPECT_EQ(seven->field, "gold");
+    EXPECT_EQ(seven->change, "+50");
+    EXPECT_EQ(seven->after, "52");
+    EXPECT_EQ(seven->bot, "");
+    EXPECT_FALSE(seven->inRecord());
+    const auto eight = splitJournalLine(old + "\t17");
+    ASSERT_TRUE(eight);
+    EXPECT_EQ(eight->after, "52");
+    EXPECT_EQ(eight->bot, "17");
+    EXPECT_FALSE(eight->inRecord());
+    const auto ten = splitJournalLine(old + "\t17\t1796792905156325\t2/3");
+    ASSERT_TRUE(ten);
+    EXPECT_EQ(ten->bot, "17");
+    EXPECT_EQ(ten->seq, 1796792905156325u);
+    EXPECT_EQ(ten->part, 2u);
+    EXPECT_EQ(ten->parts, 3u);
+    // Empty fields are fields: a journal line may have an empty cause.
+    const auto empty = splitJournalLine("\t\t\t\tgold\t+1\t1");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->time, "");
+    EXPECT_EQ(empty->field, "gold");
+    for (const std::string& line :
+         {std::string(), std::string("no tab at all"), old.substr(0, old.rfind('\t')), // six
+          old + "\t17\t1796792905156325",                                              // nine
+          old + "\t17\t1796792905156325\t2/3\t",                                       // eleven
+          old + "\t17\t1796792905156325\t2/3\tx\ty",                                   // twelve
+          old + "\t17\t\t",      // a line cut short and closed off
+          old + "\tbot\t1\t1/1", // a bot that is not a number
+          old + "\t17\t0\t1/1",  // no record is numbered 0
+          old + "\t17\t5\t3/2", old + "\t17\t5\t0/2", old + "\t17\t5\t1-2"}) {
+        EXPECT_FALSE(splitJournalLine(line)) << line;
+    }
 }
 
 TEST(GoldJournal, EscapedFieldsComeBackWhole) {
