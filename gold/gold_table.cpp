@@ -206,15 +206,39 @@ constexpr Command<GoldService> commands[] = {
 
 template <auto Number>
 constexpr SettingKey<GoldService> key(std::string_view section, std::string_view name,
-                                      SettingLimit limit = SettingLimit::anyNumber) {
-    return settingKey<GoldService, &GoldService::settings, Number>(section, name, limit);
+                                      SettingLimit limit = SettingLimit::anyNumber,
+                                      void (*changed)(GoldService&) = nullptr) {
+    return settingKey<GoldService, &GoldService::settings, Number>(section, name, limit, changed);
+}
+
+// An edit of Inventory while the bot runs does what !ion or !ioff would,
+// without their answers: 1 asks for the store (and for the folder's lock
+// when the bot has none), anything else switches it off. Balances,
+// inventories and the economy's seat stay as they are.
+void inventoryEdited(GoldService& gold) {
+    gold.storeWanted = gold.settings.inventory == 1;
+    if (!gold.storeWanted) {
+        gold.storeOn = false;
+        return;
+    }
+    retryEconomyLock(gold, true);
+    if (gold.economy) {
+        gold.storeOn = true;
+    }
+}
+
+// The next autosave comes a whole new interval after the edit; a countdown
+// left running from "none" (0 or less) would never reach its save.
+void autoSaveEdited(GoldService& gold) {
+    gold.autosaveCountdown = gold.settings.autoSave;
 }
 
 constexpr SettingLimit price = SettingLimit::notNegative;
 
 constexpr SettingKey<GoldService> settings[] = {
-    key<&GoldSettings::inventory>("Settings", "Inventory"),
-    key<&GoldSettings::autoSave>("Settings", "AutoSave"),
+    key<&GoldSettings::inventory>("Settings", "Inventory", SettingLimit::anyNumber,
+                                  inventoryEdited),
+    key<&GoldSettings::autoSave>("Settings", "AutoSave", SettingLimit::anyNumber, autoSaveEdited),
     key<&GoldSettings::flagVictory>("Gold", "FlagVictory"),
     key<&GoldSettings::soccerGoal>("Gold", "SoccerGoal"),
     key<&GoldSettings::kill>("Gold", "Kill"),

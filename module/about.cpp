@@ -1,6 +1,7 @@
 #include "base/bot/bot.h"
 #include "base/messages/senders.h"
 #include "base/service/service.h"
+#include "module/bot_spawn.h"
 #include "module/plugin_settings.h"
 
 namespace quorvel {
@@ -39,16 +40,37 @@ void commandVersion(ModuleService& own, const PlayerRecord& sender, std::string_
     sendPrivate(own.bot, sender, versionLine);
 }
 
+// quorvel.ini read again at once rather than at the next second: the
+// console lists what changed, the staff member gets the count.
+void commandReload(ModuleService& own, const PlayerRecord& sender, std::string_view) {
+    const SettingsReload reload = reloadSettings(own.spawn);
+    sendConsoleLines(own.bot, reload.lines);
+    sendPrivate(own.bot, sender, reloadSummary(reload));
+}
+
 constexpr Command<ModuleService> commands[] = {
     {"about", Player, commandAbout, {"!about (About this bot spawn.)"}},
     {"version", SMod, commandVersion},
+    {"reload",
+     SMod,
+     commandReload,
+     {"!reload (Reads quorvel.ini again now and applies what changed.)"}},
 };
+
+// A new line budget counts from this second on; lines waiting for the old
+// one go out at once when there is no budget any more, ahead of newer ones.
+void linesPerSecondEdited(ModuleService& own) {
+    own.bot.linesPerSecond = own.settings.linesPerSecond;
+    if (own.bot.linesPerSecond <= 0) {
+        sendQueuedLines(own.bot);
+    }
+}
 
 constexpr SettingKey<ModuleService> settings[] = {
     settingKey<ModuleService, &ModuleService::settings, &PluginSettings::commandBudget>(
         "Settings", "CommandBudget"),
     settingKey<ModuleService, &ModuleService::settings, &PluginSettings::linesPerSecond>(
-        "Settings", "LinesPerSecond"),
+        "Settings", "LinesPerSecond", SettingLimit::anyNumber, linesPerSecondEdited),
 };
 
 // The bot sends its lines within the limit just read.
@@ -57,6 +79,8 @@ void started(ModuleService& own) {
 }
 
 } // namespace
+
+ModuleService::ModuleService(BotSpawn& ownSpawn) : Service(ownSpawn), spawn(ownSpawn) {}
 
 const ServiceTable<ModuleService> moduleTable = {
     .name = "module",

@@ -52,6 +52,11 @@ void terminateSpawn(BotSpawn& spawn) {
 
 void runTick(BotSpawn& spawn) {
     ++spawn.secondsRun;
+    // quorvel.ini is looked at once a second, before the services' tick, so
+    // a new value counts from this second on.
+    if (spawn.accepted) {
+        sendConsoleLines(spawn, reloadSettings(spawn).lines);
+    }
     // The services' lines of this tick wait with the rest when the budget
     // is spent, so the new second sends the zone's lines among them first.
     route<on::Tick>(spawn);

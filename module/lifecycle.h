@@ -13,7 +13,8 @@ void receiveHandshake(BotSpawn& spawn, const BotEvent& event);
 // Stops every service (inv.dat, gold.dat and Ghoulset.ini are saved, the
 // economy is left) and says goodbye on the console.
 void terminateSpawn(BotSpawn& spawn);
-// The second's line budget and waiting lines, then every service's tick.
+// quorvel.ini read again when it changed, then every service's tick, then
+// the second's line budget and waiting lines.
 void runTick(BotSpawn& spawn);
 
 } // namespace quorvel

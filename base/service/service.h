@@ -91,14 +91,17 @@ enum class SettingLimit {
 };
 
 // One number of quorvel.ini that a service reads: where it is in the file,
-// what a missing or refused value gives, what it may be, and the number of
-// the service's state it lands in. Made with settingKey<>.
+// what a missing or refused value gives, what it may be, the number of the
+// service's state it lands in, and what the service does when an edit of
+// the file changes that number while the bot runs (nothing: the number is
+// read where it is used). Made with settingKey<>.
 template <class State> struct SettingKey {
     std::string_view section;
     std::string_view key;
     std::int32_t fallback = 0;
     SettingLimit limit = SettingLimit::anyNumber;
     std::int32_t& (*field)(State&) = nullptr;
+    void (*changed)(State&) = nullptr;
 };
 
 namespace detail {
@@ -124,11 +127,12 @@ template <auto First, auto... Rest> constexpr auto lastOf() {
 // declared; that struct must be made without arguments.
 template <class State, auto... Path>
 constexpr SettingKey<State> settingKey(std::string_view section, std::string_view key,
-                                       SettingLimit limit = SettingLimit::anyNumber) {
+                                       SettingLimit limit = SettingLimit::anyNumber,
+                                       void (*changed)(State&) = nullptr) {
     static_assert(sizeof...(Path) > 0, "a key lands in a number of the state");
     constexpr auto last = detail::lastOf<Path...>();
     using Holder = typename detail::MemberOf<std::remove_cv_t<decltype(last)>>::Holder;
-    return {section, key, Holder{}.*last, limit, &detail::reach<State, Path...>};
+    return {section, key, Holder{}.*last, limit, &detail::reach<State, Path...>, changed};
 }
 
 // A service's table, made for its state: every command, step and key in it

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,196 @@ TEST(Settings, OnlyTheFirstFifteenCharactersCountAndNumbersMustFit32Bits) {
     EXPECT_EQ(g.flagVictory, 2147483647);
     EXPECT_EQ(g.teamKill, 5);
     EXPECT_EQ(g.antiInCenter, 5);
+}
+
+// The console lines of the bot since the last take.
+std::vector<std::string> consoleOf(TestArena& arena) {
+    std::vector<std::string> lines;
+    for (const Sent& sent : arena.take()) {
+        if (sent.code == Echo) {
+            lines.push_back(sent.text);
+        }
+    }
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+// An edit of the running bot's file: each changed value that is valid lands
+// at the next second and is listed once; a value that is not valid keeps
+// the one in force and is told once, not again while its text stays; the
+// same bytes written again say nothing.
+TEST(Settings, AnEditAppliesEachChangedValueOnceAndKeepsWhatIsRefused) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Gold]\nKill=2\nFlagVictory=100\n[Store]\nThor=120\n");
+    EXPECT_TRUE(consoleAfterHandshake(arena).empty());
+    arena.tick(3);
+    EXPECT_TRUE(consoleOf(arena).empty());
+
+    arena.writeFile("quorvel.ini", "[Gold]\nKill=3\nFlagVictory=lots\n[Store]\nThor=-5\n");
+    EXPECT_TRUE(consoleOf(arena).empty()); // nothing before the next second
+    EXPECT_EQ(arena.spawn().gold.settings.kill, 2);
+    arena.tick();
+    EXPECT_EQ(consoleOf(arena),
+              (Lines{"quorvel.ini error: Gold:FlagVictory must be numeric",
+                     "quorvel.ini: Gold:Kill 2 -> 3",
+                     "quorvel.ini error: Store:Thor must not be negative; 120 stays in force"}));
+    const GoldSettings& g = arena.spawn().gold.settings;
+    EXPECT_EQ(g.kill, 3);
+    EXPECT_EQ(g.flagVictory, 100);
+    EXPECT_EQ(g.thor, 120);
+    arena.tick(2);
+    EXPECT_TRUE(consoleOf(arena).empty());
+
+    // Another key edited: the refused ones are not told again.
+    arena.writeFile("quorvel.ini",
+                    "[Gold]\nKill=3\nFlagVictory=lots\nAntiInCenter=7\n[Store]\nThor=-5\n");
+    arena.tick();
+    EXPECT_EQ(consoleOf(arena), Lines{"quorvel.ini: Gold:AntiInCenter 5 -> 7"});
+    // The same bytes again, and a text that gives the number in force.
+    arena.writeFile("quorvel.ini",
+                    "[Gold]\nKill=3\nFlagVictory=lots\nAntiInCenter=7\n[Store]\nThor=-5\n");
+    arena.tick();
+    arena.writeFile("quorvel.ini",
+                    "[Gold]\nKill=03\nFlagVictory=lots\nAntiInCenter=7\n[Store]\nThor=-5\n");
+    arena.tick();
+    EXPECT_TRUE(consoleOf(arena).empty());
+    // A refused value mended, and a key taken out: back to its default.
+    arena.writeFile("quorvel.ini", "[Gold]\nKill=03\nFlagVictory=150\n[Store]\nThor=-5\n");
+    arena.tick();
+    EXPECT_EQ(consoleOf(arena), (Lines{"quorvel.ini: Gold:FlagVictory 100 -> 150",
+                                       "quorvel.ini: Gold:AntiInCenter 7 -> 5"}));
+    EXPECT_EQ(g.flagVictory, 150);
+    EXPECT_EQ(g.antiInCenter, 5);
+
+    // A file gone keeps every value, told once; back with its keys as they
+    // were, it changes nothing.
+    std::filesystem::remove(arena.directory() + "/quorvel.ini");
+    arena.tick(3);
+    EXPECT_EQ(consoleOf(arena), Lines{"quorvel.ini is not there: the values in force are kept."});
+    EXPECT_EQ(g.kill, 3);
+    EXPECT_EQ(g.flagVictory, 150);
+    arena.writeFile("quorvel.ini", "[Gold]\nFlagVictory=150\nKill=3\n[Store]\nThor=-5\n");
+    arena.tick();
+    EXPECT_TRUE(consoleOf(arena).empty());
+}
+
+// What a value does in play follows the edit: the store as !ion and !ioff
+// switch it (balances kept), the autosave from a new interval, the line
+// budget at once (lines waiting for the old one go out).
+TEST(Settings, AnEditOfASwitchOrCountTakesHoldInPlay) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=0\nLinesPerSecond=2\n");
+    arena.handshake();
+    const PlayerRecord& pat = arena.addPlayer({.name = "Pat"});
+    arena.take();
+    arena.command(pat, "gold");
+    arena.command(pat, "gold");
+    arena.command(pat, "gold");
+    EXPECT_EQ(arena.take().size(), 2u); // the third waits for the next second
+    arena.gold().credit("Pat", 40);
+
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=0\nAutoSave=3\nLinesPerSecond=0\n");
+    arena.tick();
+    EXPECT_EQ(arena.takeTexts(), (Lines{"Ammount of Gold left in your account: 0",
+                                        "quorvel.ini: Settings:Inventory 1 -> 0",
+                                        "quorvel.ini: Settings:AutoSave 0 -> 3",
+                                        "quorvel.ini: Settings:LinesPerSecond 2 -> 0"}));
+    EXPECT_FALSE(arena.spawn().gold.storeOn);
+    EXPECT_EQ(arena.spawn().linesPerSecond, 0);
+    arena.command(pat, "gold");
+    EXPECT_TRUE(arena.take().empty()); // the store is off
+
+    arena.writeFile("quorvel.ini", "[Settings]\nInventory=1\nAutoSave=3\nLinesPerSecond=0\n");
+    arena.tick();
+    EXPECT_EQ(arena.takeTexts(), Lines{"quorvel.ini: Settings:Inventory 0 -> 1"});
+    EXPECT_TRUE(arena.spawn().gold.storeOn);
+    arena.command(pat, "gold");
+    EXPECT_EQ(arena.takeTexts(), Lines{"Ammount of Gold left in your account: 40"});
+    arena.tick(); // the third second from the one that read AutoSave=3
+    EXPECT_EQ(consoleOf(arena), Lines{"AutoSave..."});
+    arena.tick(2);
+    EXPECT_EQ(consoleOf(arena), Lines{});
+    arena.tick();
+    EXPECT_EQ(consoleOf(arena), Lines{"AutoSave..."});
+}
+
+// !reload reads the file at once, for SMod and up; the console lists what
+// changed, the staff member gets the count.
+TEST(Settings, ReloadReadsTheFileAtOnceForSModAndUp) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Gold]\nKill=2\n");
+    arena.handshake();
+    const PlayerRecord& mo = arena.addPlayer({.name = "Mo", .accessLevel = Mod});
+    const PlayerRecord& sam = arena.addPlayer({.name = "Sam", .accessLevel = SMod});
+    arena.take();
+    arena.command(sam, "reload");
+    EXPECT_EQ(arena.take(), std::vector<Sent>{privateLine(sam, "quorvel.ini: nothing changed.")});
+
+    arena.writeFile("quorvel.ini", "[Gold]\nKill=4\nTeamKill=9\nSoccerGoal=x\n");
+    arena.command(mo, "reload");
+    EXPECT_TRUE(arena.take().empty());
+    arena.command(sam, "reload");
+    EXPECT_EQ(arena.take(), (std::vector<Sent>{
+                                console("quorvel.ini error: Gold:SoccerGoal must be numeric"),
+                                console("quorvel.ini: Gold:Kill 2 -> 4"),
+                                console("quorvel.ini: Gold:TeamKill 5 -> 9"),
+                                privateLine(sam, "quorvel.ini: 2 values applied, 1 refused."),
+                            }));
+    arena.tick();
+    EXPECT_TRUE(arena.take().empty()); // the tick finds nothing new
+    arena.help(sam, "reload");
+    EXPECT_EQ(arena.takeTexts(),
+              Lines{"!reload (Reads quorvel.ini again now and applies what changed.)"});
+}
+
+// [Database] is read when the economy opens: an edit is listed as waiting
+// for the next start (passwords hidden), and what is wrong with it is told
+// once in a start's words instead.
+TEST(Settings, DatabaseKeysTakeEffectAtTheNextStart) {
+    TestArena arena;
+    arena.writeFile("quorvel.ini", "[Database]\nPollSeconds=5\nConnection=Dsn=a;Pwd=old\n");
+    arena.handshake();
+    arena.take();
+    arena.writeFile("quorvel.ini", "[Database]\nPollSeconds=10\nConnection=Dsn=b;Pwd=new\n"
+                                   "LoginTimeout=0\n[Gold]\nKill=6\n");
+    arena.tick();
+    EXPECT_EQ(consoleOf(arena),
+              (Lines{"quorvel.ini: Gold:Kill 2 -> 6",
+                     "quorvel.ini: Database:Connection Dsn=a;Pwd=*** -> Dsn=b;Pwd=*** takes "
+                     "effect at the next start.",
+                     "quorvel.ini: Database:PollSeconds 5 -> 10 takes effect at the next start.",
+                     "quorvel.ini error: Database:LoginTimeout must be a number from 1 to 300; "
+                     "the default 5 is used"}));
+    EXPECT_EQ(arena.spawn().gold.database.pollSeconds, 5);
+    const PlayerRecord& sam = arena.addPlayer({.name = "Sam", .accessLevel = SMod});
+    arena.writeFile("quorvel.ini", "[Database]\nPollSeconds=10\nConnection=Dsn=b;Pwd=new\n"
+                                   "LoginTimeout=0\nHostId=east\n[Gold]\nKill=6\n");
+    arena.command(sam, "reload");
+    EXPECT_EQ(arena.takeTexts(),
+              (Lines{"quorvel.ini: Database:HostId none -> east takes effect at the next start.",
+                     "quorvel.ini: 0 values applied, 1 takes effect at the next start."}));
+}
+
+// Bots sharing a folder each read the file: each console lists the change
+// once.
+TEST(Settings, EveryBotOfTheFolderAppliesAnEdit) {
+    TestArena one;
+    TestArena two(one.directory(), 7, 2);
+    one.writeFile("quorvel.ini", "[Gold]\nKill=2\n");
+    one.handshake();
+    two.handshake();
+    one.take();
+    two.take();
+    one.writeFile("quorvel.ini", "[Gold]\nKill=8\n");
+    one.tick();
+    two.tick();
+    one.tick();
+    two.tick();
+    EXPECT_EQ(consoleOf(one), Lines{"quorvel.ini: Gold:Kill 2 -> 8"});
+    EXPECT_EQ(consoleOf(two), Lines{"quorvel.ini: Gold:Kill 2 -> 8"});
+    EXPECT_EQ(one.spawn().gold.settings.kill, 8);
+    EXPECT_EQ(two.spawn().gold.settings.kill, 8);
 }
 
 TEST(IniReader, BehavesLikeTheWindowsProfileReader) {
