@@ -41,7 +41,10 @@ void commandVersion(ModuleService& own, const PlayerRecord& sender, std::string_
 
 constexpr Command<ModuleService> commands[] = {
     {"about", Player, commandAbout, {"!about (About this bot spawn.)"}},
-    {"version", SMod, commandVersion},
+    {"version",
+     SMod,
+     commandVersion,
+     {"!version (Displays the name and version of this bot spawn.)"}},
 };
 
 constexpr SettingKey<ModuleService> settings[] = {
