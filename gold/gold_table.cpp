@@ -180,7 +180,7 @@ constexpr Command<GoldService> commands[] = {
      {"!ion (Starts using Store/Inventory functions, be sure to use this before people start "
       "entering the arena... will fix in future.)"}},
     {"ioff", Mod, commandIoff, {"!ioff (Stops using Store/Inventory functions.)"}},
-    {"gratio", Player, commandGratio},
+    {"gratio", Player, commandGratio, {"!gratio (Displays how Gold is earned.)"}},
     {"gold", Player, commandGold, {"!gold (Displays your Gold account.)"}},
     {"lendgold",
      Player,

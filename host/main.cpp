@@ -165,8 +165,12 @@ std::optional<WorkFolder> prepareWorkFolder(const Options& opt) {
             seed = opt.seed.empty() ? fs::path(QUORVEL_HOST_EXAMPLE_ARENA) : fs::path(opt.seed);
         } else {
             work.path = fs::absolute(opt.dir);
-            fs::create_directories(work.path);
             seed = opt.seed;
+            if (fs::create_directories(work.path) && seed.empty()) {
+                std::cerr << "quorvel-host: " << work.path.string()
+                          << " is a new folder: the session starts with no files (--seed DIR "
+                             "copies a folder's files in)\n";
+            }
         }
         if (opt.seed.empty() && work.made && !fs::is_directory(seed)) {
             // A build moved away from its sources: start with no files.
@@ -247,7 +251,16 @@ int main(int argc, char** argv) {
                  "plays scripted or typed arena sessions.\nWithout a scenario it reads actions "
                  "from the prompt (or from standard input when that is not a terminal)."};
     addOptions(app, opt);
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) {
+            return app.exit(e); // --help
+        }
+        // What was wrong, then how the program is called.
+        std::cerr << "quorvel-host: " << e.what() << "\n\n" << app.help();
+        return BadCommandLine;
+    }
     if (opt.generate) {
         opt.quiet = true;
     }

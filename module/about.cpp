@@ -50,7 +50,10 @@ void commandReload(ModuleService& own, const PlayerRecord& sender, std::string_v
 
 constexpr Command<ModuleService> commands[] = {
     {"about", Player, commandAbout, {"!about (About this bot spawn.)"}},
-    {"version", SMod, commandVersion},
+    {"version",
+     SMod,
+     commandVersion,
+     {"!version (Displays the name and version of this bot spawn.)"}},
     {"reload",
      SMod,
      commandReload,

@@ -18,6 +18,7 @@ enum Status : int {
     Passed = 0,
     ExpectationFailed = 1,
     ModuleNotLoaded = 2,
+    BadCommandLine = 2, // a command line that runs nothing, as a module that is not there
     BadScenario = 3,
 };
 

@@ -59,7 +59,7 @@ void anyArguments(const ActionLine&, Action&) {}
 
 void handle(const ActionLine& in, Action& a) {
     in.count(1, 2);
-    a.numbers = {parseNumber(in[1], 1, u32max, "handle")};
+    a.numbers = {parseNumber(in[1], 0, u32max, "handle")};
     if (in.size() == 3) {
         a.name = in[2].text;
         if (a.name.empty()) {

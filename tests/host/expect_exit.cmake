@@ -1,7 +1,11 @@
 # Runs quorvel-host and checks its exit status and what it printed on
 # standard error. Called by ctest with -DHOST= -DARGS= (a list) -DSTATUS=
 # -DPATTERN= -DINPUT= (the standard input), and -DOUTPUT_PATTERN= for what it
-# printed on standard output when that matters.
+# printed on standard output when that matters, and -DFRESH= a folder removed
+# before the run, so that the run finds it missing.
+if(DEFINED FRESH)
+    file(REMOVE_RECURSE ${FRESH})
+endif()
 execute_process(COMMAND ${HOST} ${ARGS}
     RESULT_VARIABLE status
     OUTPUT_VARIABLE output

@@ -99,6 +99,7 @@ TEST(Script, NumbersVersionsAndExpectations) {
     EXPECT_EQ(handle.numbers.at(0), 2);
     EXPECT_EQ(handle.name, "two b");
     EXPECT_EQ(parse("handle 2").name, "");
+    EXPECT_EQ(parse("handle 0").numbers.at(0), 0);
     EXPECT_EQ(parse("wait-for a-ready").numbers.at(0), 30);
     EXPECT_EQ(parse("wait-for a-ready 5").name, "a-ready");
     EXPECT_FALSE(parse("expect console \"x\"").line.contains);

@@ -256,6 +256,12 @@ TEST_F(HostSession, EachBotPlaysInItsOwnArena) {
     EXPECT_THROW(play("handle 1 two"), ScriptError);
     EXPECT_EQ(play("handle 3\nhandle 3 two\nhandshake\nexpect players 2"), std::nullopt);
     EXPECT_EQ(play("handle 4\nhandshake\nexpect players 2\nshow Ann"), std::nullopt);
+    // Handle 0 is a bot like any other: the module takes events for it.
+    EXPECT_EQ(play("handle 0 zero\nhandshake\nenter Zed\ndrain\nZed !list\n"
+                   "expect console \"list Zed\"\nZed !pub hi\nexpect public \"hi\"\n"
+                   "handle 2\nexpect nothing more"),
+              std::nullopt);
+    EXPECT_NE(transcript.str().find("  <- [0] public \"hi\"\n"), std::string::npos);
 }
 
 // With "events all" the host hands every event of the arena to each bot in

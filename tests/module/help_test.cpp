@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "module/service_registry.h"
+
+#include <fstream>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -214,7 +219,49 @@ TEST_F(HelpByLevel, TopicIsTheWholeTextFoldedToLowerCase) {
     EXPECT_EQ(helpFor(arena, mod, "help"), Texts{});
     EXPECT_EQ(helpFor(arena, mod, "warpon"), Texts{});
     EXPECT_EQ(helpFor(arena, at(0), "GOLD"), Texts{"!gold (Displays your Gold account.)"});
-    EXPECT_EQ(helpFor(arena, at(0), "gratio"), Texts{}); // no help topic of its own
+}
+
+// The README's table of commands names every command of the module, and
+// "!help NAME" explains each of them (but !help itself) to a God, starting
+// with its name.
+TEST_F(HelpByLevel, EveryCommandOfTheReadmeHasATopic) {
+    std::ifstream in(QUORVEL_SOURCE_DIR "/README.md");
+    ASSERT_TRUE(in);
+    std::set<std::string> documented;
+    bool inTable = false;
+    for (std::string row; std::getline(in, row);) {
+        if (row.starts_with("| Command | Level |")) {
+            inTable = true;
+        } else if (inTable && !row.starts_with("|")) {
+            break;
+        } else if (inTable) {
+            const std::string first = row.substr(0, row.find(" | "));
+            static const std::regex command("`!([a-z]+)");
+            for (std::sregex_iterator it(first.begin(), first.end(), command), end; it != end;
+                 ++it) {
+                documented.insert((*it)[1]);
+            }
+        }
+    }
+    std::set<std::string> commands;
+    anyService(arena.spawn(), [&](const auto& table, const auto&) {
+        for (const auto& command : table.commands) {
+            commands.insert(std::string(command.name));
+        }
+        return false;
+    });
+    const PlayerRecord& god = at(12);
+    for (const std::string& name : commands) {
+        const Texts lines = helpFor(arena, god, name);
+        ASSERT_FALSE(lines.empty()) << "no topic for !" << name;
+        EXPECT_TRUE(lines.front().starts_with("!" + name)) << lines.front();
+    }
+    commands.insert("help"); // the module's own, whose topics are the others
+    EXPECT_EQ(documented, commands);
+    EXPECT_EQ(helpFor(arena, at(0), "gratio"), Texts{"!gratio (Displays how Gold is earned.)"});
+    EXPECT_EQ(helpFor(arena, at(0), "version"), Texts{});
+    EXPECT_EQ(helpFor(arena, at(3), "version"),
+              Texts{"!version (Displays the name and version of this bot spawn.)"});
 }
 
 } // namespace

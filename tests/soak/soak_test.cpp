@@ -20,7 +20,10 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -638,6 +641,28 @@ private:
     }
 };
 
+// The counts the reliability page quotes for the soak, in the order it
+// prints them, digits only; empty when the page quotes none.
+std::vector<std::uint64_t> countsThePageQuotes() {
+    std::ifstream in(QUORVEL_SOURCE_DIR "/docs/reliability.md");
+    std::string page(std::istreambuf_iterator<char>(in), {});
+    std::replace(page.begin(), page.end(), '\n', ' ');
+    static const std::regex quoted(
+        "([0-9,]+) events \\(([0-9,]+) moves, ([0-9,]+) kills, ([0-9,]+) commands, ([0-9,]+) "
+        "entries, ([0-9,]+) departures, ([0-9,]+) zone answers, ([0-9,]+) ticks; ([0-9,]+) "
+        "lines sent and checked, ([0-9,]+) gold.log changes audited\\)");
+    std::smatch found;
+    std::vector<std::uint64_t> counts;
+    if (std::regex_search(page, found, quoted)) {
+        for (std::size_t i = 1; i < found.size(); ++i) {
+            std::string digits = found[i];
+            std::erase(digits, ',');
+            counts.push_back(std::stoull(digits));
+        }
+    }
+    return counts;
+}
+
 TEST(Soak, AMillionEventsWithEveryServiceOnKeepEveryInvariant) {
     const Clock::time_point started = Clock::now();
     Soak soak;
@@ -661,6 +686,18 @@ TEST(Soak, AMillionEventsWithEveryServiceOnKeepEveryInvariant) {
     }
     std::printf("\n");
     EXPECT_GE(c.events, eventsWanted);
+    // The session is the same at every run: the page quotes its counts.
+    const std::vector<std::uint64_t> played = {c.events,
+                                               c.moves,
+                                               c.kills,
+                                               c.commands,
+                                               c.entered,
+                                               c.left,
+                                               c.reactions,
+                                               c.ticks,
+                                               soak.watch().linesChecked(),
+                                               soak.audit().goldLines()};
+    EXPECT_EQ(countsThePageQuotes(), played) << "docs/reliability.md quotes other counts";
     // The session must have exercised what the invariants watch.
     EXPECT_GT(soak.audit().goldLines(), 10000u);
     EXPECT_GT(c.left, 100u);
