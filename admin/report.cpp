@@ -367,9 +367,10 @@ private:
     std::int64_t openStart_ = 0, openEnd_ = 0;
 };
 
+// Two players by their numbers, the first's folded name before the
+// second's.
 struct Pair {
-    std::string first, second;       // as first seen
-    std::string firstKey, secondKey; // folded, firstKey <= secondKey
+    std::uint32_t first = 0, second = 0;
     std::size_t firstKilledSecond = 0, secondKilledFirst = 0;
     std::size_t total() const { return firstKilledSecond + secondKilledFirst; }
 };
@@ -415,7 +416,13 @@ struct Economy {
     std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> players;
     std::map<std::string, std::uint32_t> playerKeys;
     std::vector<std::string> keys;                 // by player's number
+    std::vector<std::string> names;                // by player's number, as first written
     std::unordered_map<std::uint64_t, Pair> pairs; // by the two numbers, the lower first
+    // The pairs are kept to a number the accounts set: past twice that, the
+    // half with fewest kills is set aside, and a count shown may be short
+    // by what was set aside of it (at most setAsideAtMost).
+    std::size_t pairsKept = 0;
+    std::size_t setAsideAtMost = 0;
     std::size_t killsPaid = 0;
     std::string firstTime, lastTime;
     std::size_t recorded = 0; // changes, a record of many lines counted once
@@ -478,9 +485,27 @@ std::uint32_t playerNumber(Economy& economy, std::string_view name) {
         economy.playerKeys.try_emplace(key, static_cast<std::uint32_t>(economy.keys.size()));
     if (fresh) {
         economy.keys.push_back(std::move(key));
+        economy.names.emplace_back(name);
     }
     economy.players.emplace(std::string(name), it->second);
     return it->second;
+}
+
+// The half of the pairs with fewest kills set aside: a journal of millions
+// of kills among thousands of players keeps what the accounts bound, and
+// the pairs that kill each other most stay.
+void setPairsAside(Economy& economy) {
+    std::vector<std::size_t> totals;
+    totals.reserve(economy.pairs.size());
+    for (const auto& [key, pair] : economy.pairs) {
+        totals.push_back(pair.total());
+    }
+    const auto middle = totals.begin() + static_cast<std::ptrdiff_t>(totals.size() / 2);
+    std::nth_element(totals.begin(), middle, totals.end());
+    const std::size_t fewest = *middle;
+    std::erase_if(economy.pairs,
+                  [fewest](const auto& kept) { return kept.second.total() <= fewest; });
+    economy.setAsideAtMost += fewest;
 }
 
 void countKill(Economy& economy, std::string_view killer, std::string_view killed) {
@@ -489,13 +514,12 @@ void countKill(Economy& economy, std::string_view killer, std::string_view kille
     const std::uint32_t b = playerNumber(economy, killed);
     const bool inOrder = economy.keys[a] <= economy.keys[b];
     Pair& pair = economy.pairs[std::uint64_t{std::min(a, b)} << 32 | std::max(a, b)];
-    if (pair.first.empty()) {
-        pair.first = inOrder ? killer : killed;
-        pair.second = inOrder ? killed : killer;
-        pair.firstKey = economy.keys[inOrder ? a : b];
-        pair.secondKey = economy.keys[inOrder ? b : a];
-    }
+    pair.first = inOrder ? a : b;
+    pair.second = inOrder ? b : a;
     (inOrder ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
+    if (economy.pairs.size() > 2 * economy.pairsKept) {
+        setPairsAside(economy);
+    }
 }
 
 // A staff action as one row: a change of one account as its line says it;
@@ -998,16 +1022,26 @@ void pairsTable(Page& page, const Economy& economy) {
     for (const auto& [key, pair] : economy.pairs) {
         pairs.push_back(&pair);
     }
-    std::stable_sort(pairs.begin(), pairs.end(), [](const Pair* a, const Pair* b) {
+    std::stable_sort(pairs.begin(), pairs.end(), [&economy](const Pair* a, const Pair* b) {
         const std::size_t bothA = std::min(a->firstKilledSecond, a->secondKilledFirst);
         const std::size_t bothB = std::min(b->firstKilledSecond, b->secondKilledFirst);
         if (a->total() != b->total() || bothA != bothB) {
             return a->total() != b->total() ? a->total() > b->total() : bothA > bothB;
         }
-        return std::tie(a->firstKey, a->secondKey) < std::tie(b->firstKey, b->secondKey);
+        const std::vector<std::string>& keys = economy.keys;
+        return std::tie(keys[a->first], keys[a->second]) <
+               std::tie(keys[b->first], keys[b->second]);
     });
     if (pairs.size() > pairsShown) {
         pairs.resize(pairsShown);
+    }
+    if (economy.setAsideAtMost > 0) {
+        page << "<p class=\"muted\">The journal holds more pairs than the page keeps as it "
+                "reads ("
+             << grouped(static_cast<std::int64_t>(economy.pairsKept))
+             << "): pairs with few kills were set aside on the way, so a count here may be "
+                "short by up to "
+             << grouped(static_cast<std::int64_t>(economy.setAsideAtMost)) << ".</p>\n";
     }
     if (pairs.empty()) {
         page << "<p class=\"muted\">No paid kill in this period.</p></section>\n";
@@ -1016,15 +1050,12 @@ void pairsTable(Page& page, const Economy& economy) {
     openTable(page, {{"players", false}, {"kills", true}, {"one way", true}, {"other way", true}});
     for (const Pair* pair : pairs) {
         page << "<tr>";
-        cell(page, htmlText(pair->first) + " &amp; " + htmlText(pair->second));
+        const std::string first = htmlText(economy.names[pair->first]);
+        const std::string second = htmlText(economy.names[pair->second]);
+        cell(page, first + " &amp; " + second);
         cell(page, grouped(static_cast<std::int64_t>(pair->total())), true);
-        cell(page,
-             htmlText(pair->first) + " " +
-                 grouped(static_cast<std::int64_t>(pair->firstKilledSecond)),
-             true);
-        cell(page,
-             htmlText(pair->second) + " " +
-                 grouped(static_cast<std::int64_t>(pair->secondKilledFirst)),
+        cell(page, first + " " + grouped(static_cast<std::int64_t>(pair->firstKilledSecond)), true);
+        cell(page, second + " " + grouped(static_cast<std::int64_t>(pair->secondKilledFirst)),
              true);
         page << "</tr>\n";
     }
@@ -1136,6 +1167,7 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                 economy.accounts.emplace_back(name, account.amount);
             }
         }
+        economy.pairsKept = std::max<std::size_t>(16384, 4 * economy.accounts.size());
         if (options.since) {
             // 2026-12-08 is 2026-12-08T00:00:00Z.
             constexpr std::string_view midnight = "0000-01-01T00:00:00Z";

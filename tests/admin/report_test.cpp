@@ -410,6 +410,30 @@ TEST(AdminReport, FiguresAgreeWithTheListingsAndTheChartsTellTheTruth) {
         EXPECT_TRUE(daily[2].first.starts_with("2026-12-28 ")) << daily[2].first;
         EXPECT_TRUE(daily[2].second);
     }
+    {
+        // More pairs than a few accounts bound: those with few kills are set
+        // aside as the journal is read, the pair that killed most stays
+        // first with its every kill, and the page says counts may be short.
+        Folder folder;
+        const auto kill = [](const std::string& killer, const std::string& killed) {
+            return "2026-12-08T10:00:00Z\tkill " + killed + "\t" + killer + "\t" + killer +
+                   "\tgold\t+1\t1\t1\n";
+        };
+        std::string journal = kill("Al", "Bo") + kill("Bo", "Al") + kill("Al", "Bo");
+        for (int i = 0; i < 200; ++i) {
+            for (int j = 0; j < 200; ++j) {
+                journal += kill("K" + std::to_string(i), "V" + std::to_string(j));
+            }
+        }
+        journal += kill("Bo", "Al") + kill("Al", "Bo");
+        folder.write("gold.log", journal);
+        const Outcome report = admin({"report", folder.path});
+        ASSERT_EQ(report.status, 0) << report.err;
+        const std::string pairs = sectionText(report.out, "pairs");
+        EXPECT_TRUE(contains(pairs, "players kills one way other way Al & Bo 5 Al 3 Bo 2 "))
+            << pairs;
+        EXPECT_TRUE(contains(pairs, "set aside")) << pairs;
+    }
 }
 
 // An hour of generated play by 30 players, then staff gifts and a take; the
