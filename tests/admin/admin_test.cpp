@@ -13,6 +13,7 @@
 #include "gold/database_economy.h"
 #include "gold/database_schema.h"
 #include "gold/record_checks.h"
+#include "support/full_disk.h"
 #include "support/test_arena.h"
 #include "support/throwaway_server.h"
 
@@ -1406,16 +1407,7 @@ TEST(AdminSet, ASaveThatFailsLeavesNoTrace) {
     folder.write("gold.dat", accounts);
     folder.write("gold.log", journal);
     const std::string filler = folder.path + "/filler";
-    const auto fill = [&filler] {
-        const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        ASSERT_GE(fd, 0);
-        const std::string chunk(4096, 'x');
-        while (::write(fd, chunk.data(), chunk.size()) > 0) {
-        }
-        const int why = errno;
-        ::close(fd);
-        ASSERT_EQ(why, ENOSPC);
-    };
+    const auto fill = [&filler] { quorvel::testing::fillFileSystem(filler); };
     fill();
     expectNoTrace(folder, "cannot write " + platform::temporaryNameFor("gold.dat") + ": " +
                               std::strerror(ENOSPC));

@@ -5,6 +5,7 @@
 // when this machine lets the test mount one; the same checks also run on a
 // full disk played by the bot's file system, so they run everywhere.
 #include "support/faulty_file_system.h"
+#include "support/full_disk.h"
 #include "support/test_arena.h"
 
 #include "base/platform/machine.h"
@@ -128,15 +129,7 @@ protected:
             files_.fillDisk();
             return;
         }
-        const std::string filler = folder_ + "/filler";
-        int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        ASSERT_GE(fd, 0);
-        const std::string chunk(4096, 'x');
-        while (::write(fd, chunk.data(), chunk.size()) > 0) {
-        }
-        const int why = errno;
-        ::close(fd);
-        ASSERT_EQ(why, ENOSPC);
+        quorvel::testing::fillFileSystem(folder_ + "/filler");
     }
     void makeRoom() {
         files_.makeRoom();
