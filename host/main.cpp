@@ -8,6 +8,7 @@
 #include "lib/session.h"
 #include "lib/workdir.h"
 #include "line_input.h"
+#include "quorvel_version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -246,6 +247,8 @@ int main(int argc, char** argv) {
     CLI::App app{"quorvel-host: a substitute bot host and zone that loads the Quorvel module and "
                  "plays scripted or typed arena sessions.\nWithout a scenario it reads actions "
                  "from the prompt (or from standard input when that is not a terminal)."};
+    app.set_version_flag("--version", "quorvel-host " QUORVEL_VERSION_TEXT,
+                         "the version of this quorvel-host");
     addOptions(app, opt);
     CLI11_PARSE(app, argc, argv);
     if (opt.generate) {
