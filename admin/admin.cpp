@@ -6,6 +6,7 @@
 #include "admin/folder.h"
 #include "admin/journal_file.h"
 #include "admin/progress.h"
+#include "quorvel_version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -173,7 +174,7 @@ int runAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                  "quorvel-admin"};
     app.require_subcommand(1);
     app.fallthrough(false);
-    app.set_version_flag("--version", "quorvel-admin " QUORVEL_ADMIN_VERSION,
+    app.set_version_flag("--version", "quorvel-admin " QUORVEL_VERSION_TEXT,
                          "the version of this quorvel-admin");
 
     std::string checkFolderName = ".";

@@ -84,3 +84,4 @@ else()
     # Keep the static C++ runtime's symbols out of the module's export table.
     target_link_options(quorvel PRIVATE -Wl,--exclude-libs,ALL)
 endif()
+quorvel_version_resource(quorvel "Quorvel zone bot module")

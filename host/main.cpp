@@ -8,6 +8,7 @@
 #include "lib/session.h"
 #include "lib/workdir.h"
 #include "line_input.h"
+#include "quorvel_version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -50,6 +51,18 @@ fs::path executableFolder(const char* argv0) {
     }
 #endif
     return fs::absolute(argv0).parent_path();
+}
+
+// The folder a temporary working directory starts from: examples/arena
+// beside the program, as a package lays it out, else the one of the sources
+// the program was built from.
+fs::path exampleArena(const fs::path& programFolder) {
+    fs::path packaged = programFolder / "examples" / "arena";
+    std::error_code ec;
+    if (fs::is_directory(packaged, ec)) {
+        return packaged;
+    }
+    return QUORVEL_HOST_EXAMPLE_ARENA;
 }
 
 struct Options {
@@ -100,7 +113,8 @@ void addOptions(CLI::App& app, Options& opt) {
                    "from the example arena)");
     app.add_option("--seed", opt.seed,
                    "copy this folder's files into the working directory first (\"none\" for no "
-                   "files; default for the temporary folder: " QUORVEL_HOST_EXAMPLE_ARENA ")");
+                   "files; default for the temporary folder: examples/arena beside quorvel-host, "
+                   "else " QUORVEL_HOST_EXAMPLE_ARENA ")");
     app.add_option("-r,--record", opt.record,
                    "write the session back to this file as a scenario whose expectations are the "
                    "lines that came");
@@ -155,14 +169,14 @@ struct WorkFolder {
 
 // The working directory, created or made and seeded; nothing when it cannot
 // be prepared (the message is written).
-std::optional<WorkFolder> prepareWorkFolder(const Options& opt) {
+std::optional<WorkFolder> prepareWorkFolder(const Options& opt, const fs::path& arena) {
     WorkFolder work;
     try {
         fs::path seed;
         if (opt.dir.empty()) {
             work.path = makeFreshFolder();
             work.made = true;
-            seed = opt.seed.empty() ? fs::path(QUORVEL_HOST_EXAMPLE_ARENA) : fs::path(opt.seed);
+            seed = opt.seed.empty() ? arena : fs::path(opt.seed);
         } else {
             work.path = fs::absolute(opt.dir);
             seed = opt.seed;
@@ -250,6 +264,8 @@ int main(int argc, char** argv) {
     CLI::App app{"quorvel-host: a substitute bot host and zone that loads the Quorvel module and "
                  "plays scripted or typed arena sessions.\nWithout a scenario it reads actions "
                  "from the prompt (or from standard input when that is not a terminal)."};
+    app.set_version_flag("--version", "quorvel-host " QUORVEL_VERSION_TEXT,
+                         "the version of this quorvel-host");
     addOptions(app, opt);
     try {
         app.parse(argc, argv);
@@ -270,8 +286,9 @@ int main(int argc, char** argv) {
 
     // Every path given is taken from where the program was started, before
     // it moves into the working directory.
+    fs::path programFolder = executableFolder(argv[0]);
     fs::path modulePath =
-        opt.module.empty() ? executableFolder(argv[0]) / moduleFileName : fs::absolute(opt.module);
+        opt.module.empty() ? programFolder / moduleFileName : fs::absolute(opt.module);
     std::ifstream scenarioFile;
     if (!opt.scenario.empty()) {
         fs::path scenarioPath = fs::absolute(opt.scenario);
@@ -281,7 +298,7 @@ int main(int argc, char** argv) {
             return BadScenario;
         }
     }
-    std::optional<WorkFolder> work = prepareWorkFolder(opt);
+    std::optional<WorkFolder> work = prepareWorkFolder(opt, exampleArena(programFolder));
     if (!work) {
         return BadScenario;
     }
