@@ -95,9 +95,18 @@ void checkSettings(Findings& found, BotSpawn& spawn) {
         found.notes.push_back("quorvel.ini is not there: the module takes every setting's "
                               "default (the store is off).");
     }
-    for (std::string& finding : readSettings(spawn)) {
-        found.problems.push_back(std::move(finding));
+    const std::vector<std::string> refused = readSettings(spawn);
+    if (!read.status.isFailed() && !read.status.isNotFound()) {
+        const std::size_t applied = settingKeyCount(spawn) - refused.size();
+        found.facts.push_back(
+            "quorvel.ini: " + plural(applied, "value") + " applied" +
+            (refused.empty()
+                 ? std::string(".")
+                 : ", " + std::to_string(refused.size()) +
+                       " refused (each told below as the module tells it: a start takes the "
+                       "default, a running bot keeps the value in force)."));
     }
+    found.problems.insert(found.problems.end(), refused.begin(), refused.end());
     for (const SettingKey<GoldService>& key : goldTable.settings) {
         if (key.section == "Store" && key.field(spawn.gold) == 0) {
             found.problems.push_back("quorvel.ini: Store:" + std::string(key.key) +

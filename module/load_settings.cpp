@@ -178,6 +178,10 @@ std::vector<std::string> readSettings(BotSpawn& spawn) {
     return findings;
 }
 
+std::size_t settingKeyCount(BotSpawn& spawn) {
+    return keysOf(spawn).size();
+}
+
 SettingsReload reloadSettings(BotSpawn& spawn) {
     SettingsReload reload;
     SettingsSeen& seen = spawn.own.seen;

@@ -68,6 +68,10 @@ extern const ServiceTable<ModuleService> moduleTable;
 // What was read is remembered (ModuleService::seen) for reloadSettings.
 [[nodiscard]] std::vector<std::string> readSettings(BotSpawn& spawn);
 
+// How many keys quorvel.ini can set across every service's table (the
+// [Database] section apart).
+std::size_t settingKeyCount(BotSpawn& spawn);
+
 // Reads quorvel.ini again while the bot runs. When its bytes differ from
 // the last read, every key whose text changed is weighed: a valid new value
 // lands in its service at once (the service's `changed` step follows) and

@@ -255,6 +255,11 @@ TEST(AdminCheck, FindsEveryKindOfProblemInTheModulesWordsAndWritesNothing) {
          }) {
         EXPECT_TRUE(contains(run.out, problem));
     }
+    // What the module applies of quorvel.ini and what it refuses, counted.
+    EXPECT_TRUE(std::regex_search(
+        run.out, std::regex("\nquorvel.ini: [1-9][0-9]* values applied, 2 refused \\(each told "
+                            "below as the module tells it")))
+        << run.out;
     EXPECT_TRUE(contains(run.out, "note: A module start here would say: \"Recovered 2 changes "
                                   "from gold.log.\""));
     // The module closed off the line a crash cut short, and passes over it.
