@@ -319,12 +319,15 @@ TEST(GoldJournal, ALineSplitsIntoSevenEightOrTenFieldsAndNothingElse) {
     EXPECT_EQ(seven->after, "52");
     EXPECT_EQ(seven->bot, "");
     EXPECT_FALSE(seven->inRecord());
-    const auto eight = splitJournalLine(old + "\t17");
+    // The fields are views of the line: it lives as long as they are read.
+    const std::string eightFields = old + "\t17";
+    const auto eight = splitJournalLine(eightFields);
     ASSERT_TRUE(eight);
     EXPECT_EQ(eight->after, "52");
     EXPECT_EQ(eight->bot, "17");
     EXPECT_FALSE(eight->inRecord());
-    const auto ten = splitJournalLine(old + "\t17\t1796792905156325\t2/3");
+    const std::string tenFields = old + "\t17\t1796792905156325\t2/3";
+    const auto ten = splitJournalLine(tenFields);
     ASSERT_TRUE(ten);
     EXPECT_EQ(ten->bot, "17");
     EXPECT_EQ(ten->seq, 1796792905156325u);
