@@ -489,8 +489,7 @@ void tellJournalsRead(const JournalSummary& summary, std::ostream& err) {
         err << "quorvel-admin: note: " << same << ", read once\n";
     }
     if (summary.repeatedRecords > 0) {
-        err << "quorvel-admin: note: " << summary.repeatedRecords
-            << (summary.repeatedRecords == 1 ? " change" : " changes")
+        err << "quorvel-admin: note: " << plural(summary.repeatedRecords, "change")
             << " found in more than one journal " << (summary.repeatedRecords == 1 ? "is" : "are")
             << " counted once\n";
     }
