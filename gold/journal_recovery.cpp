@@ -75,6 +75,14 @@ struct JournalReplay::State {
     std::array<std::uint64_t, 2> lastMarkSeq{};
     ReplayOutcome outcome;
 
+    // Where the scan saw the record that holds each table's first line due
+    // under the savedState plan; and the first line the apply pass looks
+    // at, found when it begins (0 until then): every line before it is one
+    // no plan applies, passed over unsplit.
+    std::size_t recordStart = 0;
+    std::array<std::size_t, 2> firstDueRecord{};
+    std::size_t applyFrom = 0;
+
     // The record being read: its lines are applied once all are there.
     std::vector<std::pair<std::string, std::size_t>> pending; // line, position
     std::uint64_t recordSeq = 0;
@@ -90,6 +98,7 @@ struct JournalReplay::State {
     MissingTable<MissingRecord> missingInventory;
 
     void applyLine(const JournalFields& line, std::size_t at);
+    std::size_t firstLineApplied() const;
     // The records gold.state kept numbered below `seq`, not applied yet.
     void applySavedBefore(std::uint64_t seq) {
         for (; savedNext < saved.size() && saved[savedNext].first < seq; ++savedNext) {
@@ -162,23 +171,68 @@ void JournalReplay::useSavedRecords(std::string_view text) {
 }
 
 void JournalReplay::scan(std::string_view text) {
+    scan(splitJournalLine(text));
+}
+
+void JournalReplay::scan(const std::optional<JournalFields>& line) {
     State& s = *state_;
     ++s.scanned;
-    // Only save marks and sequence numbers matter here.
-    const auto line = splitJournalLine(text);
+    // Only save marks, sequence numbers and where records begin matter here.
+    if (!line || !line->inRecord() || line->part <= 1) {
+        s.recordStart = s.scanned;
+    }
     if (!line) {
         return;
     }
     s.outcome.lastSeq = std::max(s.outcome.lastSeq, line->seq);
+    const Table table = tableOf(line->field);
     if (line->isSave() && line->parts <= 1 && !journalLineFlaw(*line)) {
-        s.lastMark[tableOf(line->field)] = s.scanned;
-        s.lastMarkSeq[tableOf(line->field)] = line->seq;
+        s.lastMark[table] = s.scanned;
+        s.lastMarkSeq[table] = line->seq;
     }
+    if (s.firstDueRecord[table] == 0 && line->inRecord() && line->seq >= s.plans[table].fromSeq) {
+        s.firstDueRecord[table] = s.recordStart;
+    }
+}
+
+std::size_t JournalReplay::State::firstLineApplied() const {
+    std::size_t first = SIZE_MAX;
+    for (Table table : {goldTable, inventoryTable}) {
+        const TableRecovery& plan = plans[table];
+        if (plan.damaged) {
+            return 1; // what the file lost may stand anywhere in the journal
+        }
+        switch (plan.base) {
+        case TableRecovery::Base::savedState:
+            // Records gold.log took late come after later ones: none before
+            // the first record due is due.
+            if (firstDueRecord[table] != 0) {
+                first = std::min(first, firstDueRecord[table]);
+            }
+            break;
+        case TableRecovery::Base::journalMarks:
+            // A save's mark is a record of its own line: the next line
+            // begins the next one.
+            first = std::min(first, lastMark[table] + 1);
+            break;
+        case TableRecovery::Base::unreadable:
+            break;
+        }
+    }
+    return first;
 }
 
 void JournalReplay::apply(std::string_view text) {
     State& s = *state_;
     const std::size_t at = ++s.position;
+    if (s.applyFrom == 0) {
+        s.applyFrom = s.scanned == 0 ? 1 : s.firstLineApplied();
+    }
+    // Most of a long journal is before the last save: no line there is
+    // applied, and none is split.
+    if (at < s.applyFrom) {
+        return;
+    }
     const auto line = readJournalLine(text);
     if (!line) {
         s.dropRecord();
@@ -440,7 +494,7 @@ void reportDamage(FileEconomy& economy, const char* fileName, std::string_view w
 
 } // namespace
 
-bool recoverFromJournal(FileEconomy& economy) {
+bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass) {
     GoldJournal& journal = economy.journal();
     JournalReplay replay(
         economy.ledger(), economy.book(),
@@ -472,7 +526,12 @@ bool recoverFromJournal(FileEconomy& economy) {
     std::optional<std::string> failure;
     journal.pause(true);
     try {
-        failure = pass(false);
+        if (firstPass) {
+            // A file the caller could not read is found unreadable below.
+            firstPass([&replay](const std::optional<JournalFields>& line) { replay.scan(line); });
+        } else {
+            failure = pass(false);
+        }
         if (!failure) {
             failure = pass(true);
             replay.finish();

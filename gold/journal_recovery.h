@@ -2,6 +2,8 @@
 // the host died without saving.
 #pragma once
 
+#include "gold/journal_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -77,6 +79,8 @@ public:
     // whether or not gold.log took it later.
     void useSavedRecords(std::string_view text);
     void scan(std::string_view line);
+    // The same for a line already split (nothing when it did not split).
+    void scan(const std::optional<JournalFields>& line);
     void apply(std::string_view line);
     // After the last line: a record still open was cut short, and what a
     // damaged file lost is added back.
@@ -101,6 +105,13 @@ std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, Inventor
 // tells the console what was recovered. A journal that cannot be read, or a
 // replay that fails half-way, is reported, and the economy's saves are held
 // back (a save would mark the records not recovered as saved); false then.
-bool recoverFromJournal(FileEconomy& economy);
+//
+// A caller that reads gold.log.1 and gold.log whole anyway gives
+// `firstPass`, which reads them once, in that order, and hands `scan` every
+// line the replay looks at (one with its line end and not too long), split:
+// recovery's own first read is then saved.
+using JournalLineScan = std::function<void(const std::optional<JournalFields>& line)>;
+using JournalFirstPass = std::function<void(const JournalLineScan& scan)>;
+bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass = {});
 
 } // namespace quorvel

@@ -103,6 +103,23 @@ TEST(GoldJournal, ReplaySetsValuesAfterTheLastSaveOfEachTable) {
     EXPECT_EQ(ledger.balance("Bob"), 14u);
     EXPECT_EQ(ledger.size(), 2u);
     EXPECT_EQ(book.size(), 2u);
+
+    // Files gold.state names hold every record numbered below 10: those
+    // from 10 on apply, one gold.log took late (after a later one) among
+    // them, and nothing before the first of them.
+    const TableRecovery fromState{TableRecovery::Base::savedState, 10};
+    const std::string numbered = "t\tkill\tBob\tBob\tgold\t+2\t12\t1\t8\t1/1\n"
+                                 "t\tloan\tBob\tAl\tgold\t+5\t5\t1\t9\t1/2\n"
+                                 "t\tloan\tBob\tBob\tgold\t-5\t7\t1\t9\t2/2\n"
+                                 "t\tkill\tBob\tBob\tgold\t+3\t10\t1\t11\t1/1\n"
+                                 "t\tkill\tAl\tAl\tgold\t+4\t9\t1\t10\t1/1\n";
+    GoldLedger saved;
+    InventoryBook noItems;
+    saved.credit("Bob", 7);
+    saved.credit("Al", 5);
+    EXPECT_EQ(replayJournal(numbered, saved, noItems, reload, reload, fromState, fromState), 2u);
+    EXPECT_EQ(saved.balance("Bob"), 10u);
+    EXPECT_EQ(saved.balance("Al"), 9u);
 }
 
 TEST(GoldJournal, ResetsAndReloadsReplayAsWhatTheyDid) {
