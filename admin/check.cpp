@@ -234,22 +234,30 @@ void checkSameNames(Findings& found, const char* file, const Records& records,
     }
 }
 
-void checkEconomy(Findings& found, const JournalValues& journal) {
+// `readJournal` reads the journal for every look at it, and for the module's
+// recovery too: `journal` holds what it read once inspectEconomy is done.
+void checkEconomy(Findings& found, const JournalValues& journal,
+                  const JournalFirstPass& readJournal) {
     LoadedFromFiles fromFiles;
-    auto inspected = inspectEconomy([&](const FileEconomy& economy) {
-        fromFiles.accounts = economy.ledger().size();
-        fromFiles.records = economy.book().size();
-        for (const GoldAccount& account : economy.ledger().accounts()) {
-            fromFiles.goldNames.insert(foldedCopy(fieldText(account.name, sizeof account.name)));
-        }
-        for (const InventoryRecord& record : economy.book().records()) {
-            fromFiles.inventoryNames.insert(foldedCopy(fieldText(record.name, sizeof record.name)));
-        }
-        checkSameNames(found, FileEconomy::goldName, economy.ledger().accounts(),
-                       [](const GoldAccount& a) { return fieldText(a.name, sizeof a.name); });
-        checkSameNames(found, FileEconomy::inventoryName, economy.book().records(),
-                       [](const InventoryRecord& r) { return fieldText(r.name, sizeof r.name); });
-    });
+    auto inspected = inspectEconomy(
+        [&](const FileEconomy& economy) {
+            fromFiles.accounts = economy.ledger().size();
+            fromFiles.records = economy.book().size();
+            for (const GoldAccount& account : economy.ledger().accounts()) {
+                fromFiles.goldNames.insert(
+                    foldedCopy(fieldText(account.name, sizeof account.name)));
+            }
+            for (const InventoryRecord& record : economy.book().records()) {
+                fromFiles.inventoryNames.insert(
+                    foldedCopy(fieldText(record.name, sizeof record.name)));
+            }
+            checkSameNames(found, FileEconomy::goldName, economy.ledger().accounts(),
+                           [](const GoldAccount& a) { return fieldText(a.name, sizeof a.name); });
+            checkSameNames(
+                found, FileEconomy::inventoryName, economy.book().records(),
+                [](const InventoryRecord& r) { return fieldText(r.name, sizeof r.name); });
+        },
+        readJournal);
     found.unreadable |= inspected->unreadable;
     std::vector<std::string> fileWords;
     for (const std::string& line : inspected->console) {
@@ -344,12 +352,25 @@ int checkFolder(const std::string& folder, std::ostream& out, std::ostream&) {
     if (economyInDatabase()) {
         checkEconomyDatabase(found);
     } else {
-        // One read of the journal serves every look at it.
+        // One read of the journal serves every look at it, the module's
+        // recovery's among them.
         std::map<std::string, std::size_t> lines;
-        const JournalValues journal = lastJournalValues([&lines](const JournalRecord& record) {
-            lines[record.first().file] += record.lines.size();
+        JournalValues journal;
+        checkEconomy(found, journal, [&](const JournalLineScan& scan) {
+            // Counted by the file's name as the reader holds it while the
+            // file is read: no name is looked up per record.
+            const char* file = nullptr;
+            std::size_t* count = nullptr;
+            journal = lastJournalValues(
+                [&](const JournalRecord& record) {
+                    if (record.first().file != file) {
+                        file = record.first().file;
+                        count = &lines[file];
+                    }
+                    *count += record.lines.size();
+                },
+                scan);
         });
-        checkEconomy(found, journal);
         checkJournal(found, journal.summary, lines);
     }
     checkLeftoverSaves(found);

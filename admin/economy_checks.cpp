@@ -2,6 +2,7 @@
 
 #include "admin/folder.h"
 #include "admin/journal_file.h"
+#include "admin/name_numbers.h"
 #include "admin/output.h"
 
 #include "base/text/text_rules.h"
@@ -124,56 +125,99 @@ std::string nameKey(std::string_view name) {
 
 } // namespace
 
-JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>& alsoSee) {
+JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>& alsoSee,
+                                const JournalLineScan& scan) {
     JournalValues values;
+    // Written over in place while the journal is read, by account and item:
+    // a journal of millions of lines makes no value, and no string, per line.
+    struct Last {
+        std::int64_t value = 0;
+        std::size_t order = 0; // 0: none since the last reset
+        std::size_t file = 0;  // of `files`
+        std::size_t line = 0;
+        std::uint32_t written = 0; // the name as the line wrote it
+    };
+    AccountNumbers accounts;
+    std::vector<Last> gold;
+    std::unordered_map<std::uint64_t, Last> items; // by account and item kind
     std::size_t order = 0;
-    values.summary = readJournal([&](const JournalRecord& record) {
-        if (alsoSee) {
-            alsoSee(record);
-        }
-        if (!record.whole) {
-            return; // it never happened
-        }
-        for (const JournalEntry& entry : record.lines) {
-            if (entry.isSave()) {
-                continue;
+    // The names of the files read, kept past the read.
+    std::vector<std::string> files;
+    const char* fileSeen = nullptr;
+    values.summary = readJournal(
+        {},
+        [&](const JournalRecord& record) {
+            if (alsoSee) {
+                alsoSee(record);
             }
-            const bool wholeGold = entry.isGold() && entry.isWipe();
-            const bool wholeInventory = entry.isInventory() && entry.isWipe();
-            if (wholeGold || wholeInventory) {
-                std::optional<Reload>& reload =
-                    wholeGold ? values.goldReload : values.inventoryReload;
-                if (entry.change == journalReset) {
-                    (wholeGold ? values.gold.clear() : values.items.clear());
-                    reload.reset();
-                } else {
-                    reload =
-                        Reload{++order, std::string(entry.file) + ":" + std::to_string(entry.line) +
-                                            " (" + printable(entry.cause) + " by " +
-                                            printable(entry.by) + " at " + entry.time + ")"};
+            if (!record.whole) {
+                return; // it never happened
+            }
+            for (const JournalEntry& entry : record.lines) {
+                if (entry.isSave()) {
+                    continue;
                 }
-                continue;
+                const bool wholeGold = entry.isGold() && entry.isWipe();
+                const bool wholeInventory = entry.isInventory() && entry.isWipe();
+                if (wholeGold || wholeInventory) {
+                    std::optional<Reload>& reload =
+                        wholeGold ? values.goldReload : values.inventoryReload;
+                    if (entry.change == journalReset) {
+                        (wholeGold ? gold.assign(gold.size(), Last{}) : items.clear());
+                        reload.reset();
+                    } else {
+                        reload = Reload{++order, std::string(entry.file) + ":" +
+                                                     std::to_string(entry.line) + " (" +
+                                                     printable(entry.cause) + " by " +
+                                                     printable(entry.by) + " at " +
+                                                     std::string(entry.time) + ")"};
+                    }
+                    continue;
+                }
+                const std::optional<ItemKind> kind = itemKindOfWord(entry.field);
+                // The reader passes on only lines whose change is +N, -N or
+                // a word: a sign says it is an amount.
+                const bool amount = entry.change.starts_with('+') || entry.change.starts_with('-');
+                if (!amount || !(entry.isGold() || kind)) {
+                    continue; // a record made (new), or nothing a value is kept of
+                }
+                const std::optional<std::int64_t> after = readBoundedNumber(
+                    entry.after, kind ? -2147483648LL : 0, kind ? 2147483647LL : 4294967295LL);
+                if (!after) {
+                    continue;
+                }
+                const AccountNumbers::Found found = accounts.find(entry.account);
+                if (!kind && found.account >= gold.size()) {
+                    gold.resize(found.account + 1);
+                }
+                Last& last = kind ? items[std::uint64_t{found.account} << 8 |
+                                          static_cast<std::uint64_t>(*kind)]
+                                  : gold[found.account];
+                if (entry.file != fileSeen) {
+                    fileSeen = entry.file;
+                    files.emplace_back(entry.file);
+                }
+                last = {*after, ++order, files.size() - 1, entry.line, found.written};
             }
-            const bool isItem = itemKindOfWord(entry.field).has_value();
-            if (!entry.amount() || !(entry.isGold() || isItem)) {
-                continue; // a record made (new), or nothing a value is kept of
-            }
-            const std::optional<std::int64_t> after = readBoundedNumber(
-                entry.after, isItem ? -2147483648LL : 0, isItem ? 2147483647LL : 4294967295LL);
-            if (!after) {
-                continue;
-            }
-            // Written over in place: a journal of millions of lines makes no
-            // value per line.
-            LastValue& last = isItem ? values.items[{nameKey(entry.account), entry.field}]
-                                     : values.gold[nameKey(entry.account)];
-            last.name = entry.account;
-            last.item = isItem ? entry.field : std::string();
-            last.value = *after;
-            last.where.assign(entry.file).append(":").append(std::to_string(entry.line));
-            last.order = ++order;
+        },
+        scan);
+    const auto lastValue = [&accounts, &files](const Last& last, std::string item) {
+        return LastValue{std::string(accounts.written(last.written)), std::move(item), last.value,
+                         files[last.file] + ":" + std::to_string(last.line), last.order};
+    };
+    for (const Last& last : gold) {
+        if (last.order != 0) {
+            values.gold.push_back(lastValue(last, ""));
         }
-    });
+    }
+    for (const auto& [key, last] : items) {
+        values.items.push_back(
+            lastValue(last, std::string(inventoryItems[key & 0xFF].store->itemWord)));
+    }
+    for (std::vector<LastValue>* table : {&values.gold, &values.items}) {
+        std::sort(table->begin(), table->end(),
+                  [](const LastValue& a, const LastValue& b) { return a.order < b.order; });
+    }
     values.readable = values.summary.unreadable.empty();
     return values;
 }
@@ -230,13 +274,11 @@ std::string disagreement(bool gold,
     return text;
 }
 
-template <typename Map> std::vector<const LastValue*> inJournalOrder(const Map& values) {
+std::vector<const LastValue*> inJournalOrder(const std::vector<LastValue>& values) {
     std::vector<const LastValue*> ordered;
-    for (const auto& [key, last] : values) {
+    for (const LastValue& last : values) {
         ordered.push_back(&last);
     }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const LastValue* a, const LastValue* b) { return a->order < b->order; });
     return ordered;
 }
 

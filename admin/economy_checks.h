@@ -51,11 +51,12 @@ struct Reload {
 };
 
 // gold.log.1 and gold.log's last values, after the last reset of each
-// table, by the name folded as the module matches names (and the item's
-// word), and what the read of the journal found.
+// table, one for each name as the module matches names (and each item of
+// it), in the order gold.log wrote them; and what the read of the journal
+// found.
 struct JournalValues {
-    std::unordered_map<std::string, LastValue> gold;
-    std::map<std::pair<std::string, std::string>, LastValue> items;
+    std::vector<LastValue> gold;
+    std::vector<LastValue> items;
     std::optional<Reload> goldReload;
     std::optional<Reload> inventoryReload;
     bool readable = true;
@@ -63,8 +64,10 @@ struct JournalValues {
 };
 
 // One read of gold.log.1 and gold.log, for every comparison below; `alsoSee`
-// is handed every record too, so a caller needs no read of its own.
-JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>& alsoSee = {});
+// is handed every record too, and `scan` every line (readJournal), so a
+// caller needs no read of its own.
+JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>& alsoSee = {},
+                                const JournalLineScan& scan = {});
 
 // One problem for each damaged file in the current folder: stray bytes,
 // records fewer than the file last saved, the file missing though saved,

@@ -105,7 +105,8 @@ std::string absolutePath(const std::string& path) {
 }
 
 std::unique_ptr<InspectedEconomy>
-inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
+inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles,
+               const JournalFirstPass& firstPass) {
     auto inspected = std::make_unique<InspectedEconomy>();
     FileEconomy& economy = inspected->economy;
     economy.inspectOnly();
@@ -127,6 +128,9 @@ inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
         if (afterFiles) {
             afterFiles(economy);
         }
+        if (firstPass) {
+            firstPass([](const std::optional<JournalFields>&) {});
+        }
         return inspected;
     }
     // As FileEconomy::load at a module start, with each step's outcome kept.
@@ -142,7 +146,7 @@ inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles) {
     if (afterFiles) {
         afterFiles(economy);
     }
-    inspected->unreadable |= !recoverFromJournal(economy);
+    inspected->unreadable |= !recoverFromJournal(economy, firstPass);
     return inspected;
 }
 

@@ -4,6 +4,7 @@
 
 #include "admin/admin.h"
 #include "gold/file_economy.h"
+#include "gold/journal_recovery.h"
 
 #include <functional>
 #include <memory>
@@ -63,8 +64,11 @@ struct InspectedEconomy {
     bool goldUnreadable = false;
     bool inventoryUnreadable = false;
 };
+// `firstPass`, when given, reads gold.log.1 and gold.log for the module's
+// recovery as the command reads them for itself (recoverFromJournal).
 std::unique_ptr<InspectedEconomy>
-inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles = {});
+inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles = {},
+               const JournalFirstPass& firstPass = {});
 
 // For the commands that only read: what the load told the console goes to
 // `err` as notes; a file that could not be read stops the command (exit 2).

@@ -47,9 +47,9 @@ private:
 
 // Puts the lines of each record back together as they come, and hands on
 // each change when its last line is there, or as cut when something else
-// comes first. The reader fills staged() and calls line(); the lines'
-// strings are kept from record to record, so a journal of millions of lines
-// costs no allocation per line.
+// comes first. The reader fills staged() and calls line(); the lines stay
+// in one pool from record to record, their strings kept, so a journal of
+// millions of lines costs no allocation and no copy of a line per line.
 class RecordAssembler {
 public:
     RecordAssembler(JournalSummary& summary,
@@ -58,22 +58,19 @@ public:
 
     // The next line, filled in place before line() takes it.
     JournalEntry& staged() {
-        if (!staged_) {
-            if (spare_.empty()) {
-                open_.lines.emplace_back();
-            } else {
-                open_.lines.push_back(std::move(spare_.back()));
-                spare_.pop_back();
-            }
-            staged_ = true;
+        // A record of very many lines (an import of every account) gives
+        // back what is more than a few once it is handed on.
+        if (used_ == 0 && pool_.size() > keptLines) {
+            pool_.resize(keptLines);
         }
-        return open_.lines.back();
+        if (used_ == pool_.size()) {
+            pool_.emplace_back();
+        }
+        return pool_[used_];
     }
 
     void line() {
-        staged_ = false;
-        const JournalEntry& entry = open_.lines.back();
-        const std::size_t before = open_.lines.size() - 1; // the open record's lines
+        const JournalEntry& entry = pool_[used_++];
         if (entry.seq == 0) {
             endBefore();
             hand(true);
@@ -81,27 +78,21 @@ public:
         }
         // A later part of the open record (a part missing between stays
         // with the cut lines it belongs to); anything else begins a record.
-        if (before > 0 && (entry.seq != open_.first().seq || entry.parts != open_.first().parts ||
-                           entry.part <= open_.lines[before - 1].part)) {
+        if (used_ > 1 && (entry.seq != pool_[0].seq || entry.parts != pool_[0].parts ||
+                          entry.part <= pool_[used_ - 2].part)) {
             endBefore();
         }
-        const JournalEntry& taken = open_.lines.back();
-        partsInOrder_ =
-            (open_.lines.size() == 1 || partsInOrder_) && taken.part == open_.lines.size();
-        if (partsInOrder_ && open_.lines.size() == taken.parts) {
+        const JournalEntry& taken = pool_[used_ - 1];
+        partsInOrder_ = (used_ == 1 || partsInOrder_) && taken.part == used_;
+        if (partsInOrder_ && used_ == taken.parts) {
             hand(true);
         }
     }
 
-    // Something that is not a line of the open record: it was cut short.
+    // Something that is not a line of the open record: it was cut short. A
+    // line staged and never taken is no line.
     void end() {
-        if (staged_) {
-            // A staged line never taken is no line.
-            spare_.push_back(std::move(open_.lines.back()));
-            open_.lines.pop_back();
-            staged_ = false;
-        }
-        if (!open_.lines.empty()) {
+        if (used_ > 0) {
             hand(false);
         }
     }
@@ -125,7 +116,7 @@ private:
         std::string lastTime;
     };
 
-    bool readBefore(std::uint64_t seq, const std::string& time) {
+    bool readBefore(std::uint64_t seq, std::string_view time) {
         const auto holds = [seq, &time](const Run& run) {
             return run.firstSeq <= seq && seq <= run.lastSeq && run.firstTime <= time &&
                    time <= run.lastTime;
@@ -142,74 +133,63 @@ private:
         return false;
     }
 
-    void remember(std::uint64_t seq, const std::string& time) {
+    void remember(std::uint64_t seq, std::string_view time) {
         if (!current_.empty() && seq > current_.back().lastSeq &&
             time >= current_.back().lastTime) {
             current_.back().lastSeq = seq;
             current_.back().lastTime = time;
         } else {
-            current_.push_back({seq, seq, time, time});
+            current_.push_back({seq, seq, std::string(time), std::string(time)});
         }
     }
 
     // The open record before the line just taken was cut short; the line
     // stays, alone.
     void endBefore() {
-        if (open_.lines.size() > 1) {
-            JournalEntry taken = std::move(open_.lines.back());
-            open_.lines.pop_back();
+        if (used_ > 1) {
+            const std::size_t taken = --used_;
             hand(false);
-            open_.lines.push_back(std::move(taken));
+            std::swap(pool_[0], pool_[taken]);
+            used_ = 1;
         }
     }
 
     void hand(bool whole) {
-        if (knowRepeats_ && open_.first().seq != 0) {
-            const JournalEntry& first = open_.first();
+        const JournalEntry& first = pool_[0];
+        if (knowRepeats_ && first.seq != 0) {
             if (readBefore(first.seq, first.time)) {
                 ++summary_.repeatedRecords;
-                open_.lines.clear();
+                used_ = 0;
                 return;
             }
             if (whole) {
                 remember(first.seq, first.time);
             }
         }
-        open_.whole = whole;
         if (!whole && ++summary_.cutRecords <= toldAtMost) {
-            const JournalEntry& first = open_.first();
-            const JournalEntry& last = open_.lines.back();
+            const JournalEntry& last = pool_[used_ - 1];
             const std::string where =
                 std::string(first.file) + ":" + std::to_string(first.line) +
                 (last.line == first.line ? "" : "-" + std::to_string(last.line));
-            const std::size_t there = open_.lines.size();
             summary_.findings.push_back(
                 {false, where + ": change " + std::to_string(first.seq) + " (" +
-                            printable(first.cause) + " at " + first.time +
-                            ") was cut short by a crash or a full disk, " + std::to_string(there) +
+                            printable(first.cause) + " at " + std::string(first.time) +
+                            ") was cut short by a crash or a full disk, " + std::to_string(used_) +
                             " of its " + std::to_string(first.parts) +
                             " lines written: it never happened, and the module does not apply "
                             "it."});
         }
-        onRecord_(open_);
-        // Kept for the lines to come; a record of very many lines (an
-        // import of every account) gives back what is more than a few.
-        for (JournalEntry& handed : open_.lines) {
-            if (spare_.size() < keptLines) {
-                spare_.push_back(std::move(handed));
-            }
-        }
-        open_.lines.clear();
+        onRecord_(JournalRecord{{pool_.data(), used_}, whole});
+        used_ = 0;
     }
 
     static constexpr std::size_t keptLines = 64;
 
     JournalSummary& summary_;
     const std::function<void(const JournalRecord&)>& onRecord_;
-    JournalRecord open_;
-    bool staged_ = false; // open_'s last line is being filled
-    std::vector<JournalEntry> spare_;
-    bool partsInOrder_ = false; // parts 1 to the last one there, none missing
+    std::vector<JournalEntry> pool_; // the open record's lines first
+    std::size_t used_ = 0;           // of them
+    bool partsInOrder_ = false;      // parts 1 to the last one there, none missing
     bool knowRepeats_ = false;
     std::vector<Run> earlier_; // of the files read before this one
     std::vector<Run> current_;
@@ -302,15 +282,6 @@ std::vector<std::string> journalFiles(const std::vector<std::string>& older,
     return files;
 }
 
-// `text` unescaped into `plain`, whose storage is kept.
-void unescapeInto(std::string& plain, std::string_view text) {
-    if (text.find('\\') == std::string_view::npos) {
-        plain.assign(text);
-    } else {
-        plain = journalUnescape(text);
-    }
-}
-
 // The ledger's applied and history records, in time order, as the journal
 // of a folder whose economy is in a database: each line named "database"
 // and numbered from 1 in that order.
@@ -334,14 +305,9 @@ void readDatabaseJournal(JournalSummary& summary, RecordAssembler& assembler) {
             JournalEntry& entry = assembler.staged();
             entry.file = source;
             entry.line = ++number;
-            entry.time = line.time;
-            entry.cause = line.cause.what;
-            entry.by = line.cause.who;
-            entry.account = line.account;
-            entry.field = line.field;
-            entry.change = line.change;
-            entry.after = line.after;
-            entry.bot = std::to_string(line.cause.bot);
+            const std::string bot = std::to_string(line.cause.bot);
+            entry.setTexts({line.time, line.cause.what, line.cause.who, line.account, line.field,
+                            line.change, line.after, bot});
             entry.seq = record.seq;
             entry.part = ++part;
             entry.parts = static_cast<std::uint32_t>(record.lines.size());
@@ -354,12 +320,83 @@ void readDatabaseJournal(JournalSummary& summary, RecordAssembler& assembler) {
 
 } // namespace
 
+JournalEntry& JournalEntry::operator=(const JournalEntry& other) {
+    if (this == &other) {
+        return *this;
+    }
+    file = other.file;
+    line = other.line;
+    seq = other.seq;
+    part = other.part;
+    parts = other.parts;
+    storage_ = other.storage_;
+    const std::array<std::string_view*, 8> to = texts();
+    const std::array<const std::string_view*, 8> from = {
+        &other.time,  &other.cause,  &other.by,    &other.account,
+        &other.field, &other.change, &other.after, &other.bot};
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        const std::string_view text = *from[i];
+        const bool own = !text.empty() && text.data() >= other.storage_.data() &&
+                         text.data() < other.storage_.data() + other.storage_.size();
+        *to[i] =
+            own ? std::string_view(storage_).substr(
+                      static_cast<std::size_t>(text.data() - other.storage_.data()), text.size())
+                : text;
+    }
+    return *this;
+}
+
+void JournalEntry::setTexts(std::string_view text, const JournalFields& fields) {
+    const std::array<std::string_view, 8> split = {fields.time,    fields.cause, fields.by,
+                                                   fields.account, fields.field, fields.change,
+                                                   fields.after,   fields.bot};
+    // Where each text is in storage_: the line first, an unescaped text
+    // after it. Views are made once storage_ has stopped growing.
+    std::array<std::pair<std::size_t, std::size_t>, 8> at{};
+    storage_.assign(text);
+    for (std::size_t i = 0; i < split.size(); ++i) {
+        const std::string_view piece = split[i];
+        if (piece.empty()) {
+            continue;
+        }
+        at[i] = {static_cast<std::size_t>(piece.data() - text.data()), piece.size()};
+        const bool escaped = i >= 1 && i <= 3 && piece.find('\\') != std::string_view::npos;
+        if (escaped) {
+            const std::string plain = journalUnescape(piece);
+            at[i] = {storage_.size(), plain.size()};
+            storage_ += plain;
+        }
+    }
+    const std::array<std::string_view*, 8> to = texts();
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        *to[i] = split[i].empty() ? std::string_view()
+                                  : std::string_view(storage_).substr(at[i].first, at[i].second);
+    }
+    seq = fields.seq;
+    part = fields.part;
+    parts = fields.parts;
+}
+
+void JournalEntry::setTexts(const std::array<std::string_view, 8>& plain) {
+    std::array<std::size_t, 8> at{};
+    storage_.clear();
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        at[i] = storage_.size();
+        storage_ += plain[i];
+    }
+    const std::array<std::string_view*, 8> to = texts();
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        *to[i] = std::string_view(storage_).substr(at[i], plain[i].size());
+    }
+}
+
 std::optional<std::int64_t> JournalEntry::amount() const {
     return readJournalChange(change);
 }
 
 JournalSummary readJournal(const std::vector<std::string>& older,
-                           const std::function<void(const JournalRecord&)>& onRecord) {
+                           const std::function<void(const JournalRecord&)>& onRecord,
+                           const JournalLineScan& scan) {
     JournalSummary summary;
     RecordAssembler records(summary, onRecord);
     if (economyInDatabase()) {
@@ -382,6 +419,8 @@ JournalSummary readJournal(const std::vector<std::string>& older,
     std::optional<CutLine> cut;
     for (const std::string& path : files) {
         const char* file = path.c_str();
+        const bool scanned = scan && older.empty() &&
+                             (path == GoldJournal::rotatedName || path == GoldJournal::fileName);
         FileFindings findings(summary, file);
         std::size_t number = 0;
         const platform::Status read = readOnlyFiles().forEachLine(
@@ -409,6 +448,9 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                     return;
                 }
                 const std::optional<JournalFields> fields = splitJournalLine(text);
+                if (scanned) {
+                    scan(fields);
+                }
                 std::optional<std::string> why =
                     fields ? journalLineFlaw(*fields)
                            : "it does not hold seven, eight or ten fields";
@@ -436,17 +478,7 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                 JournalEntry& entry = records.staged();
                 entry.file = file;
                 entry.line = number;
-                entry.time.assign(fields->time);
-                unescapeInto(entry.cause, fields->cause);
-                unescapeInto(entry.by, fields->by);
-                unescapeInto(entry.account, fields->account);
-                entry.field.assign(fields->field);
-                entry.change.assign(fields->change);
-                entry.after.assign(fields->after);
-                entry.bot.assign(fields->bot);
-                entry.seq = fields->seq;
-                entry.part = fields->part;
-                entry.parts = fields->parts;
+                entry.setTexts(text, *fields);
                 ++summary.entries;
                 records.line();
             });
@@ -495,12 +527,17 @@ void tellJournalsRead(const JournalSummary& summary, std::ostream& err) {
     }
 }
 
-std::optional<std::int64_t> journalSeconds(const std::string& time) {
+std::optional<std::int64_t> journalSeconds(std::string_view time) {
     if (!isJournalTime(time)) {
         return std::nullopt;
     }
-    const auto number = [&time](std::size_t at, std::size_t length) {
-        return static_cast<std::int64_t>(std::stoll(time.substr(at, length)));
+    // Every digit is one: isJournalTime says so.
+    const auto number = [time](std::size_t at, std::size_t length) {
+        std::int64_t value = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            value = value * 10 + (time[i] - '0');
+        }
+        return value;
     };
     std::int64_t year = number(0, 4);
     const std::int64_t month = number(5, 2);

@@ -7,31 +7,47 @@
 #pragma once
 
 #include "gold/journal_format.h"
+#include "gold/journal_recovery.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace quorvel::admin {
 
+// One journal line. Its texts are views of the entry's own copy of the
+// line (and of the unescaped texts, where a line escaped any): one copy a
+// line, however many fields. A copy of an entry views its own copy.
 struct JournalEntry {
-    const char* file = ""; // gold.log.1 or gold.log
-    std::size_t line = 0;  // counted from 1 in its file
-    std::string time;      // 2026-12-08T05:57:12Z
-    std::string cause;     // unescaped, as are `by` and `account`
-    std::string by;
-    std::string account;
-    std::string field;  // gold, an item word, inventory
-    std::string change; // +N, -N, new, reset, reload, saved
-    std::string after;
-    std::string bot;
+    const char* file = "";  // gold.log.1 or gold.log
+    std::size_t line = 0;   // counted from 1 in its file
+    std::string_view time;  // 2026-12-08T05:57:12Z
+    std::string_view cause; // unescaped, as are `by` and `account`
+    std::string_view by;
+    std::string_view account;
+    std::string_view field;  // gold, an item word, inventory
+    std::string_view change; // +N, -N, new, reset, reload, saved
+    std::string_view after;
+    std::string_view bot;
     std::uint64_t seq = 0;   // 0 for a line written before records
     std::uint32_t part = 0;  // 1 to parts
     std::uint32_t parts = 0; // the lines of its record
+
+    JournalEntry() = default;
+    JournalEntry(const JournalEntry& other) { *this = other; }
+    JournalEntry& operator=(const JournalEntry& other);
+
+    // The texts of a line as split (`line` is what the fields view): cause,
+    // by and account unescaped; seq and parts too.
+    void setTexts(std::string_view line, const JournalFields& fields);
+    // Texts already plain, in the order of the fields above.
+    void setTexts(const std::array<std::string_view, 8>& plain);
 
     bool isGold() const { return field == journalGoldField; }
     bool isInventory() const { return field == journalInventoryField; }
@@ -44,12 +60,18 @@ struct JournalEntry {
     }
     // The signed amount of a +N or -N change.
     std::optional<std::int64_t> amount() const;
+
+private:
+    std::array<std::string_view*, 8> texts() {
+        return {&time, &cause, &by, &account, &field, &change, &after, &bot};
+    }
+    std::string storage_;
 };
 
 // One change as the journal holds it: the lines of one record, or one line
 // written before records.
 struct JournalRecord {
-    std::vector<JournalEntry> lines; // never empty
+    std::span<const JournalEntry> lines; // never empty; valid during the call only
     // False for a record cut short: fewer than its n lines are there (a
     // crash or a full disk stopped its write). It never happened: the module
     // does not apply it, and no figure counts it.
@@ -100,8 +122,13 @@ struct JournalSummary {
 // other times). Lines written before records carry no number and are read
 // from every file that holds them. A given file that is not there, or
 // cannot be read, is unreadable.
+//
+// `scan`, when given, is handed every line of gold.log.1 and gold.log that
+// the module's recovery looks at, split, as it is read (JournalFirstPass);
+// only without older journals, whose order may not be the module's.
 JournalSummary readJournal(const std::vector<std::string>& older,
-                           const std::function<void(const JournalRecord&)>& onRecord);
+                           const std::function<void(const JournalRecord&)>& onRecord,
+                           const JournalLineScan& scan = {});
 inline JournalSummary readJournal(const std::function<void(const JournalRecord&)>& onRecord) {
     return readJournal({}, onRecord);
 }
@@ -112,7 +139,7 @@ void tellJournalsRead(const JournalSummary& summary, std::ostream& err);
 
 // Seconds since 1970-01-01 UTC of a journal time, or nothing when it is not
 // one.
-std::optional<std::int64_t> journalSeconds(const std::string& time);
+std::optional<std::int64_t> journalSeconds(std::string_view time);
 
 // A time given on the command line: 2026-12-08, 2026-12-08T20, ... or a
 // whole journal time; compared with the journal's times as text.

@@ -233,7 +233,7 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
                 cutNotes.push_back(std::string(lead->file) + ":" + std::to_string(lead->line) +
                                    ": change " + std::to_string(lead->seq) + " to " +
                                    printable(lead->account) + " (" + printable(lead->cause) +
-                                   " at " + lead->time +
+                                   " at " + std::string(lead->time) +
                                    ") was cut short by a crash or a full disk, " +
                                    std::to_string(record.lines.size()) + " of its " +
                                    std::to_string(record.linesWritten()) +
@@ -253,13 +253,15 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
             }
             const bool repeated = table && !first;
             first = false;
-            std::vector<std::string> row{repeated ? "" : entry.time,
-                                         repeated ? "" : entry.cause,
-                                         repeated ? "" : entry.by,
-                                         entry.isEveryAccount() ? "every account" : entry.account,
-                                         entry.field,
-                                         entry.change,
-                                         isEveryone(entry) ? "" : entry.after};
+            using std::string_view;
+            std::vector<std::string> row{
+                std::string(repeated ? string_view() : entry.time),
+                std::string(repeated ? string_view() : entry.cause),
+                std::string(repeated ? string_view() : entry.by),
+                std::string(entry.isEveryAccount() ? string_view("every account") : entry.account),
+                std::string(entry.field),
+                std::string(entry.change),
+                std::string(isEveryone(entry) ? string_view() : entry.after)};
             if (!table) {
                 row.push_back(entry.seq == 0 ? "" : std::to_string(entry.seq));
             }

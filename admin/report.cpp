@@ -4,6 +4,7 @@
 #include "admin/commands.h"
 #include "admin/folder.h"
 #include "admin/journal_file.h"
+#include "admin/name_numbers.h"
 #include "admin/ranking.h"
 
 #include "base/platform/platform.h"
@@ -313,8 +314,12 @@ public:
         }
         first_ = std::min(first_, seconds);
         last_ = std::max(last_, seconds);
-        while (periodsFrom(unit_, periodStart(unit_, first_), periodStart(unit_, last_)) >
-               static_cast<std::int64_t>(mostBars)) {
+        // A change in the period the last one went to is in a period that
+        // lies between the first and the last: the bars are as many.
+        const bool inOpen = seconds >= openStart_ && seconds < openEnd_ && open_ != bars_.end();
+        while (!inOpen &&
+               periodsFrom(unit_, periodStart(unit_, first_), periodStart(unit_, last_)) >
+                   static_cast<std::int64_t>(mostBars)) {
             if (unit_ == lastUnit_) {
                 overflowed_ = true;
                 bars_.clear();
@@ -322,7 +327,7 @@ public:
             }
             coarsen();
         }
-        if (!(seconds >= openStart_ && seconds < openEnd_ && open_ != bars_.end())) {
+        if (!inOpen || open_ == bars_.end()) {
             openStart_ = periodStart(unit_, seconds);
             openEnd_ = nextPeriod(unit_, openStart_);
             open_ = bars_.try_emplace(openStart_).first;
@@ -371,8 +376,78 @@ private:
 // second's.
 struct Pair {
     std::uint32_t first = 0, second = 0;
-    std::size_t firstKilledSecond = 0, secondKilledFirst = 0;
-    std::size_t total() const { return firstKilledSecond + secondKilledFirst; }
+    std::uint32_t firstKilledSecond = 0, secondKilledFirst = 0;
+    std::size_t total() const { return std::size_t{firstKilledSecond} + secondKilledFirst; }
+};
+
+// The kill pairs in one flat table, by the two players' numbers (the lower
+// first): a kill finds its pair with no node made or freed.
+class PairTable {
+public:
+    // The pair of the two numbers, new and empty (`first` the lower) when
+    // it was not there.
+    Pair& at(std::uint32_t a, std::uint32_t b) {
+        if (4 * (size_ + 1) > 3 * slots_.size()) {
+            rebuild(slots_.empty() ? 1024 : 2 * slots_.size(), 0);
+        }
+        const std::uint32_t low = std::min(a, b), high = std::max(a, b);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = spread(low, high) & mask;; at = (at + 1) & mask) {
+            Pair& slot = slots_[at];
+            if (slot.first == unused) {
+                slot = {low, high, 0, 0};
+                ++size_;
+                return slot;
+            }
+            if ((slot.first == low && slot.second == high) ||
+                (slot.first == high && slot.second == low)) {
+                return slot;
+            }
+        }
+    }
+    std::size_t size() const { return size_; }
+    // Only the pairs of more than `fewest` kills kept.
+    void keepMoreThan(std::size_t fewest) { rebuild(slots_.size(), fewest + 1); }
+    template <typename Visit> void forEach(const Visit& visit) const {
+        for (const Pair& slot : slots_) {
+            if (slot.first != unused) {
+                visit(slot);
+            }
+        }
+    }
+
+private:
+    // No player has this number: a slot without a pair.
+    static constexpr std::uint32_t unused = ~std::uint32_t{0};
+    static std::size_t spread(std::uint32_t low, std::uint32_t high) {
+        std::uint64_t key = std::uint64_t{low} << 32 | high;
+        key ^= key >> 33;
+        key *= 0xff51afd7ed558ccdULL;
+        key ^= key >> 33;
+        return static_cast<std::size_t>(key);
+    }
+    // The table at `capacity` slots (a power of two), with the pairs of at
+    // least `least` kills.
+    void rebuild(std::size_t capacity, std::size_t least) {
+        std::vector<Pair> old = std::move(slots_);
+        slots_.assign(capacity, Pair{unused, unused, 0, 0});
+        size_ = 0;
+        const std::size_t mask = capacity - 1;
+        for (const Pair& pair : old) {
+            if (pair.first == unused || pair.total() < least) {
+                continue;
+            }
+            std::size_t at =
+                spread(std::min(pair.first, pair.second), std::max(pair.first, pair.second)) & mask;
+            while (slots_[at].first != unused) {
+                at = (at + 1) & mask;
+            }
+            slots_[at] = pair;
+            ++size_;
+        }
+    }
+    std::vector<Pair> slots_; // a power of two, at most three quarters full
+    std::size_t size_ = 0;
 };
 
 struct CategoryTotal {
@@ -405,19 +480,9 @@ struct Economy {
     std::vector<CategoryTotal> totals; // by category's number
     std::vector<StaffRow> staff;
     std::size_t staffSeen = 0;
-    // Each player's number, by the name as written and by its folded key:
-    // a kill finds its pair without making a string.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view name) const {
-            return std::hash<std::string_view>{}(name);
-        }
-    };
-    std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> players;
-    std::map<std::string, std::uint32_t> playerKeys;
-    std::vector<std::string> keys;                 // by player's number
-    std::vector<std::string> names;                // by player's number, as first written
-    std::unordered_map<std::uint64_t, Pair> pairs; // by the two numbers, the lower first
+    // Each player's number: a kill finds its pair without making a string.
+    AccountNumbers players;
+    PairTable pairs;
     // The pairs are kept to a number the accounts set: past twice that, the
     // half with fewest kills is set aside, and a count shown may be short
     // by what was set aside of it (at most setAsideAtMost).
@@ -428,16 +493,18 @@ struct Economy {
     std::size_t recorded = 0; // changes, a record of many lines counted once
     std::size_t cut = 0;      // records cut short, counted nowhere
 
+    std::string timeRead; // the last time read, and its seconds
+    std::int64_t secondsRead = 0;
     // Kept from record to record, so that reading one allocates nothing.
     std::vector<const JournalEntry*> lines;
     std::vector<std::size_t> counted;
 };
 
-bool startsWith(const std::string& text, std::string_view prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.starts_with(prefix);
 }
 
-std::string_view categoryOf(const std::string& cause) {
+std::string_view categoryOf(std::string_view cause) {
     if (startsWith(cause, "kill ")) {
         return "kills";
     }
@@ -477,18 +544,7 @@ std::string nameKey(std::string_view name) {
 }
 
 std::uint32_t playerNumber(Economy& economy, std::string_view name) {
-    if (auto known = economy.players.find(name); known != economy.players.end()) {
-        return known->second;
-    }
-    std::string key = nameKey(name);
-    auto [it, fresh] =
-        economy.playerKeys.try_emplace(key, static_cast<std::uint32_t>(economy.keys.size()));
-    if (fresh) {
-        economy.keys.push_back(std::move(key));
-        economy.names.emplace_back(name);
-    }
-    economy.players.emplace(std::string(name), it->second);
-    return it->second;
+    return economy.players.find(name).account;
 }
 
 // The half of the pairs with fewest kills set aside: a journal of millions
@@ -497,14 +553,11 @@ std::uint32_t playerNumber(Economy& economy, std::string_view name) {
 void setPairsAside(Economy& economy) {
     std::vector<std::size_t> totals;
     totals.reserve(economy.pairs.size());
-    for (const auto& [key, pair] : economy.pairs) {
-        totals.push_back(pair.total());
-    }
+    economy.pairs.forEach([&totals](const Pair& pair) { totals.push_back(pair.total()); });
     const auto middle = totals.begin() + static_cast<std::ptrdiff_t>(totals.size() / 2);
     std::nth_element(totals.begin(), middle, totals.end());
     const std::size_t fewest = *middle;
-    std::erase_if(economy.pairs,
-                  [fewest](const auto& kept) { return kept.second.total() <= fewest; });
+    economy.pairs.keepMoreThan(fewest);
     economy.setAsideAtMost += fewest;
 }
 
@@ -512,11 +565,11 @@ void countKill(Economy& economy, std::string_view killer, std::string_view kille
     ++economy.killsPaid;
     const std::uint32_t a = playerNumber(economy, killer);
     const std::uint32_t b = playerNumber(economy, killed);
-    const bool inOrder = economy.keys[a] <= economy.keys[b];
-    Pair& pair = economy.pairs[std::uint64_t{std::min(a, b)} << 32 | std::max(a, b)];
-    pair.first = inOrder ? a : b;
-    pair.second = inOrder ? b : a;
-    (inOrder ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
+    Pair& pair = economy.pairs.at(a, b);
+    if (pair.total() == 0 && economy.players.key(pair.second) < economy.players.key(pair.first)) {
+        std::swap(pair.first, pair.second); // new: the first by folded name
+    }
+    (pair.first == a ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
     if (economy.pairs.size() > 2 * economy.pairsKept) {
         setPairsAside(economy);
     }
@@ -527,16 +580,20 @@ void countKill(Economy& economy, std::string_view killer, std::string_view kille
 // what it did to their gold together.
 StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
     const JournalEntry& first = *lines.front();
-    StaffRow row{first.time.substr(0, 10) + " " + first.time.substr(11, 8),
-                 first.by,
-                 first.cause,
+    // A line whose time is not one is shown as it stands.
+    const std::string time(first.time);
+    StaffRow row{isJournalTime(time) ? time.substr(0, 10) + " " + time.substr(11, 8) : time,
+                 std::string(first.by),
+                 std::string(first.cause),
                  "",
                  "",
                  ""};
     if (lines.size() == 1) {
         row.account = first.isEveryAccount() ? "every account" : first.account;
-        row.change =
-            first.isGold() || first.isWipe() ? first.change : first.change + " " + first.field;
+        row.change = first.change;
+        if (!first.isGold() && !first.isWipe()) {
+            row.change.append(" ").append(first.field);
+        }
         row.after = first.isWipe() ? "" : first.after;
         return row;
     }
@@ -546,7 +603,7 @@ StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
     bool onlyGold = true;
     for (const JournalEntry* line : lines) {
         if (seen.insert(nameKey(line->account)).second) {
-            names.push_back(line->account);
+            names.emplace_back(line->account);
         }
         const std::optional<std::int64_t> amount = line->amount();
         onlyGold &= line->isGold() && amount.has_value();
@@ -608,7 +665,12 @@ void takeLater(Economy& economy, const JournalRecord& record) {
 
 // One gold line of a whole record.
 void takeGold(Economy& economy, const JournalEntry& entry) {
-    const std::int64_t seconds = journalSeconds(entry.time).value_or(0);
+    // Lines of one second follow each other: the time is read once.
+    if (entry.time != economy.timeRead) {
+        economy.timeRead.assign(entry.time);
+        economy.secondsRead = journalSeconds(entry.time).value_or(0);
+    }
+    const std::int64_t seconds = economy.secondsRead;
     if (entry.isWipe()) {
         economy.steps.wipe(seconds);
         return;
@@ -1019,22 +1081,22 @@ void pairsTable(Page& page, const Economy& economy) {
             "kill each other in turns, far more often than anyone else, may be farming "
             "gold.</p>\n";
     std::vector<const Pair*> pairs;
-    for (const auto& [key, pair] : economy.pairs) {
-        pairs.push_back(&pair);
-    }
-    std::stable_sort(pairs.begin(), pairs.end(), [&economy](const Pair* a, const Pair* b) {
+    economy.pairs.forEach([&pairs](const Pair& pair) { pairs.push_back(&pair); });
+    // No two pairs are equal in this order: only the pairs shown need it.
+    const std::size_t shown = std::min(pairs.size(), pairsShown);
+    const auto before = [&economy](const Pair* a, const Pair* b) {
         const std::size_t bothA = std::min(a->firstKilledSecond, a->secondKilledFirst);
         const std::size_t bothB = std::min(b->firstKilledSecond, b->secondKilledFirst);
         if (a->total() != b->total() || bothA != bothB) {
             return a->total() != b->total() ? a->total() > b->total() : bothA > bothB;
         }
-        const std::vector<std::string>& keys = economy.keys;
-        return std::tie(keys[a->first], keys[a->second]) <
-               std::tie(keys[b->first], keys[b->second]);
-    });
-    if (pairs.size() > pairsShown) {
-        pairs.resize(pairsShown);
-    }
+        const AccountNumbers& players = economy.players;
+        return std::pair{players.key(a->first), players.key(a->second)} <
+               std::pair{players.key(b->first), players.key(b->second)};
+    };
+    std::partial_sort(pairs.begin(), pairs.begin() + static_cast<std::ptrdiff_t>(shown),
+                      pairs.end(), before);
+    pairs.resize(shown);
     if (economy.setAsideAtMost > 0) {
         page << "<p class=\"muted\">The journal holds more pairs than the page keeps as it "
                 "reads ("
@@ -1050,8 +1112,8 @@ void pairsTable(Page& page, const Economy& economy) {
     openTable(page, {{"players", false}, {"kills", true}, {"one way", true}, {"other way", true}});
     for (const Pair* pair : pairs) {
         page << "<tr>";
-        const std::string first = htmlText(economy.names[pair->first]);
-        const std::string second = htmlText(economy.names[pair->second]);
+        const std::string first = htmlText(economy.players.firstWritten(pair->first));
+        const std::string second = htmlText(economy.players.firstWritten(pair->second));
         cell(page, first + " &amp; " + second);
         cell(page, grouped(static_cast<std::int64_t>(pair->total())), true);
         cell(page, first + " " + grouped(static_cast<std::int64_t>(pair->firstKilledSecond)), true);
@@ -1156,9 +1218,39 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
     std::string html;
     {
         InFolder in(options.folder);
-        auto inspected = inspectEconomy();
-        passOnConsole(*inspected, err);
         Economy economy;
+        if (options.since) {
+            // 2026-12-08 is 2026-12-08T00:00:00Z.
+            constexpr std::string_view midnight = "0000-01-01T00:00:00Z";
+            economy.since = journalSeconds(
+                *options.since +
+                std::string(midnight.substr(std::min(options.since->size(), midnight.size()))));
+        }
+        JournalSummary summary;
+        const auto readAll = [&](const JournalLineScan& scan) {
+            summary = readJournal(
+                options.journals,
+                [&](const JournalRecord& record) {
+                    if (options.until && record.first().time >= *options.until) {
+                        takeLater(economy, record);
+                    } else if (!options.since || record.first().time >= *options.since) {
+                        takeRecord(economy, record);
+                    }
+                },
+                scan);
+        };
+        // The accounts a start loads bound the kill pairs kept.
+        const auto beforeJournal = [&economy](const FileEconomy& files) {
+            economy.pairsKept = std::max<std::size_t>(16384, 4 * files.ledger().size());
+        };
+        // The journal is read once, for the module's recovery too, unless
+        // older journals come first.
+        auto inspected = options.journals.empty() ? inspectEconomy(beforeJournal, readAll)
+                                                  : inspectEconomy(beforeJournal);
+        passOnConsole(*inspected, err);
+        if (!options.journals.empty()) {
+            readAll({});
+        }
         const GoldLedger& ledger = inspected->economy.ledger();
         for (const GoldAccount& account : ledger.accounts()) {
             const std::string name = fieldText(account.name, sizeof account.name);
@@ -1167,14 +1259,6 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                 economy.accounts.emplace_back(name, account.amount);
             }
         }
-        economy.pairsKept = std::max<std::size_t>(16384, 4 * economy.accounts.size());
-        if (options.since) {
-            // 2026-12-08 is 2026-12-08T00:00:00Z.
-            constexpr std::string_view midnight = "0000-01-01T00:00:00Z";
-            economy.since = journalSeconds(
-                *options.since +
-                std::string(midnight.substr(std::min(options.since->size(), midnight.size()))));
-        }
         for (const InventoryRecord& record : inspected->economy.book().records()) {
             const std::string key = nameKey(fieldText(record.name, sizeof record.name));
             if (!economy.itemsHeld.contains(key)) {
@@ -1182,14 +1266,6 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                     std::accumulate(record.counts.begin(), record.counts.end(), std::int64_t{0});
             }
         }
-        const JournalSummary summary =
-            readJournal(options.journals, [&](const JournalRecord& record) {
-                if (options.until && record.first().time >= *options.until) {
-                    takeLater(economy, record);
-                } else if (!options.since || record.first().time >= *options.since) {
-                    takeRecord(economy, record);
-                }
-            });
         tellJournalsRead(summary, err);
         if (!options.journals.empty()) {
             economy.olderJournals = static_cast<std::size_t>(std::count_if(
