@@ -25,7 +25,7 @@ class TextNumbers {
 public:
     // The number of `text`, given it when it is new.
     std::uint32_t number(std::string_view text) {
-        if (4 * (starts_.size() + 1) > 3 * slots_.size()) {
+        if (2 * (starts_.size() + 1) > slots_.size()) {
             grow();
         }
         const std::uint64_t hash = std::hash<std::string_view>{}(text);
@@ -88,7 +88,7 @@ private:
             slots_[at] = moved;
         }
     }
-    std::vector<Slot> slots_; // a power of two, at most three quarters full
+    std::vector<Slot> slots_; // a power of two, at most half full
     std::string text_;        // every text, one after another
     std::vector<std::uint32_t> starts_;
 };
