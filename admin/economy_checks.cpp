@@ -174,7 +174,9 @@ JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>&
                     }
                     continue;
                 }
-                const std::optional<ItemKind> kind = itemKindOfWord(entry.field);
+                // Most lines are gold: no item word is looked for in them.
+                const std::optional<ItemKind> kind =
+                    entry.isGold() ? std::nullopt : itemKindOfWord(entry.field);
                 // The reader passes on only lines whose change is +N, -N or
                 // a word: a sign says it is an amount.
                 const bool amount = entry.change.starts_with('+') || entry.change.starts_with('-');
