@@ -94,10 +94,15 @@ quorvel_readme_line(examples/arena/ "a complete set of settings files to start f
 if(TARGET quorvel-host)
     quorvel_readme_line(examples/*.scn "sessions to play with quorvel-host")
 endif()
+quorvel_readme_line(README.md "what Quorvel is, and a page of docs/ for each topic")
 configure_file(${CMAKE_SOURCE_DIR}/packaging/README.txt ${CMAKE_BINARY_DIR}/packaging/README.txt
                @ONLY NEWLINE_STYLE ${QUORVEL_PACKAGE_NEWLINES})
 install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt DESTINATION .)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples ${CMAKE_SOURCE_DIR}/docs DESTINATION .)
+# The pages of docs/ lead back to these two: the package holds them where
+# the pages look for them.
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/host/README.md DESTINATION host)
 
 set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VENDOR Quorvel)

@@ -1,6 +1,8 @@
 # Installs the build as its package lays it out (into PREFIX, emptied
-# first) and checks what an operator gets: exactly BINARIES, README.txt and
-# the source tree's examples/ and docs/; each binary stripped with its
+# first) and checks what an operator gets: exactly BINARIES, README.txt,
+# README.md, host/README.md and the source tree's examples/ and docs/, every
+# link of those pages leading to a file the package holds; each binary
+# stripped with its
 # symbols kept in the build folder; and the installed quorvel-host, started
 # with nothing but a scenario, loads the installed module and seeds its
 # folder from the installed example arena.
@@ -14,7 +16,7 @@ endif()
 file(GLOB_RECURSE found LIST_DIRECTORIES false RELATIVE ${PREFIX} ${PREFIX}/*)
 file(GLOB_RECURSE expected LIST_DIRECTORIES false RELATIVE ${SOURCE}
      ${SOURCE}/examples/* ${SOURCE}/docs/*)
-list(APPEND expected ${BINARIES} README.txt)
+list(APPEND expected ${BINARIES} README.txt README.md host/README.md)
 list(SORT found)
 list(SORT expected)
 if(NOT found STREQUAL expected)
@@ -23,6 +25,27 @@ if(NOT found STREQUAL expected)
     set(extra ${found})
     list(REMOVE_ITEM extra ${expected})
     message(FATAL_ERROR "the package's files differ: missing '${missing}', not expected '${extra}'")
+endif()
+
+# The pages' links, read as a reader of the unpacked folder follows them.
+file(GLOB_RECURSE pages LIST_DIRECTORIES false RELATIVE ${PREFIX} ${PREFIX}/*.md)
+set(broken "")
+foreach(page IN LISTS pages)
+    file(READ ${PREFIX}/${page} text)
+    # A bracket in a list item keeps CMake from splitting the list there:
+    # each link's target is marked without its brackets first.
+    string(REPLACE "](" "\n=>" text "${text}")
+    string(REGEX MATCHALL "\n=>[^):# \n]+" links "${text}")
+    get_filename_component(folder ${PREFIX}/${page} DIRECTORY)
+    foreach(link IN LISTS links)
+        string(SUBSTRING "${link}" 3 -1 target)
+        if(NOT EXISTS ${folder}/${target})
+            list(APPEND broken "${page} -> ${target}")
+        endif()
+    endforeach()
+endforeach()
+if(broken)
+    message(FATAL_ERROR "links of the packaged pages lead nowhere: ${broken}")
 endif()
 
 foreach(binary IN LISTS BINARIES)
