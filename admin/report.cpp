@@ -575,19 +575,20 @@ void countKill(Economy& economy, std::string_view killer, std::string_view kille
     }
 }
 
+// A journal time as the page shows it, "2026-12-08 05:57:12"; a time that
+// is not one (the module applies its change all the same) as it stands.
+std::string shownTime(std::string_view time) {
+    const std::string text(time);
+    return isJournalTime(text) ? text.substr(0, 10) + " " + text.substr(11, 8) : text;
+}
+
 // A staff action as one row: a change of one account as its line says it;
 // a change of several (an import) with their names or their number, and
 // what it did to their gold together.
 StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
     const JournalEntry& first = *lines.front();
-    // A line whose time is not one is shown as it stands.
-    const std::string time(first.time);
-    StaffRow row{isJournalTime(time) ? time.substr(0, 10) + " " + time.substr(11, 8) : time,
-                 std::string(first.by),
-                 std::string(first.cause),
-                 "",
-                 "",
-                 ""};
+    StaffRow row{
+        shownTime(first.time), std::string(first.by), std::string(first.cause), "", "", ""};
     if (lines.size() == 1) {
         row.account = first.isEveryAccount() ? "every account" : first.account;
         row.change = first.change;
@@ -1173,10 +1174,8 @@ std::string render(const Economy& economy, const std::string& folderName,
     if (economy.firstTime.empty()) {
         page << "gold.log holds no change" << (since ? " since " + htmlText(*since) : "") << ".";
     } else {
-        const auto shown = [](const std::string& time) {
-            return htmlText(time.substr(0, 10) + " " + time.substr(11, 8));
-        };
-        page << "From " << shown(economy.firstTime) << " to " << shown(economy.lastTime)
+        page << "From " << htmlText(shownTime(economy.firstTime)) << " to "
+             << htmlText(shownTime(economy.lastTime))
              << " UTC: " << grouped(static_cast<std::int64_t>(economy.recorded))
              << (economy.recorded == 1 ? " change" : " changes") << " in the journal.";
     }

@@ -370,6 +370,15 @@ TEST(AdminReport, FiguresAgreeWithTheListingsAndTheChartsTellTheTruth) {
             EXPECT_FALSE(contains(chart.svg, "10:01")) << chart.svg;
             EXPECT_TRUE(contains(chart.svg, "10:00:" + end)) << chart.svg;
         }
+        // A staff gift whose time is not one (the module applies it all the
+        // same) is listed with its time as it stands.
+        Folder folder;
+        folder.write("gold.log", line("2026-12-08T10:00:00Z", "kill Bo", "Al", 5, 5) +
+                                     line("yesterday", "givegold", "Al", 100, 105));
+        const Outcome report = admin({"report", folder.path});
+        ASSERT_EQ(report.status, 0) << report.err;
+        EXPECT_TRUE(contains(sectionText(report.out, "staff"), "yesterday Mo givegold Al +100"))
+            << sectionText(report.out, "staff");
     }
     {
         // Half a year from a Thursday: bars per week, each from a Monday;
