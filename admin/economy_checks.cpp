@@ -119,10 +119,6 @@ std::string refusedText(bool gold, const Refused& refused) {
     return text + ")";
 }
 
-std::string nameKey(std::string_view name) {
-    return foldedCopy(storableName(name));
-}
-
 } // namespace
 
 JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>& alsoSee,
@@ -301,7 +297,7 @@ std::vector<Lacked> lackedByFile(bool gold, const JournalValues& journal,
     std::vector<const LastValue*> ordered =
         gold ? inJournalOrder(journal.gold) : inJournalOrder(journal.items);
     for (const LastValue* last : ordered) {
-        const std::string key = gold ? nameKey(last->name) : foldedCopy(last->name);
+        const std::string key = gold ? accountKey(last->name) : foldedCopy(last->name);
         if (inFile.contains(gold ? key
                                  : foldedCopy(last->name.substr(0, InvDatLayout::nameBytes)))) {
             continue;

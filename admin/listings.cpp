@@ -3,6 +3,7 @@
 #include "admin/commands.h"
 #include "admin/folder.h"
 #include "admin/journal_file.h"
+#include "admin/name_numbers.h"
 #include "admin/ranking.h"
 
 #include "base/text/text_rules.h"
@@ -183,10 +184,9 @@ int listItems(const ListOptions& options, std::ostream& out, std::ostream& err) 
 int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& err) {
     checkSince(options.since);
     InFolder in(options.folder);
-    const std::string wanted = foldedCopy(storableName(options.name));
+    const std::string wanted = accountKey(options.name);
     const auto isOwn = [&wanted](const JournalEntry& entry) {
-        return !entry.isSave() && !entry.isEveryAccount() &&
-               foldedCopy(storableName(entry.account)) == wanted;
+        return !entry.isSave() && !entry.isEveryAccount() && accountKey(entry.account) == wanted;
     };
     // A reset or reload of a whole table changes every account.
     const auto isEveryone = [](const JournalEntry& entry) { return entry.isWipe(); };
@@ -217,7 +217,7 @@ int showHistory(const HistoryOptions& options, std::ostream& out, std::ostream& 
                 lead = &entry;
             }
             if (!entry.isEveryAccount()) {
-                accounts.insert(foldedCopy(storableName(entry.account)));
+                accounts.insert(accountKey(entry.account));
             }
         }
         if (lead == nullptr || (options.since && lead->time < *options.since) ||

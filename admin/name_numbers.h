@@ -19,6 +19,12 @@
 
 namespace quorvel::admin {
 
+// A name as the module matches names: case ignored, cut to what the files
+// store. Every look of the tool's at an account by name keys it so.
+inline std::string accountKey(std::string_view name) {
+    return foldedCopy(storableName(name));
+}
+
 // Texts numbered 0, 1, 2 ... in the order first seen. A slot holds a short
 // text itself, so a look finds most texts with one read of memory.
 class TextNumbers {
@@ -105,7 +111,7 @@ public:
     Found find(std::string_view written) {
         const std::uint32_t way = written_.number(written);
         if (way == accountOf_.size()) {
-            const std::uint32_t account = keys_.number(foldedCopy(storableName(written)));
+            const std::uint32_t account = keys_.number(accountKey(written));
             if (account == firstWritten_.size()) {
                 firstWritten_.push_back(way);
             }

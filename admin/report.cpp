@@ -327,7 +327,7 @@ public:
             }
             coarsen();
         }
-        if (!inOpen || open_ == bars_.end()) {
+        if (!inOpen) {
             openStart_ = periodStart(unit_, seconds);
             openEnd_ = nextPeriod(unit_, openStart_);
             open_ = bars_.try_emplace(openStart_).first;
@@ -539,10 +539,6 @@ bool isStaffAction(const JournalEntry& entry) {
            startsWith(entry.cause, "admin ");
 }
 
-std::string nameKey(std::string_view name) {
-    return foldedCopy(storableName(name));
-}
-
 std::uint32_t playerNumber(Economy& economy, std::string_view name) {
     return economy.players.find(name).account;
 }
@@ -603,7 +599,7 @@ StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
     std::int64_t gold = 0;
     bool onlyGold = true;
     for (const JournalEntry* line : lines) {
-        if (seen.insert(nameKey(line->account)).second) {
+        if (seen.insert(accountKey(line->account)).second) {
             names.emplace_back(line->account);
         }
         const std::optional<std::int64_t> amount = line->amount();
@@ -1030,7 +1026,7 @@ void richestTable(Page& page, const Economy& economy) {
     openTable(page, {{"#", true}, {"player", false}, {"gold", true}, {"items", true}});
     std::size_t rank = 0;
     for (const auto& [name, gold] : accounts) {
-        auto items = economy.itemsHeld.find(nameKey(name));
+        auto items = economy.itemsHeld.find(accountKey(name));
         page << "<tr>";
         cell(page, std::to_string(++rank), true);
         cell(page, htmlText(name));
@@ -1259,7 +1255,7 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
             }
         }
         for (const InventoryRecord& record : inspected->economy.book().records()) {
-            const std::string key = nameKey(fieldText(record.name, sizeof record.name));
+            const std::string key = accountKey(fieldText(record.name, sizeof record.name));
             if (!economy.itemsHeld.contains(key)) {
                 economy.itemsHeld[key] =
                     std::accumulate(record.counts.begin(), record.counts.end(), std::int64_t{0});
