@@ -213,11 +213,23 @@ void checkWarpFiles(Findings& found, BotSpawn& spawn) {
 template <typename Records, typename NameOf>
 void checkSameNames(Findings& found, const char* file, const Records& records,
                     const NameOf& nameOf) {
-    std::map<std::string, std::vector<std::size_t>> byName;
+    // Sorted by folded name, then by place: a file of many thousands of
+    // records makes one vector, not a node and a vector per name.
+    std::vector<std::pair<std::string, std::size_t>> byName;
+    byName.reserve(records.size());
     for (std::size_t at = 0; at < records.size(); ++at) {
-        byName[foldedCopy(nameOf(records[at]))].push_back(at);
+        byName.emplace_back(foldedCopy(nameOf(records[at])), at);
     }
-    for (const auto& [folded, positions] : byName) {
+    std::sort(byName.begin(), byName.end());
+    std::vector<std::size_t> positions;
+    for (auto same = byName.begin(); same != byName.end();) {
+        const std::string& key = same->first;
+        const auto end = std::find_if(same, byName.end(),
+                                      [&key](const auto& named) { return named.first != key; });
+        positions.clear();
+        for (; same != end; ++same) {
+            positions.push_back(same->second);
+        }
         if (positions.size() < 2) {
             continue;
         }
@@ -243,6 +255,8 @@ void checkEconomy(Findings& found, const JournalValues& journal,
         [&](const FileEconomy& economy) {
             fromFiles.accounts = economy.ledger().size();
             fromFiles.records = economy.book().size();
+            fromFiles.goldNames.reserve(fromFiles.accounts);
+            fromFiles.inventoryNames.reserve(fromFiles.records);
             for (const GoldAccount& account : economy.ledger().accounts()) {
                 fromFiles.goldNames.insert(
                     foldedCopy(fieldText(account.name, sizeof account.name)));

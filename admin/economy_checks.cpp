@@ -126,20 +126,32 @@ JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>&
     JournalValues values;
     // Written over in place while the journal is read, by account and item:
     // a journal of millions of lines makes no value, and no string, per line.
+    // Sixteen bytes an account, so that the table stays in the caches while
+    // the journal streams past them.
     struct Last {
-        std::int64_t value = 0;
-        std::size_t order = 0; // 0: none since the last reset
-        std::size_t file = 0;  // of `files`
-        std::size_t line = 0;
+        std::uint32_t value = 0;   // a balance, or a count's bits
         std::uint32_t written = 0; // the name as the line wrote it
+        std::uint64_t at = 0;      // where: 0 none since the last reset
+    };
+    // A line's place in the read, in reading order: the file's number (of
+    // `files`) above its line's.
+    constexpr unsigned lineBits = 40;
+    const auto placeOf = [](std::size_t file, std::size_t line) {
+        return std::uint64_t{file} << lineBits | line;
     };
     AccountNumbers accounts;
     std::vector<Last> gold;
     std::unordered_map<std::uint64_t, Last> items; // by account and item kind
-    std::size_t order = 0;
     // The names of the files read, kept past the read.
     std::vector<std::string> files;
     const char* fileSeen = nullptr;
+    const auto fileNumber = [&](const char* file) {
+        if (file != fileSeen) {
+            fileSeen = file;
+            files.emplace_back(file);
+        }
+        return files.size() - 1;
+    };
     values.summary = readJournal(
         {},
         [&](const JournalRecord& record) {
@@ -162,11 +174,11 @@ JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>&
                         (wholeGold ? gold.assign(gold.size(), Last{}) : items.clear());
                         reload.reset();
                     } else {
-                        reload = Reload{++order, std::string(entry.file) + ":" +
-                                                     std::to_string(entry.line) + " (" +
-                                                     printable(entry.cause) + " by " +
-                                                     printable(entry.by) + " at " +
-                                                     std::string(entry.time) + ")"};
+                        reload = Reload{placeOf(fileNumber(entry.file), entry.line),
+                                        std::string(entry.file) + ":" + std::to_string(entry.line) +
+                                            " (" + printable(entry.cause) + " by " +
+                                            printable(entry.by) + " at " + std::string(entry.time) +
+                                            ")"};
                     }
                     continue;
                 }
@@ -191,26 +203,27 @@ JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>&
                 Last& last = kind ? items[std::uint64_t{found.account} << 8 |
                                           static_cast<std::uint64_t>(*kind)]
                                   : gold[found.account];
-                if (entry.file != fileSeen) {
-                    fileSeen = entry.file;
-                    files.emplace_back(entry.file);
-                }
-                last = {*after, ++order, files.size() - 1, entry.line, found.written};
+                last = {static_cast<std::uint32_t>(*after), found.written,
+                        placeOf(fileNumber(entry.file), entry.line)};
             }
         },
         scan);
-    const auto lastValue = [&accounts, &files](const Last& last, std::string item) {
-        return LastValue{std::string(accounts.written(last.written)), std::move(item), last.value,
-                         files[last.file] + ":" + std::to_string(last.line), last.order};
+    const auto lastValue = [&](const Last& last, bool item, std::string word) {
+        const std::size_t file = last.at >> lineBits;
+        const std::uint64_t line = last.at & ((std::uint64_t{1} << lineBits) - 1);
+        const std::int64_t value =
+            item ? std::int64_t{static_cast<std::int32_t>(last.value)} : std::int64_t{last.value};
+        return LastValue{std::string(accounts.written(last.written)), std::move(word), value,
+                         files[file] + ":" + std::to_string(line), last.at};
     };
     for (const Last& last : gold) {
-        if (last.order != 0) {
-            values.gold.push_back(lastValue(last, ""));
+        if (last.at != 0) {
+            values.gold.push_back(lastValue(last, false, ""));
         }
     }
     for (const auto& [key, last] : items) {
         values.items.push_back(
-            lastValue(last, std::string(inventoryItems[key & 0xFF].store->itemWord)));
+            lastValue(last, true, std::string(inventoryItems[key & 0xFF].store->itemWord)));
     }
     for (std::vector<LastValue>* table : {&values.gold, &values.items}) {
         std::sort(table->begin(), table->end(),
@@ -291,7 +304,8 @@ struct Lacked {
 // The accounts (or records) gold.log last wrote with something in them that
 // the file's records do not hold, in the order gold.log last wrote them.
 std::vector<Lacked> lackedByFile(bool gold, const JournalValues& journal,
-                                 const std::set<std::string>& inFile, const FileEconomy& loaded) {
+                                 const std::unordered_set<std::string>& inFile,
+                                 const FileEconomy& loaded) {
     std::vector<Lacked> lacked;
     std::map<std::string, std::size_t> at; // by name key
     std::vector<const LastValue*> ordered =

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace quorvel::admin {
@@ -29,8 +30,8 @@ bool isDataFileWords(std::string_view consoleLine);
 // The records a module start loads from each file, before gold.log is
 // replayed over them: their names folded as the module matches names.
 struct LoadedFromFiles {
-    std::set<std::string> goldNames;
-    std::set<std::string> inventoryNames;
+    std::unordered_set<std::string> goldNames;
+    std::unordered_set<std::string> inventoryNames;
     std::size_t accounts = 0;
     std::size_t records = 0;
 };
@@ -40,14 +41,14 @@ struct LastValue {
     std::string name;
     std::string item; // empty for gold
     std::int64_t value = 0;
-    std::string where; // gold.log:12
-    std::size_t order = 0;
+    std::string where;       // gold.log:12
+    std::uint64_t order = 0; // where in the read: a later line's is greater
 };
 
 // A reload of a whole table: the file read again, over what was held.
 struct Reload {
-    std::size_t order = 0;
-    std::string text; // gold.log:12 (goldload by Mo at 2026-12-08T09:30:00Z)
+    std::uint64_t order = 0; // as LastValue's
+    std::string text;        // gold.log:12 (goldload by Mo at 2026-12-08T09:30:00Z)
 };
 
 // gold.log.1 and gold.log's last values, after the last reset of each

@@ -25,13 +25,25 @@ inline std::string accountKey(std::string_view name) {
     return foldedCopy(storableName(name));
 }
 
+// Asks for the memory at `at` ahead of its use: a table far bigger than the
+// caches answers a batch of looks in about the time of one.
+inline void prefetchMemory(const void* at) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(at);
+#else
+    static_cast<void>(at);
+#endif
+}
+
 // Texts numbered 0, 1, 2 ... in the order first seen. A slot holds a short
-// text itself, so a look finds most texts with one read of memory.
+// text itself, so a look finds most texts with one read of memory, and is
+// 24 bytes in a table at most three quarters full, so that the table of
+// 20,000 names (768 KiB) stays in the caches while a journal streams past.
 class TextNumbers {
 public:
     // The number of `text`, given it when it is new.
     std::uint32_t number(std::string_view text) {
-        if (2 * (starts_.size() + 1) > slots_.size()) {
+        if (4 * (starts_.size() + 1) > 3 * slots_.size()) {
             grow();
         }
         const std::uint64_t hash = std::hash<std::string_view>{}(text);
@@ -51,6 +63,12 @@ public:
             }
         }
     }
+    // The slot where a look for `text` begins, asked of memory now.
+    void prefetch(std::string_view text) const {
+        if (!slots_.empty()) {
+            prefetchMemory(&slots_[std::hash<std::string_view>{}(text) & (slots_.size() - 1)]);
+        }
+    }
     std::string_view text(std::uint32_t number) const {
         const std::size_t end = number + 1 < starts_.size() ? starts_[number + 1] : text_.size();
         return std::string_view(text_).substr(starts_[number], end - starts_[number]);
@@ -58,7 +76,7 @@ public:
     std::size_t size() const { return starts_.size(); }
 
 private:
-    static constexpr std::size_t inlineBytes = 23;
+    static constexpr std::size_t inlineBytes = 15;
     struct Slot {
         std::uint32_t check = 0; // 0: empty
         std::uint32_t number = 0;
@@ -94,7 +112,7 @@ private:
             slots_[at] = moved;
         }
     }
-    std::vector<Slot> slots_; // a power of two, at most half full
+    std::vector<Slot> slots_; // a power of two, at most three quarters full
     std::string text_;        // every text, one after another
     std::vector<std::uint32_t> starts_;
 };
@@ -119,6 +137,7 @@ public:
         }
         return {accountOf_[way], way};
     }
+    void prefetch(std::string_view written) const { written_.prefetch(written); }
     std::string_view written(std::uint32_t way) const { return written_.text(way); }
     // The folded name, and the name as first written.
     std::string_view key(std::uint32_t account) const { return keys_.text(account); }

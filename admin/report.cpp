@@ -21,6 +21,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <span>
 #include <sstream>
 #include <string_view>
 #include <tuple>
@@ -372,8 +373,8 @@ private:
     std::int64_t openStart_ = 0, openEnd_ = 0;
 };
 
-// Two players by their numbers, the first's folded name before the
-// second's.
+// Two players by their numbers, the lower first (the page puts the first
+// by folded name first).
 struct Pair {
     std::uint32_t first = 0, second = 0;
     std::uint32_t firstKilledSecond = 0, secondKilledFirst = 0;
@@ -405,6 +406,12 @@ public:
             }
         }
     }
+    // The slot where a look for the pair begins, asked of memory now.
+    void prefetch(std::uint32_t a, std::uint32_t b) const {
+        if (!slots_.empty()) {
+            prefetchMemory(&slots_[spread(std::min(a, b), std::max(a, b)) & (slots_.size() - 1)]);
+        }
+    }
     std::size_t size() const { return size_; }
     // Only the pairs of more than `fewest` kills kept.
     void keepMoreThan(std::size_t fewest) { rebuild(slots_.size(), fewest + 1); }
@@ -428,12 +435,14 @@ private:
     }
     // The table at `capacity` slots (a power of two), with the pairs of at
     // least `least` kills.
+    // The table before is kept as the next rebuild's room: pairs are set
+    // aside many times in a long journal, with no memory asked anew.
     void rebuild(std::size_t capacity, std::size_t least) {
-        std::vector<Pair> old = std::move(slots_);
+        std::swap(slots_, spare_);
         slots_.assign(capacity, Pair{unused, unused, 0, 0});
         size_ = 0;
         const std::size_t mask = capacity - 1;
-        for (const Pair& pair : old) {
+        for (const Pair& pair : spare_) {
             if (pair.first == unused || pair.total() < least) {
                 continue;
             }
@@ -447,6 +456,7 @@ private:
         }
     }
     std::vector<Pair> slots_; // a power of two, at most three quarters full
+    std::vector<Pair> spare_;
     std::size_t size_ = 0;
 };
 
@@ -489,6 +499,16 @@ struct Economy {
     std::size_t pairsKept = 0;
     std::size_t setAsideAtMost = 0;
     std::size_t killsPaid = 0;
+    // Kills wait in a batch to be counted, so that the memory of their
+    // players' numbers and of their pairs is asked for a batch at a time:
+    // the tables of 20,000 players are far bigger than the caches.
+    struct WaitingKill {
+        std::string killer, killed;
+        std::uint32_t a = 0, b = 0;
+    };
+    std::vector<WaitingKill> kills;
+    std::size_t killsWaiting = 0;
+    std::vector<std::size_t> pairTotals; // room for setting pairs aside
     std::string firstTime, lastTime;
     std::size_t recorded = 0; // changes, a record of many lines counted once
     std::size_t cut = 0;      // records cut short, counted nowhere
@@ -539,16 +559,12 @@ bool isStaffAction(const JournalEntry& entry) {
            startsWith(entry.cause, "admin ");
 }
 
-std::uint32_t playerNumber(Economy& economy, std::string_view name) {
-    return economy.players.find(name).account;
-}
-
 // The half of the pairs with fewest kills set aside: a journal of millions
 // of kills among thousands of players keeps what the accounts bound, and
 // the pairs that kill each other most stay.
 void setPairsAside(Economy& economy) {
-    std::vector<std::size_t> totals;
-    totals.reserve(economy.pairs.size());
+    std::vector<std::size_t>& totals = economy.pairTotals;
+    totals.clear();
     economy.pairs.forEach([&totals](const Pair& pair) { totals.push_back(pair.total()); });
     const auto middle = totals.begin() + static_cast<std::ptrdiff_t>(totals.size() / 2);
     std::nth_element(totals.begin(), middle, totals.end());
@@ -557,17 +573,40 @@ void setPairsAside(Economy& economy) {
     economy.setAsideAtMost += fewest;
 }
 
-void countKill(Economy& economy, std::string_view killer, std::string_view killed) {
-    ++economy.killsPaid;
-    const std::uint32_t a = playerNumber(economy, killer);
-    const std::uint32_t b = playerNumber(economy, killed);
-    Pair& pair = economy.pairs.at(a, b);
-    if (pair.total() == 0 && economy.players.key(pair.second) < economy.players.key(pair.first)) {
-        std::swap(pair.first, pair.second); // new: the first by folded name
+constexpr std::size_t killBatch = 64;
+
+// The waiting kills counted, in the order they were paid.
+void countWaitingKills(Economy& economy) {
+    const std::span waiting(economy.kills.data(), economy.killsWaiting);
+    for (const Economy::WaitingKill& kill : waiting) {
+        economy.players.prefetch(kill.killer);
+        economy.players.prefetch(kill.killed);
     }
-    (pair.first == a ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
-    if (economy.pairs.size() > 2 * economy.pairsKept) {
-        setPairsAside(economy);
+    for (Economy::WaitingKill& kill : waiting) {
+        kill.a = economy.players.find(kill.killer).account;
+        kill.b = economy.players.find(kill.killed).account;
+        economy.pairs.prefetch(kill.a, kill.b);
+    }
+    for (const Economy::WaitingKill& kill : waiting) {
+        Pair& pair = economy.pairs.at(kill.a, kill.b);
+        (pair.first == kill.a ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
+        if (economy.pairs.size() > 2 * economy.pairsKept) {
+            setPairsAside(economy);
+        }
+    }
+    economy.killsPaid += waiting.size();
+    economy.killsWaiting = 0;
+}
+
+void countKill(Economy& economy, std::string_view killer, std::string_view killed) {
+    if (economy.killsWaiting == economy.kills.size()) {
+        economy.kills.emplace_back();
+    }
+    Economy::WaitingKill& kill = economy.kills[economy.killsWaiting++];
+    kill.killer.assign(killer);
+    kill.killed.assign(killed);
+    if (economy.killsWaiting == killBatch) {
+        countWaitingKills(economy);
     }
 }
 
@@ -1077,19 +1116,27 @@ void pairsTable(Page& page, const Economy& economy) {
             "<p class=\"muted\">Paid kills between two players, both ways: two players who "
             "kill each other in turns, far more often than anyone else, may be farming "
             "gold.</p>\n";
-    std::vector<const Pair*> pairs;
-    economy.pairs.forEach([&pairs](const Pair& pair) { pairs.push_back(&pair); });
+    // Each pair with its first player by folded name first.
+    const AccountNumbers& players = economy.players;
+    std::vector<Pair> pairs;
+    pairs.reserve(economy.pairs.size());
+    economy.pairs.forEach([&](Pair pair) {
+        if (players.key(pair.second) < players.key(pair.first)) {
+            std::swap(pair.first, pair.second);
+            std::swap(pair.firstKilledSecond, pair.secondKilledFirst);
+        }
+        pairs.push_back(pair);
+    });
     // No two pairs are equal in this order: only the pairs shown need it.
     const std::size_t shown = std::min(pairs.size(), pairsShown);
-    const auto before = [&economy](const Pair* a, const Pair* b) {
-        const std::size_t bothA = std::min(a->firstKilledSecond, a->secondKilledFirst);
-        const std::size_t bothB = std::min(b->firstKilledSecond, b->secondKilledFirst);
-        if (a->total() != b->total() || bothA != bothB) {
-            return a->total() != b->total() ? a->total() > b->total() : bothA > bothB;
+    const auto before = [&players](const Pair& a, const Pair& b) {
+        const std::size_t bothA = std::min(a.firstKilledSecond, a.secondKilledFirst);
+        const std::size_t bothB = std::min(b.firstKilledSecond, b.secondKilledFirst);
+        if (a.total() != b.total() || bothA != bothB) {
+            return a.total() != b.total() ? a.total() > b.total() : bothA > bothB;
         }
-        const AccountNumbers& players = economy.players;
-        return std::pair{players.key(a->first), players.key(a->second)} <
-               std::pair{players.key(b->first), players.key(b->second)};
+        return std::pair{players.key(a.first), players.key(a.second)} <
+               std::pair{players.key(b.first), players.key(b.second)};
     };
     std::partial_sort(pairs.begin(), pairs.begin() + static_cast<std::ptrdiff_t>(shown),
                       pairs.end(), before);
@@ -1107,15 +1154,14 @@ void pairsTable(Page& page, const Economy& economy) {
         return;
     }
     openTable(page, {{"players", false}, {"kills", true}, {"one way", true}, {"other way", true}});
-    for (const Pair* pair : pairs) {
+    for (const Pair& pair : pairs) {
         page << "<tr>";
-        const std::string first = htmlText(economy.players.firstWritten(pair->first));
-        const std::string second = htmlText(economy.players.firstWritten(pair->second));
+        const std::string first = htmlText(players.firstWritten(pair.first));
+        const std::string second = htmlText(players.firstWritten(pair.second));
         cell(page, first + " &amp; " + second);
-        cell(page, grouped(static_cast<std::int64_t>(pair->total())), true);
-        cell(page, first + " " + grouped(static_cast<std::int64_t>(pair->firstKilledSecond)), true);
-        cell(page, second + " " + grouped(static_cast<std::int64_t>(pair->secondKilledFirst)),
-             true);
+        cell(page, grouped(static_cast<std::int64_t>(pair.total())), true);
+        cell(page, first + " " + grouped(static_cast<std::int64_t>(pair.firstKilledSecond)), true);
+        cell(page, second + " " + grouped(static_cast<std::int64_t>(pair.secondKilledFirst)), true);
         page << "</tr>\n";
     }
     closeTable(page);
@@ -1233,6 +1279,7 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                     }
                 },
                 scan);
+            countWaitingKills(economy);
         };
         // The accounts a start loads bound the kill pairs kept.
         const auto beforeJournal = [&economy](const FileEconomy& files) {
