@@ -36,19 +36,21 @@ public:
         return refuse(path);
     }
     // A journal's reading, shown on the command's progress line.
-    platform::Status forEachLine(const std::string& path, std::size_t chunkBytes,
-                                 std::size_t maxLineBytes,
-                                 const platform::LineReader& onLine) override {
+    platform::Status forEachLineFrom(const std::string& path, std::uint64_t fromByte,
+                                     std::size_t chunkBytes, std::size_t maxLineBytes,
+                                     const platform::LineReader& onLine) override {
         Progress* progress = commandProgress();
         if (progress == nullptr || !progress->shown()) {
-            return PlatformWrapper::forEachLine(path, chunkBytes, maxLineBytes, onLine);
+            return PlatformWrapper::forEachLineFrom(path, fromByte, chunkBytes, maxLineBytes,
+                                                    onLine);
         }
         std::error_code unknown;
         const std::uintmax_t size = fs::file_size(path, unknown);
-        std::uint64_t done = 0;
+        std::uint64_t done = fromByte;
         std::size_t lines = 0;
-        platform::Status read = PlatformWrapper::forEachLine(
-            path, chunkBytes, maxLineBytes, [&](std::string_view line, bool ended, bool tooLong) {
+        platform::Status read = PlatformWrapper::forEachLineFrom(
+            path, fromByte, chunkBytes, maxLineBytes,
+            [&](std::string_view line, bool ended, bool tooLong) {
                 done += line.size() + 1;
                 if (++lines % 8192 == 0) {
                     progress->reading(path, done, unknown ? 0 : size);
@@ -129,7 +131,7 @@ inspectEconomy(const std::function<void(const FileEconomy&)>& afterFiles,
             afterFiles(economy);
         }
         if (firstPass) {
-            firstPass([](const std::optional<JournalFields>&) {});
+            firstPass([](const std::optional<JournalFields>&, const JournalLinePlace&) {});
         }
         return inspected;
     }

@@ -423,6 +423,9 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                              (path == GoldJournal::rotatedName || path == GoldJournal::fileName);
         FileFindings findings(summary, file);
         std::size_t number = 0;
+        // Each line's place, for the module's recovery: its second read
+        // begins where the first line it may apply begins.
+        JournalLinePlace place{path == GoldJournal::rotatedName ? 0u : 1u, 0, 0, true};
         const platform::Status read = readOnlyFiles().forEachLine(
             file, journalChunkBytes, journalLongestLine,
             [&](std::string_view text, bool ended, bool tooLong) {
@@ -441,6 +444,7 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                     return;
                 }
                 if (tooLong) {
+                    place.known = false; // its length is not told
                     records.end();
                     findings.problem(number, "a line longer than " +
                                                  std::to_string(journalLongestLine / 1024) +
@@ -448,8 +452,10 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                     return;
                 }
                 const std::optional<JournalFields> fields = splitJournalLine(text);
+                place.byte = place.next;
+                place.next += text.size() + 1;
                 if (scanned) {
-                    scan(fields);
+                    scan(fields, place);
                 }
                 std::optional<std::string> why =
                     fields ? journalLineFlaw(*fields)

@@ -8,6 +8,7 @@
 #include "gold/store_items.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -82,6 +83,18 @@ struct JournalReplay::State {
     std::size_t recordStart = 0;
     std::array<std::size_t, 2> firstDueRecord{};
     std::size_t applyFrom = 0;
+    // Where those lines begin in their files, so that the apply pass reads
+    // nothing before the first: the record's start, the line after each
+    // table's last mark (the first line, with no mark), each table's first
+    // record due. Not known after a reader lost count of the bytes.
+    struct Place {
+        std::size_t file = 0;
+        std::uint64_t byte = 0;
+        bool known = true;
+    };
+    Place recordStartPlace;
+    std::array<Place, 2> afterLastMark{};
+    std::array<Place, 2> firstDuePlace{};
 
     // The record being read: its lines are applied once all are there.
     std::vector<std::pair<std::string, std::size_t>> pending; // line, position
@@ -98,7 +111,8 @@ struct JournalReplay::State {
     MissingTable<MissingRecord> missingInventory;
 
     void applyLine(const JournalFields& line, std::size_t at);
-    std::size_t firstLineApplied() const;
+    // The first line a table's plan may apply, and where it begins.
+    std::pair<std::size_t, Place> firstLineApplied() const;
     // The records gold.state kept numbered below `seq`, not applied yet.
     void applySavedBefore(std::uint64_t seq) {
         for (; savedNext < saved.size() && saved[savedNext].first < seq; ++savedNext) {
@@ -170,16 +184,18 @@ void JournalReplay::useSavedRecords(std::string_view text) {
               [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
-void JournalReplay::scan(std::string_view text) {
-    scan(splitJournalLine(text));
+void JournalReplay::scan(std::string_view text, const JournalLinePlace& place) {
+    scan(splitJournalLine(text), place);
 }
 
-void JournalReplay::scan(const std::optional<JournalFields>& line) {
+void JournalReplay::scan(const std::optional<JournalFields>& line, const JournalLinePlace& place) {
     State& s = *state_;
     ++s.scanned;
+    const State::Place here{place.file, place.byte, place.known};
     // Only save marks, sequence numbers and where records begin matter here.
     if (!line || !line->inRecord() || line->part <= 1) {
         s.recordStart = s.scanned;
+        s.recordStartPlace = here;
     }
     if (!line) {
         return;
@@ -189,31 +205,42 @@ void JournalReplay::scan(const std::optional<JournalFields>& line) {
     if (line->isSave() && line->parts <= 1 && !journalLineFlaw(*line)) {
         s.lastMark[table] = s.scanned;
         s.lastMarkSeq[table] = line->seq;
+        s.afterLastMark[table] = {place.file, place.next, place.known};
     }
     if (s.firstDueRecord[table] == 0 && line->inRecord() && line->seq >= s.plans[table].fromSeq) {
         s.firstDueRecord[table] = s.recordStart;
+        s.firstDuePlace[table] = s.recordStartPlace;
     }
 }
 
-std::size_t JournalReplay::State::firstLineApplied() const {
-    std::size_t first = SIZE_MAX;
+std::pair<std::size_t, JournalReplay::State::Place> JournalReplay::State::firstLineApplied() const {
+    const std::pair<std::size_t, Place> fromTheStart{1, Place{}};
+    if (scanned == 0) {
+        return fromTheStart;
+    }
+    std::pair<std::size_t, Place> first{SIZE_MAX, Place{}};
+    const auto consider = [&first](std::size_t line, const Place& place) {
+        if (line < first.first) {
+            first = {line, place};
+        }
+    };
     for (Table table : {goldTable, inventoryTable}) {
         const TableRecovery& plan = plans[table];
         if (plan.damaged) {
-            return 1; // what the file lost may stand anywhere in the journal
+            return fromTheStart; // what the file lost may stand anywhere in the journal
         }
         switch (plan.base) {
         case TableRecovery::Base::savedState:
             // Records gold.log took late come after later ones: none before
             // the first record due is due.
             if (firstDueRecord[table] != 0) {
-                first = std::min(first, firstDueRecord[table]);
+                consider(firstDueRecord[table], firstDuePlace[table]);
             }
             break;
         case TableRecovery::Base::journalMarks:
             // A save's mark is a record of its own line: the next line
             // begins the next one.
-            first = std::min(first, lastMark[table] + 1);
+            consider(lastMark[table] + 1, afterLastMark[table]);
             break;
         case TableRecovery::Base::unreadable:
             break;
@@ -222,11 +249,22 @@ std::size_t JournalReplay::State::firstLineApplied() const {
     return first;
 }
 
+JournalApplyStart JournalReplay::applyStart() {
+    State& s = *state_;
+    const auto [line, place] = s.firstLineApplied();
+    s.applyFrom = line;
+    if (line == SIZE_MAX || !place.known) {
+        return {}; // nothing to apply, or where it begins is not known: from the start
+    }
+    s.position = line - 1; // the lines passed over, counted as read
+    return {place.file, place.byte};
+}
+
 void JournalReplay::apply(std::string_view text) {
     State& s = *state_;
     const std::size_t at = ++s.position;
     if (s.applyFrom == 0) {
-        s.applyFrom = s.scanned == 0 ? 1 : s.firstLineApplied();
+        s.applyFrom = s.firstLineApplied().first;
     }
     // Most of a long journal is before the last save: no line there is
     // applied, and none is split.
@@ -503,19 +541,43 @@ bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass)
         economy.goldRecovery(), economy.inventoryRecovery());
     replay.useSavedRecords(economy.recordsOfSaveState());
     bool lastLineCut = false;
-    const auto pass = [&](bool applying) -> std::optional<std::string> {
-        for (const char* name : {GoldJournal::rotatedName, GoldJournal::fileName}) {
+    const std::array<const char*, 2> files = {GoldJournal::rotatedName, GoldJournal::fileName};
+    const auto scanPass = [&]() -> std::optional<std::string> {
+        for (std::size_t file = 0; file < files.size(); ++file) {
+            JournalLinePlace place{file, 0, 0, true};
             platform::Status read = economy.files().forEachLine(
-                name, journalChunkBytes, journalLongestLine,
+                files[file], journalChunkBytes, journalLongestLine,
                 [&](std::string_view line, bool ended, bool tooLong) {
+                    lastLineCut = !ended;
+                    place.known = place.known && !tooLong; // its length is not told
+                    if (!ended || tooLong) {
+                        return; // cut short by a crash, or not a journal line
+                    }
+                    place.byte = place.next;
+                    place.next += line.size() + 1;
+                    replay.scan(line, place);
+                });
+            if (read.isFailed()) {
+                return std::string(files[file]) + " could not be read (" + read.reason() + ")";
+            }
+        }
+        return std::nullopt;
+    };
+    // The lines before the first one a plan may apply are not read again.
+    const auto applyPass = [&]() -> std::optional<std::string> {
+        const JournalApplyStart start = replay.applyStart();
+        for (std::size_t file = start.file; file < files.size(); ++file) {
+            platform::Status read = economy.files().forEachLineFrom(
+                files[file], file == start.file ? start.byte : 0, journalChunkBytes,
+                journalLongestLine, [&](std::string_view line, bool ended, bool tooLong) {
                     lastLineCut = !ended;
                     if (!ended || tooLong) {
                         return; // cut short by a crash, or not a journal line
                     }
-                    applying ? replay.apply(line) : replay.scan(line);
+                    replay.apply(line);
                 });
             if (read.isFailed()) {
-                return std::string(name) + " could not be read (" + read.reason() + ")";
+                return std::string(files[file]) + " could not be read (" + read.reason() + ")";
             }
             if (read.isNotFound()) {
                 lastLineCut = false;
@@ -528,12 +590,13 @@ bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass)
     try {
         if (firstPass) {
             // A file the caller could not read is found unreadable below.
-            firstPass([&replay](const std::optional<JournalFields>& line) { replay.scan(line); });
+            firstPass([&replay](const std::optional<JournalFields>& line,
+                                const JournalLinePlace& place) { replay.scan(line, place); });
         } else {
-            failure = pass(false);
+            failure = scanPass();
         }
         if (!failure) {
-            failure = pass(true);
+            failure = applyPass();
             replay.finish();
         }
     } catch (const std::exception& error) {

@@ -57,6 +57,25 @@ struct ReplayOutcome {
     std::vector<std::string> recoveredInventory;
 };
 
+// Where a line stands in the journal: gold.log.1 is file 0 and gold.log
+// file 1, `byte` where the line begins in its file and `next` where the one
+// after it begins. A reader that lost count of the bytes (it passed over a
+// line too long to hand on) gives `known` false.
+struct JournalLinePlace {
+    std::size_t file = 0;
+    std::uint64_t byte = 0;
+    std::uint64_t next = 0;
+    bool known = false;
+};
+
+// Where the apply pass begins reading: at `byte` of `file`, the files
+// before it not read at all. The lines passed over are ones no table's plan
+// applies.
+struct JournalApplyStart {
+    std::size_t file = 0;
+    std::uint64_t byte = 0;
+};
+
 // Replays a journal given line by line, twice: the first pass finds the last
 // save mark of each table and the highest sequence number, the second
 // applies what each table's TableRecovery says. A record's lines are applied
@@ -78,9 +97,13 @@ public:
     // applied once, in its place among the journal's records by number,
     // whether or not gold.log took it later.
     void useSavedRecords(std::string_view text);
-    void scan(std::string_view line);
+    void scan(std::string_view line, const JournalLinePlace& place = {});
     // The same for a line already split (nothing when it did not split).
-    void scan(const std::optional<JournalFields>& line);
+    void scan(const std::optional<JournalFields>& line, const JournalLinePlace& place = {});
+    // Once the scan is done: where the apply pass may begin reading, the
+    // lines before it counted as read. A caller that reads from the start
+    // all the same need not ask.
+    JournalApplyStart applyStart();
     void apply(std::string_view line);
     // After the last line: a record still open was cut short, and what a
     // damaged file lost is added back.
@@ -108,9 +131,11 @@ std::size_t replayJournal(std::string_view journal, GoldLedger& ledger, Inventor
 //
 // A caller that reads gold.log.1 and gold.log whole anyway gives
 // `firstPass`, which reads them once, in that order, and hands `scan` every
-// line the replay looks at (one with its line end and not too long), split:
-// recovery's own first read is then saved.
-using JournalLineScan = std::function<void(const std::optional<JournalFields>& line)>;
+// line the replay looks at (one with its line end and not too long), split,
+// with its place: recovery's own first read is then saved, and its second
+// begins where the first line it may apply begins.
+using JournalLineScan =
+    std::function<void(const std::optional<JournalFields>& line, const JournalLinePlace& place)>;
 using JournalFirstPass = std::function<void(const JournalLineScan& scan)>;
 bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass = {});
 

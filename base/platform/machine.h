@@ -7,6 +7,7 @@
 #include "base/platform/platform.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ std::string temporaryNameFor(const std::string& path);
 // and any file, by name (without the folder). Empty when the folder cannot
 // be listed.
 std::vector<std::string> temporaryFilesIn(const std::string& folder);
+
+// Moves an open file's reading to byte `byte` from its start, past the 2 GiB
+// a long reaches on Windows; false when the system refuses.
+bool seekFile(std::FILE* file, std::uint64_t byte);
 
 // The id the operating system gives this process.
 std::uint64_t processId();

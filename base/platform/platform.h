@@ -74,9 +74,15 @@ public:
     // size. Not found, or failed when it exists but cannot be opened or read
     // (permissions, an I/O error, a folder). The lines before a read error
     // have been delivered by then, a cut-short last one has not.
-    [[nodiscard]] virtual Status forEachLine(const std::string& path, std::size_t chunkBytes,
-                                             std::size_t maxLineBytes,
-                                             const LineReader& onLine) = 0;
+    [[nodiscard]] Status forEachLine(const std::string& path, std::size_t chunkBytes,
+                                     std::size_t maxLineBytes, const LineReader& onLine) {
+        return forEachLineFrom(path, 0, chunkBytes, maxLineBytes, onLine);
+    }
+    // The same from byte `fromByte` on, which begins a line: a reader that
+    // knows where the lines it wants begin reads nothing before them.
+    [[nodiscard]] virtual Status forEachLineFrom(const std::string& path, std::uint64_t fromByte,
+                                                 std::size_t chunkBytes, std::size_t maxLineBytes,
+                                                 const LineReader& onLine) = 0;
 
     // Replaces `path` with `bytes` so that a crash or a full disk leaves
     // either the old file or the new one, never a mix: the bytes go to a
@@ -212,9 +218,9 @@ public:
                         std::size_t& size) override {
         return target_.readFileInto(path, place, size);
     }
-    Status forEachLine(const std::string& path, std::size_t chunkBytes, std::size_t maxLineBytes,
-                       const LineReader& onLine) override {
-        return target_.forEachLine(path, chunkBytes, maxLineBytes, onLine);
+    Status forEachLineFrom(const std::string& path, std::uint64_t fromByte, std::size_t chunkBytes,
+                           std::size_t maxLineBytes, const LineReader& onLine) override {
+        return target_.forEachLineFrom(path, fromByte, chunkBytes, maxLineBytes, onLine);
     }
     using FileSystem::replaceFile;
     Status replaceFile(const std::string& path, std::string_view bytes,

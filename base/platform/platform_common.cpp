@@ -148,12 +148,16 @@ Status RealPlatform::readFileInto(const std::string& path,
     return {};
 }
 
-Status RealPlatform::forEachLine(const std::string& path, std::size_t chunkBytes,
-                                 std::size_t maxLineBytes, const LineReader& onLine) {
+Status RealPlatform::forEachLineFrom(const std::string& path, std::uint64_t fromByte,
+                                     std::size_t chunkBytes, std::size_t maxLineBytes,
+                                     const LineReader& onLine) {
     Status result;
     OpenFile file = openForReading(path, result);
     if (file == nullptr) {
         return result;
+    }
+    if (fromByte != 0 && !seekFile(file.get(), fromByte)) {
+        return failedRead("cannot read", path, errno == 0 ? EIO : errno);
     }
     std::string chunk(std::max<std::size_t>(chunkBytes, 1), '\0');
     // The start of a line the chunks so far have not ended; a line within

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -245,6 +246,12 @@ Status RealPlatform::replaceFile(const std::string& path, std::string_view bytes
 
 std::uint64_t processId() {
     return static_cast<std::uint64_t>(::getpid());
+}
+
+bool seekFile(std::FILE* file, std::uint64_t byte) {
+    errno = 0;
+    return byte <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) &&
+           ::fseeko(file, static_cast<off_t>(byte), SEEK_SET) == 0;
 }
 
 std::optional<FileStamp> fileStamp(const std::string& path) {

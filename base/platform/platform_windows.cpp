@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -225,6 +227,12 @@ Status RealPlatform::replaceFile(const std::string& path, std::string_view bytes
 
 std::uint64_t processId() {
     return GetCurrentProcessId();
+}
+
+bool seekFile(std::FILE* file, std::uint64_t byte) {
+    errno = 0;
+    return byte <= static_cast<std::uint64_t>(std::numeric_limits<__int64>::max()) &&
+           ::_fseeki64(file, static_cast<__int64>(byte), SEEK_SET) == 0;
 }
 
 std::int64_t wallClockNanoseconds() {

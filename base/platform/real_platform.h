@@ -13,8 +13,8 @@ class RealPlatform final : public Platform {
 public:
     Status readFileInto(const std::string& path, const std::function<char*(std::size_t)>& place,
                         std::size_t& size) override;
-    Status forEachLine(const std::string& path, std::size_t chunkBytes, std::size_t maxLineBytes,
-                       const LineReader& onLine) override;
+    Status forEachLineFrom(const std::string& path, std::uint64_t fromByte, std::size_t chunkBytes,
+                           std::size_t maxLineBytes, const LineReader& onLine) override;
     using FileSystem::replaceFile;
     Status replaceFile(const std::string& path, std::string_view bytes,
                        const BeforeRename& beforeRename) override;

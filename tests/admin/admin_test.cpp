@@ -12,6 +12,7 @@
 #include "base/text/text_rules.h"
 #include "gold/database_economy.h"
 #include "gold/database_schema.h"
+#include "gold/journal_format.h"
 #include "gold/record_checks.h"
 #include "support/full_disk.h"
 #include "support/test_arena.h"
@@ -445,6 +446,61 @@ TEST(AdminCheck, ItAndAModuleStartReadDamagedRecordsAlike) {
     EXPECT_EQ(gold.status, 0) << gold.err;
     EXPECT_TRUE(contains(gold.out, "Bob,110\n"));
     EXPECT_TRUE(contains(gold.out, "Al,91\n"));
+}
+
+// A start applies nothing before each table's last save, and reads nothing
+// before the first line it may apply either: where that line begins is
+// counted in bytes as the journal is read, and is not known (the journal is
+// read again from its start) once a line too long to hand on was passed
+// over. A read begun even a byte a line late would cut the line of Bob's
+// guns and lose them; Al's kills before the saves are never paid again.
+TEST(AdminCheck, ItAndAModuleStartApplyOnlyWhatFollowsTheLastSaves) {
+    const auto line = [](std::string time, std::string cause, std::string account,
+                         std::string field, std::string change, std::string after,
+                         std::uint64_t seq) {
+        return journalLine(
+            {"2026-12-08T10:00:0" + time + "Z", cause, account, account, field, change, after}, seq,
+            1, 1);
+    };
+    // Lines enough that a count a byte short or over for each goes past a
+    // line's time, which plays no part in what it does.
+    std::string note;
+    for (int i = 0; i < 30; ++i) {
+        note += "a note someone left\r\n";
+    }
+    const std::string tooLong = std::string(journalLongestLine + 10, 'x') + "\n";
+    const std::string kills = line("0", "kill Bob", "Al", "gold", "+2", "102", 1) +
+                              line("0", "kill Bob", "Al", "gold", "+1", "103", 2);
+    const std::string inventorySaved = line("1", "save", "*", "inventory", "saved", "1", 3);
+    const std::string guns = line("2", "purchase guns", "Bob", "guns", "+1", "1", 4);
+    const std::string goldSaved = line("3", "save", "*", "gold", "saved", "2", 5);
+    const std::string after = line("4", "kill Al", "Bob", "gold", "+3", "103", 6);
+    const std::string later = line("5", "kill Al", "Bob", "gold", "+4", "107", 7);
+    // gold.log.1 and gold.log: the saves in one or the other, and a line
+    // too long to read before them.
+    const std::vector<std::pair<std::string, std::string>> journals = {
+        {note + kills + inventorySaved + guns + goldSaved + after, later},
+        {note + kills, inventorySaved + guns + goldSaved + after + later},
+        {note + tooLong + kills + inventorySaved + guns + goldSaved + after, later},
+        {note + kills, tooLong + inventorySaved + guns + goldSaved + after + later},
+    };
+    for (const auto& [rotated, current] : journals) {
+        Folder folder;
+        folder.write("gold.dat", goldRecord("Bob", 100) + goldRecord("Al", 103));
+        folder.write("inv.dat", inventoryRecord("Bob", {}));
+        folder.write("gold.log.1", rotated);
+        folder.write("gold.log", current);
+        const Outcome run = admin({"check", folder.path});
+        EXPECT_TRUE(contains(run.out, "note: A module start here would say: \"Recovered 3 "
+                                      "changes from gold.log.\""))
+            << run.out;
+        EXPECT_FALSE(contains(run.out, "disagrees")) << run.out;
+        const Outcome gold = admin({"gold", folder.path, "--format", "csv"});
+        EXPECT_TRUE(contains(gold.out, "Bob,107\n")) << gold.out;
+        EXPECT_TRUE(contains(gold.out, "Al,103\n")) << gold.out;
+        const Outcome items = admin({"items", folder.path, "--format", "csv"});
+        EXPECT_TRUE(contains(items.out, "Bob,1,0,0,0,0,0,0,0,1\n")) << items.out;
+    }
 }
 
 // A gold.dat cut to a few bytes loaded no account, and the next save wrote

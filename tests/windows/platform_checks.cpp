@@ -199,6 +199,13 @@ void readingLines() {
     const std::vector<std::string> expected = {"one\r|", "two|", "|!", "three"};
     check(read.ok() && lines == expected,
           "lines are read in chunks, a too long one passed over: " + read.reason());
+    lines.clear();
+    read =
+        files.forEachLineFrom(path, 5, 3, 10, [&](std::string_view text, bool ended, bool tooLong) {
+            lines.push_back(std::string(text) + (ended ? "|" : "") + (tooLong ? "!" : ""));
+        });
+    check(read.ok() && lines == std::vector<std::string>(expected.begin() + 1, expected.end()),
+          "lines are read from a byte where one begins: " + read.reason());
     read = files.forEachLine(here("no-such.log"), 3, 10, [](std::string_view, bool, bool) {});
     check(read.isNotFound(), "a missing file has no lines to read");
     read =
