@@ -329,21 +329,43 @@ JournalEntry& JournalEntry::operator=(const JournalEntry& other) {
     seq = other.seq;
     part = other.part;
     parts = other.parts;
+    // A copy holds its texts itself, those the other viewed in a line being
+    // read too: it may outlive the line.
     storage_ = other.storage_;
-    const std::array<std::string_view*, 8> to = texts();
     const std::array<const std::string_view*, 8> from = {
         &other.time,  &other.cause,  &other.by,    &other.account,
         &other.field, &other.change, &other.after, &other.bot};
-    for (std::size_t i = 0; i < to.size(); ++i) {
+    std::array<std::size_t, 8> at{};
+    for (std::size_t i = 0; i < from.size(); ++i) {
         const std::string_view text = *from[i];
         const bool own = !text.empty() && text.data() >= other.storage_.data() &&
                          text.data() < other.storage_.data() + other.storage_.size();
-        *to[i] =
-            own ? std::string_view(storage_).substr(
-                      static_cast<std::size_t>(text.data() - other.storage_.data()), text.size())
-                : text;
+        if (own) {
+            at[i] = static_cast<std::size_t>(text.data() - other.storage_.data());
+        } else {
+            at[i] = storage_.size();
+            storage_ += text;
+        }
+    }
+    const std::array<std::string_view*, 8> to = texts();
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        *to[i] = std::string_view(storage_).substr(at[i], from[i]->size());
     }
     return *this;
+}
+
+void JournalEntry::viewTexts(const JournalFields& fields) {
+    time = fields.time;
+    cause = fields.cause;
+    by = fields.by;
+    account = fields.account;
+    field = fields.field;
+    change = fields.change;
+    after = fields.after;
+    bot = fields.bot;
+    seq = fields.seq;
+    part = fields.part;
+    parts = fields.parts;
 }
 
 void JournalEntry::setTexts(std::string_view text, const JournalFields& fields) {
@@ -423,6 +445,7 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                              (path == GoldJournal::rotatedName || path == GoldJournal::fileName);
         FileFindings findings(summary, file);
         std::size_t number = 0;
+        std::string timeRead; // the last line's time, when it is one
         // Each line's place, for the module's recovery: its second read
         // begins where the first line it may apply begins.
         JournalLinePlace place{path == GoldJournal::rotatedName ? 0u : 1u, 0, 0, true};
@@ -476,15 +499,29 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                                                  "); the module passes over it.");
                     return;
                 }
-                if (!isJournalTime(fields->time)) {
-                    findings.problem(number, "its time \"" + printable(fields->time) +
-                                                 "\" is not a time; the module applies the "
-                                                 "change all the same.");
+                // The lines of one second share their time: it is read once.
+                if (timeRead.empty() || fields->time != timeRead) {
+                    if (isJournalTime(fields->time)) {
+                        timeRead.assign(fields->time);
+                    } else {
+                        findings.problem(number, "its time \"" + printable(fields->time) +
+                                                     "\" is not a time; the module applies the "
+                                                     "change all the same.");
+                    }
                 }
                 JournalEntry& entry = records.staged();
                 entry.file = file;
                 entry.line = number;
-                entry.setTexts(text, *fields);
+                // A line that is a whole record by itself is handed on
+                // before the next is read: its texts are viewed where they
+                // are read, unless one is escaped. A record of several lines
+                // keeps a copy of each until its last.
+                const bool alone = fields->seq == 0 || fields->parts == 1;
+                if (alone && text.find('\\') == std::string_view::npos) {
+                    entry.viewTexts(*fields);
+                } else {
+                    entry.setTexts(text, *fields);
+                }
                 ++summary.entries;
                 records.line();
             });

@@ -48,6 +48,9 @@ struct JournalEntry {
     void setTexts(std::string_view line, const JournalFields& fields);
     // Texts already plain, in the order of the fields above.
     void setTexts(const std::array<std::string_view, 8>& plain);
+    // The texts viewed where `fields` views them, none of them escaped: the
+    // entry is then valid only while they are; a copy holds them itself.
+    void viewTexts(const JournalFields& fields);
 
     bool isGold() const { return field == journalGoldField; }
     bool isInventory() const { return field == journalInventoryField; }

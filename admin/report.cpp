@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -487,7 +488,9 @@ struct Economy {
     Bars longBars{Unit::day, Unit::year};
     std::vector<std::string> categories; // in the order first seen
     std::map<std::string, std::size_t, std::less<>> categoryNumbers;
-    std::vector<CategoryTotal> totals; // by category's number
+    std::vector<CategoryTotal> totals;         // by category's number
+    std::string lastCategory;                  // the category looked for last, and its number
+    std::size_t lastCategoryNumber = SIZE_MAX; // none yet
     std::vector<StaffRow> staff;
     std::size_t staffSeen = 0;
     // Each player's number: a kill finds its pair without making a string.
@@ -555,6 +558,10 @@ std::string_view categoryOf(std::string_view cause) {
 bool isStaffAction(const JournalEntry& entry) {
     static constexpr std::array<std::string_view, 6> causes = {"givegold", "takegold", "resetgold",
                                                                "goldload", "resetinv", "invload"};
+    // Most changes are kills: they are told apart at once.
+    if (startsWith(entry.cause, "kill ")) {
+        return false;
+    }
     return std::find(causes.begin(), causes.end(), entry.cause) != causes.end() ||
            startsWith(entry.cause, "admin ");
 }
@@ -657,7 +664,7 @@ StaffRow staffRow(const std::vector<const JournalEntry*>& lines) {
     return row;
 }
 
-std::size_t categoryNumber(Economy& economy, std::string_view category) {
+std::size_t categoryNumberOf(Economy& economy, std::string_view category) {
     if (auto known = economy.categoryNumbers.find(category);
         known != economy.categoryNumbers.end()) {
         return known->second;
@@ -667,6 +674,16 @@ std::size_t categoryNumber(Economy& economy, std::string_view category) {
     economy.categoryNumbers.emplace(category, number);
     economy.totals.emplace_back();
     return number;
+}
+
+std::size_t categoryNumber(Economy& economy, std::string_view category) {
+    // Changes of one cause come in runs: the last one is looked at first.
+    if (economy.lastCategoryNumber != SIZE_MAX && category == economy.lastCategory) {
+        return economy.lastCategoryNumber;
+    }
+    economy.lastCategory.assign(category);
+    economy.lastCategoryNumber = categoryNumberOf(economy, category);
+    return economy.lastCategoryNumber;
 }
 
 // What a gold line did to the gold in circulation. Balances wrap at 2^32
