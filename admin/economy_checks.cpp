@@ -191,8 +191,8 @@ JournalValues lastJournalValues(const std::function<void(const JournalRecord&)>&
                 if (!amount || !(entry.isGold() || kind)) {
                     continue; // a record made (new), or nothing a value is kept of
                 }
-                const std::optional<std::int64_t> after = readBoundedNumber(
-                    entry.after, kind ? -2147483648LL : 0, kind ? 2147483647LL : 4294967295LL);
+                // Read with the line, within the bounds of its table.
+                const std::optional<std::int64_t> after = entry.afterValue();
                 if (!after) {
                     continue;
                 }

@@ -329,6 +329,8 @@ JournalEntry& JournalEntry::operator=(const JournalEntry& other) {
     seq = other.seq;
     part = other.part;
     parts = other.parts;
+    amount_ = other.amount_;
+    after_ = other.after_;
     // A copy holds its texts itself, those the other viewed in a line being
     // read too: it may outlive the line.
     storage_ = other.storage_;
@@ -410,10 +412,9 @@ void JournalEntry::setTexts(const std::array<std::string_view, 8>& plain) {
     for (std::size_t i = 0; i < to.size(); ++i) {
         *to[i] = std::string_view(storage_).substr(at[i], plain[i].size());
     }
-}
-
-std::optional<std::int64_t> JournalEntry::amount() const {
-    return readJournalChange(change);
+    amount_ = readJournalChange(change);
+    after_ = isGold() ? readBoundedNumber(after, 0, 4294967295LL)
+                      : readBoundedNumber(after, -2147483648LL, 2147483647LL);
 }
 
 JournalSummary readJournal(const std::vector<std::string>& older,
@@ -480,8 +481,9 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                 if (scanned) {
                     scan(fields, place);
                 }
+                JournalNumbers numbers;
                 std::optional<std::string> why =
-                    fields ? journalLineFlaw(*fields)
+                    fields ? journalLineFlaw(*fields, numbers)
                            : "it does not hold seven, eight or ten fields";
                 if (why) {
                     records.end();
@@ -522,6 +524,7 @@ JournalSummary readJournal(const std::vector<std::string>& older,
                 } else {
                     entry.setTexts(text, *fields);
                 }
+                entry.setNumbers(numbers);
                 ++summary.entries;
                 records.line();
             });

@@ -61,14 +61,22 @@ struct JournalEntry {
     bool isWipe() const {
         return isEveryAccount() && (change == journalReset || change == journalReload);
     }
-    // The signed amount of a +N or -N change.
-    std::optional<std::int64_t> amount() const;
+    // The signed amount of a +N or -N change, and the value after, as read
+    // with the line.
+    std::optional<std::int64_t> amount() const { return amount_; }
+    std::optional<std::int64_t> afterValue() const { return after_; }
+    void setNumbers(const JournalNumbers& numbers) {
+        amount_ = numbers.amount;
+        after_ = numbers.after;
+    }
 
 private:
     std::array<std::string_view*, 8> texts() {
         return {&time, &cause, &by, &account, &field, &change, &after, &bot};
     }
     std::string storage_;
+    std::optional<std::int64_t> amount_;
+    std::optional<std::int64_t> after_;
 };
 
 // One change as the journal holds it: the lines of one record, or one line

@@ -41,12 +41,16 @@ inline void prefetchMemory(const void* at) {
 // 20,000 names (768 KiB) stays in the caches while a journal streams past.
 class TextNumbers {
 public:
+    static std::uint64_t hashOf(std::string_view text) {
+        return std::hash<std::string_view>{}(text);
+    }
     // The number of `text`, given it when it is new.
-    std::uint32_t number(std::string_view text) {
+    std::uint32_t number(std::string_view text) { return number(text, hashOf(text)); }
+    // The same with the text's hashOf, when it is known already.
+    std::uint32_t number(std::string_view text, std::uint64_t hash) {
         if (4 * (starts_.size() + 1) > 3 * slots_.size()) {
             grow();
         }
-        const std::uint64_t hash = std::hash<std::string_view>{}(text);
         const std::uint32_t check = static_cast<std::uint32_t>(hash >> 32) | 1u;
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
@@ -63,10 +67,11 @@ public:
             }
         }
     }
-    // The slot where a look for `text` begins, asked of memory now.
-    void prefetch(std::string_view text) const {
+    // The slot where a look for the text of this hashOf begins, asked of
+    // memory now.
+    void prefetch(std::uint64_t hash) const {
         if (!slots_.empty()) {
-            prefetchMemory(&slots_[std::hash<std::string_view>{}(text) & (slots_.size() - 1)]);
+            prefetchMemory(&slots_[hash & (slots_.size() - 1)]);
         }
     }
     std::string_view text(std::uint32_t number) const {
@@ -126,8 +131,10 @@ public:
         std::uint32_t account; // the same for every way of writing it
         std::uint32_t written; // this way of writing it
     };
-    Found find(std::string_view written) {
-        const std::uint32_t way = written_.number(written);
+    Found find(std::string_view written) { return find(written, TextNumbers::hashOf(written)); }
+    // The same with the name's TextNumbers::hashOf, when it is known already.
+    Found find(std::string_view written, std::uint64_t hash) {
+        const std::uint32_t way = written_.number(written, hash);
         if (way == accountOf_.size()) {
             const std::uint32_t account = keys_.number(accountKey(written));
             if (account == firstWritten_.size()) {
@@ -137,7 +144,7 @@ public:
         }
         return {accountOf_[way], way};
     }
-    void prefetch(std::string_view written) const { written_.prefetch(written); }
+    void prefetch(std::uint64_t hash) const { written_.prefetch(hash); }
     std::string_view written(std::uint32_t way) const { return written_.text(way); }
     // The folded name, and the name as first written.
     std::string_view key(std::uint32_t account) const { return keys_.text(account); }

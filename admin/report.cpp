@@ -507,6 +507,7 @@ struct Economy {
     // the tables of 20,000 players are far bigger than the caches.
     struct WaitingKill {
         std::string killer, killed;
+        std::uint64_t killerHash = 0, killedHash = 0;
         std::uint32_t a = 0, b = 0;
     };
     std::vector<WaitingKill> kills;
@@ -585,13 +586,9 @@ constexpr std::size_t killBatch = 64;
 // The waiting kills counted, in the order they were paid.
 void countWaitingKills(Economy& economy) {
     const std::span waiting(economy.kills.data(), economy.killsWaiting);
-    for (const Economy::WaitingKill& kill : waiting) {
-        economy.players.prefetch(kill.killer);
-        economy.players.prefetch(kill.killed);
-    }
     for (Economy::WaitingKill& kill : waiting) {
-        kill.a = economy.players.find(kill.killer).account;
-        kill.b = economy.players.find(kill.killed).account;
+        kill.a = economy.players.find(kill.killer, kill.killerHash).account;
+        kill.b = economy.players.find(kill.killed, kill.killedHash).account;
         economy.pairs.prefetch(kill.a, kill.b);
     }
     for (const Economy::WaitingKill& kill : waiting) {
@@ -612,6 +609,12 @@ void countKill(Economy& economy, std::string_view killer, std::string_view kille
     Economy::WaitingKill& kill = economy.kills[economy.killsWaiting++];
     kill.killer.assign(killer);
     kill.killed.assign(killed);
+    // Their players' slots are asked for at once, a batch before they are
+    // looked at.
+    kill.killerHash = TextNumbers::hashOf(killer);
+    kill.killedHash = TextNumbers::hashOf(killed);
+    economy.players.prefetch(kill.killerHash);
+    economy.players.prefetch(kill.killedHash);
     if (economy.killsWaiting == killBatch) {
         countWaitingKills(economy);
     }
@@ -691,7 +694,7 @@ std::size_t categoryNumber(Economy& economy, std::string_view category) {
 // by what was asked.
 std::optional<std::int64_t> goldDelta(const JournalEntry& entry) {
     const std::optional<std::int64_t> amount = entry.amount();
-    const std::optional<std::int64_t> after = readBoundedNumber(entry.after, 0, 4294967295LL);
+    const std::optional<std::int64_t> after = entry.afterValue();
     if (!amount || !after) {
         return std::nullopt;
     }

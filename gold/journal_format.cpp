@@ -127,19 +127,27 @@ bool isJournalTime(std::string_view time) {
 }
 
 std::optional<std::string> journalLineFlaw(const JournalFields& fields) {
+    JournalNumbers numbers;
+    return journalLineFlaw(fields, numbers);
+}
+
+std::optional<std::string> journalLineFlaw(const JournalFields& fields, JournalNumbers& numbers) {
     const bool gold = fields.field == journalGoldField;
     if (!gold && fields.field != journalInventoryField && !itemKindOfWord(fields.field)) {
         return "\"" + std::string(fields.field) + "\" is neither gold, an item nor inventory";
     }
     const std::string_view change = fields.change;
-    if (!readJournalChange(change) && change != journalNew && change != journalReset &&
+    numbers.amount = readJournalChange(change);
+    if (!numbers.amount && change != journalNew && change != journalReset &&
         change != journalReload && change != journalSaved) {
         return "its change \"" + std::string(change) + "\" is not one";
     }
-    if (!readBoundedNumber(fields.after, gold ? 0 : -2147483648LL,
-                           gold ? 4294967295LL : 2147483647LL)) {
+    const std::optional<std::int64_t> after = readBoundedNumber(
+        fields.after, gold ? 0 : -2147483648LL, gold ? 4294967295LL : 2147483647LL);
+    if (!after) {
         return "its value after, \"" + std::string(fields.after) + "\", is not one";
     }
+    numbers.after = *after;
     return std::nullopt;
 }
 

@@ -106,6 +106,15 @@ std::optional<JournalFields> splitJournalLine(std::string_view line);
 // nothing when it is one. The time is for operators and plays no part.
 std::optional<std::string> journalLineFlaw(const JournalFields& fields);
 
+// The numbers a line without a flaw holds, as journalLineFlaw read them: its
+// change as a signed amount (none for new, reset, reload and saved), and its
+// value after.
+struct JournalNumbers {
+    std::optional<std::int64_t> amount;
+    std::int64_t after = 0;
+};
+std::optional<std::string> journalLineFlaw(const JournalFields& fields, JournalNumbers& numbers);
+
 // A journal line whole: split, and without a flaw. Recovery applies only
 // these; any other line is passed over, and ends the record it stands in.
 std::optional<JournalFields> readJournalLine(std::string_view line);
