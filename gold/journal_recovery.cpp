@@ -92,6 +92,7 @@ struct JournalReplay::State {
         std::uint64_t byte = 0;
         bool known = true;
     };
+    std::array<std::uint64_t, 2> bytesScanned{}; // of each file, while counted
     Place recordStartPlace;
     std::array<Place, 2> afterLastMark{};
     std::array<Place, 2> firstDuePlace{};
@@ -192,6 +193,9 @@ void JournalReplay::scan(const std::optional<JournalFields>& line, const Journal
     State& s = *state_;
     ++s.scanned;
     const State::Place here{place.file, place.byte, place.known};
+    if (place.known && place.file < s.bytesScanned.size()) {
+        s.bytesScanned[place.file] = place.next;
+    }
     // Only save marks, sequence numbers and where records begin matter here.
     if (!line || !line->inRecord() || line->part <= 1) {
         s.recordStart = s.scanned;
@@ -258,6 +262,10 @@ JournalApplyStart JournalReplay::applyStart() {
     }
     s.position = line - 1; // the lines passed over, counted as read
     return {place.file, place.byte};
+}
+
+std::uint64_t JournalReplay::bytesScanned(std::size_t file) const {
+    return file < state_->bytesScanned.size() ? state_->bytesScanned[file] : 0;
 }
 
 void JournalReplay::apply(std::string_view text) {
@@ -566,6 +574,16 @@ bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass)
     // The lines before the first one a plan may apply are not read again.
     const auto applyPass = [&]() -> std::optional<std::string> {
         const JournalApplyStart start = replay.applyStart();
+        for (std::size_t file = 0; file < start.file; ++file) {
+            // Not read again; but a file the first read (a caller's) could
+            // not read is found here, from the end of what it counted.
+            const platform::Status open = economy.files().forEachLineFrom(
+                files[file], replay.bytesScanned(file), journalChunkBytes, journalLongestLine,
+                [](std::string_view, bool, bool) {});
+            if (open.isFailed()) {
+                return std::string(files[file]) + " could not be read (" + open.reason() + ")";
+            }
+        }
         for (std::size_t file = start.file; file < files.size(); ++file) {
             platform::Status read = economy.files().forEachLineFrom(
                 files[file], file == start.file ? start.byte : 0, journalChunkBytes,

@@ -104,6 +104,9 @@ public:
     // lines before it counted as read. A caller that reads from the start
     // all the same need not ask.
     JournalApplyStart applyStart();
+    // How far the scan counted the bytes of a file (0 or 1), as where the
+    // last line it counted ends.
+    std::uint64_t bytesScanned(std::size_t file) const;
     void apply(std::string_view line);
     // After the last line: a record still open was cut short, and what a
     // damaged file lost is added back.

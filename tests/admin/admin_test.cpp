@@ -501,6 +501,17 @@ TEST(AdminCheck, ItAndAModuleStartApplyOnlyWhatFollowsTheLastSaves) {
         const Outcome items = admin({"items", folder.path, "--format", "csv"});
         EXPECT_TRUE(contains(items.out, "Bob,1,0,0,0,0,0,0,0,1\n")) << items.out;
     }
+    // gold.log.1 not read again since the saves are in gold.log is still
+    // found unreadable when it is.
+    Folder folder;
+    folder.write("gold.dat", goldRecord("Bob", 100) + goldRecord("Al", 103));
+    folder.write("inv.dat", inventoryRecord("Bob", {}));
+    std::filesystem::create_directory(folder.path + "/gold.log.1");
+    folder.write("gold.log", inventorySaved + guns + goldSaved + after + later);
+    const Outcome run = admin({"check", folder.path});
+    EXPECT_TRUE(contains(run.out, "problem: gold.log.1 could not be read (cannot read gold.log.1: "
+                                  "it is not a file)."))
+        << run.out;
 }
 
 // A gold.dat cut to a few bytes loaded no account, and the next save wrote
