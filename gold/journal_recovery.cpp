@@ -550,6 +550,9 @@ bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass)
     replay.useSavedRecords(economy.recordsOfSaveState());
     bool lastLineCut = false;
     const std::array<const char*, 2> files = {GoldJournal::rotatedName, GoldJournal::fileName};
+    const auto unreadable = [&files](std::size_t file, const platform::Status& read) {
+        return std::string(files[file]) + " could not be read (" + read.reason() + ")";
+    };
     const auto scanPass = [&]() -> std::optional<std::string> {
         for (std::size_t file = 0; file < files.size(); ++file) {
             JournalLinePlace place{file, 0, 0, true};
@@ -566,7 +569,7 @@ bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass)
                     replay.scan(line, place);
                 });
             if (read.isFailed()) {
-                return std::string(files[file]) + " could not be read (" + read.reason() + ")";
+                return unreadable(file, read);
             }
         }
         return std::nullopt;
@@ -581,7 +584,7 @@ bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass)
                 files[file], replay.bytesScanned(file), journalChunkBytes, journalLongestLine,
                 [](std::string_view, bool, bool) {});
             if (open.isFailed()) {
-                return std::string(files[file]) + " could not be read (" + open.reason() + ")";
+                return unreadable(file, open);
             }
         }
         for (std::size_t file = start.file; file < files.size(); ++file) {
@@ -595,7 +598,7 @@ bool recoverFromJournal(FileEconomy& economy, const JournalFirstPass& firstPass)
                     replay.apply(line);
                 });
             if (read.isFailed()) {
-                return std::string(files[file]) + " could not be read (" + read.reason() + ")";
+                return unreadable(file, read);
             }
             if (read.isNotFound()) {
                 lastLineCut = false;
