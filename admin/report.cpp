@@ -15,10 +15,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <set>
@@ -27,6 +29,7 @@
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
+#include <utility>
 
 namespace quorvel::admin {
 namespace {
@@ -382,83 +385,112 @@ struct Pair {
     std::size_t total() const { return std::size_t{firstKilledSecond} + secondKilledFirst; }
 };
 
-// The kill pairs in one flat table, by the two players' numbers (the lower
-// first): a kill finds its pair with no node made or freed.
-class PairTable {
+// The kill pairs, in the order of the two players' numbers (the lower
+// first). Kills are counted a batch at a time: the batch is sorted and
+// merged into the pairs in one pass that reads and writes memory in order.
+// A table of pairs looked up at random, far bigger than the caches, waited
+// on memory at every kill.
+class KillPairs {
 public:
-    // The pair of the two numbers, new and empty (`first` the lower) when
-    // it was not there.
-    Pair& at(std::uint32_t a, std::uint32_t b) {
-        if (4 * (size_ + 1) > 3 * slots_.size()) {
-            rebuild(slots_.empty() ? 1024 : 2 * slots_.size(), 0);
-        }
-        const std::uint32_t low = std::min(a, b), high = std::max(a, b);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = spread(low, high) & mask;; at = (at + 1) & mask) {
-            Pair& slot = slots_[at];
-            if (slot.first == unused) {
-                slot = {low, high, 0, 0};
-                ++size_;
-                return slot;
-            }
-            if ((slot.first == low && slot.second == high) ||
-                (slot.first == high && slot.second == low)) {
-                return slot;
-            }
+    // A kill, counted at the next merge.
+    void add(std::uint32_t killer, std::uint32_t killed) {
+        if (killer <= killed) {
+            lowKilledHigh_.push_back(key(killer, killed));
+        } else {
+            highKilledLow_.push_back(key(killed, killer));
         }
     }
-    // The slot where a look for the pair begins, asked of memory now.
-    void prefetch(std::uint32_t a, std::uint32_t b) const {
-        if (!slots_.empty()) {
-            prefetchMemory(&slots_[spread(std::min(a, b), std::max(a, b)) & (slots_.size() - 1)]);
+    std::size_t waiting() const { return lowKilledHigh_.size() + highKilledLow_.size(); }
+    // The waiting kills counted into their pairs; every player's number is
+    // below `players`.
+    void merge(std::size_t players) {
+        sortKeys(lowKilledHigh_, players);
+        sortKeys(highKilledLow_, players);
+        merged_.clear();
+        // Room asked for in steps of the largest merge yet: memory the
+        // system hands over anew is paid for a page at a time.
+        if (merged_.capacity() < pairs_.size() + waiting()) {
+            merged_.reserve(std::max(pairs_.capacity(), pairs_.size() + waiting()));
         }
+        auto pair = pairs_.cbegin();
+        auto low = lowKilledHigh_.cbegin();
+        auto high = highKilledLow_.cbegin();
+        for (;;) {
+            const bool pairs = pair != pairs_.cend();
+            const bool lows = low != lowKilledHigh_.cend();
+            const bool highs = high != highKilledLow_.cend();
+            if (!pairs && !lows && !highs) {
+                break;
+            }
+            std::uint64_t next = std::numeric_limits<std::uint64_t>::max();
+            next = pairs ? std::min(next, key(pair->first, pair->second)) : next;
+            next = lows ? std::min(next, *low) : next;
+            next = highs ? std::min(next, *high) : next;
+            Pair counted{static_cast<std::uint32_t>(next >> 32), static_cast<std::uint32_t>(next),
+                         0, 0};
+            if (pairs && key(pair->first, pair->second) == next) {
+                counted = *pair++;
+            }
+            for (; low != lowKilledHigh_.cend() && *low == next; ++low) {
+                ++counted.firstKilledSecond;
+            }
+            for (; high != highKilledLow_.cend() && *high == next; ++high) {
+                ++counted.secondKilledFirst;
+            }
+            merged_.push_back(counted);
+        }
+        std::swap(pairs_, merged_);
+        lowKilledHigh_.clear();
+        highKilledLow_.clear();
     }
-    std::size_t size() const { return size_; }
+    std::size_t size() const { return pairs_.size(); }
     // Only the pairs of more than `fewest` kills kept.
-    void keepMoreThan(std::size_t fewest) { rebuild(slots_.size(), fewest + 1); }
+    void keepMoreThan(std::size_t fewest) {
+        std::erase_if(pairs_, [fewest](const Pair& pair) { return pair.total() <= fewest; });
+    }
     template <typename Visit> void forEach(const Visit& visit) const {
-        for (const Pair& slot : slots_) {
-            if (slot.first != unused) {
-                visit(slot);
-            }
+        for (const Pair& pair : pairs_) {
+            visit(pair);
         }
     }
 
 private:
-    // No player has this number: a slot without a pair.
-    static constexpr std::uint32_t unused = ~std::uint32_t{0};
-    static std::size_t spread(std::uint32_t low, std::uint32_t high) {
-        std::uint64_t key = std::uint64_t{low} << 32 | high;
-        key ^= key >> 33;
-        key *= 0xff51afd7ed558ccdULL;
-        key ^= key >> 33;
-        return static_cast<std::size_t>(key);
+    static std::uint64_t key(std::uint32_t low, std::uint32_t high) {
+        return std::uint64_t{low} << 32 | high;
     }
-    // The table at `capacity` slots (a power of two), with the pairs of at
-    // least `least` kills.
-    // The table before is kept as the next rebuild's room: pairs are set
-    // aside many times in a long journal, with no memory asked anew.
-    void rebuild(std::size_t capacity, std::size_t least) {
-        std::swap(slots_, spare_);
-        slots_.assign(capacity, Pair{unused, unused, 0, 0});
-        size_ = 0;
-        const std::size_t mask = capacity - 1;
-        for (const Pair& pair : spare_) {
-            if (pair.first == unused || pair.total() < least) {
-                continue;
+    // Keys in order, a radix sort of the bits the players' numbers use:
+    // 20,000 players take three passes of 11 bits over the batch.
+    void sortKeys(std::vector<std::uint64_t>& keys, std::size_t players) {
+        const auto bits = static_cast<unsigned>(std::bit_width(players));
+        const std::uint64_t highs = (std::uint64_t{1} << bits) - 1;
+        for (std::uint64_t& key : keys) {
+            key = (key >> 32) << bits | (key & highs);
+        }
+        constexpr unsigned digit = 11;
+        constexpr std::size_t buckets = std::size_t{1} << digit;
+        room_.resize(keys.size());
+        for (unsigned shift = 0; shift < 2 * bits; shift += digit) {
+            std::array<std::size_t, buckets> starts{};
+            for (const std::uint64_t key : keys) {
+                ++starts[(key >> shift) & (buckets - 1)];
             }
-            std::size_t at =
-                spread(std::min(pair.first, pair.second), std::max(pair.first, pair.second)) & mask;
-            while (slots_[at].first != unused) {
-                at = (at + 1) & mask;
+            std::size_t at = 0;
+            for (std::size_t& start : starts) {
+                at += std::exchange(start, at);
             }
-            slots_[at] = pair;
-            ++size_;
+            for (const std::uint64_t key : keys) {
+                room_[starts[(key >> shift) & (buckets - 1)]++] = key;
+            }
+            keys.swap(room_);
+        }
+        for (std::uint64_t& key : keys) {
+            key = (key >> bits) << 32 | (key & highs);
         }
     }
-    std::vector<Pair> slots_; // a power of two, at most three quarters full
-    std::vector<Pair> spare_;
-    std::size_t size_ = 0;
+    std::vector<std::uint64_t> lowKilledHigh_, highKilledLow_; // the batch, by who killed
+    std::vector<Pair> pairs_;
+    std::vector<Pair> merged_;        // the last merge's room, used again by the next
+    std::vector<std::uint64_t> room_; // the sort's
 };
 
 struct CategoryTotal {
@@ -495,20 +527,19 @@ struct Economy {
     std::size_t staffSeen = 0;
     // Each player's number: a kill finds its pair without making a string.
     AccountNumbers players;
-    PairTable pairs;
+    KillPairs pairs;
     // The pairs are kept to a number the accounts set: past twice that, the
     // half with fewest kills is set aside, and a count shown may be short
-    // by what was set aside of it (at most setAsideAtMost).
+    // by what was set aside of it (at most setAsideAtMost). The kills of a
+    // batch of that many are merged into the pairs at once.
     std::size_t pairsKept = 0;
     std::size_t setAsideAtMost = 0;
     std::size_t killsPaid = 0;
-    // Kills wait in a batch to be counted, so that the memory of their
-    // players' numbers and of their pairs is asked for a batch at a time:
-    // the tables of 20,000 players are far bigger than the caches.
+    // Kills wait in a batch for their players' numbers, so that the memory
+    // of the players' slots is asked for a batch at a time.
     struct WaitingKill {
         std::string killer, killed;
         std::uint64_t killerHash = 0, killedHash = 0;
-        std::uint32_t a = 0, b = 0;
     };
     std::vector<WaitingKill> kills;
     std::size_t killsWaiting = 0;
@@ -583,23 +614,21 @@ void setPairsAside(Economy& economy) {
 
 constexpr std::size_t killBatch = 64;
 
-// The waiting kills counted, in the order they were paid.
-void countWaitingKills(Economy& economy) {
-    const std::span waiting(economy.kills.data(), economy.killsWaiting);
-    for (Economy::WaitingKill& kill : waiting) {
-        kill.a = economy.players.find(kill.killer, kill.killerHash).account;
-        kill.b = economy.players.find(kill.killed, kill.killedHash).account;
-        economy.pairs.prefetch(kill.a, kill.b);
+// The waiting kills handed to their pairs, in the order they were paid;
+// the pairs counted once a batch of pairsKept kills waits (`all`: now).
+void countWaitingKills(Economy& economy, bool all = false) {
+    for (const Economy::WaitingKill& kill : std::span(economy.kills.data(), economy.killsWaiting)) {
+        economy.pairs.add(economy.players.find(kill.killer, kill.killerHash).account,
+                          economy.players.find(kill.killed, kill.killedHash).account);
     }
-    for (const Economy::WaitingKill& kill : waiting) {
-        Pair& pair = economy.pairs.at(kill.a, kill.b);
-        (pair.first == kill.a ? pair.firstKilledSecond : pair.secondKilledFirst) += 1;
+    economy.killsPaid += economy.killsWaiting;
+    economy.killsWaiting = 0;
+    if (economy.pairs.waiting() >= economy.pairsKept || (all && economy.pairs.waiting() > 0)) {
+        economy.pairs.merge(economy.players.size());
         if (economy.pairs.size() > 2 * economy.pairsKept) {
             setPairsAside(economy);
         }
     }
-    economy.killsPaid += waiting.size();
-    economy.killsWaiting = 0;
 }
 
 void countKill(Economy& economy, std::string_view killer, std::string_view killed) {
@@ -1299,7 +1328,7 @@ int writeReport(const ReportOptions& options, std::ostream& out, std::ostream& e
                     }
                 },
                 scan);
-            countWaitingKills(economy);
+            countWaitingKills(economy, true);
         };
         // The accounts a start loads bound the kill pairs kept.
         const auto beforeJournal = [&economy](const FileEconomy& files) {
