@@ -8,6 +8,7 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <type_traits>
 
 namespace quorvel {
 namespace {
@@ -22,10 +23,10 @@ bool isBotField(std::string_view field) {
     return field.size() <= 20 && allDigits(field);
 }
 
+// Digits only: from_chars takes no sign for an unsigned number, no blank
+// and no other base, and the whole text must be read.
 template <typename Number> bool readDecimal(std::string_view text, Number& value) {
-    if (!allDigits(text)) {
-        return false;
-    }
+    static_assert(std::is_unsigned_v<Number>);
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc{} && end == text.data() + text.size();
 }

@@ -66,18 +66,21 @@ bool isNumeric(std::string_view text) {
 
 std::optional<std::int64_t> readBoundedNumber(std::string_view text, std::int64_t minimum,
                                               std::int64_t maximum) {
-    if (!isNumeric(text)) {
+    const bool negative = !text.empty() && text.front() == '-';
+    const std::string_view digits = negative ? text.substr(1) : text;
+    if (digits.empty()) {
         return std::nullopt;
     }
-    bool negative = text.front() == '-';
-    std::string_view digits = negative ? text.substr(1) : text;
     std::int64_t value = 0;
     constexpr std::int64_t ceiling = std::numeric_limits<std::int64_t>::max() / 10 - 10;
+    // One pass: each character is a digit, and the value stays far from
+    // overflow, or the text is no number.
     for (char c : digits) {
-        if (value > ceiling) {
+        const auto digit = static_cast<unsigned char>(c - '0');
+        if (digit > 9 || value > ceiling) {
             return std::nullopt;
         }
-        value = value * 10 + (c - '0');
+        value = value * 10 + digit;
     }
     if (negative) {
         value = -value;

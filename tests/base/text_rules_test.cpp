@@ -43,6 +43,10 @@ TEST(TextRules, BoundedReadingNeverWraps) {
     EXPECT_EQ(readBoundedNumber("8", 1, 8), 8);
     EXPECT_EQ(readBoundedNumber("9", 1, 8), std::nullopt);
     EXPECT_EQ(readBoundedNumber("-0", 0, 0), 0);
+    EXPECT_EQ(readBoundedNumber("-12", -100, 100), -12);
+    for (const char* no : {"1-2", "+5", " 5", "5 ", "", "-", "--1", "1.0", "x", "1/2", "9:"}) {
+        EXPECT_EQ(readBoundedNumber(no, -100, 100), std::nullopt) << no;
+    }
 }
 
 TEST(TextRules, CaseAndPrefixAndTrim) {

@@ -363,7 +363,9 @@ TEST(GoldJournal, ALineSplitsIntoSevenEightOrTenFieldsAndNothingElse) {
           old + "\t17\t\t",      // a line cut short and closed off
           old + "\tbot\t1\t1/1", // a bot that is not a number
           old + "\t17\t0\t1/1",  // no record is numbered 0
-          old + "\t17\t5\t3/2", old + "\t17\t5\t0/2", old + "\t17\t5\t1-2"}) {
+          old + "\t17\t5\t3/2", old + "\t17\t5\t0/2", old + "\t17\t5\t1-2", old + "\t17\t+5\t1/1",
+          old + "\t17\t 5\t1/1", old + "\t17\t5\t+1/1", old + "\t17\t5\t1/-1",
+          old + "\t17\t0x5\t1/1"}) {
         EXPECT_FALSE(splitJournalLine(line)) << line;
     }
 }
