@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -52,7 +53,11 @@ struct JournalEntry {
     // entry is then valid only while they are; a copy holds them itself.
     void viewTexts(const JournalFields& fields);
 
-    bool isGold() const { return field == journalGoldField; }
+    bool isGold() const {
+        // Compared in place: every command asks it of millions of lines.
+        return field.size() == journalGoldField.size() &&
+               std::memcmp(field.data(), journalGoldField.data(), journalGoldField.size()) == 0;
+    }
     bool isInventory() const { return field == journalInventoryField; }
     bool isSave() const { return change == journalSaved; }
     // A line about a whole table (a reset, a reload, a save's mark).

@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
@@ -523,6 +524,7 @@ struct Economy {
     std::vector<CategoryTotal> totals;         // by category's number
     std::string lastCategory;                  // the category looked for last, and its number
     std::size_t lastCategoryNumber = SIZE_MAX; // none yet
+    std::size_t killsNumber = SIZE_MAX;        // the kills' category, once seen
     std::vector<StaffRow> staff;
     std::size_t staffSeen = 0;
     // Each player's number: a kill finds its pair without making a string.
@@ -555,8 +557,24 @@ struct Economy {
     std::vector<std::size_t> counted;
 };
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.starts_with(prefix);
+// A text that begins with a literal: a comparison of a known length is
+// compiled in place, where string_view's calls the library's, and the
+// report makes several for each of millions of lines.
+template <std::size_t size> bool startsWith(std::string_view text, const char (&prefix)[size]) {
+    return text.size() >= size - 1 && std::memcmp(text.data(), prefix, size - 1) == 0;
+}
+
+template <std::size_t size> bool isText(std::string_view text, const char (&literal)[size]) {
+    return text.size() == size - 1 && std::memcmp(text.data(), literal, size - 1) == 0;
+}
+
+// Two journal times alike, compared in place.
+bool sameTime(std::string_view time, std::string_view other) {
+    constexpr std::size_t length = journalTimePattern.size();
+    if (time.size() == length && other.size() == length) {
+        return std::memcmp(time.data(), other.data(), length) == 0;
+    }
+    return time == other;
 }
 
 std::string_view categoryOf(std::string_view cause) {
@@ -709,7 +727,14 @@ std::size_t categoryNumberOf(Economy& economy, std::string_view category) {
 }
 
 std::size_t categoryNumber(Economy& economy, std::string_view category) {
-    // Changes of one cause come in runs: the last one is looked at first.
+    // Most changes are kills, whose number is kept; changes of one other
+    // cause come in runs: the last one is looked at first.
+    if (isText(category, "kills")) {
+        if (economy.killsNumber == SIZE_MAX) {
+            economy.killsNumber = categoryNumberOf(economy, category);
+        }
+        return economy.killsNumber;
+    }
     if (economy.lastCategoryNumber != SIZE_MAX && category == economy.lastCategory) {
         return economy.lastCategoryNumber;
     }
@@ -751,7 +776,7 @@ void takeLater(Economy& economy, const JournalRecord& record) {
 // One gold line of a whole record.
 void takeGold(Economy& economy, const JournalEntry& entry) {
     // Lines of one second follow each other: the time is read once.
-    if (entry.time != economy.timeRead) {
+    if (!sameTime(entry.time, economy.timeRead)) {
         economy.timeRead.assign(entry.time);
         economy.secondsRead = journalSeconds(entry.time).value_or(0);
     }
