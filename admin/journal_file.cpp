@@ -413,8 +413,7 @@ void JournalEntry::setTexts(const std::array<std::string_view, 8>& plain) {
         *to[i] = std::string_view(storage_).substr(at[i], plain[i].size());
     }
     amount_ = readJournalChange(change);
-    after_ = isGold() ? readBoundedNumber(after, 0, 4294967295LL)
-                      : readBoundedNumber(after, -2147483648LL, 2147483647LL);
+    after_ = readJournalValue(isGold(), after);
 }
 
 JournalSummary readJournal(const std::vector<std::string>& older,

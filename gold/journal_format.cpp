@@ -127,6 +127,10 @@ bool isJournalTime(std::string_view time) {
     return time.size() == journalTimePattern.size() && matchesJournalTimePattern(time);
 }
 
+std::optional<std::int64_t> readJournalValue(bool gold, std::string_view after) {
+    return readBoundedNumber(after, gold ? 0 : -2147483648LL, gold ? 4294967295LL : 2147483647LL);
+}
+
 std::optional<std::string> journalLineFlaw(const JournalFields& fields) {
     JournalNumbers numbers;
     return journalLineFlaw(fields, numbers);
@@ -143,8 +147,7 @@ std::optional<std::string> journalLineFlaw(const JournalFields& fields, JournalN
         change != journalReload && change != journalSaved) {
         return "its change \"" + std::string(change) + "\" is not one";
     }
-    const std::optional<std::int64_t> after = readBoundedNumber(
-        fields.after, gold ? 0 : -2147483648LL, gold ? 4294967295LL : 2147483647LL);
+    const std::optional<std::int64_t> after = readJournalValue(gold, fields.after);
     if (!after) {
         return "its value after, \"" + std::string(fields.after) + "\", is not one";
     }

@@ -106,6 +106,11 @@ std::optional<JournalFields> splitJournalLine(std::string_view line);
 // nothing when it is one. The time is for operators and plays no part.
 std::optional<std::string> journalLineFlaw(const JournalFields& fields);
 
+// The value after a change, within its table's bounds: a balance of gold
+// (0 to 2^32 - 1), or a count of an item or inventory (a 32-bit signed
+// number); nothing when `after` is not one.
+std::optional<std::int64_t> readJournalValue(bool gold, std::string_view after);
+
 // The numbers a line without a flaw holds, as journalLineFlaw read them: its
 // change as a signed amount (none for new, reset, reload and saved), and its
 // value after.
